@@ -1,0 +1,75 @@
+#pragma once
+
+#include <cstdint>
+
+#include "animation/shared_state.h"
+#include "animation/surface.h"
+
+namespace tarsel {
+
+// Colours of the drawing, 00BBGGRR.
+namespace colour {
+inline constexpr std::uint32_t kGreen = 65280;          // profile, second table (pass 1)
+inline constexpr std::uint32_t kRed = 255;              // profile, first table (pass 2)
+inline constexpr std::uint32_t kOrange = 33023;         // velocity of the red profile
+inline constexpr std::uint32_t kMagenta = 16711935;     // acceleration of the red profile
+}  // namespace colour
+
+// The driver's loop values and history registers. They start at 0, live as long as the loop
+// and are never reset by it: each pass starts from what the previous pass (or frame) left.
+struct Registers {
+  int n = 0;  // table index of the running pass
+  int m = 0;  // points visited since the last reset; joining segments need m > 0
+  // Point history shared by the three passes: current point, one back, two back, x three back.
+  double x0 = 0, y0 = 0, x1 = 0, y1 = 0, x2 = 0, y2 = 0, x3 = 0;
+  // Slope history shared by pass 2 and the linkage trace pass: newest first.
+  double s0 = 0, s1 = 0, s2 = 0;
+  // Registers of the linkage trace pass.
+  double f1 = 0, u0 = 0, u1 = 0, a0 = 0, a1 = 0;
+};
+
+// How the loop over k came to an end.
+enum class LoopEnd {
+  kPastLast,  // a step took k above 20
+  kEnded,     // a handler ended the program inside an event-processing call
+};
+
+// The animation: fills the tables, sets the shared state and steps k from 4.5 to 20, drawing a
+// frame of three passes and the piston travel curve for each value and waiting for a key
+// after it. Every step is public so that a test can run the frame piece by piece.
+class Driver {
+ public:
+  Driver(SharedState& state, Surface& surface) : st_(state), win_(surface) {}
+
+  // Runs the whole animation; returns when the loop is over or the program was ended.
+  LoopEnd Form_Activate();
+
+  // Startup: fills the tables, then pi, ste, ww and k0.
+  void Startup();
+  // One frame at the current k, from pass 1 up to and including the wait. Returns false when
+  // the program was ended inside it.
+  bool DrawFrame();
+  // After the wait: kk := 0, the optional clear, the piston curve again.
+  void FinishFrame();
+
+  // The drawing passes; each returns false when the program was ended inside it.
+  bool Pass1();
+  bool Pass2();
+  bool Pass3();
+  void DrawPistonCurve();
+  // Processes events until kk = 1 (at least once); false when the program was ended.
+  bool Wait();
+
+  Registers& registers() { return r_; }
+  const Registers& registers() const { return r_; }
+
+ private:
+  // Event processing at a table point; false once the program has been ended.
+  bool PointEvents();
+
+  SharedState& st_;
+  Surface& win_;
+  Registers r_;
+};
+
+}  // namespace tarsel

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+
+namespace tarsel {
+
+// The window as the animation sees it: three drawing operations in the user coordinate system
+// (x to the right, y upward, top-left corner at (-50, 10)) and the event processing that lets
+// the key and double-click handlers run between two drawing steps. The real window, the
+// headless replay and the tests each implement it.
+class Surface {
+ public:
+  virtual ~Surface() = default;
+
+  // A solid straight line at the current pen width; colour is 00BBGGRR (red in the low byte).
+  virtual void Line(float x1, float y1, float x2, float y2, std::uint32_t colour) = 0;
+  // Fills the whole client area with white.
+  virtual void Cls() = 0;
+  // Pen width in pixels for the following lines.
+  virtual void DrawWidth(int width) = 0;
+
+  // Event processing at a table point of a drawing pass: runs the handlers of every pending
+  // event to completion, then returns (at once when nothing is pending).
+  virtual void DoEvents() = 0;
+
+  // The loop is about to wait for a key: everything drawn so far must be on the screen.
+  virtual void BeginWait() = 0;
+  // One round of the wait. With block = false it processes what is pending, like DoEvents.
+  // With block = true and nothing pending it sleeps until the next event arrives and
+  // processes it, so a waiting program costs no CPU.
+  virtual void WaitEvents(bool block) = 0;
+};
+
+}  // namespace tarsel

@@ -1,0 +1,194 @@
+#include "app/form1.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScreen>
+#include <algorithm>
+#include <cmath>
+
+#include "app/handlers.h"
+
+namespace tarsel {
+
+const char kCaption[] =
+    "    KLEM / Tarsel        GEOMETRY EXPLAIN          USE: SpaceBar , /  Enter Tab    USE: "
+    "BackSpace for Velocity / Acceleration     DoubleClick or ESC to Quit";
+
+std::vector<int> CharacterCodes(const QKeyEvent& event) {
+  const int key = event.key();
+  const Qt::KeyboardModifiers mods = event.modifiers();
+  // Ctrl with a letter (or one of @ [ \ ] ^ _) produces the matching control character, as a
+  // keyboard does: Ctrl+H is BackSpace, Ctrl+M Enter, Ctrl+I Tab, Ctrl+[ Escape.
+  if ((mods & Qt::ControlModifier) && !(mods & Qt::AltModifier) && key >= Qt::Key_At &&
+      key <= Qt::Key_Underscore) {
+    return {key & 0x1F};
+  }
+  switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      return {key::kEnter};
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+      return {key::kTab};
+    case Qt::Key_Backspace:
+      return {key::kBackSpace};
+    case Qt::Key_Escape:
+      return {key::kEscape};
+    case Qt::Key_Delete:  // X11 reports DEL as its text; it is an editing key, not a character
+      return {};
+    default:
+      break;
+  }
+  std::vector<int> codes;
+  for (const QChar c : event.text()) codes.push_back(c.unicode());
+  return codes;
+}
+
+namespace {
+qreal PrimaryScreenRatio() {
+  const QScreen* s = QGuiApplication::primaryScreen();
+  return s ? s->devicePixelRatio() : 1;
+}
+}  // namespace
+
+Form1::Form1()
+    : canvas_(QSize(Canvas::kDesignWidth, Canvas::kDesignHeight), PrimaryScreenRatio()),
+      driver_(state_, *this) {
+  setWindowTitle(QString::fromLatin1(kCaption));
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setFocusPolicy(Qt::StrongFocus);
+  QPalette pal = palette();
+  pal.setColor(QPalette::Window, Qt::white);
+  setPalette(pal);
+  resize(Canvas::kDesignWidth, Canvas::kDesignHeight);
+  if (const QScreen* s = QGuiApplication::primaryScreen()) {
+    move(s->availableGeometry().center() - rect().center());
+  }
+  since_present_.start();
+}
+
+Form1::~Form1() = default;
+
+void Form1::Line(float x1, float y1, float x2, float y2, std::uint32_t colour) {
+  canvas_.Line(x1, y1, x2, y2, colour);
+}
+
+void Form1::Cls() { canvas_.Cls(); }
+
+void Form1::DrawWidth(int width) { canvas_.DrawWidth(width); }
+
+void Form1::DoEvents() {
+  DeliverEarlyInput();
+  if (state_.ended) return;
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+  PresentIfDue();
+}
+
+void Form1::BeginWait() { Present(); }
+
+void Form1::WaitEvents(bool block) {
+  DeliverEarlyInput();
+  if (state_.ended) return;
+  QCoreApplication::processEvents(block ? QEventLoop::WaitForMoreEvents : QEventLoop::AllEvents);
+  PresentIfDue();
+}
+
+void Form1::PressCharacter(int code) {
+  if (on_key_for_test) on_key_for_test(code);
+  if (!running_) {
+    early_input_.push_back(code);
+    return;
+  }
+  Form_KeyPress(state_, *this, code);
+}
+
+void Form1::DeliverEarlyInput() {
+  if (early_input_.empty()) return;
+  const std::vector<int> input = std::move(early_input_);
+  early_input_.clear();
+  for (const int code : input) {
+    if (code == kDoubleClick) {
+      Form_DblClick(state_);
+    } else {
+      Form_KeyPress(state_, *this, code);
+    }
+  }
+}
+
+void Form1::Present() {
+  const QRect dirty = canvas_.TakeDirty();
+  since_present_.restart();
+  if (!dirty.isEmpty() && isVisible()) repaint(dirty);
+}
+
+void Form1::PresentIfDue() {
+  // Presenting at every one of a frame's 600 event-processing calls would cost far more than
+  // drawing the frame; once per display refresh is all a screen can show.
+  qreal hz = 60;
+  if (const QScreen* s = screen()) hz = std::clamp(s->refreshRate(), qreal(30), qreal(240));
+  if (since_present_.elapsed() >= static_cast<qint64>(1000 / hz)) Present();
+}
+
+void Form1::RunAnimation() {
+  if (state_.ended) return;  // closed before the animation could start
+  running_ = true;
+  driver_.Form_Activate();
+  running_ = false;
+  state_.ended = true;
+  hide();
+  QCoreApplication::exit(0);
+}
+
+bool Form1::event(QEvent* e) {
+  if (e->type() == QEvent::WindowActivate && !started_) {
+    started_ = true;
+    // Run the animation from the event loop rather than inside the activation's own dispatch.
+    QMetaObject::invokeMethod(this, [this] { RunAnimation(); }, Qt::QueuedConnection);
+  }
+  if (e->type() == QEvent::Show && !started_) activateWindow();
+  return QWidget::event(e);
+}
+
+void Form1::keyPressEvent(QKeyEvent* e) {
+  for (const int code : CharacterCodes(*e)) PressCharacter(code);
+  e->accept();
+}
+
+void Form1::mouseDoubleClickEvent(QMouseEvent* e) {
+  e->accept();
+  if (!running_) {
+    early_input_.push_back(kDoubleClick);
+    return;
+  }
+  Form_DblClick(state_);
+}
+
+void Form1::closeEvent(QCloseEvent* e) {
+  e->accept();
+  if (running_) {
+    Form_Unload(state_);  // the loop returns at its next event-processing call
+    return;
+  }
+  state_.ended = true;
+  QCoreApplication::exit(0);
+}
+
+void Form1::paintEvent(QPaintEvent* e) {
+  QPainter p(this);
+  p.setClipRegion(e->region());
+  p.drawImage(QPointF(0, 0), canvas_.image());
+}
+
+void Form1::resizeEvent(QResizeEvent* e) {
+  canvas_.EnsureSize(size());
+  QWidget::resizeEvent(e);
+}
+
+bool Form1::focusNextPrevChild(bool) { return false; }  // Tab is a key of the animation
+
+}  // namespace tarsel

@@ -1,0 +1,32 @@
+#include "app/handlers.h"
+
+namespace tarsel {
+
+void Form_KeyPress(SharedState& st, Surface& surface, int key_ascii) {
+  if (st.ended) return;  // the program is over; later events of the same batch do nothing
+  // Independent tests of the same code, so at most one matches.
+  if (key_ascii == key::kComma) st.k = st.k - st.ste * 2;
+  if (key_ascii == key::kEnter) st.k = st.k - st.ste * 0.9;
+  if (key_ascii == key::kTab) st.k = st.k - st.ste * 1.1;
+  if (key_ascii == key::kBackSpace) {
+    st.acc = (st.acc + 1) % 2;
+    st.k = st.k - st.ste;
+  }
+  if (key_ascii == key::kSpace) st.k = st.k0 - st.ste;
+  if (key_ascii == key::kSlash) {
+    st.ccllss = (st.ccllss + 1) % 2;
+    st.k = st.k - st.ste;
+  }
+  if (key_ascii == key::kEscape) {
+    surface.Cls();
+    st.ended = true;
+    return;
+  }
+  st.kk = (st.kk + 1) % 2;
+}
+
+void Form_DblClick(SharedState& st) { st.ended = true; }
+
+void Form_Unload(SharedState& st) { st.ended = true; }
+
+}  // namespace tarsel
