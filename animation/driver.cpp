@@ -116,13 +116,11 @@ bool Driver::Pass2() {
         // slope history may hold a slope of the linkage trace instead.
         win_.Line(static_cast<float>(ww + r_.x1),
                   static_cast<float>(11 * (r_.y1 - r_.y2) / (r_.x1 - r_.x2)),
-                  static_cast<float>(ww + r_.x0), static_cast<float>(11 * r_.s0),
-                  colour::kOrange);
+                  static_cast<float>(ww + r_.x0), static_cast<float>(11 * r_.s0), colour::kOrange);
         win_.Line(static_cast<float>(ww + r_.x1),
                   static_cast<float>(600 * (r_.s1 - r_.s2) / (r_.x1 - r_.x3)),
                   static_cast<float>(ww + r_.x0),
-                  static_cast<float>(600 * (r_.s0 - r_.s1) / (r_.x0 - r_.x2)),
-                  colour::kMagenta);
+                  static_cast<float>(600 * (r_.s0 - r_.s1) / (r_.x0 - r_.x2)), colour::kMagenta);
       }
     }
     win_.DrawWidth(1);
@@ -134,7 +132,9 @@ bool Driver::Pass2() {
 }
 
 // Pass 3, the linkage trace, joins the driver together with the linkage solver.
-bool Driver::Pass3() { return true; }
+bool Driver::Pass3() {
+  return true;
+}
 
 void Driver::DrawPistonCurve() {
   ForEachPistonSegment(st_.pi, [this](const PistonSegment& s) {

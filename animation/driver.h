@@ -9,10 +9,10 @@ namespace tarsel {
 
 // Colours of the drawing, 00BBGGRR.
 namespace colour {
-inline constexpr std::uint32_t kGreen = 65280;          // profile, second table (pass 1)
-inline constexpr std::uint32_t kRed = 255;              // profile, first table (pass 2)
-inline constexpr std::uint32_t kOrange = 33023;         // velocity of the red profile
-inline constexpr std::uint32_t kMagenta = 16711935;     // acceleration of the red profile
+inline constexpr std::uint32_t kGreen = 65280;       // profile, second table (pass 1)
+inline constexpr std::uint32_t kRed = 255;           // profile, first table (pass 2)
+inline constexpr std::uint32_t kOrange = 33023;      // velocity of the red profile
+inline constexpr std::uint32_t kMagenta = 16711935;  // acceleration of the red profile
 }  // namespace colour
 
 // The driver's loop values and history registers. They start at 0, live as long as the loop

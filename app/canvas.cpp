@@ -40,7 +40,9 @@ bool ClipSegment(QPointF& p, QPointF& q, const QRectF& r) {
   return true;
 }
 
-bool Finite(float v) { return std::isfinite(v); }
+bool Finite(float v) {
+  return std::isfinite(v);
+}
 
 }  // namespace
 
@@ -53,7 +55,9 @@ Canvas::Canvas(QSize logical, qreal dpr) : logical_(logical) {
   Begin();
 }
 
-Canvas::~Canvas() { painter_.end(); }
+Canvas::~Canvas() {
+  painter_.end();
+}
 
 void Canvas::Begin() {
   painter_.begin(&image_);
@@ -66,8 +70,8 @@ void Canvas::Line(float x1, float y1, float x2, float y2, std::uint32_t colour) 
   QPointF q = ToPixel(x2, y2);
   // Clip to the image plus a margin wider than any pen, so that cut ends stay outside.
   const double margin = width_ + 4.0;
-  const QRectF bounds = QRectF(QPointF(0, 0), QSizeF(logical_)).adjusted(-margin, -margin,
-                                                                         margin, margin);
+  const QRectF bounds =
+      QRectF(QPointF(0, 0), QSizeF(logical_)).adjusted(-margin, -margin, margin, margin);
   if (!ClipSegment(p, q, bounds)) return;
   if (width_ != pen_width_ || colour != pen_colour_) {
     QPen pen(FromWindowColour(colour), width_, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
@@ -77,8 +81,8 @@ void Canvas::Line(float x1, float y1, float x2, float y2, std::uint32_t colour) 
   }
   painter_.drawLine(QLineF(p, q));
   const int reach = width_ / 2 + 2;
-  const QRect touched = QRectF(p, q).normalized().toAlignedRect().adjusted(-reach, -reach,
-                                                                           reach, reach);
+  const QRect touched =
+      QRectF(p, q).normalized().toAlignedRect().adjusted(-reach, -reach, reach, reach);
   dirty_ |= touched & QRect(QPoint(0, 0), logical_);
 }
 

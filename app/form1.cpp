@@ -78,9 +78,13 @@ void Form1::Line(float x1, float y1, float x2, float y2, std::uint32_t colour) {
   canvas_.Line(x1, y1, x2, y2, colour);
 }
 
-void Form1::Cls() { canvas_.Cls(); }
+void Form1::Cls() {
+  canvas_.Cls();
+}
 
-void Form1::DrawWidth(int width) { canvas_.DrawWidth(width); }
+void Form1::DrawWidth(int width) {
+  canvas_.DrawWidth(width);
+}
 
 void Form1::DoEvents() {
   DeliverEarlyInput();
@@ -89,7 +93,10 @@ void Form1::DoEvents() {
   PresentIfDue();
 }
 
-void Form1::BeginWait() { Present(); }
+void Form1::BeginWait() {
+  ++waits_begun_;
+  Present();
+}
 
 void Form1::WaitEvents(bool block) {
   DeliverEarlyInput();
@@ -148,7 +155,8 @@ bool Form1::event(QEvent* e) {
   if (e->type() == QEvent::WindowActivate && !started_) {
     started_ = true;
     // Run the animation from the event loop rather than inside the activation's own dispatch.
-    QMetaObject::invokeMethod(this, [this] { RunAnimation(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { RunAnimation(); }, Qt::QueuedConnection);
   }
   if (e->type() == QEvent::Show && !started_) activateWindow();
   return QWidget::event(e);
@@ -189,6 +197,8 @@ void Form1::resizeEvent(QResizeEvent* e) {
   QWidget::resizeEvent(e);
 }
 
-bool Form1::focusNextPrevChild(bool) { return false; }  // Tab is a key of the animation
+bool Form1::focusNextPrevChild(bool) {
+  return false;
+}  // Tab is a key of the animation
 
 }  // namespace tarsel

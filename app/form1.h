@@ -41,6 +41,7 @@ class Form1 : public QWidget, public Surface {
   void WaitEvents(bool block) override;
 
   const SharedState& state() const { return state_; }
+  long waits_begun() const { return waits_begun_; }
   const Canvas& canvas() const { return canvas_; }
   // Hands one character code to the key handler as a key press would (tests use it).
   void PressCharacter(int code);
@@ -75,6 +76,7 @@ class Form1 : public QWidget, public Surface {
   static constexpr int kDoubleClick = -1;
   std::vector<int> early_input_;
   QElapsedTimer since_present_;
+  long waits_begun_ = 0;
 };
 
 }  // namespace tarsel

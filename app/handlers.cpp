@@ -25,8 +25,12 @@ void Form_KeyPress(SharedState& st, Surface& surface, int key_ascii) {
   st.kk = (st.kk + 1) % 2;
 }
 
-void Form_DblClick(SharedState& st) { st.ended = true; }
+void Form_DblClick(SharedState& st) {
+  st.ended = true;
+}
 
-void Form_Unload(SharedState& st) { st.ended = true; }
+void Form_Unload(SharedState& st) {
+  st.ended = true;
+}
 
 }  // namespace tarsel

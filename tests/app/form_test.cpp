@@ -1,0 +1,197 @@
+// The real window on Qt's offscreen platform: its caption, how key presses become character
+// codes, and the ways the program ends while the animation runs.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <vector>
+
+#include "app/form1.h"
+
+namespace tarsel {
+namespace {
+
+TEST(Form, CaptionIsTheUserGuide) {
+  Form1 form;
+  const QString caption = form.windowTitle();
+  EXPECT_EQ(caption.size(), 156);
+  EXPECT_TRUE(caption.startsWith("    KLEM / Tarsel        GEOMETRY EXPLAIN          USE:"));
+  EXPECT_TRUE(caption.endsWith("Acceleration     DoubleClick or ESC to Quit"));
+  EXPECT_TRUE(caption.contains("SpaceBar , /  Enter Tab    USE: BackSpace for Velocity"));
+  EXPECT_EQ(form.size(), QSize(962, 688));
+}
+
+std::vector<int> CodesReaching(const std::function<void(Form1&)>& press) {
+  Form1 form;
+  std::vector<int> codes;
+  form.on_key_for_test = [&](int code) { codes.push_back(code); };
+  press(form);
+  return codes;
+}
+
+TEST(Form, KeysReachTheHandlerAsCharacterCodes) {
+  EXPECT_EQ(CodesReaching([](Form1& f) { QTest::keyClick(&f, Qt::Key_Tab); }), std::vector<int>{9});
+  EXPECT_EQ(CodesReaching([](Form1& f) { QTest::keyClick(&f, Qt::Key_Backtab); }),
+            std::vector<int>{9});
+  EXPECT_EQ(CodesReaching([](Form1& f) { QTest::keyClick(&f, Qt::Key_Backspace); }),
+            std::vector<int>{8});
+  EXPECT_EQ(CodesReaching([](Form1& f) { QTest::keyClick(&f, Qt::Key_Return); }),
+            std::vector<int>{13});
+  EXPECT_EQ(CodesReaching([](Form1& f) { QTest::keyClick(&f, Qt::Key_Enter); }),
+            std::vector<int>{13});
+  EXPECT_EQ(CodesReaching([](Form1& f) { QTest::keyClick(&f, Qt::Key_Escape); }),
+            std::vector<int>{27});
+  EXPECT_EQ(CodesReaching([](Form1& f) { QTest::keyClick(&f, Qt::Key_H, Qt::ControlModifier); }),
+            std::vector<int>{8});
+  EXPECT_EQ(CodesReaching([](Form1& f) { QTest::keyClicks(&f, ",/ a<?"); }),
+            (std::vector<int>{44, 47, 32, 97, 60, 63}));
+}
+
+TEST(Form, KeysWithoutACharacterDoNothing) {
+  EXPECT_TRUE(CodesReaching([](Form1& f) {
+                QTest::keyClick(&f, Qt::Key_Left);
+                QTest::keyClick(&f, Qt::Key_F5);
+                QTest::keyClick(&f, Qt::Key_Shift);
+                QTest::keyClick(&f, Qt::Key_Delete);
+              }).empty());
+}
+
+TEST(Form, TabDoesNotMoveTheFocus) {
+  Form1 form;
+  form.show();
+  form.activateWindow();
+  form.setFocus();
+  QTest::keyClick(&form, Qt::Key_Tab);
+  EXPECT_TRUE(form.hasFocus() || QApplication::focusWidget() == nullptr);
+}
+
+// Runs the real program loop: shows the window, then runs `step` from a timer inside the
+// animation's event processing until it returns true. Returns the exit code of the loop.
+int RunWindow(Form1& form, const std::function<bool(Form1&)>& step) {
+  QTimer timer;
+  timer.setInterval(5);
+  QObject::connect(&timer, &QTimer::timeout, [&] {
+    if (step(form)) timer.stop();
+  });
+  QTimer watchdog;  // a broken ending must fail the test, not hang it
+  watchdog.setSingleShot(true);
+  QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+  watchdog.start(20000);
+  timer.start();
+  form.show();
+  return QCoreApplication::exec();
+}
+
+TEST(Form, FirstActivationStartsTheAnimationAndEscapeEndsIt) {
+  Form1 form;
+  int stage = 0;
+  const int code = RunWindow(form, [&stage](Form1& f) {
+    if (f.waits_begun() == 1 && stage == 0) {
+      QTest::keyClick(&f, Qt::Key_A);
+      stage = 1;
+    } else if (f.waits_begun() == 2 && stage == 1) {
+      QTest::keyClick(&f, Qt::Key_Escape);
+      return true;
+    }
+    return false;
+  });
+  EXPECT_EQ(code, 0);
+  EXPECT_EQ(form.waits_begun(), 2);
+  EXPECT_DOUBLE_EQ(form.state().k, 4.75);
+  EXPECT_TRUE(form.state().ended);
+  EXPECT_FALSE(form.isVisible());
+  // Escape cleared the window before the end.
+  const QImage& img = form.canvas().image();
+  EXPECT_EQ(img.copy(0, 0, 962, 688).convertToFormat(QImage::Format_RGB32), [] {
+    QImage white(962, 688, QImage::Format_RGB32);
+    white.fill(Qt::white);
+    return white;
+  }());
+}
+
+TEST(Form, KeysBeforeTheFirstEventProcessingAreHandledInOrder) {
+  Form1 form;
+  // BackSpace, "/" and "," before the animation has started: both switches flip, k moves by
+  // four steps back, and kk is flipped three times, so the first wait ends at once.
+  QTest::keyClick(&form, Qt::Key_Backspace);
+  QTest::keyClick(&form, Qt::Key_Slash);
+  QTest::keyClick(&form, Qt::Key_Comma);
+  double second_frame_k = 0;
+  const int code = RunWindow(form, [&](Form1& f) {
+    if (f.waits_begun() == 2) {
+      second_frame_k = f.state().k;
+      QTest::mouseDClick(&f, Qt::LeftButton);
+      return true;
+    }
+    return false;
+  });
+  EXPECT_EQ(code, 0);
+  EXPECT_EQ(form.state().acc, 1);
+  EXPECT_EQ(form.state().ccllss, 1);
+  EXPECT_DOUBLE_EQ(second_frame_k, 4.5 - 0.25 - 0.25 - 0.5 + 0.25);
+}
+
+// Posts `action` so that it runs inside the animation's first event-processing call, in the
+// middle of the first frame: the activation queues the animation, and the action is queued
+// right behind it.
+class ActAtFirstPoint : public QObject {
+ public:
+  ActAtFirstPoint(Form1& form, std::function<void()> action) : action_(std::move(action)) {
+    form.installEventFilter(this);
+  }
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::WindowActivate && action_) {
+      QMetaObject::invokeMethod(
+          this, [this] { QMetaObject::invokeMethod(this, action_, Qt::QueuedConnection); },
+          Qt::QueuedConnection);
+    }
+    return false;
+  }
+
+ private:
+  std::function<void()> action_;
+};
+
+TEST(Form, EndingInTheMiddleOfAFrame) {
+  for (int how = 0; how < 3; ++how) {
+    Form1 form;
+    ActAtFirstPoint act(form, [&form, how] {
+      if (how == 0) QTest::keyClick(&form, Qt::Key_Escape);
+      if (how == 1) QTest::mouseDClick(&form, Qt::LeftButton);
+      if (how == 2) form.close();
+    });
+    const int code = RunWindow(form, [](Form1&) { return false; });
+    EXPECT_EQ(code, 0) << how;
+    EXPECT_EQ(form.waits_begun(), 0) << how;  // the frame was never finished
+    EXPECT_TRUE(form.state().ended) << how;
+    EXPECT_FALSE(form.isVisible()) << how;
+  }
+}
+
+TEST(Form, ClosingTheWindowDuringTheWaitEndsWithoutAClear) {
+  Form1 form;
+  QImage at_wait;
+  const int code = RunWindow(form, [&](Form1& f) {
+    if (f.waits_begun() == 1) {
+      at_wait = f.canvas().image().copy();
+      f.close();
+      return true;
+    }
+    return false;
+  });
+  EXPECT_EQ(code, 0);
+  EXPECT_EQ(form.canvas().image(), at_wait);
+}
+
+}  // namespace
+}  // namespace tarsel
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");  // no display needed, also when listing the tests
+  QApplication app(argc, argv);
+  app.setQuitOnLastWindowClosed(false);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

@@ -1,0 +1,136 @@
+#!/usr/bin/env bash
+# End to end, as a user would: the real program on a private X server, real key presses and
+# clicks through XTEST, screenshots of the real window compared with tarsel-render's picture
+# of the same events.
+#   e2e.sh TARSEL TARSEL_RENDER SHOT
+set -uo pipefail
+
+tarsel=$1 render=$2 shot=$3
+caption='    KLEM / Tarsel        GEOMETRY EXPLAIN          USE: SpaceBar , /  Enter Tab    USE: BackSpace for Velocity / Acceleration     DoubleClick or ESC to Quit'
+
+work=$(mktemp -d)
+export XDG_RUNTIME_DIR=$work/runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+xvfb_pid=
+app_pid=
+failures=0
+
+cleanup() {
+  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  wait 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
+
+# Xvfb chooses a free display number itself and writes it to fd 3.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 100); do
+  [ -s "$work/display" ] && break
+  sleep 0.05
+done
+[ -s "$work/display" ] || { echo "FAIL: Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
+export DISPLAY=":$(head -n 1 "$work/display")"
+echo "Xvfb on $DISPLAY"
+
+# Starts the program and sets $win to its window.
+start_app() {
+  "$tarsel" >"$work/app.out" 2>"$work/app.err" &
+  app_pid=$!
+  win=$(timeout 10 xdotool search --sync --onlyvisible --name 'KLEM / Tarsel' | head -n 1)
+  [ -n "$win" ] || { fail "no window appeared"; return 1; }
+  xdotool windowfocus --sync "$win"
+}
+
+# Waits up to 5 s for the program to exit; checks status 0 and a silent stderr.
+expect_clean_exit() {
+  local what=$1
+  for _ in $(seq 100); do
+    kill -0 "$app_pid" 2>/dev/null || break
+    sleep 0.05
+  done
+  if kill -0 "$app_pid" 2>/dev/null; then
+    fail "$what: the program is still running"
+    kill "$app_pid"
+  fi
+  wait "$app_pid"
+  local status=$?
+  app_pid=
+  [ "$status" -eq 0 ] || fail "$what: exit status $status"
+  if [ -s "$work/app.err" ]; then
+    fail "$what: the program wrote to stderr:"
+    cat "$work/app.err"
+  fi
+}
+
+# Sends keys one at a time, each after the program is waiting again.
+keys() {
+  for k in "$@"; do
+    xdotool key "$k"
+    sleep 0.3
+  done
+}
+
+# The window must show exactly what tarsel-render draws for the same events.
+expect_picture() {
+  local script=$1 name=$2
+  "$render" --script "$script" --png "$work/$name.expected.png" || { fail "render $name"; return; }
+  if ! "$shot" match "$win" "$work/$name.expected.png" 10000 "$work/$name.got.png"; then
+    fail "window differs from tarsel-render --script '$script'"
+    mkdir -p e2e-failures && cp "$work/$name".*.png e2e-failures/ 2>/dev/null
+  fi
+}
+
+echo "-- window, caption, keys and pictures"
+if start_app; then
+  [ "$(xdotool getwindowname "$win")" = "$caption" ] || fail "caption: '$(xdotool getwindowname "$win")'"
+  geometry=$(xdotool getwindowgeometry "$win")
+  echo "$geometry" | grep -q 'Geometry: 962x688' || fail "client area: $geometry"
+  echo "$geometry" | grep -q 'Position: 159,168' || fail "not centred: $geometry"
+
+  expect_picture "" first-frame
+  keys BackSpace a
+  expect_picture "8 97" derivatives
+  keys slash comma Return Tab
+  expect_picture "8 97 47 44 13 9" accumulated
+  keys ctrl+h space b
+  expect_picture "8 97 47 44 13 9 8 32 98" restarted
+
+  # While it waits for a key the program must sleep, not spin.
+  read -r -a before <"/proc/$app_pid/stat"
+  sleep 2
+  read -r -a after <"/proc/$app_pid/stat"
+  ticks=$(((after[13] + after[14]) - (before[13] + before[14])))
+  echo "CPU while waiting: $ticks clock ticks in 2 s ($(getconf CLK_TCK) per second)"
+  [ "$ticks" -le 4 ] || fail "the wait used $ticks clock ticks of CPU in 2 s"
+
+  xdotool key Escape
+  expect_clean_exit "Escape"
+fi
+
+echo "-- double-click ends the program"
+if start_app; then
+  expect_picture "" dbl-first-frame
+  xdotool mousemove --window "$win" 300 200 click --repeat 2 --delay 60 1
+  expect_clean_exit "double-click"
+fi
+
+echo "-- keys while frames are drawn, then Escape"
+if start_app; then
+  xdotool key --delay 1 a a a a a a a a a a a a comma comma BackSpace a a a a a
+  xdotool key Escape
+  expect_clean_exit "Escape after a burst of keys"
+fi
+
+if [ "$failures" -ne 0 ]; then
+  echo "$failures end-to-end check(s) failed"
+  exit 1
+fi
+echo "all end-to-end checks passed"
