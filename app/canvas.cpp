@@ -40,6 +40,9 @@ bool ClipSegment(QPointF& p, QPointF& q, const QRectF& r) {
   return true;
 }
 
+// Far outside every screen, yet small enough for the rasteriser's fixed-point arithmetic.
+constexpr double kFarAway = 1 << 18;
+
 bool Finite(float v) {
   return std::isfinite(v);
 }
@@ -68,14 +71,18 @@ void Canvas::Line(float x1, float y1, float x2, float y2, std::uint32_t colour) 
   if (!Finite(x1) || !Finite(y1) || !Finite(x2) || !Finite(y2)) return;
   QPointF p = ToPixel(x1, y1);
   QPointF q = ToPixel(x2, y2);
-  // Clip to the image plus a margin wider than any pen, so that cut ends stay outside.
-  const double margin = width_ + 4.0;
-  const QRectF bounds =
-      QRectF(QPointF(0, 0), QSizeF(logical_)).adjusted(-margin, -margin, margin, margin);
+  // Cut lines that reach far beyond any screen to a fixed square. The square must not depend
+  // on the size of the image: a larger window has to show the very same pixels.
+  static const QRectF bounds(-kFarAway, -kFarAway, 2 * kFarAway, 2 * kFarAway);
   if (!ClipSegment(p, q, bounds)) return;
   if (width_ != pen_width_ || colour != pen_colour_) {
     QPen pen(FromWindowColour(colour), width_, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
     painter_.setPen(pen);
+    // Thick curves are chains of short segments: antialiased with round ends they read as one
+    // smooth stroke, at no extra cost. Width 1 is only used for the axis, the marker lines and
+    // the ticks, which are horizontal or vertical: aliased they stay one crisp pixel wide,
+    // antialiased they would smear over two rows and cost three times as much.
+    painter_.setRenderHint(QPainter::Antialiasing, width_ > 1);
     pen_width_ = width_;
     pen_colour_ = colour;
   }
