@@ -111,6 +111,29 @@ TEST(Form, FirstActivationStartsTheAnimationAndEscapeEndsIt) {
   }());
 }
 
+TEST(Form, OnlyTheFirstActivationStartsTheAnimation) {
+  Form1 form;
+  int stage = 0;
+  const int code = RunWindow(form, [&stage](Form1& f) {
+    if (f.waits_begun() == 1 && stage == 0) {
+      // The window is activated again (the user came back to it): nothing new starts.
+      QEvent activate(QEvent::WindowActivate);
+      QCoreApplication::sendEvent(&f, &activate);
+      stage = 1;
+    } else if (stage == 1) {
+      QTest::keyClick(&f, Qt::Key_A);
+      stage = 2;
+    } else if (f.waits_begun() == 2 && stage == 2) {
+      QTest::keyClick(&f, Qt::Key_Escape);
+      return true;
+    }
+    return false;
+  });
+  EXPECT_EQ(code, 0);
+  EXPECT_EQ(form.waits_begun(), 2);
+  EXPECT_DOUBLE_EQ(form.state().k, 4.75);
+}
+
 TEST(Form, KeysBeforeTheFirstEventProcessingAreHandledInOrder) {
   Form1 form;
   // BackSpace, "/" and "," before the animation has started: both switches flip, k moves by

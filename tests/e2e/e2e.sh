@@ -30,7 +30,7 @@ fail() {
 }
 
 # Xvfb chooses a free display number itself and writes it to fd 3.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+Xvfb -displayfd 3 -screen 0 2600x1600x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb_pid=$!
 for _ in $(seq 100); do
   [ -s "$work/display" ] && break
@@ -42,7 +42,7 @@ echo "Xvfb on $DISPLAY"
 
 # Starts the program and sets $win to its window.
 start_app() {
-  "$tarsel" >"$work/app.out" 2>"$work/app.err" &
+  env "$@" "$tarsel" >"$work/app.out" 2>"$work/app.err" &
   app_pid=$!
   win=$(timeout 10 xdotool search --sync --onlyvisible --name 'KLEM / Tarsel' | head -n 1)
   [ -n "$win" ] || { fail "no window appeared"; return 1; }
@@ -93,7 +93,7 @@ if start_app; then
   [ "$(xdotool getwindowname "$win")" = "$caption" ] || fail "caption: '$(xdotool getwindowname "$win")'"
   geometry=$(xdotool getwindowgeometry "$win")
   echo "$geometry" | grep -q 'Geometry: 962x688' || fail "client area: $geometry"
-  echo "$geometry" | grep -q 'Position: 159,168' || fail "not centred: $geometry"
+  echo "$geometry" | grep -q 'Position: 819,456' || fail "not centred: $geometry"
 
   expect_picture "" first-frame
   keys BackSpace a
@@ -127,6 +127,18 @@ if start_app; then
   xdotool key --delay 1 a a a a a a a a a a a a comma comma BackSpace a a a a a
   xdotool key Escape
   expect_clean_exit "Escape after a burst of keys"
+fi
+
+echo "-- a screen with two device pixels to the logical pixel"
+if start_app QT_SCALE_FACTOR=2; then
+  geometry=$(xdotool getwindowgeometry "$win")
+  echo "$geometry" | grep -q 'Geometry: 1924x1376' || fail "scaled client area: $geometry"
+  keys BackSpace
+  "$render" --script "8" --scale 2 --png "$work/hidpi.expected.png"
+  "$shot" match "$win" "$work/hidpi.expected.png" 10000 "$work/hidpi.got.png" ||
+    fail "scaled window differs from tarsel-render --scale 2"
+  xdotool key Escape
+  expect_clean_exit "Escape on the scaled screen"
 fi
 
 if [ "$failures" -ne 0 ]; then
