@@ -1,14 +1,17 @@
 // tarsel-render: the animation without a window. It replays a script of key presses and
 // double-clicks through the same driver and handlers as the window, and writes the draw log
 // and/or a picture of the client area at the end of the run.
+#include <QBuffer>
 #include <QImage>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "app/canvas.h"
 #include "tools/replay.h"
@@ -19,19 +22,26 @@ constexpr char kUsage[] =
     "usage: tarsel-render [--script \"TOKENS\"] [--log FILE|-] [--png FILE] [--size WxH] "
     "[--scale F]\n";
 
+// Largest picture: 16384 logical pixels a side, and at most 2^28 device pixels (1 GiB).
+constexpr int kMaxSide = 16384;
+constexpr double kMaxDevicePixels = 268435456.0;
+
 int Fail(const std::string& message) {
   std::fprintf(stderr, "tarsel-render: %s\n", message.c_str());
   return 2;
 }
 
-bool ParseSize(const std::string& s, int* w, int* h) {
-  int n = 0;
-  char x = 0;
-  if (std::sscanf(s.c_str(), "%d%c%d%n", w, &x, h, &n) != 3 || x != 'x' ||
-      n != static_cast<int>(s.size())) {
-    return false;
-  }
-  return *w >= 1 && *h >= 1 && *w <= 16384 && *h <= 16384;
+// A positive whole number of at most `max`, digits only.
+bool ParseDimension(std::string_view s, int max, int* out) {
+  if (s.empty() || s.find_first_not_of("0123456789") != std::string_view::npos) return false;
+  const auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), *out);
+  return ec == std::errc() && ptr == s.data() + s.size() && *out >= 1 && *out <= max;
+}
+
+bool ParseSize(std::string_view s, int* w, int* h) {
+  const std::size_t x = s.find('x');
+  return x != std::string_view::npos && ParseDimension(s.substr(0, x), kMaxSide, w) &&
+         ParseDimension(s.substr(x + 1), kMaxSide, h);
 }
 
 bool ParseScale(const std::string& s, double* f) {
@@ -103,16 +113,36 @@ int main(int argc, char** argv) {
     std::fclose(probe);
   }
 
+  if (have_png && std::ceil(width * scale) * std::ceil(height * scale) > kMaxDevicePixels) {
+    return Fail("picture too large: " + std::to_string(width) + "x" + std::to_string(height) +
+                " at scale " + std::to_string(scale) + " exceeds 2^28 device pixels");
+  }
   std::optional<tarsel::Canvas> canvas;
-  if (have_png) canvas.emplace(QSize(width, height), scale);
+  if (have_png) {
+    canvas.emplace(QSize(width, height), scale);
+    if (canvas->image().isNull()) return Fail("not enough memory for the picture");
+  }
   tarsel::Replay replay(std::move(*script), log, canvas ? &*canvas : nullptr);
   replay.Run();
 
   if (log && (std::fflush(log) != 0 || std::ferror(log))) {
     return Fail("writing the log failed: " + std::string(std::strerror(errno)));
   }
-  if (canvas && !canvas->image().save(QString::fromLocal8Bit(png_path.c_str()), "PNG")) {
-    return Fail("cannot write '" + png_path + "'");
+  if (canvas) {
+    // Encode in memory and write with checked calls: a full disk must not pass for success.
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!canvas->image().save(&buffer, "PNG")) return Fail("cannot encode the picture");
+    std::FILE* out = std::fopen(png_path.c_str(), "wb");
+    if (!out) return Fail("cannot write '" + png_path + "': " + std::strerror(errno));
+    const bool written =
+        std::fwrite(png.constData(), 1, png.size(), out) == static_cast<std::size_t>(png.size());
+    const int write_errno = errno;
+    if (std::fclose(out) != 0 || !written) {
+      return Fail("writing '" + png_path +
+                  "' failed: " + std::strerror(written ? errno : write_errno));
+    }
   }
   return 0;
 }
