@@ -1,7 +1,9 @@
 #include "animation/driver.h"
 
 #include <cmath>
+#include <limits>
 
+#include "geometry/linkage.h"
 #include "geometry/piston_curve.h"
 
 namespace tarsel {
@@ -17,6 +19,32 @@ void Driver::Startup() {
   st_.ste = 0.25;
   st_.ww = 65;
   st_.k0 = 4.5;
+}
+
+namespace {
+bool FitsAFloat(double v) {
+  return std::isfinite(v) && std::abs(v) <= std::numeric_limits<float>::max();
+}
+}  // namespace
+
+void Driver::DrawLine(double x1, double y1, double x2, double y2, std::uint32_t colour) {
+  if (!FitsAFloat(x1) || !FitsAFloat(y1) || !FitsAFloat(x2) || !FitsAFloat(y2)) return;
+  win_.Line(static_cast<float>(x1), static_cast<float>(y1), static_cast<float>(x2),
+            static_cast<float>(y2), colour);
+}
+
+void Driver::DrawAxes() {
+  DrawLine(-98, 0, 360, 0, colour::kAxis);
+  // Marker lines at the positions of crank angles 0 and pi of the piston curve.
+  DrawLine(15, -2, 15, 11.5, colour::kAxis);
+  DrawLine(105, -2, 105, 11.5, colour::kAxis);
+  for (double tick = -97.5; tick <= 600; tick += 22.5) {
+    DrawLine(tick, -0.25, tick, 0.25, colour::kAxis);
+  }
+}
+
+void Driver::SolveLinkage(double theta) {
+  st_.ff = LinkagePhaseOffset(theta, st_.ww, st_.pi);
 }
 
 LoopEnd Driver::Form_Activate() {
@@ -78,8 +106,7 @@ bool Driver::Pass1() {
     r_.y0 = t.yb[r_.n];
     win_.DrawWidth(3);
     if (r_.m > 0 && r_.x0 > r_.x1) {
-      win_.Line(static_cast<float>(st_.ww - r_.x1), static_cast<float>(r_.y1),
-                static_cast<float>(st_.ww - r_.x0), static_cast<float>(r_.y0), colour::kGreen);
+      DrawLine(st_.ww - r_.x1, r_.y1, st_.ww - r_.x0, r_.y0, colour::kGreen);
     }
     win_.DrawWidth(1);
     r_.m = r_.m + 1;
@@ -105,8 +132,7 @@ bool Driver::Pass2() {
     r_.y0 = t.ya[r_.n];
     win_.DrawWidth(4);
     if (r_.m > 0 && r_.x0 < r_.x1) {
-      win_.Line(static_cast<float>(ww + r_.x1), static_cast<float>(r_.y1),
-                static_cast<float>(ww + r_.x0), static_cast<float>(r_.y0), colour::kRed);
+      DrawLine(ww + r_.x1, r_.y1, ww + r_.x0, r_.y0, colour::kRed);
       if (st_.acc == 1) {
         win_.DrawWidth(2);
         r_.s2 = r_.s1;
@@ -114,13 +140,10 @@ bool Driver::Pass2() {
         r_.s0 = (r_.y0 - r_.y1) / (r_.x0 - r_.x1);
         // The start of the velocity segment comes from the point history, not from s1: the
         // slope history may hold a slope of the linkage trace instead.
-        win_.Line(static_cast<float>(ww + r_.x1),
-                  static_cast<float>(11 * (r_.y1 - r_.y2) / (r_.x1 - r_.x2)),
-                  static_cast<float>(ww + r_.x0), static_cast<float>(11 * r_.s0), colour::kOrange);
-        win_.Line(static_cast<float>(ww + r_.x1),
-                  static_cast<float>(600 * (r_.s1 - r_.s2) / (r_.x1 - r_.x3)),
-                  static_cast<float>(ww + r_.x0),
-                  static_cast<float>(600 * (r_.s0 - r_.s1) / (r_.x0 - r_.x2)), colour::kMagenta);
+        DrawLine(ww + r_.x1, 11 * (r_.y1 - r_.y2) / (r_.x1 - r_.x2), ww + r_.x0, 11 * r_.s0,
+                 colour::kOrange);
+        DrawLine(ww + r_.x1, 600 * (r_.s1 - r_.s2) / (r_.x1 - r_.x3), ww + r_.x0,
+                 600 * (r_.s0 - r_.s1) / (r_.x0 - r_.x2), colour::kMagenta);
       }
     }
     win_.DrawWidth(1);
@@ -131,16 +154,70 @@ bool Driver::Pass2() {
   return true;
 }
 
-// Pass 3, the linkage trace, joins the driver together with the linkage solver.
+// Pass 3: the second table re-timed by the linkage. Each point is solved at the angle
+// k - xb (in radians) and drawn shifted by its phase offset ff, in blue; with acc = 0 the
+// offset itself (ff / 13) is drawn along the green curve, with acc = 1 the trace's velocity and
+// acceleration by finite differences over the shifted positions. The axes go on top after
+// every point.
 bool Driver::Pass3() {
+  const auto& t = st_.tables;
+  const double ww = st_.ww;
+  while (r_.n < 201) {
+    r_.x2 = r_.x1;
+    r_.x1 = r_.x0;
+    r_.y1 = r_.y0;
+    r_.f1 = st_.ff;
+    r_.x0 = t.xb[r_.n];
+    r_.y0 = t.yb[r_.n];
+    SolveLinkage(st_.k - (st_.pi * r_.x0) / 180);
+    if (r_.x1 < r_.x0) {
+      win_.DrawWidth(3);
+      DrawLine(ww - r_.x1 + r_.f1, r_.y1, ww - r_.x0 + st_.ff, r_.y0, colour::kBlue);
+      if (st_.acc == 1) TraceDerivatives();
+    }
+    if (!PointEvents()) return false;
+    win_.DrawWidth(2);
+    // acc is read again: a key handled just now may have switched it.
+    if (r_.m > 0 && r_.x1 < r_.x0 && st_.acc == 0) {
+      DrawLine(ww - r_.x1, r_.f1 / 13, ww - r_.x0, st_.ff / 13, colour::kOlive);
+    }
+    win_.DrawWidth(1);
+    r_.m = r_.m + 1;
+    DrawAxes();
+    r_.x1 = r_.x0;
+    r_.n = r_.n + 1;
+  }
   return true;
+}
+
+// The velocity and acceleration of the blue trace at the current point. The divisor is the
+// horizontal distance from the current trace point back to the previous one. Within one pass
+// at a fixed k it is at least 0.58, but after a key has moved k (and at the first point of a
+// frame) the two offsets come from different k and it can be anything, 0 included. Where it
+// gives no finite slope, the point draws neither curve and the histories stay as they are, so
+// that one odd point cannot poison the curves that follow.
+void Driver::TraceDerivatives() {
+  const double ww = st_.ww;
+  const double span = ((r_.x0 - r_.x1) - st_.ff) + r_.f1;
+  const double slope = (r_.y0 - r_.y1) / span;
+  const double acceleration = 300 * (slope - r_.s0) / span;
+  if (span == 0 || !FitsAFloat(-11 * slope) || !FitsAFloat(acceleration)) return;
+  r_.s2 = r_.s1;
+  r_.s1 = r_.s0;
+  r_.s0 = slope;
+  win_.DrawWidth(2);
+  DrawLine(ww - r_.x1 + r_.f1, -11 * r_.s1, ww - r_.x0 + st_.ff, -11 * r_.s0, colour::kLightBlue);
+  r_.u1 = r_.u0;
+  r_.a1 = r_.a0;
+  r_.u0 = ww - r_.x0 + st_.ff;
+  r_.a0 = acceleration;
+  if (r_.u0 < r_.u1) DrawLine(r_.u1, r_.a1, r_.u0, r_.a0, colour::kTeal);
 }
 
 void Driver::DrawPistonCurve() {
   ForEachPistonSegment(st_.pi, [this](const PistonSegment& s) {
     win_.DrawWidth(piston::kPenWidth);
-    win_.Line(static_cast<float>(s.x1), static_cast<float>(s.y1), static_cast<float>(s.x2),
-              static_cast<float>(s.y2), piston::kColour);
+    DrawLine(s.x1, s.y1, s.x2, s.y2, piston::kColour);
   });
 }
 

@@ -9,10 +9,15 @@ namespace tarsel {
 
 // Colours of the drawing, 00BBGGRR.
 namespace colour {
-inline constexpr std::uint32_t kGreen = 65280;       // profile, second table (pass 1)
-inline constexpr std::uint32_t kRed = 255;           // profile, first table (pass 2)
-inline constexpr std::uint32_t kOrange = 33023;      // velocity of the red profile
-inline constexpr std::uint32_t kMagenta = 16711935;  // acceleration of the red profile
+inline constexpr std::uint32_t kGreen = 65280;         // profile, second table (pass 1)
+inline constexpr std::uint32_t kRed = 255;             // profile, first table (pass 2)
+inline constexpr std::uint32_t kOrange = 33023;        // velocity of the red profile
+inline constexpr std::uint32_t kMagenta = 16711935;    // acceleration of the red profile
+inline constexpr std::uint32_t kBlue = 16711680;       // the profile re-timed by the linkage
+inline constexpr std::uint32_t kLightBlue = 16744576;  // velocity of the blue trace
+inline constexpr std::uint32_t kTeal = 8421376;        // acceleration of the blue trace
+inline constexpr std::uint32_t kOlive = 49344;         // phase offset / 13
+inline constexpr std::uint32_t kAxis = 7;              // axis, marker lines, ticks
 }  // namespace colour
 
 // The driver's loop values and history registers. They start at 0, live as long as the loop
@@ -57,6 +62,8 @@ class Driver {
   bool Pass2();
   bool Pass3();
   void DrawPistonCurve();
+  // Solves the linkage for crank angle theta (radians) and stores the phase offset in ff.
+  void SolveLinkage(double theta);
   // Processes events until kk = 1 (at least once); false when the program was ended.
   bool Wait();
 
@@ -66,6 +73,13 @@ class Driver {
  private:
   // Event processing at a table point; false once the program has been ended.
   bool PointEvents();
+  // Hands a line to the window in single precision. A line with a coordinate that does not fit
+  // (not finite, or beyond the range of a float) is not drawn: it has no place on any screen.
+  void DrawLine(double x1, double y1, double x2, double y2, std::uint32_t colour);
+  // The axis, the two marker lines and the tick marks, drawn after every trace point.
+  void DrawAxes();
+  // Velocity and acceleration of the trace at the current point of pass 3 (acc = 1).
+  void TraceDerivatives();
 
   SharedState& st_;
   Surface& win_;
