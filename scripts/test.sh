@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the default build (unit and end-to-end tests, the
 # latter on a private Xvfb), then the unit tests again under AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# UndefinedBehaviorSanitizer, and a short run of the driver's fuzz target (clang, libFuzzer).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 cmake --workflow --preset default
 cmake --workflow --preset asan
+cmake --workflow --preset fuzz
