@@ -6,6 +6,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libgl-dev
   libgtest-dev libbenchmark-dev
+  libgif-dev
   xvfb xdotool
   clang libclang-rt-14-dev valgrind
 )

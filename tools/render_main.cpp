@@ -1,7 +1,7 @@
 // tarsel-render: the animation without a window. It replays a script of key presses and
 // double-clicks through the same driver and handlers as the window, and writes the draw log
-// and/or a picture of the client area at the end of the run.
-#include <QBuffer>
+// and/or pictures of the client area: at the end of the run, at every wait for a key (numbered
+// PNG files), or as one animated GIF.
 #include <QImage>
 #include <cerrno>
 #include <charconv>
@@ -13,18 +13,42 @@
 #include <string>
 #include <string_view>
 
+#include "animation/driver.h"
 #include "app/canvas.h"
+#include "geometry/piston_curve.h"
+#include "tools/frame_export.h"
 #include "tools/replay.h"
 
 namespace {
 
 constexpr char kUsage[] =
-    "usage: tarsel-render [--script \"TOKENS\"] [--log FILE|-] [--png FILE] [--size WxH] "
-    "[--scale F]\n";
+    "usage: tarsel-render [--script \"TOKENS\"] [--log FILE|-] [--png FILE] [--frames DIR "
+    "[--force]]\n"
+    "                     [--gif FILE [--delay MS]] [--size WxH] [--scale F]\n"
+    "       tarsel-render --help | --version\n"
+    "\n"
+    "Runs the animation without a window, pressing the keys of a script.\n"
+    "\n"
+    "  --script TOKENS  character codes (97, 44, 13, 8, ...) or dbl, separated by spaces or\n"
+    "                   commas; TOKEN@N is pressed inside the N-th event call of a pass\n"
+    "  --log FILE       every drawing and event call, one per line (- for standard output)\n"
+    "  --png FILE       the client area at the end of the run\n"
+    "  --frames DIR     the client area at each wait for a key: DIR/frame-001.png, ...\n"
+    "  --force          overwrite the frame files of an earlier export in DIR\n"
+    "  --gif FILE       the same frames as one looping animated GIF\n"
+    "  --delay MS       time each GIF frame is shown, in milliseconds (default 200)\n"
+    "  --size WxH       client area in logical pixels (default 962x688)\n"
+    "  --scale F        device pixels per logical pixel (default 1)\n"
+    "\n"
+    "A GIF frame holds at most 256 colours: where antialiasing makes more, the drawing colours\n"
+    "are kept exactly and the other pixels take the nearest of the frame's 256 colours.\n"
+    "Exit status: 0 on success, 2 on a bad argument or a failed write.\n";
 
 // Largest picture: 16384 logical pixels a side, and at most 2^28 device pixels (1 GiB).
 constexpr int kMaxSide = 16384;
 constexpr double kMaxDevicePixels = 268435456.0;
+// A GIF frame delay is a 16-bit count of hundredths of a second.
+constexpr int kMaxDelayMs = 655350;
 
 int Fail(const std::string& message) {
   std::fprintf(stderr, "tarsel-render: %s\n", message.c_str());
@@ -44,6 +68,11 @@ bool ParseSize(std::string_view s, int* w, int* h) {
          ParseDimension(s.substr(x + 1), kMaxSide, h);
 }
 
+// A window colour (00BBGGRR, red in the low byte) as a picture colour (0xRRGGBB).
+QRgb Rgb(std::uint32_t bgr) {
+  return qRgb(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF) & 0xFFFFFF;
+}
+
 bool ParseScale(const std::string& s, double* f) {
   char* end = nullptr;
   errno = 0;
@@ -54,18 +83,27 @@ bool ParseScale(const std::string& s, double* f) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string script_text, log_path, png_path;
+  std::string script_text, log_path, png_path, frames_dir, gif_path;
   int width = tarsel::Canvas::kDesignWidth, height = tarsel::Canvas::kDesignHeight;
   double scale = 1;
-  bool have_log = false, have_png = false;
+  int delay_ms = 200;
+  bool have_log = false, have_png = false, force = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage, stdout);
       return 0;
     }
+    if (arg == "--version") {
+      std::fputs("tarsel-render " TARSEL_VERSION "\n", stdout);
+      return 0;
+    }
+    if (arg == "--force") {
+      force = true;
+      continue;
+    }
     if (arg != "--script" && arg != "--log" && arg != "--png" && arg != "--size" &&
-        arg != "--scale") {
+        arg != "--scale" && arg != "--frames" && arg != "--gif" && arg != "--delay") {
       return Fail("unknown argument '" + arg + "' (see --help)");
     }
     if (i + 1 >= argc) return Fail(arg + " needs a value");
@@ -78,6 +116,16 @@ int main(int argc, char** argv) {
     } else if (arg == "--png") {
       png_path = value;
       have_png = true;
+    } else if (arg == "--frames") {
+      if (value.empty()) return Fail("--frames needs a directory name");
+      frames_dir = value;
+    } else if (arg == "--gif") {
+      if (value.empty()) return Fail("--gif needs a file name");
+      gif_path = value;
+    } else if (arg == "--delay") {
+      if (!ParseDimension(value, kMaxDelayMs, &delay_ms) || delay_ms < 10) {
+        return Fail("bad --delay '" + value + "': expected milliseconds from 10 to 655350");
+      }
     } else if (arg == "--size") {
       if (!ParseSize(value, &width, &height)) {
         return Fail("bad --size '" + value + "': expected WxH, 1 to 16384 each");
@@ -86,6 +134,8 @@ int main(int argc, char** argv) {
       return Fail("bad --scale '" + value + "': expected a number from 0.25 to 8");
     }
   }
+  const bool have_frames = !frames_dir.empty(), have_gif = !gif_path.empty();
+  const bool have_picture = have_png || have_frames || have_gif;
 
   std::string error;
   auto script = tarsel::ParseScript(script_text, &error);
@@ -113,36 +163,60 @@ int main(int argc, char** argv) {
     std::fclose(probe);
   }
 
-  if (have_png && std::ceil(width * scale) * std::ceil(height * scale) > kMaxDevicePixels) {
+  if (have_picture && std::ceil(width * scale) * std::ceil(height * scale) > kMaxDevicePixels) {
     return Fail("picture too large: " + std::to_string(width) + "x" + std::to_string(height) +
                 " at scale " + std::to_string(scale) + " exceeds 2^28 device pixels");
   }
   std::optional<tarsel::Canvas> canvas;
-  if (have_png) {
+  if (have_picture) {
     canvas.emplace(QSize(width, height), scale);
     if (canvas->image().isNull()) return Fail("not enough memory for the picture");
   }
+
+  tarsel::PngFrames frames;
+  if (have_frames && !(error = frames.Open(frames_dir, force)).empty()) return Fail(error);
+  tarsel::GifFrames gif;
+  if (have_gif) {
+    // The colours the program draws with: they stay exact in every GIF frame.
+    namespace c = tarsel::colour;
+    const std::vector<QRgb> keep = {0xFFFFFF,
+                                    Rgb(c::kAxis),
+                                    Rgb(c::kGreen),
+                                    Rgb(c::kRed),
+                                    Rgb(c::kBlue),
+                                    Rgb(c::kOlive),
+                                    Rgb(c::kOrange),
+                                    Rgb(c::kMagenta),
+                                    Rgb(c::kLightBlue),
+                                    Rgb(c::kTeal),
+                                    Rgb(tarsel::piston::kColour)};
+    if (!(error = gif.Open(gif_path, canvas->image().size(), delay_ms, keep)).empty()) {
+      return Fail(error);
+    }
+  }
+
   tarsel::Replay replay(std::move(*script), log, canvas ? &*canvas : nullptr);
+  if (have_frames || have_gif) {
+    replay.OnWait([&] {
+      if (have_frames) error = frames.Add(canvas->image());
+      if (error.empty() && have_gif) error = gif.Add(canvas->image());
+      return error.empty();
+    });
+  }
   replay.Run();
+  if (replay.aborted()) return Fail(error);
 
   if (log && (std::fflush(log) != 0 || std::ferror(log))) {
     return Fail("writing the log failed: " + std::string(std::strerror(errno)));
   }
-  if (canvas) {
-    // Encode in memory and write with checked calls: a full disk must not pass for success.
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    if (!canvas->image().save(&buffer, "PNG")) return Fail("cannot encode the picture");
-    std::FILE* out = std::fopen(png_path.c_str(), "wb");
-    if (!out) return Fail("cannot write '" + png_path + "': " + std::strerror(errno));
-    const bool written =
-        std::fwrite(png.constData(), 1, png.size(), out) == static_cast<std::size_t>(png.size());
-    const int write_errno = errno;
-    if (std::fclose(out) != 0 || !written) {
-      return Fail("writing '" + png_path +
-                  "' failed: " + std::strerror(written ? errno : write_errno));
-    }
+  if (have_frames && !(error = frames.Finish()).empty()) return Fail(error);
+  if (have_gif) {
+    // A run that ends before its first wait still gives a valid GIF: the picture at its end.
+    if (gif.count() == 0 && !(error = gif.Add(canvas->image())).empty()) return Fail(error);
+    if (!(error = gif.Finish()).empty()) return Fail(error);
+  }
+  if (have_png && !(error = tarsel::SavePng(canvas->image(), png_path)).empty()) {
+    return Fail(error);
   }
   return 0;
 }

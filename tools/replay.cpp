@@ -71,7 +71,7 @@ Replay::Replay(std::vector<ScriptEvent> script, std::FILE* log, Canvas* canvas)
 
 void Replay::Run() {
   driver_.Form_Activate();
-  if (!stopped_for_input_ && log_) std::fputs("X\n", log_);
+  if (!stopped_for_input_ && !aborted_ && log_) std::fputs("X\n", log_);
 }
 
 void Replay::Line(float x1, float y1, float x2, float y2, std::uint32_t colour) {
@@ -104,11 +104,15 @@ void Replay::DoEvents() {
 
 void Replay::BeginWait() {
   if (log_) std::fputs("A\n", log_);
+  if (on_wait_ && !on_wait_()) {
+    aborted_ = true;
+    state_.ended = true;
+  }
 }
 
 void Replay::WaitEvents(bool) {
   // One scripted key per test of the wait; a wait that finds kk already 1 takes none.
-  if (state_.kk == 1) return;
+  if (state_.kk == 1 || aborted_) return;
   if (next_wait_ == in_waits_.size()) {
     // Nobody is left to press a key: stop here, as a user who walks away would leave it.
     stopped_for_input_ = true;

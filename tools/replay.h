@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -41,6 +42,11 @@ class Replay : public Surface {
   bool stopped_for_input() const { return stopped_for_input_; }
   const SharedState& state() const { return state_; }
 
+  // Called each time the loop begins a wait, when the frame is complete on the canvas. A
+  // false result ends the run there, as if the program had been ended (see aborted()).
+  void OnWait(std::function<bool()> hook) { on_wait_ = std::move(hook); }
+  bool aborted() const { return aborted_; }
+
   void Line(float x1, float y1, float x2, float y2, std::uint32_t colour) override;
   void Cls() override;
   void DrawWidth(int width) override;
@@ -61,6 +67,8 @@ class Replay : public Surface {
   std::size_t next_wait_ = 0;
   long point_calls_ = 0;
   bool stopped_for_input_ = false;
+  std::function<bool()> on_wait_;
+  bool aborted_ = false;
 };
 
 }  // namespace tarsel

@@ -1,5 +1,6 @@
 // Tests of tarsel-render, the headless replay: its command line, the draw log it writes for a
 // script of key presses and double-clicks, and the picture of the client area it leaves.
+#include <gif_lib.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -19,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/frame_export.h"
 #include "tools/replay.h"
 
 #if defined(__has_feature)
@@ -441,9 +443,8 @@ TEST_F(RenderTest, EveryLogLineHasAKnownForm) {
         EXPECT_EQ(text, again) << l;
       }
       const std::uint32_t c = ColourOf(l);
-      EXPECT_TRUE(c == kGreen || c == kRed || c == kOrange || c == kMagenta ||
-                  c == kPistonColour || c == 16711680 || c == 16744576 || c == 8421376 ||
-                  c == 49344 || c == 7)
+      EXPECT_TRUE(c == kGreen || c == kRed || c == kOrange || c == kMagenta || c == kPistonColour ||
+                  c == 16711680 || c == 16744576 || c == 8421376 || c == 49344 || c == 7)
           << l;
       continue;
     }
@@ -868,6 +869,204 @@ TEST_F(RenderTest, PictureAndLogTogetherMatchEachAlone) {
   ASSERT_FALSE(both.isNull());
   EXPECT_EQ(both.convertToFormat(QImage::Format_RGB32),
             picture.convertToFormat(QImage::Format_RGB32));
+}
+
+// ------------------------------------------------------------------------------------------
+// Frames and the animated GIF
+
+QImage Rgb32(const QImage& image) {
+  return image.convertToFormat(QImage::Format_RGB32);
+}
+
+// A picture of `n` different colours, one pixel each, then white; the first colours are the
+// ones to keep.
+QImage Swatches(int n, int width) {
+  QImage image(width, (n + width - 1) / width + 1, QImage::Format_RGB32);
+  image.fill(qRgb(255, 255, 255));
+  for (int i = 0; i < n; ++i) {
+    image.setPixel(i % width, i / width, qRgb(i * 37 % 256, i * 11 % 256, i / 3 % 256));
+  }
+  return image;
+}
+
+TEST(ToIndexed, KeepsASmallPaletteExactlyAndMapsALargeOneToTheNearest) {
+  for (const int n : {1, 200, 255, 300, 2000}) {
+    const QImage image = Swatches(n, 50);
+    const std::vector<QRgb> keep = {image.pixel(0, 0) & 0xFFFFFF, image.pixel(7, 0) & 0xFFFFFF,
+                                    0xFFFFFF};
+    const Indexed indexed = ToIndexed(image, image.rect(), keep);
+    ASSERT_LE(indexed.colours.size(), 256u);
+    ASSERT_EQ(indexed.pixels.size(), static_cast<std::size_t>(image.width() * image.height()));
+    EXPECT_EQ(indexed.exact, n < 256) << n;  // n swatch colours and white
+    std::size_t i = 0;
+    for (int y = 0; y < image.height(); ++y) {
+      for (int x = 0; x < image.width(); ++x, ++i) {
+        const QRgb want = image.pixel(x, y) & 0xFFFFFF;
+        const QRgb got = indexed.colours.at(indexed.pixels[i]);
+        const bool kept = std::find(keep.begin(), keep.end(), want) != keep.end();
+        if (indexed.exact || kept) {
+          ASSERT_EQ(got, want) << n << " colours, pixel " << x << "," << y;
+          continue;
+        }
+        const auto dist = [&](QRgb a) {
+          const int r = qRed(a) - qRed(want), g = qGreen(a) - qGreen(want),
+                    b = qBlue(a) - qBlue(want);
+          return r * r + g * g + b * b;
+        };
+        for (const QRgb c : indexed.colours) {
+          ASSERT_LE(dist(got), dist(c)) << n << " colours: not the nearest at " << x << "," << y;
+        }
+      }
+    }
+  }
+}
+
+// The frames of a GIF as the viewer shows them, each drawn over the one before, with the
+// delay and whether the file asks to loop.
+struct DecodedGif {
+  std::vector<QImage> frames;
+  std::vector<int> delays_cs;
+  bool loops = false;
+};
+
+std::optional<DecodedGif> DecodeGif(const fs::path& path) {
+  int error = 0;
+  GifFileType* gif = DGifOpenFileName(path.c_str(), &error);
+  if (!gif) return std::nullopt;
+  if (DGifSlurp(gif) == GIF_ERROR) {
+    DGifCloseFile(gif, &error);
+    return std::nullopt;
+  }
+  DecodedGif out;
+  QImage screen(gif->SWidth, gif->SHeight, QImage::Format_RGB32);
+  screen.fill(qRgb(0, 0, 0));
+  for (int i = 0; i < gif->ImageCount; ++i) {
+    const SavedImage& image = gif->SavedImages[i];
+    const GifImageDesc& d = image.ImageDesc;
+    const ColorMapObject* map = d.ColorMap ? d.ColorMap : gif->SColorMap;
+    for (int y = 0; y < d.Height && map; ++y) {
+      for (int x = 0; x < d.Width; ++x) {
+        const GifColorType c = map->Colors[image.RasterBits[y * d.Width + x]];
+        screen.setPixel(d.Left + x, d.Top + y, qRgb(c.Red, c.Green, c.Blue));
+      }
+    }
+    out.frames.push_back(screen.copy());
+    GraphicsControlBlock control;
+    out.delays_cs.push_back(DGifSavedExtensionToGCB(gif, i, &control) == GIF_OK ? control.DelayTime
+                                                                                : -1);
+    for (int e = 0; e < image.ExtensionBlockCount; ++e) {
+      const ExtensionBlock& b = image.ExtensionBlocks[e];
+      if (b.Function == APPLICATION_EXT_FUNC_CODE && b.ByteCount == 11 &&
+          std::string(reinterpret_cast<const char*>(b.Bytes), 11) == "NETSCAPE2.0") {
+        out.loops = true;
+      }
+    }
+  }
+  DGifCloseFile(gif, &error);
+  return out;
+}
+
+TEST_F(RenderTest, FramesAreTheClientAreaAtEachWait) {
+  const fs::path dir = Path("frames/sub");
+  const Result r = Run({"--script", "97 8 97", "--frames", dir.string(), "--scale", "0.5"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  // The run stops at the fourth wait, so the last frame is the picture at the end.
+  EXPECT_EQ(Rgb32(QImage(QString::fromStdString((dir / "frame-004.png").string()))),
+            Rgb32(Picture("97 8 97", {"--scale", "0.5"})));
+  EXPECT_EQ(Rgb32(QImage(QString::fromStdString((dir / "frame-002.png").string()))),
+            Rgb32(Picture("97", {"--scale", "0.5"})));
+  EXPECT_FALSE(fs::exists(dir / "frame-005.png"));
+
+  // A second export does not overwrite the first unless told to; with --force, the frames
+  // left over from the longer first export go.
+  ExpectRejected(Run({"--script", "97", "--frames", dir.string()}), "--force", "no --force");
+  EXPECT_TRUE(fs::exists(dir / "frame-004.png"));
+  std::ofstream(dir / "notes.txt") << "mine";
+  ASSERT_EQ(Run({"--script", "97", "--frames", dir.string(), "--force", "--size", "50x40"}).status,
+            0);
+  EXPECT_EQ(QImage(QString::fromStdString((dir / "frame-002.png").string())).size(), QSize(50, 40));
+  EXPECT_FALSE(fs::exists(dir / "frame-003.png"));
+  EXPECT_TRUE(fs::exists(dir / "notes.txt"));
+}
+
+TEST_F(RenderTest, GifHoldsTheFramesLoopingWithTheirDelay) {
+  const Result r = Run({"--script", "97 8 97", "--gif", Path("sweep.gif").string(), "--frames",
+                        Path("png").string(), "--delay", "50"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto gif = DecodeGif(Path("sweep.gif"));
+  ASSERT_TRUE(gif);
+  EXPECT_TRUE(gif->loops);
+  ASSERT_EQ(gif->frames.size(), 4u);
+  EXPECT_EQ(gif->delays_cs, std::vector<int>(4, 5));
+  // Antialiasing gives each frame more than 256 colours: the drawing colours survive exactly,
+  // and the blends come close.
+  const std::vector<QRgb> pure = {0xFFFFFF, 0x070000, 0x00FF00, 0xFF0000, 0x0000FF, 0xC0C000,
+                                  0xFF8000, 0xFF00FF, 0x8080FF, 0x008080, 0xFFC080};
+  for (std::size_t f = 0; f < gif->frames.size(); ++f) {
+    char name[48];
+    std::snprintf(name, sizeof name, "png/frame-%03d.png", static_cast<int>(f) + 1);
+    const QImage png = Rgb32(QImage(QString::fromStdString(Path(name).string())));
+    ASSERT_EQ(png.size(), gif->frames[f].size()) << name;
+    long pure_pixels = 0;
+    for (int y = 0; y < png.height(); ++y) {
+      for (int x = 0; x < png.width(); ++x) {
+        const QRgb want = png.pixel(x, y) & 0xFFFFFF, got = gif->frames[f].pixel(x, y) & 0xFFFFFF;
+        if (std::find(pure.begin(), pure.end(), want) != pure.end()) {
+          ++pure_pixels;
+          ASSERT_EQ(got, want) << name << " at " << x << "," << y;
+        }
+        for (const int shift : {0, 8, 16}) {
+          ASSERT_LE(std::abs(int((got >> shift) & 0xFF) - int((want >> shift) & 0xFF)), 64)
+              << name << " at " << x << "," << y;
+        }
+      }
+    }
+    EXPECT_GT(pure_pixels, png.width() * png.height() / 2) << name;
+  }
+}
+
+TEST_F(RenderTest, GifOfARunEndedBeforeItsFirstWaitHoldsTheLastPicture) {
+  ASSERT_EQ(Run({"--script", "dbl@50", "--gif", Path("one.gif").string()}).status, 0);
+  const auto gif = DecodeGif(Path("one.gif"));
+  ASSERT_TRUE(gif);
+  ASSERT_EQ(gif->frames.size(), 1u);
+  EXPECT_EQ(gif->frames[0], Rgb32(Picture("dbl@50")));  // 226 colours: exact
+}
+
+TEST_F(RenderTest, ExportErrorsAreRejectedWithOneLine) {
+  std::ofstream(Path("file")) << "x";
+  const std::string file = Path("file").string();
+  const struct {
+    std::vector<std::string> args;
+    std::string named;
+  } cases[] = {
+      {{"--frames"}, "--frames"},
+      {{"--gif"}, "--gif"},
+      {{"--delay"}, "--delay"},
+      {{"--frames", ""}, "--frames"},
+      {{"--frames", file}, file},
+      {{"--frames", file + "/sub"}, file},
+      {{"--gif", "/nonexistent/dir/x.gif"}, "/nonexistent/dir/x.gif"},
+      {{"--gif", "/dev/full", "--script", "97"}, "/dev/full"},
+      {{"--frames", "/dev/full"}, "/dev/full"},
+  };
+  for (const auto& c : cases) ExpectRejected(Run(c.args), c.named, c.args[0] + " " + c.named);
+  for (const std::string delay : {"0", "9", "655351", "-10", "1.5", "", "20ms"}) {
+    ExpectRejected(Run({"--gif", Path("d.gif").string(), "--delay", delay}), "'" + delay + "'",
+                   "--delay " + delay);
+  }
+}
+
+TEST_F(RenderTest, HelpAndVersion) {
+  const Result help = Run({"--help"});
+  EXPECT_EQ(help.status, 0);
+  for (const std::string option : {"--frames", "--force", "--gif", "--delay", "--version"}) {
+    EXPECT_NE(help.out.find(option), std::string::npos) << option;
+  }
+  const Result version = Run({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_TRUE(std::regex_match(version.out, std::regex("tarsel-render [0-9]+(\\.[0-9]+)+\n")))
+      << version.out;
 }
 
 }  // namespace

@@ -1,0 +1,292 @@
+#include "tools/frame_export.h"
+
+#include <fcntl.h>
+#include <gif_lib.h>
+#include <unistd.h>
+
+#include <QBuffer>
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <regex>
+#include <system_error>
+#include <unordered_map>
+
+namespace tarsel {
+
+namespace fs = std::filesystem;
+
+std::string WriteWholeFile(const std::string& path, const QByteArray& bytes) {
+  std::FILE* out = std::fopen(path.c_str(), "wb");
+  if (!out) return "cannot write '" + path + "': " + std::strerror(errno);
+  const bool written = std::fwrite(bytes.constData(), 1, bytes.size(), out) ==
+                       static_cast<std::size_t>(bytes.size());
+  const int write_errno = errno;
+  if (std::fclose(out) != 0 || !written) {
+    return "writing '" + path + "' failed: " + std::strerror(written ? errno : write_errno);
+  }
+  return "";
+}
+
+std::string SavePng(const QImage& image, const std::string& path) {
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  if (!image.save(&buffer, "PNG")) return "cannot encode the picture '" + path + "'";
+  return WriteWholeFile(path, png);
+}
+
+// ------------------------------------------------------------------------------------------
+// Palettes
+
+namespace {
+
+int Distance2(QRgb a, QRgb b) {
+  const int dr = qRed(a) - qRed(b), dg = qGreen(a) - qGreen(b), db = qBlue(a) - qBlue(b);
+  return dr * dr + dg * dg + db * db;
+}
+
+}  // namespace
+
+Indexed ToIndexed(const QImage& image, const QRect& rect, const std::vector<QRgb>& keep) {
+  std::unordered_map<QRgb, long> counts;
+  for (int y = rect.top(); y <= rect.bottom(); ++y) {
+    const QRgb* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    for (int x = rect.left(); x <= rect.right(); ++x) ++counts[row[x] & 0xFFFFFF];
+  }
+
+  Indexed out;
+  out.exact = counts.size() <= 256;
+  if (out.exact) {
+    for (const auto& [colour, n] : counts) out.colours.push_back(colour);
+    std::sort(out.colours.begin(), out.colours.end());
+  } else {
+    for (const QRgb colour : keep) {
+      if (counts.contains(colour & 0xFFFFFF) && out.colours.size() < 256) {
+        out.colours.push_back(colour & 0xFFFFFF);
+      }
+    }
+    std::vector<std::pair<long, QRgb>> by_count;
+    for (const auto& [colour, n] : counts) {
+      if (std::find(out.colours.begin(), out.colours.end(), colour) == out.colours.end()) {
+        by_count.emplace_back(n, colour);
+      }
+    }
+    std::sort(by_count.begin(), by_count.end(), [](const auto& a, const auto& b) {
+      return a.first != b.first ? a.first > b.first : a.second < b.second;
+    });
+    // Half of what is left goes to the most frequent blends, the rest to the colours farthest
+    // from any palette colour so far, so that rare blends (one curve crossing another) do not
+    // fall onto a colour far from their own.
+    const std::size_t by_frequency = out.colours.size() + (256 - out.colours.size()) / 2;
+    std::size_t next = 0;
+    while (next < by_count.size() && out.colours.size() < by_frequency) {
+      out.colours.push_back(by_count[next++].second);
+    }
+    std::vector<int> nearest(by_count.size(), 1 << 30);
+    for (std::size_t i = next; i < by_count.size(); ++i) {
+      for (const QRgb c : out.colours) {
+        nearest[i] = std::min(nearest[i], Distance2(by_count[i].second, c));
+      }
+    }
+    while (out.colours.size() < 256) {
+      std::size_t far = next;
+      for (std::size_t i = next; i < by_count.size(); ++i) {
+        if (nearest[i] > nearest[far]) far = i;
+      }
+      const QRgb added = by_count[far].second;
+      out.colours.push_back(added);
+      for (std::size_t i = next; i < by_count.size(); ++i) {
+        nearest[i] = std::min(nearest[i], Distance2(by_count[i].second, added));
+      }
+    }
+  }
+
+  // Every colour of the picture to its palette index: itself, or the nearest (the search stops
+  // at an exact match).
+  std::unordered_map<QRgb, std::uint8_t> index;
+  for (const auto& [colour, n] : counts) {
+    std::size_t best = 0;
+    for (std::size_t i = 1; i < out.colours.size() && Distance2(colour, out.colours[best]); ++i) {
+      if (Distance2(colour, out.colours[i]) < Distance2(colour, out.colours[best])) best = i;
+    }
+    index[colour] = static_cast<std::uint8_t>(best);
+  }
+  out.pixels.reserve(static_cast<std::size_t>(rect.width()) * rect.height());
+  for (int y = rect.top(); y <= rect.bottom(); ++y) {
+    const QRgb* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    for (int x = rect.left(); x <= rect.right(); ++x)
+      out.pixels.push_back(index[row[x] & 0xFFFFFF]);
+  }
+  return out;
+}
+
+// ------------------------------------------------------------------------------------------
+// Numbered PNG files
+
+namespace {
+
+// frame-NNN.png with at least three digits; returns the number, or 0 for any other name.
+long FrameNumber(const std::string& name) {
+  static const std::regex pattern("frame-([0-9]{3,9})\\.png");
+  std::smatch m;
+  return std::regex_match(name, m, pattern) ? std::stol(m[1]) : 0;
+}
+
+}  // namespace
+
+std::string PngFrames::Open(const fs::path& dir, bool force) {
+  dir_ = dir;
+  force_ = force;
+  std::error_code ec;
+  if (fs::exists(dir, ec) && !fs::is_directory(dir, ec)) {
+    return "'" + dir.string() + "' exists and is not a directory";
+  }
+  if (!fs::create_directories(dir, ec) && ec) {
+    return "cannot create '" + dir.string() + "': " + ec.message();
+  }
+  if (force) return "";
+  for (const auto& entry : fs::directory_iterator(dir, ec)) {
+    const std::string name = entry.path().filename().string();
+    if (FrameNumber(name) > 0) {
+      return "'" + dir.string() + "' already holds " + name + "; use --force to overwrite";
+    }
+  }
+  if (ec) return "cannot read '" + dir.string() + "': " + ec.message();
+  return "";
+}
+
+std::string PngFrames::Add(const QImage& image) {
+  char name[32];
+  std::snprintf(name, sizeof name, "frame-%03d.png", ++count_);
+  return SavePng(image, (dir_ / name).string());
+}
+
+std::string PngFrames::Finish() {
+  if (!force_) return "";
+  std::error_code ec;
+  std::vector<fs::path> stale;
+  for (const auto& entry : fs::directory_iterator(dir_, ec)) {
+    if (FrameNumber(entry.path().filename().string()) > count_) stale.push_back(entry.path());
+  }
+  for (const fs::path& p : stale) {
+    if (!fs::remove(p, ec) && ec) return "cannot remove '" + p.string() + "': " + ec.message();
+  }
+  return "";
+}
+
+// ------------------------------------------------------------------------------------------
+// Animated GIF
+
+GifFrames::~GifFrames() {
+  if (gif_) EGifCloseFile(gif_, nullptr);
+}
+
+std::string GifFrames::Error(const std::string& what, int code) const {
+  const char* reason = GifErrorString(code);
+  std::string message = what + " '" + path_ + "' failed: " + (reason ? reason : "unknown error");
+  if (code == E_GIF_ERR_WRITE_FAILED || code == E_GIF_ERR_CLOSE_FAILED) {
+    message += std::string(" (") + std::strerror(errno) + ")";
+  }
+  return message;
+}
+
+std::string GifFrames::Open(const std::string& path, QSize size, int delay_ms,
+                            std::vector<QRgb> keep) {
+  path_ = path;
+  delay_cs_ = (delay_ms + 5) / 10;
+  keep_ = std::move(keep);
+  int code = 0;
+  // Opened here rather than by giflib, which would make the file readable by its owner only.
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) return "cannot write '" + path + "': " + std::strerror(errno);
+  gif_ = EGifOpenFileHandle(fd, &code);
+  if (!gif_) {
+    close(fd);
+    return Error("opening", code);
+  }
+  EGifSetGifVersion(gif_, true);
+  if (EGifPutScreenDesc(gif_, size.width(), size.height(), 8, 0, nullptr) == GIF_ERROR) {
+    return Error("writing", gif_->Error);
+  }
+  // Loop for ever: the application extension that browsers and viewers read as a loop count.
+  static const unsigned char kLoop[] = {1, 0, 0};
+  if (EGifPutExtensionLeader(gif_, APPLICATION_EXT_FUNC_CODE) == GIF_ERROR ||
+      EGifPutExtensionBlock(gif_, 11, "NETSCAPE2.0") == GIF_ERROR ||
+      EGifPutExtensionBlock(gif_, sizeof kLoop, kLoop) == GIF_ERROR ||
+      EGifPutExtensionTrailer(gif_) == GIF_ERROR) {
+    return Error("writing", gif_->Error);
+  }
+  return "";
+}
+
+std::string GifFrames::Add(const QImage& frame) {
+  const QImage image = frame.convertToFormat(QImage::Format_RGB32);
+  // Only what changed since the previous frame; the rest stays on screen from before.
+  QRect rect = image.rect();
+  if (!previous_.isNull()) {
+    int top = image.height(), bottom = -1, left = image.width(), right = -1;
+    for (int y = 0; y < image.height(); ++y) {
+      const QRgb* now = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+      const QRgb* before = reinterpret_cast<const QRgb*>(previous_.constScanLine(y));
+      int x = 0;
+      while (x < image.width() && now[x] == before[x]) ++x;
+      if (x == image.width()) continue;
+      int last = image.width() - 1;
+      while (now[last] == before[last]) --last;
+      top = std::min(top, y);
+      bottom = y;
+      left = std::min(left, x);
+      right = std::max(right, last);
+    }
+    // An unchanged frame still needs one pixel to carry its delay.
+    rect = bottom < 0 ? QRect(0, 0, 1, 1) : QRect(QPoint(left, top), QPoint(right, bottom));
+  }
+  previous_ = image;
+
+  Indexed indexed = ToIndexed(image, rect, keep_);
+  if (!indexed.exact) ++approximated_;
+  // A GIF colour table has a power-of-two size of at least 2 entries.
+  int table = 2;
+  while (table < static_cast<int>(indexed.colours.size())) table *= 2;
+  std::vector<GifColorType> colours(table, GifColorType{0, 0, 0});
+  for (std::size_t i = 0; i < indexed.colours.size(); ++i) {
+    const QRgb c = indexed.colours[i];
+    colours[i] =
+        GifColorType{static_cast<GifByteType>(qRed(c)), static_cast<GifByteType>(qGreen(c)),
+                     static_cast<GifByteType>(qBlue(c))};
+  }
+  ColorMapObject* map = GifMakeMapObject(table, colours.data());
+  if (!map) return "not enough memory for the GIF palette";
+
+  GraphicsControlBlock control{};
+  control.DisposalMode = DISPOSE_DO_NOT;
+  control.UserInputFlag = false;
+  control.DelayTime = delay_cs_;
+  control.TransparentColor = NO_TRANSPARENT_COLOR;
+  GifByteType extension[4];
+  const std::size_t length = EGifGCBToExtension(&control, extension);
+  bool ok = EGifPutExtension(gif_, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(length), extension) !=
+                GIF_ERROR &&
+            EGifPutImageDesc(gif_, rect.x(), rect.y(), rect.width(), rect.height(), false, map) !=
+                GIF_ERROR;
+  GifFreeMapObject(map);
+  for (int y = 0; ok && y < rect.height(); ++y) {
+    ok = EGifPutLine(gif_, indexed.pixels.data() + static_cast<std::size_t>(y) * rect.width(),
+                     rect.width()) != GIF_ERROR;
+  }
+  if (!ok) return Error("writing", gif_->Error);
+  ++count_;
+  return "";
+}
+
+std::string GifFrames::Finish() {
+  int code = 0;
+  GifFileType* gif = gif_;
+  gif_ = nullptr;
+  if (EGifCloseFile(gif, &code) == GIF_ERROR) return Error("closing", code);
+  return "";
+}
+
+}  // namespace tarsel

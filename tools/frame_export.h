@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QRect>
+#include <QRgb>
+#include <QSize>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+struct GifFileType;
+
+namespace tarsel {
+
+// Writes bytes to a file with checked calls, so that a full disk does not pass for success.
+// Returns an empty string or the reason it failed.
+std::string WriteWholeFile(const std::string& path, const QByteArray& bytes);
+
+// Encodes an image as PNG and writes it; returns an empty string or the reason it failed.
+std::string SavePng(const QImage& image, const std::string& path);
+
+// A picture in at most 256 colours: the colours and one palette index per pixel, row by row.
+struct Indexed {
+  std::vector<QRgb> colours;  // 0xRRGGBB, at most 256
+  std::vector<std::uint8_t> pixels;
+  bool exact = false;  // every colour of the picture is in `colours`
+};
+
+// The part `rect` of an RGB32 image in at most 256 colours. With 256 colours or fewer they are
+// all kept. With more (antialiased edges blend the drawing colours with white and with each
+// other), the palette holds the colours of `keep` that occur, then the most frequent others,
+// and every pixel takes the nearest palette colour; a kept colour therefore stays exact.
+Indexed ToIndexed(const QImage& image, const QRect& rect, const std::vector<QRgb>& keep);
+
+// The frames of a replay as numbered PNG files in one directory: frame-001.png, frame-002.png,
+// and so on (more digits past 999).
+class PngFrames {
+ public:
+  // Creates the directory when it is missing. Unless `force`, refuses a directory that
+  // already holds a frame file. Returns an empty string or the reason it cannot be used.
+  std::string Open(const std::filesystem::path& dir, bool force);
+  std::string Add(const QImage& image);
+  // With `force`, removes frame files numbered past the last one written, left by an earlier
+  // and longer export, so that the directory holds this sweep only.
+  std::string Finish();
+  int count() const { return count_; }
+
+ private:
+  std::filesystem::path dir_;
+  bool force_ = false;
+  int count_ = 0;
+};
+
+// The frames of a replay as one looping animated GIF. Each frame after the first stores only
+// the rectangle that changed since the previous one, with its own palette.
+class GifFrames {
+ public:
+  GifFrames() = default;
+  ~GifFrames();
+  GifFrames(const GifFrames&) = delete;
+  GifFrames& operator=(const GifFrames&) = delete;
+
+  // Creates the file for frames of size `size` (device pixels), shown `delay_ms` each
+  // (rounded to the GIF's hundredths of a second).
+  std::string Open(const std::string& path, QSize size, int delay_ms, std::vector<QRgb> keep);
+  std::string Add(const QImage& image);
+  std::string Finish();
+  int count() const { return count_; }
+  // Frames whose colours had to be mapped to the nearest of 256.
+  int approximated() const { return approximated_; }
+
+ private:
+  std::string Error(const std::string& what, int code) const;
+
+  GifFileType* gif_ = nullptr;
+  std::string path_;
+  int delay_cs_ = 20;
+  std::vector<QRgb> keep_;
+  QImage previous_;
+  int count_ = 0;
+  int approximated_ = 0;
+};
+
+}  // namespace tarsel
