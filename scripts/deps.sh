@@ -7,6 +7,7 @@ packages=(
   qt6-base-dev libgl-dev
   libgtest-dev libbenchmark-dev
   libgif-dev
+  desktop-file-utils dpkg-dev file
   xvfb xdotool
   clang libclang-rt-14-dev valgrind
 )
