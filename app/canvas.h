@@ -6,6 +6,7 @@
 #include <QRect>
 #include <QSize>
 #include <cstdint>
+#include <vector>
 
 namespace tarsel {
 
@@ -51,8 +52,31 @@ class Canvas {
   // The part of the image (logical pixels) changed since the last call, then forgets it.
   QRect TakeDirty();
 
+  // Width-1 lines drawn again over pixels that still show them are skipped (see Line). Off,
+  // every line is drawn; tests and benchmarks compare the two.
+  void SkipRedrawnLines(bool on) {
+    skip_redrawn_ = on;
+    drawn_.clear();
+  }
+
  private:
+  // A width-1 line as last drawn, and the device pixels it may have set.
+  struct DrawnLine {
+    float x1, y1, x2, y2;
+    std::uint32_t colour;
+    QRect area;
+    QRect covered;  // the part of `area` drawn over since, in other colours; empty: intact
+  };
+
+  static constexpr std::size_t kRemembered = 64;
+
   void Begin();
+  void SetPen(std::uint32_t colour);
+  // The entry of drawn_ for this width-1 line, if it was drawn before.
+  DrawnLine* Remembered(float x1, float y1, float x2, float y2, std::uint32_t colour);
+  // Notes that `area` was drawn over, on the remembered lines it touches, except lines of
+  // `same_colour` when the drawing was opaque and aliased.
+  void Cover(const QRect& area, std::int64_t same_colour);
 
   QSize logical_;
   QImage image_;
@@ -62,6 +86,11 @@ class Canvas {
   int pen_width_ = -1;
   std::uint32_t pen_colour_ = 0;
   QRect dirty_;
+  bool skip_redrawn_ = true;
+  std::vector<DrawnLine> drawn_;
+  std::size_t next_drawn_ = 0;  // where the next lookup starts: lines come in the same order
+  QSize drawn_size_;            // image size when drawn_ was filled
+  bool all_covered_ = false;    // every entry of drawn_ is covered in full (after a clear)
 };
 
 }  // namespace tarsel

@@ -2,12 +2,82 @@
 // (16 ms) so that stepping feels instant; the window presents at most once per refresh.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <vector>
+
 #include "app/canvas.h"
 #include "tools/replay.h"
 
 namespace {
 
-// The first frame and the second with velocity and acceleration curves, up to the wait that
+// One drawing call of the draw log: 'W' pen width, 'L' line, 'C' clear.
+struct Call {
+  char op;
+  int width;
+  float x1, y1, x2, y2;
+  std::uint32_t colour;
+};
+
+// The drawing calls between the last two waits of a replay of `script`: one complete frame
+// as the window gets it (the optional clear, the piston curve, passes 1 to 3 with the piston
+// curve again), without the driver's arithmetic.
+std::vector<Call> RecordLastFrame(const char* script) {
+  char* text = nullptr;
+  std::size_t size = 0;
+  std::FILE* log = open_memstream(&text, &size);
+  tarsel::Replay replay(*tarsel::ParseScript(script, nullptr), log, nullptr);
+  replay.Run();
+  std::fclose(log);
+  std::vector<std::vector<Call>> frames(1);
+  std::istringstream in(std::string(text, size));
+  std::free(text);
+  for (std::string line; std::getline(in, line);) {
+    Call c{line[0], 0, 0, 0, 0, 0, 0};
+    if (c.op == 'A') frames.emplace_back();
+    if (c.op == 'W') std::sscanf(line.c_str(), "W %d", &c.width);
+    if (c.op == 'L') {
+      std::sscanf(line.c_str(), "L %g %g %g %g %u", &c.x1, &c.y1, &c.x2, &c.y2, &c.colour);
+    }
+    if (c.op == 'W' || c.op == 'L' || c.op == 'C') frames.back().push_back(c);
+  }
+  return frames[frames.size() - 2];
+}
+
+void Draw(tarsel::Canvas& canvas, const std::vector<Call>& calls) {
+  for (const Call& c : calls) {
+    if (c.op == 'W') canvas.DrawWidth(c.width);
+    if (c.op == 'L') canvas.Line(c.x1, c.y1, c.x2, c.y2, c.colour);
+    if (c.op == 'C') canvas.Cls();
+  }
+}
+
+// One complete frame into the image. Arg 0: the plain frame, 1: with velocity and
+// acceleration, 2: drawn over the earlier frames (no clear). Arg 1: 1 skips width-1 lines
+// drawn again over intact pixels, 0 draws every line.
+void BM_Frame(benchmark::State& state) {
+  static const char* const kScripts[] = {"97", "8", "47 97"};
+  const std::vector<Call> calls = RecordLastFrame(kScripts[state.range(0)]);
+  tarsel::Canvas canvas;
+  canvas.SkipRedrawnLines(state.range(1) == 1);
+  Draw(canvas, calls);
+  for (auto _ : state) {
+    Draw(canvas, calls);
+    benchmark::DoNotOptimize(canvas.image().constBits());
+  }
+  state.counters["lines"] = static_cast<double>(
+      std::count_if(calls.begin(), calls.end(), [](const Call& c) { return c.op == 'L'; }));
+}
+BENCHMARK(BM_Frame)
+    ->ArgNames({"kind", "skip"})
+    ->ArgsProduct({{0, 1, 2}, {1}})
+    ->Args({0, 0})
+    ->Unit(benchmark::kMillisecond);
+
+// The first frame and the second with velocity and acceleration, up to the wait that
 // follows it: the driver, the handlers and all drawing into the backing image.
 void BM_TwoFramesIntoImage(benchmark::State& state) {
   tarsel::Canvas canvas;
@@ -33,10 +103,11 @@ void BM_TwoFramesDriverOnly(benchmark::State& state) {
 }
 BENCHMARK(BM_TwoFramesDriverOnly)->Unit(benchmark::kMicrosecond);
 
-// One line of each kind the animation draws: width 1 (axis and ticks, 7,000 a frame once the
-// linkage pass draws them) and width 3 (curves, antialiased).
+// One line of each kind the animation draws, every one drawn: width 1 (axis and ticks,
+// aliased), width 3 (curves, antialiased with round ends).
 void BM_Line(benchmark::State& state) {
   tarsel::Canvas canvas;
+  canvas.SkipRedrawnLines(false);
   canvas.DrawWidth(static_cast<int>(state.range(0)));
   const bool tick = state.range(0) == 1;
   float x = -40;

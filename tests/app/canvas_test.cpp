@@ -1,10 +1,18 @@
-// The backing image: the user coordinate mapping, clipping, clearing and growth.
+// The backing image: the user coordinate mapping, clipping, clearing and growth; the look of
+// thick lines and the width-1 lines that are not drawn again.
 #include "app/canvas.h"
 
 #include <gtest/gtest.h>
 
+#include <QPainter>
+#include <QPen>
 #include <cmath>
+#include <deque>
 #include <limits>
+
+#include "animation/driver.h"
+#include "app/handlers.h"
+#include "tests/support/recording_surface.h"
 
 namespace tarsel {
 namespace {
@@ -163,6 +171,102 @@ TEST(Surface, HighDensityKeepsLogicalMapping) {
   }
   // Edges may differ by a pixel; the lines themselves must coincide.
   EXPECT_LT(mismatched, 1500);
+}
+
+// Thick lines are blended by the canvas itself. They must look as QPainter's antialiased
+// round-capped stroke does: a curve of short segments, segments long and short, slanted,
+// straight and partly outside, at one, one and a half and two device pixels a pixel.
+TEST(ThickLines, LookAsQPainterStrokesThem) {
+  std::vector<QLineF> lines;
+  const auto parabola = [](int n) { return QPointF(40 + 5 * n, 50 + (n - 30) * (n - 30) / 1.6); };
+  for (int i = 0; i < 60; ++i) lines.emplace_back(parabola(i), parabola(i + 1));
+  lines.emplace_back(40.3, 600.7, 900.1, 640.2);
+  lines.emplace_back(500.5, 300.2, 500.5, 300.45);
+  lines.emplace_back(-20, 100.6, 30, 100.6);
+  lines.emplace_back(700.25, 400, 700.25, 700);
+  for (const qreal dpr : {1.0, 1.5, 2.0}) {
+    for (const int width : {2, 3, 4}) {
+      Canvas canvas(QSize(962, 688), dpr);
+      QImage qt(canvas.image().size(), QImage::Format_RGB32);
+      qt.setDevicePixelRatio(dpr);
+      qt.fill(Qt::white);
+      QPainter painter(&qt);
+      painter.setRenderHint(QPainter::Antialiasing);
+      painter.setPen(QPen(QColor(255, 128, 0), width, Qt::SolidLine, Qt::RoundCap));
+      canvas.DrawWidth(width);
+      for (const QLineF& l : lines) {
+        painter.drawLine(l);
+        const auto user = [](QPointF p) {
+          return QPointF(p.x() / Canvas::kPixelsPerX + Canvas::kLeft,
+                         Canvas::kTop - p.y() / Canvas::kPixelsPerY);
+        };
+        const QPointF a = user(l.p1()), b = user(l.p2());
+        canvas.Line(a.x(), a.y(), b.x(), b.y(), 0x0080FF);
+      }
+      painter.end();
+      long inked = 0, total = 0;
+      int worst = 0;
+      for (int y = 0; y < qt.height(); ++y) {
+        for (int x = 0; x < qt.width(); ++x) {
+          const QRgb a = qt.pixel(x, y), b = canvas.image().pixel(x, y);
+          if (a == kWhite && b == kWhite) continue;
+          const int d = std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                                  std::abs(qBlue(a) - qBlue(b))});
+          ++inked;
+          total += d;
+          worst = std::max(worst, d);
+        }
+      }
+      // Edge pixels may differ by a few levels: the stroker fills a polygon for the round ends.
+      EXPECT_LE(worst, 32) << "dpr " << dpr << " width " << width;
+      EXPECT_LE(total, 3 * inked) << "dpr " << dpr << " width " << width;
+    }
+  }
+}
+
+// A run of the animation with the curves switched, k moved between frames and inside one,
+// and frames accumulating for a while: every drawing call in order.
+std::vector<testing::Call> RecordedRun() {
+  SharedState st;
+  testing::RecordingSurface win;
+  Driver driver(st, win);
+  std::deque<int> keys = {key::kBackSpace, key::kSlash,     'a',         key::kComma,
+                          key::kEnter,     key::kBackSpace, key::kSlash, key::kTab};
+  win.on_point = [&](long n) {
+    if (n == 2300) Form_KeyPress(st, win, key::kComma);
+  };
+  win.on_wait = [&](bool first) {
+    if (first && st.kk == 1) return;
+    if (keys.empty()) return Form_DblClick(st);
+    Form_KeyPress(st, win, keys.front());
+    keys.pop_front();
+  };
+  driver.Form_Activate();
+  return win.calls;
+}
+
+// Width-1 lines drawn again over pixels that still show them are skipped, and horizontal or
+// vertical ones drawn over in places are drawn again only there. The window must show what
+// drawing every line in full shows, at every wait, also after the image has grown.
+TEST(Surface, SkippedRedrawsLeaveTheSamePixels) {
+  const std::vector<testing::Call> calls = RecordedRun();
+  for (const qreal dpr : {1.0, 1.5, 2.0}) {
+    Canvas skipping(QSize(962, 688), dpr), drawing(QSize(962, 688), dpr);
+    drawing.SkipRedrawnLines(false);
+    int waits = 0;
+    for (const testing::Call& c : calls) {
+      for (Canvas* canvas : {&skipping, &drawing}) {
+        if (c.kind == testing::Call::kLine) canvas->Line(c.x1, c.y1, c.x2, c.y2, c.colour);
+        if (c.kind == testing::Call::kWidth) canvas->DrawWidth(c.width);
+        if (c.kind == testing::Call::kCls) canvas->Cls();
+        if (c.kind == testing::Call::kWaitBegins && waits == 3) canvas->EnsureSize({1100, 700});
+      }
+      if (c.kind != testing::Call::kWaitBegins) continue;
+      ++waits;
+      ASSERT_EQ(skipping.image(), drawing.image()) << "dpr " << dpr << ", wait " << waits;
+    }
+    EXPECT_EQ(waits, 10);
+  }
 }
 
 }  // namespace
