@@ -9,7 +9,9 @@
 #include <QPainter>
 #include <QScreen>
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <cstdio>
 
 #include "app/handlers.h"
 
@@ -50,6 +52,17 @@ std::vector<int> CharacterCodes(const QKeyEvent& event) {
 }
 
 namespace {
+// With TARSEL_TRACE set in the environment, one line on stderr for every key press and every
+// frame put on the screen: "tarsel-trace key|frame NS", NS the wall-clock time in nanoseconds.
+// bench/run.sh measures latencies with it.
+void Trace(const char* what) {
+  static const bool on = qEnvironmentVariableIsSet("TARSEL_TRACE");
+  if (!on) return;
+  const auto now = std::chrono::system_clock::now().time_since_epoch();
+  std::fprintf(stderr, "tarsel-trace %s %lld\n", what,
+               static_cast<long long>(std::chrono::nanoseconds(now).count()));
+}
+
 qreal PrimaryScreenRatio() {
   const QScreen* s = QGuiApplication::primaryScreen();
   return s ? s->devicePixelRatio() : 1;
@@ -96,6 +109,7 @@ void Form1::DoEvents() {
 void Form1::BeginWait() {
   ++waits_begun_;
   Present();
+  Trace("frame");
 }
 
 void Form1::WaitEvents(bool block) {
@@ -163,6 +177,7 @@ bool Form1::event(QEvent* e) {
 }
 
 void Form1::keyPressEvent(QKeyEvent* e) {
+  Trace("key");
   for (const int code : CharacterCodes(*e)) PressCharacter(code);
   e->accept();
 }
