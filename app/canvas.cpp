@@ -164,9 +164,17 @@ void FillRoundLine(QImage& image, QPointF p, QPointF q, double radius, QRgb colo
 
 }  // namespace
 
-Canvas::Canvas(QSize logical, qreal dpr) : logical_(logical) {
-  const QSize device(static_cast<int>(std::ceil(logical.width() * dpr)),
-                     static_cast<int>(std::ceil(logical.height() * dpr)));
+namespace {
+// The logical size whose image at this pixel ratio stays within the cap on each side.
+QSize Capped(QSize logical, qreal dpr) {
+  const int most = static_cast<int>(std::floor(Canvas::kMaxDeviceSide / dpr));
+  return logical.boundedTo(QSize(most, most));
+}
+}  // namespace
+
+Canvas::Canvas(QSize logical, qreal dpr) : logical_(Capped(logical, dpr)) {
+  const QSize device(static_cast<int>(std::ceil(logical_.width() * dpr)),
+                     static_cast<int>(std::ceil(logical_.height() * dpr)));
   image_ = QImage(device, QImage::Format_RGB32);
   image_.setDevicePixelRatio(dpr);
   image_.fill(Qt::white);
@@ -287,9 +295,9 @@ void Canvas::Cls() {
 }
 
 void Canvas::EnsureSize(QSize logical) {
-  const QSize grown = logical_.expandedTo(logical);
-  if (grown == logical_) return;
   const qreal dpr = image_.devicePixelRatio();
+  const QSize grown = logical_.expandedTo(Capped(logical, dpr));
+  if (grown == logical_) return;
   painter_.end();
   QImage bigger(QSize(static_cast<int>(std::ceil(grown.width() * dpr)),
                       static_cast<int>(std::ceil(grown.height() * dpr))),

@@ -23,6 +23,9 @@ class Canvas {
   static constexpr double kTop = 10;
   static constexpr double kPixelsPerX = 962.0 / 230.0;
   static constexpr double kPixelsPerY = 688.0 / 13.0;
+  // The image has at most this many device pixels on a side (256 MiB at the most): a larger
+  // window shows the top-left part that fits and white beyond it.
+  static constexpr int kMaxDeviceSide = 8192;
 
   // logical: client area in logical pixels; dpr: device pixels per logical pixel.
   explicit Canvas(QSize logical = QSize(kDesignWidth, kDesignHeight), qreal dpr = 1);

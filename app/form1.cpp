@@ -79,6 +79,9 @@ Form1::Form1()
   pal.setColor(QPalette::Window, Qt::white);
   setPalette(pal);
   resize(Canvas::kDesignWidth, Canvas::kDesignHeight);
+  // No larger than the backing image can be, so that an absurd size cannot exhaust memory.
+  const int most = static_cast<int>(Canvas::kMaxDeviceSide / canvas_.devicePixelRatio());
+  setMaximumSize(most, most);
   if (const QScreen* s = QGuiApplication::primaryScreen()) {
     move(s->availableGeometry().center() - rect().center());
   }
@@ -208,6 +211,9 @@ void Form1::paintEvent(QPaintEvent* e) {
 }
 
 void Form1::resizeEvent(QResizeEvent* e) {
+  // Without a window manager any X client can make the window larger than its maximum size;
+  // Qt's own backing store would then take that much memory as well.
+  if (size() != size().boundedTo(maximumSize())) resize(size().boundedTo(maximumSize()));
   canvas_.EnsureSize(size());
   QWidget::resizeEvent(e);
 }

@@ -134,6 +134,27 @@ TEST(Surface, GrowingKeepsTheDrawingAndAddsWhite) {
   EXPECT_EQ(c.image().size(), QSize(1200, 800));
 }
 
+// An absurd window size must not take gigabytes: the image stops at the cap, in device
+// pixels, and what fits is still drawn where it belongs.
+TEST(Surface, ImageStopsAtTheCap) {
+  const int cap = Canvas::kMaxDeviceSide;
+  struct Case {
+    QSize logical;
+    qreal dpr;
+    QSize device;
+  };
+  for (const Case& k : {Case{{30000, 20}, 1, {cap, 20}}, Case{{5000, 5000}, 2, {cap, cap}},
+                        Case{{32767, 32767}, 1.5, {cap, cap}}}) {
+    Canvas c(QSize(100, 10), k.dpr);
+    c.EnsureSize(k.logical);
+    EXPECT_EQ(c.image().size(), k.device) << k.dpr;
+    EXPECT_EQ(Canvas(k.logical, k.dpr).image().size(), k.device) << k.dpr;
+  }
+  Canvas c(QSize(20000, 10));
+  c.Line(-50, 10, 2000, 10, 0);
+  EXPECT_EQ(Pixel(c, cap - 1, 0), 0xFF000000);
+}
+
 TEST(Surface, DirtyAreaCoversWhatChanged) {
   Canvas c;
   EXPECT_TRUE(c.TakeDirty().isEmpty());

@@ -177,6 +177,21 @@ if start_app; then
   expect_end "Escape after the resizes" "$(now_ms)" 0
 fi
 
+echo "-- an absurd window size"
+if start_app; then
+  xdotool windowsize "$win" 32000 20000
+  sleep 0.5
+  keys a
+  settle
+  geometry=$(xdotool getwindowgeometry "$win" | awk '/Geometry/ { print $2 }')
+  echo "asked for 32000x20000, got $geometry; peak memory $(vm VmHWM) KiB"
+  [ "$geometry" = 8192x8192 ] || fail "window not held at 8192x8192: $geometry"
+  # Two images of 8192 x 8192 pixels (the backing image and the window system's) and the rest.
+  [ "$(vm VmHWM)" -le $((640 * 1024)) ] || fail "peak memory $(vm VmHWM) KiB"
+  xdotool key Escape
+  expect_end "Escape at the largest size" "$(now_ms)" 0
+fi
+
 echo "-- closed from the window frame"
 if start_app; then
   "$wm_close" "$win"
