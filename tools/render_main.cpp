@@ -3,6 +3,7 @@
 // and/or pictures of the client area: at the end of the run, at every wait for a key (numbered
 // PNG files), or as one animated GIF.
 #include <QImage>
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -44,11 +45,17 @@ constexpr char kUsage[] =
     "are kept exactly and the other pixels take the nearest of the frame's 256 colours.\n"
     "Exit status: 0 on success, 2 on a bad argument or a failed write.\n";
 
-// Largest picture: 16384 logical pixels a side, and at most 2^28 device pixels (1 GiB).
-constexpr int kMaxSide = 16384;
-constexpr double kMaxDevicePixels = 268435456.0;
+// Largest picture: the backing image stops at this many device pixels a side, so a larger
+// request is refused rather than silently cut.
+constexpr int kMaxSide = tarsel::Canvas::kMaxDeviceSide;
 // A GIF frame delay is a 16-bit count of hundredths of a second.
 constexpr int kMaxDelayMs = 655350;
+
+std::string value_of_scale(double scale) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", scale);
+  return text;
+}
 
 int Fail(const std::string& message) {
   std::fprintf(stderr, "tarsel-render: %s\n", message.c_str());
@@ -77,7 +84,7 @@ bool ParseScale(const std::string& s, double* f) {
   char* end = nullptr;
   errno = 0;
   *f = std::strtod(s.c_str(), &end);
-  return !s.empty() && errno == 0 && *end == '\0' && std::isfinite(*f) && *f >= 0.25 && *f <= 8;
+  return !s.empty() && errno == 0 && *end == '\0' && std::isfinite(*f) && *f >= 1 && *f <= 8;
 }
 
 }  // namespace
@@ -128,10 +135,10 @@ int main(int argc, char** argv) {
       }
     } else if (arg == "--size") {
       if (!ParseSize(value, &width, &height)) {
-        return Fail("bad --size '" + value + "': expected WxH, 1 to 16384 each");
+        return Fail("bad --size '" + value + "': expected WxH, 1 to 8192 each");
       }
     } else if (!ParseScale(value, &scale)) {
-      return Fail("bad --scale '" + value + "': expected a number from 0.25 to 8");
+      return Fail("bad --scale '" + value + "': expected a number from 1 to 8");
     }
   }
   const bool have_frames = !frames_dir.empty(), have_gif = !gif_path.empty();
@@ -163,9 +170,10 @@ int main(int argc, char** argv) {
     std::fclose(probe);
   }
 
-  if (have_picture && std::ceil(width * scale) * std::ceil(height * scale) > kMaxDevicePixels) {
+  if (have_picture && std::max(std::ceil(width * scale), std::ceil(height * scale)) > kMaxSide) {
     return Fail("picture too large: " + std::to_string(width) + "x" + std::to_string(height) +
-                " at scale " + std::to_string(scale) + " exceeds 2^28 device pixels");
+                " at scale " + value_of_scale(scale) + " is more than " + std::to_string(kMaxSide) +
+                " device pixels a side");
   }
   std::optional<tarsel::Canvas> canvas;
   if (have_picture) {

@@ -75,13 +75,21 @@ int RunWindow(Form1& form, const std::function<bool(Form1&)>& step) {
   QObject::connect(&timer, &QTimer::timeout, [&] {
     if (step(form)) timer.stop();
   });
-  QTimer watchdog;  // a broken ending must fail the test, not hang it
+  // A test that goes wrong must fail, not hang: after 20 s the window is closed, which ends
+  // the animation wherever it is (also inside its wait for a key), and the run reports 99.
+  bool timed_out = false;
+  QTimer watchdog;
   watchdog.setSingleShot(true);
-  QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+  QObject::connect(&watchdog, &QTimer::timeout, [&] {
+    timed_out = true;
+    form.close();
+    QCoreApplication::exit(99);
+  });
   watchdog.start(20000);
   timer.start();
   form.show();
-  return QCoreApplication::exec();
+  const int code = QCoreApplication::exec();
+  return timed_out ? 99 : code;
 }
 
 TEST(Form, FirstActivationStartsTheAnimationAndEscapeEndsIt) {
