@@ -21,17 +21,7 @@ fi
 tarsel=$build/app/tarsel
 bench=$build/bench/tarsel_bench
 
-work=$(mktemp -d)
-xvfb_pid=
-app_pid=
-cleanup() {
-  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  wait 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
+source tests/e2e/xserver.sh
 
 median() { sort -g | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
 row() { printf '| %-58s | %12s |\n' "$1" "$2"; }
@@ -46,16 +36,7 @@ cpu_ms() {  # CPU time in ms of the median row of benchmark $1
 }
 
 # --- the program on Xvfb
-export XDG_RUNTIME_DIR=$work/runtime
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  [ -s "$work/display" ] && break
-  sleep 0.05
-done
-[ -s "$work/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(head -n 1 "$work/display")"
+start_x 1280x1024
 
 frames() { grep -c ' frame ' "$work/trace" || true; }
 wait_frames() {  # until the program has put $1 frames on the screen (at most 10 s)

@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   libgif-dev
   desktop-file-utils dpkg-dev file
-  xvfb xdotool
+  xvfb xdotool libx11-dev
   clang libclang-rt-14-dev valgrind
 )
 

@@ -8,36 +8,8 @@ set -uo pipefail
 tarsel=$1 render=$2 shot=$3
 caption='    KLEM / Tarsel        GEOMETRY EXPLAIN          USE: SpaceBar , /  Enter Tab    USE: BackSpace for Velocity / Acceleration     DoubleClick or ESC to Quit'
 
-work=$(mktemp -d)
-export XDG_RUNTIME_DIR=$work/runtime
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-xvfb_pid=
-app_pid=
-failures=0
-
-cleanup() {
-  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  wait 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
-
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
-
-# Xvfb chooses a free display number itself and writes it to fd 3.
-Xvfb -displayfd 3 -screen 0 2600x1600x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  [ -s "$work/display" ] && break
-  sleep 0.05
-done
-[ -s "$work/display" ] || { echo "FAIL: Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
-export DISPLAY=":$(head -n 1 "$work/display")"
+source "$(dirname "$0")/xserver.sh"
+start_x
 echo "Xvfb on $DISPLAY"
 
 # Starts the program and sets $win to its window.

@@ -7,41 +7,9 @@
 set -uo pipefail
 
 tarsel=$1 render=$2 shot=$3 wm_close=$4
-work=$(mktemp -d)
-export XDG_RUNTIME_DIR=$work/runtime
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-xvfb_pid=
-app_pid=
-failures=0
-
-cleanup() {
-  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  wait 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
-
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
+source "$(dirname "$0")/xserver.sh"
 
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
-
-# Starts a private X server (chosen display number) and points DISPLAY at it.
-start_x() {
-  rm -f "$work/display"
-  Xvfb -displayfd 3 -screen 0 2600x1600x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-  xvfb_pid=$!
-  for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.05
-  done
-  [ -s "$work/display" ] || { echo "FAIL: Xvfb did not start"; exit 1; }
-  export DISPLAY=":$(head -n 1 "$work/display")"
-}
 
 # Starts the program with SIGINT and SIGTERM at their defaults (a background job of a script
 # would otherwise inherit SIGINT ignored) and sets $win to its window.

@@ -1,0 +1,41 @@
+# Sourced by the scripts that run the real program on a private X server (the end-to-end tests
+# and bench/run.sh). It makes a temporary folder $work (removed on exit, together with the
+# program $app_pid and the server $xvfb_pid), gives the program a private XDG_RUNTIME_DIR,
+# and defines:
+#   start_x [WxH]   start Xvfb on a free display (Xvfb picks the number) and export DISPLAY
+#   fail MESSAGE    report a failed check and count it in $failures
+
+work=$(mktemp -d)
+export XDG_RUNTIME_DIR=$work/runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+xvfb_pid=
+app_pid=
+failures=0
+
+cleanup() {
+  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  wait 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
+
+start_x() {
+  rm -f "$work/display"
+  # -displayfd: Xvfb chooses a free display number itself and writes it to fd 3.
+  Xvfb -displayfd 3 -screen 0 "${1:-2600x1600}x24" -nolisten tcp 3>"$work/display" \
+    2>"$work/xvfb.log" &
+  xvfb_pid=$!
+  for _ in $(seq 100); do
+    [ -s "$work/display" ] && break
+    sleep 0.05
+  done
+  [ -s "$work/display" ] || { echo "FAIL: Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
+  export DISPLAY=":$(head -n 1 "$work/display")"
+}
