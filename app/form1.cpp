@@ -218,8 +218,9 @@ void Form1::resizeEvent(QResizeEvent* e) {
   QWidget::resizeEvent(e);
 }
 
+// Tab is a key of the animation, never a move of the focus.
 bool Form1::focusNextPrevChild(bool) {
   return false;
-}  // Tab is a key of the animation
+}
 
 }  // namespace tarsel
