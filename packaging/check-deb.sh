@@ -51,7 +51,7 @@ zcat "$root/$share/man/man1/tarsel-render.1.gz" | grep -q 'frame.-001.png' || fa
 
 # The unpacked programs run from the temporary root.
 [ "$("$root/usr/bin/tarsel-render" --version)" = "tarsel-render $version" ] || fail "--version"
-"$root/usr/bin/tarsel-render" --script "97" --gif "$work/a.gif" --scale 0.25
+"$root/usr/bin/tarsel-render" --script "97" --gif "$work/a.gif" --size 240x172
 [ "$(head -c 6 "$work/a.gif")" = GIF89a ] || fail "no GIF written"
 status=0
 QT_QPA_PLATFORM=offscreen timeout 2 "$root/usr/bin/tarsel" || status=$?
