@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -20,48 +23,33 @@ namespace {
 
 using testing::Call;
 using testing::RecordingSurface;
+using Calls = std::vector<Call>;
 
-constexpr std::uint32_t kGreen = 65280;
-constexpr std::uint32_t kRed = 255;
-constexpr std::uint32_t kOrange = 33023;
-constexpr std::uint32_t kMagenta = 16711935;
+constexpr std::uint32_t kGreen = 65280, kRed = 255, kOrange = 33023, kMagenta = 16711935;
 constexpr std::uint32_t kPiston = 8438015;
+// Slopes that an earlier pass might have left in the history.
+constexpr double kS0 = 0.5, kS1 = -0.25, kS2 = 0.125;
+// What a point of pass 2 draws: no red segment, the red one alone, red with both curves.
+constexpr const char* kNoRed = "W4 W1 E";
+constexpr const char* kRedOnly = "W4 L255@4 W1 E";
+constexpr const char* kCurves = "W4 L255@4 W2 L33023@2 L16711935@2 W1 E";
 
-// A compact picture of a run of calls: "W3" sets the pen width, "L255@4" is a line of colour
-// 255 drawn at width 4, "E" is event processing at a table point, "B" the start of the wait,
-// "R" a round of the wait, "C" a clear.
-std::string Signature(const std::vector<Call>& calls) {
+// "W3" sets the pen width, "L255@4" is a line of colour 255 at width 4, "E" processes the
+// events of a table point, "B" begins the wait, "R" is a round of it and "C" a clear.
+std::string Signature(const Calls& calls) {
   std::string out;
   for (const Call& c : calls) {
-    if (!out.empty()) out += ' ';
-    switch (c.kind) {
-      case Call::kLine:
-        out += "L" + std::to_string(c.colour) + "@" + std::to_string(c.width);
-        break;
-      case Call::kWidth:
-        out += "W" + std::to_string(c.width);
-        break;
-      case Call::kEvents:
-        out += "E";
-        break;
-      case Call::kWaitBegins:
-        out += "B";
-        break;
-      case Call::kWait:
-        out += "R";
-        break;
-      case Call::kCls:
-        out += "C";
-        break;
-    }
+    out += out.empty() ? "" : " ";
+    out += "LCWEBR"[c.kind];
+    if (c.kind == Call::kLine) out += std::to_string(c.colour) + "@";
+    if (c.kind == Call::kLine || c.kind == Call::kWidth) out += std::to_string(c.width);
   }
   return out;
 }
 
 // Splits a run of calls into table points: each group ends with its event-processing call.
-// Calls after the last event-processing call form a final group of their own.
-std::vector<std::vector<Call>> PerPoint(const std::vector<Call>& calls) {
-  std::vector<std::vector<Call>> points(1);
+std::vector<Calls> PerPoint(const Calls& calls) {
+  std::vector<Calls> points(1);
   for (const Call& c : calls) {
     points.back().push_back(c);
     if (c.kind == Call::kEvents) points.emplace_back();
@@ -70,45 +58,35 @@ std::vector<std::vector<Call>> PerPoint(const std::vector<Call>& calls) {
   return points;
 }
 
-std::vector<Call> OfColour(const std::vector<Call>& calls, std::uint32_t colour) {
-  std::vector<Call> out;
-  for (const Call& c : calls) {
-    if (c.kind == Call::kLine && c.colour == colour) out.push_back(c);
-  }
+Calls OfColour(const Calls& calls, std::uint32_t colour) {
+  Calls out;
+  std::copy_if(calls.begin(), calls.end(), std::back_inserter(out),
+               [&](const Call& c) { return c.kind == Call::kLine && c.colour == colour; });
   return out;
 }
 
-bool Near(float got, double want) {
-  return std::abs(static_cast<double>(got) - want) <= 1e-5 * std::max(1.0, std::abs(want));
+// The lowest and highest line ends from line `from` on (0 counts as seen).
+std::pair<float, float> Band(const Calls& lines, std::size_t from = 0) {
+  float low = 0, high = 0;
+  for (std::size_t i = from; i < lines.size(); ++i) {
+    low = std::min({low, lines[i].y1, lines[i].y2});
+    high = std::max({high, lines[i].y1, lines[i].y2});
+  }
+  return {low, high};
 }
 
 // The line runs from (x1, y1) to (x2, y2), to single precision.
 ::testing::AssertionResult Joins(const Call& c, double x1, double y1, double x2, double y2) {
-  if (c.kind == Call::kLine && Near(c.x1, x1) && Near(c.y1, y1) && Near(c.x2, x2) &&
-      Near(c.y2, y2)) {
+  auto near = [](float got, double want) {
+    return std::abs(static_cast<double>(got) - want) <= 1e-5 * std::max(1.0, std::abs(want));
+  };
+  if (c.kind == Call::kLine && near(c.x1, x1) && near(c.y1, y1) && near(c.x2, x2) &&
+      near(c.y2, y2)) {
     return ::testing::AssertionSuccess();
   }
   return ::testing::AssertionFailure()
          << "line (" << c.x1 << ", " << c.y1 << ") -> (" << c.x2 << ", " << c.y2 << "), expected ("
          << x1 << ", " << y1 << ") -> (" << x2 << ", " << y2 << ")";
-}
-
-// Index of the first call at or after `from` that satisfies `pred`, or calls.size().
-template <class Pred>
-std::size_t FindFrom(const std::vector<Call>& calls, std::size_t from, Pred pred) {
-  for (std::size_t i = from; i < calls.size(); ++i) {
-    if (pred(calls[i])) return i;
-  }
-  return calls.size();
-}
-
-// Index of the last call that satisfies `pred`, or calls.size().
-template <class Pred>
-std::size_t FindLast(const std::vector<Call>& calls, Pred pred) {
-  for (std::size_t i = calls.size(); i > 0; --i) {
-    if (pred(calls[i - 1])) return i - 1;
-  }
-  return calls.size();
 }
 
 class PassTest : public ::testing::Test {
@@ -120,31 +98,63 @@ class PassTest : public ::testing::Test {
   double ww() const { return state.ww; }
 
   // Pass 1 as the frame starts it: m := 0, n := 1.
-  void RunPass1() {
+  void RunPass1(bool completes = true) {
     regs().m = 0;
     regs().n = 1;
-    EXPECT_TRUE(driver.Pass1());
+    EXPECT_EQ(driver.Pass1(), completes);
   }
-  // Pass 2 as the frame starts it: n := 1, m keeps its count.
-  void RunPass2() {
-    regs().n = 1;
-    EXPECT_TRUE(driver.Pass2());
-  }
-  // Pass 1 followed by pass 2; returns the number of calls that pass 1 made.
-  std::size_t RunBothPasses() {
-    RunPass1();
+  // Pass 2 as the frame starts it: n := 1, m keeps its count. Returns the calls it made.
+  Calls RunPass2(bool completes = true) {
     const std::size_t mark = surface.calls.size();
-    RunPass2();
-    return mark;
+    regs().n = 1;
+    EXPECT_EQ(driver.Pass2(), completes);
+    return CallsFrom(mark);
   }
-
-  std::vector<Call> CallsFrom(std::size_t mark) const {
+  // Pass 1, then `between`, then pass 2; returns the calls of pass 2.
+  Calls BothPasses(const std::function<void()>& between = {}) {
+    RunPass1();
+    if (between) between();
+    return RunPass2();
+  }
+  // Runs `act` inside the n-th event-processing call.
+  void At(long n, std::function<void()> act) {
+    surface.on_point = [n, act](long k) {
+      if (k == n) act();
+    };
+  }
+  Calls CallsFrom(std::size_t mark) const {
     return {surface.calls.begin() + static_cast<std::ptrdiff_t>(mark), surface.calls.end()};
   }
 
-  // Slope of the first table between points i - 1 and i, as the pass computes it.
+  void SeedSlopes() { std::tie(regs().s0, regs().s1, regs().s2) = std::tuple(kS0, kS1, kS2); }
+  std::vector<double> Slopes() { return {regs().s0, regs().s1, regs().s2}; }
+  // The red, velocity and acceleration segments among `calls`, and how many of each.
+  static std::array<Calls, 3> Curves(const Calls& calls) {
+    return {OfColour(calls, kRed), OfColour(calls, kOrange), OfColour(calls, kMagenta)};
+  }
+  static std::array<std::size_t, 3> Counts(const Calls& calls) {
+    const auto [red, vel, acc] = Curves(calls);
+    return {red.size(), vel.size(), acc.size()};
+  }
+  // The 200 points of a pass: the first draws no segment, every other one `drawn`.
+  void ExpectPoints(const Calls& calls, const std::string& skipped, const std::string& drawn) {
+    const auto points = PerPoint(calls);
+    ASSERT_EQ(points.size(), 200u);  // nothing follows the last event-processing call
+    EXPECT_EQ(Signature(points[0]), skipped);
+    for (std::size_t i = 1; i < points.size(); ++i) {
+      ASSERT_EQ(Signature(points[i]), drawn) << "point " << i + 1;
+    }
+    EXPECT_EQ(surface.width, 1);
+  }
+
+  // Where pass 2 draws point i, and its slope, velocity and acceleration as the pass takes them.
+  double X(int i) { return ww() + tables().xa[i]; }
   double SlopeA(int i) {
     return (tables().ya[i] - tables().ya[i - 1]) / (tables().xa[i] - tables().xa[i - 1]);
+  }
+  double Vel(int i) { return 11 * SlopeA(i); }
+  double Acc(int i) {
+    return 600 * (SlopeA(i) - SlopeA(i - 1)) / (tables().xa[i] - tables().xa[i - 2]);
   }
 
   SharedState state;
@@ -152,580 +162,282 @@ class PassTest : public ::testing::Test {
   Driver driver{state, surface};
 };
 
-// ---------------------------------------------------------------------------------------------
-// Pass 1: the second table in green, mirrored about x = ww.
+// What passes 1 and 2 share: pass 1 joins the points of the second table in green, mirrored
+// about x = ww, at pen width 3 where xb rises; pass 2, after it, the first table in red at
+// x = ww + xa, at pen width 4 where xa falls.
+
+class EachPass : public PassTest, public ::testing::WithParamInterface<int> {
+ protected:
+  bool first() const { return GetParam() == 1; }
+  std::uint32_t colour() const { return first() ? kGreen : kRed; }
+  std::string pen() const { return first() ? "3" : "4"; }
+  std::string Drawn() const {
+    return "W" + pen() + " L" + std::to_string(colour()) + "@" + pen() + " W1 E";
+  }
+  std::string Skipped() const { return "W" + pen() + " W1 E"; }
+  decltype(ProfileTables::xa)& xs() { return first() ? tables().xb : tables().xa; }
+  double PX(int i) { return first() ? ww() - tables().xb[i] : X(i); }
+  double PY(int i) { return first() ? tables().yb[i] : tables().ya[i]; }
+  // Event calls made before the pass under test.
+  long before() const { return first() ? 0 : 200; }
+  // The pass under test, run as a frame runs it; returns the calls it made.
+  Calls Run(bool completes = true) {
+    if (first()) {
+      RunPass1(completes);
+      return surface.calls;
+    }
+    RunPass1();
+    return RunPass2(completes);
+  }
+};
+
+INSTANTIATE_TEST_SUITE_P(Passes, EachPass, ::testing::Values(1, 2),
+                         [](const auto& info) { return "Pass" + std::to_string(info.param); });
+
+TEST_P(EachPass, JoinsConsecutivePointsAtItsPenWidthAndProcessesEventsOncePerPoint) {
+  SeedSlopes();
+  const Calls calls = Run();
+  ExpectPoints(calls, Skipped(), Drawn());
+  const auto lines = OfColour(calls, colour());
+  ASSERT_EQ(lines.size(), 199u);
+  for (int i = 1; i < 200; ++i) {
+    ASSERT_TRUE(Joins(lines[i - 1], PX(i), PY(i), PX(i + 1), PY(i + 1))) << "segment " << i;
+  }
+  // Both curves run right to left across the window.
+  EXPECT_NEAR(lines.front().x1, first() ? 166.8395 : 170.58, 1e-4);
+  EXPECT_NEAR(lines.back().x2, first() ? -35.0116 : -37.9599, 1e-4);
+  if (first()) {
+    EXPECT_NEAR(Band(lines).second, 9.574539564, 1e-5);
+  }
+  // With acc off neither pass touches the slope history.
+  EXPECT_EQ(Slopes(), (std::vector{kS0, kS1, kS2}));
+}
+
+TEST_P(EachPass, StepsTheIndexAroundTheEventsAndStopsRightAfterTheOnesThatEndTheProgram) {
+  // Pass 1 steps n before processing events, pass 2 after; m carries on from pass 1.
+  std::vector<std::vector<double>> seen;  // n, m, x0 inside the events of each point
+  surface.on_point = [&](long k) {
+    if (k > before()) seen.push_back({1.0 * regs().n, 1.0 * regs().m, regs().x0});
+    if (k == before() + 150) state.ended = true;
+  };
+  const Calls calls = Run(false);
+  ASSERT_EQ(seen.size(), 150u);
+  for (int p = 1; p <= 150; ++p) {
+    const std::vector<double> want = {first() ? p + 1.0 : p, 1.0 * before() + p, xs()[p]};
+    ASSERT_EQ(seen[p - 1], want) << "point " << p;
+  }
+  EXPECT_EQ(surface.point_calls, before() + 150);
+  EXPECT_EQ(surface.calls.back().kind, Call::kEvents);
+  EXPECT_EQ(OfColour(calls, colour()).size(), 149u);
+  // Pass 2 does not step past the point whose events ended the program.
+  EXPECT_EQ(regs().n, first() ? 151 : 150);
+  EXPECT_EQ(regs().m, before() + 150);
+}
+
+TEST_P(EachPass, PointThatDoesNotAdvanceDrawsNothingButIsCountedAndKept) {
+  // Point 50 stands still and point 120 steps back: neither ends a segment, yet each becomes the
+  // previous point of the next one.
+  xs()[50] = xs()[49];
+  xs()[120] = xs()[119] + (first() ? -1 : 1);
+  const Calls calls = Run();
+  const auto lines = OfColour(calls, colour());
+  ASSERT_EQ(lines.size(), 197u);
+  const auto points = PerPoint(calls);
+  EXPECT_EQ(Signature(points[49]), Skipped());
+  EXPECT_EQ(Signature(points[119]), Skipped());
+  for (const auto& [line, from] : {std::pair{47, 48}, {48, 50}, {116, 118}, {117, 120}}) {
+    EXPECT_TRUE(Joins(lines[line], PX(from), PY(from), PX(from + 1), PY(from + 1))) << from;
+  }
+  EXPECT_EQ(regs().m, before() + 200);
+}
+
+// What sets the two passes apart.
 
 using Pass1Test = PassTest;
-
-TEST_F(Pass1Test, JoinsConsecutivePointsInGreenAtTheMirroredPositions) {
-  RunPass1();
-  const auto lines = surface.Lines(kGreen);
-  ASSERT_EQ(lines.size(), 199u);
-  EXPECT_EQ(surface.Count(Call::kLine), 199);
-  for (int i = 1; i < 200; ++i) {
-    const Call& c = lines[static_cast<std::size_t>(i - 1)];
-    ASSERT_TRUE(Joins(c, ww() - tables().xb[i], tables().yb[i], ww() - tables().xb[i + 1],
-                      tables().yb[i + 1]))
-        << "segment " << i << " -> " << i + 1;
-    ASSERT_EQ(c.width, 3) << "segment " << i;
-  }
-  // The curve runs right to left across the window.
-  EXPECT_NEAR(lines.front().x1, 166.8395, 1e-4);
-  EXPECT_NEAR(lines.back().x2, -35.0116, 1e-4);
-  float top = 0;
-  for (const Call& c : lines) top = std::max({top, c.y1, c.y2});
-  EXPECT_NEAR(top, 9.574539564, 1e-5);
-}
-
-TEST_F(Pass1Test, SetsWidthThreeThenOneAndProcessesEventsOncePerPoint) {
-  RunPass1();
-  const auto points = PerPoint(surface.calls);
-  ASSERT_EQ(points.size(), 200u);  // nothing follows the last event-processing call
-  EXPECT_EQ(Signature(points[0]), "W3 W1 E");
-  for (std::size_t i = 1; i < points.size(); ++i) {
-    ASSERT_EQ(Signature(points[i]), "W3 L65280@3 W1 E") << "point " << i + 1;
-  }
-  EXPECT_EQ(surface.width, 1);
-}
+using Pass2Test = PassTest;
 
 TEST_F(Pass1Test, FirstPointNeverDrawsWhateverTheHistoryHolds) {
-  // A previous point far to the left of xb(1), which would otherwise be joined to it.
-  regs().x0 = -500;
+  regs().x0 = -500;  // far left of xb(1), which would otherwise be joined to it
   regs().y0 = 3;
-  double seen_x1 = 0, seen_y1 = 0;
-  surface.on_point = [&](long n) {
-    if (n == 1) {
-      seen_x1 = regs().x1;
-      seen_y1 = regs().y1;
-    }
-  };
+  std::vector<double> seen;
+  At(1, [&] { seen = {regs().x1, regs().y1}; });
   RunPass1();
   EXPECT_EQ(Signature(PerPoint(surface.calls)[0]), "W3 W1 E");
   EXPECT_EQ(surface.Lines(kGreen).size(), 199u);
-  // The old point still moved into the history.
-  EXPECT_EQ(seen_x1, -500);
-  EXPECT_EQ(seen_y1, 3);
+  EXPECT_EQ(seen, (std::vector<double>{-500, 3}));  // the old point still moved into the history
 }
 
-TEST_F(Pass1Test, StepsTheIndexAndCountBeforeProcessingEvents) {
-  std::vector<int> n_seen, m_seen;
-  std::vector<double> x0_seen;
-  surface.on_point = [&](long) {
-    n_seen.push_back(regs().n);
-    m_seen.push_back(regs().m);
-    x0_seen.push_back(regs().x0);
-  };
-  RunPass1();
-  ASSERT_EQ(n_seen.size(), 200u);
-  for (int p = 1; p <= 200; ++p) {
-    const auto i = static_cast<std::size_t>(p - 1);
-    ASSERT_EQ(n_seen[i], p + 1) << "point " << p;
-    ASSERT_EQ(m_seen[i], p) << "point " << p;
-    ASSERT_EQ(x0_seen[i], tables().xb[p]) << "point " << p;
-  }
-  EXPECT_EQ(regs().n, 201);
-  EXPECT_EQ(regs().m, 200);
-}
-
-TEST_F(Pass1Test, ShiftsOnlyTheNewestPointOfTheHistory) {
+TEST_F(Pass1Test, ShiftsOnlyTheNewestPointOfTheHistoryAndPass2TheWholeOfIt) {
   regs().x2 = 7;
   regs().y2 = 8;
   regs().x3 = 9;
-  regs().s0 = 0.5;
-  regs().s1 = -0.25;
-  regs().s2 = 0.125;
   RunPass1();
-  EXPECT_EQ(regs().x0, tables().xb[200]);
-  EXPECT_EQ(regs().y0, tables().yb[200]);
-  EXPECT_EQ(regs().x1, tables().xb[199]);
-  EXPECT_EQ(regs().y1, tables().yb[199]);
-  EXPECT_EQ(regs().x2, 7);
-  EXPECT_EQ(regs().y2, 8);
-  EXPECT_EQ(regs().x3, 9);
-  EXPECT_EQ(regs().s0, 0.5);
-  EXPECT_EQ(regs().s1, -0.25);
-  EXPECT_EQ(regs().s2, 0.125);
-}
+  const Registers& r = regs();
+  const auto& t = tables();
+  EXPECT_EQ((std::vector{r.x0, r.y0, r.x1, r.y1, r.x2, r.y2, r.x3}),
+            (std::vector{t.xb[200], t.yb[200], t.xb[199], t.yb[199], 7.0, 8.0, 9.0}));
 
-TEST_F(Pass1Test, PointThatDoesNotMoveRightDrawsNothingButIsCountedAndKept) {
-  // xb(50) equal to xb(49): the segment 49 -> 50 is missing, 50 -> 51 is drawn.
-  tables().xb[50] = tables().xb[49];
-  RunPass1();
-  auto lines = surface.Lines(kGreen);
-  ASSERT_EQ(lines.size(), 198u);
-  EXPECT_TRUE(Joins(lines[47], ww() - tables().xb[48], tables().yb[48], ww() - tables().xb[49],
-                    tables().yb[49]));
-  EXPECT_TRUE(Joins(lines[48], ww() - tables().xb[50], tables().yb[50], ww() - tables().xb[51],
-                    tables().yb[51]));
-  EXPECT_EQ(Signature(PerPoint(surface.calls)[49]), "W3 W1 E");
-  EXPECT_EQ(regs().m, 200);
-}
-
-TEST_F(Pass1Test, PointThatMovesBackStillBecomesThePreviousPoint) {
-  // xb(50) below xb(49): no segment ends at it, but the next one starts from it.
-  tables().xb[50] = tables().xb[49] - 1;
-  RunPass1();
-  auto lines = surface.Lines(kGreen);
-  ASSERT_EQ(lines.size(), 198u);
-  EXPECT_TRUE(Joins(lines[48], ww() - tables().xb[50], tables().yb[50], ww() - tables().xb[51],
-                    tables().yb[51]));
-  EXPECT_EQ(regs().m, 200);
-}
-
-TEST_F(Pass1Test, StopsRightAfterTheEventsInWhichTheProgramEnded) {
-  surface.on_point = [&](long n) {
-    if (n == 50) state.ended = true;
-  };
-  regs().m = 0;
-  regs().n = 1;
-  EXPECT_FALSE(driver.Pass1());
-  EXPECT_EQ(surface.point_calls, 50);
-  EXPECT_EQ(surface.calls.back().kind, Call::kEvents);
-  EXPECT_EQ(surface.Lines(kGreen).size(), 49u);
-}
-
-// ---------------------------------------------------------------------------------------------
-// Pass 2: the first table in red at x = ww + xa, after pass 1.
-
-using Pass2Test = PassTest;
-
-TEST_F(Pass2Test, JoinsConsecutivePointsInRedRightOfTheCentreLine) {
-  const std::size_t mark = RunBothPasses();
-  const auto calls = CallsFrom(mark);
-  const auto lines = OfColour(calls, kRed);
-  ASSERT_EQ(lines.size(), 199u);
-  for (int i = 1; i < 200; ++i) {
-    const Call& c = lines[static_cast<std::size_t>(i - 1)];
-    ASSERT_TRUE(Joins(c, ww() + tables().xa[i], tables().ya[i], ww() + tables().xa[i + 1],
-                      tables().ya[i + 1]))
-        << "segment " << i << " -> " << i + 1;
-    ASSERT_EQ(c.width, 4) << "segment " << i;
-  }
-  EXPECT_NEAR(lines.front().x1, 170.58, 1e-4);
-  EXPECT_NEAR(lines.back().x2, -37.9599, 1e-4);
-}
-
-TEST_F(Pass2Test, SetsWidthFourThenOneAndProcessesEventsOncePerPoint) {
-  const std::size_t mark = RunBothPasses();
-  const auto points = PerPoint(CallsFrom(mark));
-  ASSERT_EQ(points.size(), 200u);
-  EXPECT_EQ(Signature(points[0]), "W4 W1 E");
-  for (std::size_t i = 1; i < points.size(); ++i) {
-    ASSERT_EQ(Signature(points[i]), "W4 L255@4 W1 E") << "point " << i + 1;
-  }
-  EXPECT_EQ(surface.width, 1);
+  std::vector<double> at_first;  // x3, x2, x1, y2, y1 at the first point of pass 2
+  At(201, [&] { at_first = {r.x3, r.x2, r.x1, r.y2, r.y1}; });
+  RunPass2();
+  EXPECT_EQ(at_first, (std::vector{7.0, t.xb[199], t.xb[200], t.yb[199], t.yb[200]}));
+  EXPECT_EQ(
+      (std::vector{r.x0, r.x1, r.x2, r.x3, r.y0, r.y1, r.y2}),
+      (std::vector{t.xa[200], t.xa[199], t.xa[198], t.xa[197], t.ya[200], t.ya[199], t.ya[198]}));
 }
 
 TEST_F(Pass2Test, FirstPointIsComparedWithTheLastPointOfPass1) {
   RunPass1();
   // xa(1) = 105.58 is not below xb(200) = 100.0116: the two curves are not joined.
   ASSERT_GE(tables().xa[1], regs().x0);
-  std::size_t mark = surface.calls.size();
-  RunPass2();
-  EXPECT_EQ(Signature(PerPoint(CallsFrom(mark))[0]), "W4 W1 E");
+  EXPECT_EQ(Signature(PerPoint(RunPass2())[0]), kNoRed);
 
-  // A previous point further right than xa(1) is joined to it, since m carries over.
-  regs().x0 = 120;
-  regs().y0 = 2;
-  regs().m = 200;
-  mark = surface.calls.size();
-  RunPass2();
-  auto lines = OfColour(CallsFrom(mark), kRed);
-  ASSERT_EQ(lines.size(), 200u);
-  EXPECT_TRUE(Joins(lines[0], ww() + 120, 2, ww() + tables().xa[1], tables().ya[1]));
-
-  // With m = 0 the same point is not joined.
-  regs().x0 = 120;
-  regs().y0 = 2;
-  regs().m = 0;
-  mark = surface.calls.size();
-  RunPass2();
-  EXPECT_EQ(OfColour(CallsFrom(mark), kRed).size(), 199u);
-}
-
-TEST_F(Pass2Test, ProcessesEventsBeforeSteppingTheIndexAndContinuesTheCount) {
-  std::vector<int> n_seen, m_seen;
-  std::vector<double> x0_seen;
-  surface.on_point = [&](long n) {
-    if (n <= 200) return;  // pass 1
-    n_seen.push_back(regs().n);
-    m_seen.push_back(regs().m);
-    x0_seen.push_back(regs().x0);
-  };
-  RunBothPasses();
-  ASSERT_EQ(n_seen.size(), 200u);
-  for (int p = 1; p <= 200; ++p) {
-    const auto i = static_cast<std::size_t>(p - 1);
-    ASSERT_EQ(n_seen[i], p) << "point " << p;
-    ASSERT_EQ(m_seen[i], 200 + p) << "point " << p;
-    ASSERT_EQ(x0_seen[i], tables().xa[p]) << "point " << p;
+  // A previous point further right than xa(1) is joined to it while m carries a count.
+  for (const int m : {200, 0}) {
+    regs().x0 = 120;
+    regs().y0 = 2;
+    regs().m = m;
+    const auto red = OfColour(RunPass2(), kRed);
+    ASSERT_EQ(red.size(), m > 0 ? 200u : 199u) << "m = " << m;
+    if (m > 0) {
+      EXPECT_TRUE(Joins(red[0], ww() + 120, 2, X(1), tables().ya[1]));
+    }
   }
-  EXPECT_EQ(regs().n, 201);
-  EXPECT_EQ(regs().m, 400);
 }
 
-TEST_F(Pass2Test, WithAccOffDrawsOnlyRedAndLeavesTheSlopeHistoryAlone) {
-  RunPass1();
-  regs().s0 = 0.5;
-  regs().s1 = -0.25;
-  regs().s2 = 0.125;
-  const std::size_t mark = surface.calls.size();
-  RunPass2();
-  const auto calls = CallsFrom(mark);
-  EXPECT_TRUE(OfColour(calls, kOrange).empty());
-  EXPECT_TRUE(OfColour(calls, kMagenta).empty());
-  EXPECT_EQ(OfColour(calls, kRed).size(), 199u);
-  EXPECT_EQ(regs().s0, 0.5);
-  EXPECT_EQ(regs().s1, -0.25);
-  EXPECT_EQ(regs().s2, 0.125);
-}
-
-TEST_F(Pass2Test, ShiftsTheWholePointHistory) {
-  std::vector<double> first;  // x3, x2, x1, y2, y1 at the first point of pass 2
-  regs().x2 = 7;
-  RunPass1();
-  surface.on_point = [&](long) {
-    if (first.empty()) first = {regs().x3, regs().x2, regs().x1, regs().y2, regs().y1};
-  };
-  RunPass2();
-  ASSERT_EQ(first.size(), 5u);
-  EXPECT_EQ(first[0], 7);  // pass 1 leaves x2 alone
-  EXPECT_EQ(first[1], tables().xb[199]);
-  EXPECT_EQ(first[2], tables().xb[200]);
-  EXPECT_EQ(first[3], tables().yb[199]);
-  EXPECT_EQ(first[4], tables().yb[200]);
-  EXPECT_EQ(regs().x0, tables().xa[200]);
-  EXPECT_EQ(regs().x1, tables().xa[199]);
-  EXPECT_EQ(regs().x2, tables().xa[198]);
-  EXPECT_EQ(regs().x3, tables().xa[197]);
-  EXPECT_EQ(regs().y0, tables().ya[200]);
-  EXPECT_EQ(regs().y1, tables().ya[199]);
-  EXPECT_EQ(regs().y2, tables().ya[198]);
-}
-
-TEST_F(Pass2Test, PointThatDoesNotMoveLeftDrawsNothingButIsCounted) {
-  tables().xa[50] = tables().xa[49];
-  const std::size_t mark = RunBothPasses();
-  const auto calls = CallsFrom(mark);
-  const auto lines = OfColour(calls, kRed);
-  ASSERT_EQ(lines.size(), 198u);
-  EXPECT_EQ(Signature(PerPoint(calls)[49]), "W4 W1 E");
-  EXPECT_TRUE(Joins(lines[48], ww() + tables().xa[50], tables().ya[50], ww() + tables().xa[51],
-                    tables().ya[51]));
-  EXPECT_EQ(regs().m, 400);
-}
-
-TEST_F(Pass2Test, PointThatMovesBackShiftsPointsButNotSlopes) {
-  // xa(50) above xa(49): no red segment ends at it, so no slope is taken there, but the next
-  // point's differences run through it.
-  tables().xa[50] = tables().xa[49] + 1;
-  state.acc = 1;
-  const std::size_t mark = RunBothPasses();
-  const auto calls = CallsFrom(mark);
-  const auto red = OfColour(calls, kRed);
-  const auto vel = OfColour(calls, kOrange);
-  const auto acc = OfColour(calls, kMagenta);
-  ASSERT_EQ(red.size(), 198u);
-  ASSERT_EQ(vel.size(), 198u);
-  ASSERT_EQ(acc.size(), 198u);
-  const auto& xa = tables().xa;
-  EXPECT_TRUE(Joins(red[48], ww() + xa[50], tables().ya[50], ww() + xa[51], tables().ya[51]));
-  // Point 51: the velocity starts from the point history (49 -> 50) ...
-  EXPECT_TRUE(Joins(vel[48], ww() + xa[50], 11 * SlopeA(50), ww() + xa[51], 11 * SlopeA(51)));
-  // ... while the slope history still ends with the segments 47 -> 48 and 48 -> 49.
-  EXPECT_TRUE(Joins(acc[48], ww() + xa[50], 600 * (SlopeA(49) - SlopeA(48)) / (xa[50] - xa[48]),
-                    ww() + xa[51], 600 * (SlopeA(51) - SlopeA(49)) / (xa[51] - xa[49])));
-  EXPECT_EQ(regs().m, 400);
-}
-
-TEST_F(Pass2Test, StopsRightAfterTheEventsInWhichTheProgramEnded) {
-  RunPass1();
-  surface.on_point = [&](long n) {
-    if (n == 250) state.ended = true;
-  };
-  regs().n = 1;
-  EXPECT_FALSE(driver.Pass2());
-  EXPECT_EQ(surface.point_calls, 250);
-  EXPECT_EQ(surface.calls.back().kind, Call::kEvents);
-  EXPECT_EQ(surface.Lines(kRed).size(), 49u);
-  EXPECT_EQ(regs().n, 50);  // the point whose events ended the program is not stepped past
-}
-
-// ---------------------------------------------------------------------------------------------
 // Pass 2 with the velocity and acceleration curves switched on.
 
 using DerivativeCurvesTest = PassTest;
 
-TEST_F(DerivativeCurvesTest, FollowEveryRedSegmentAtWidthTwo) {
-  state.acc = 1;
-  const std::size_t mark = RunBothPasses();
-  const auto calls = CallsFrom(mark);
-  const auto points = PerPoint(calls);
-  ASSERT_EQ(points.size(), 200u);
-  EXPECT_EQ(Signature(points[0]), "W4 W1 E");
-  for (std::size_t i = 1; i < points.size(); ++i) {
-    ASSERT_EQ(Signature(points[i]), "W4 L255@4 W2 L33023@2 L16711935@2 W1 E") << "point " << i + 1;
-  }
-  const auto red = OfColour(calls, kRed);
-  const auto vel = OfColour(calls, kOrange);
-  const auto acc = OfColour(calls, kMagenta);
-  ASSERT_EQ(vel.size(), 199u);
-  ASSERT_EQ(acc.size(), 199u);
+TEST_F(DerivativeCurvesTest, FollowEveryRedSegmentFromThePointAndTheSlopeHistories) {
+  const Calls calls = BothPasses([&] {
+    SeedSlopes();
+    state.acc = 1;
+  });
+  ExpectPoints(calls, kNoRed, kCurves);
+  ASSERT_EQ(Counts(calls), (std::array<std::size_t, 3>{199, 199, 199}));
+  const auto [red, vel, acc] = Curves(calls);
   for (std::size_t i = 0; i < red.size(); ++i) {
-    ASSERT_EQ(vel[i].x1, red[i].x1);
-    ASSERT_EQ(vel[i].x2, red[i].x2);
-    ASSERT_EQ(acc[i].x1, red[i].x1);
-    ASSERT_EQ(acc[i].x2, red[i].x2);
+    ASSERT_EQ(std::tuple(vel[i].x1, vel[i].x2, acc[i].x1, acc[i].x2),
+              std::tuple(red[i].x1, red[i].x2, red[i].x1, red[i].x2))
+        << "segment " << i;
   }
-  EXPECT_EQ(surface.width, 1);
-}
 
-TEST_F(DerivativeCurvesTest, VelocityStaysInItsBandAndStartsAndEndsAtZero) {
-  state.acc = 1;
-  const std::size_t mark = RunBothPasses();
-  const auto vel = OfColour(CallsFrom(mark), kOrange);
-  ASSERT_EQ(vel.size(), 199u);
-  float low = 0, high = 0;
-  for (const Call& c : vel) {
-    low = std::min({low, c.y1, c.y2});
-    high = std::max({high, c.y1, c.y2});
+  const auto& t = tables();
+  // Point 2: the points before it are xb(199) and xb(200), carried over from pass 1; the
+  // velocity ignores the seeded slopes, the acceleration starts from them.
+  EXPECT_TRUE(
+      Joins(vel[0], X(1), 11 * (t.ya[1] - t.yb[200]) / (t.xa[1] - t.xb[200]), X(2), Vel(2)));
+  const double acc2 = 600 * (SlopeA(2) - kS0) / (t.xa[2] - t.xb[200]);
+  EXPECT_TRUE(Joins(acc[0], X(1), 600 * (kS0 - kS1) / (t.xa[1] - t.xb[199]), X(2), acc2));
+  // Point 3: the seeded s0 is now two back.
+  EXPECT_TRUE(Joins(acc[1], X(2), acc2, X(3), Acc(3)));
+  for (int p = 3; p <= 200; ++p) {
+    ASSERT_TRUE(Joins(vel[p - 2], X(p - 1), Vel(p - 1), X(p), Vel(p))) << "point " << p;
+    if (p > 3) {
+      ASSERT_TRUE(Joins(acc[p - 2], X(p - 1), Acc(p - 1), X(p), Acc(p))) << "point " << p;
+    }
   }
-  EXPECT_NEAR(low, -2.2047, 5e-4);
-  EXPECT_NEAR(high, 2.2008, 5e-4);
+
+  // The velocity starts and ends at 0; the acceleration ends at 0 and from its third segment on
+  // stays in its band.
+  const auto [vel_low, vel_high] = Band(vel);
+  EXPECT_NEAR(vel_low, -2.2047, 5e-4);
+  EXPECT_NEAR(vel_high, 2.2008, 5e-4);
   EXPECT_EQ(vel.front().y1, 0);
   EXPECT_EQ(vel.back().y2, 0);
-}
-
-TEST_F(DerivativeCurvesTest, AccelerationEndsAtZeroAndFromItsThirdSegmentStaysInItsBand) {
-  state.acc = 1;
-  const std::size_t mark = RunBothPasses();
-  const auto acc = OfColour(CallsFrom(mark), kMagenta);
-  ASSERT_EQ(acc.size(), 199u);
-  float low = 0, high = 0;
-  for (std::size_t i = 2; i < acc.size(); ++i) {
-    low = std::min({low, acc[i].y1, acc[i].y2});
-    high = std::max({high, acc[i].y1, acc[i].y2});
-  }
-  EXPECT_NEAR(low, -1.5722, 5e-4);
-  EXPECT_NEAR(high, 3.9271, 5e-4);
+  const auto [acc_low, acc_high] = Band(acc, 2);
+  EXPECT_NEAR(acc_low, -1.5722, 5e-4);
+  EXPECT_NEAR(acc_high, 3.9271, 5e-4);
   EXPECT_EQ(acc.back().y2, 0);
   // The slopes of the last segments are 0: the history is left clean for the next pass.
-  EXPECT_EQ(regs().s0, 0);
-  EXPECT_EQ(regs().s1, 0);
-  EXPECT_EQ(regs().s2, 0);
+  EXPECT_EQ(Slopes(), (std::vector<double>{0, 0, 0}));
 }
 
-TEST_F(DerivativeCurvesTest, VelocityStartsFromThePointHistoryNotTheSlopeHistory) {
-  RunPass1();
-  // Slopes that an earlier pass might have left; the velocity curve must not start from them.
-  regs().s0 = 0.5;
-  regs().s1 = -0.25;
-  regs().s2 = 0.125;
+TEST_F(DerivativeCurvesTest, PointThatMovesBackShiftsPointsButNotSlopes) {
+  // xa(50) above xa(49): no red segment ends at it, so no slope is taken there, but the next
+  // point's differences run through it.
+  tables().xa[50] = tables().xa[49] + 1;
   state.acc = 1;
-  const std::size_t mark = surface.calls.size();
-  RunPass2();
-  const auto vel = OfColour(CallsFrom(mark), kOrange);
-  ASSERT_EQ(vel.size(), 199u);
-  // First segment (point 2): the point before it is xb(200), carried over from pass 1.
-  const double first_start =
-      11 * (tables().ya[1] - tables().yb[200]) / (tables().xa[1] - tables().xb[200]);
-  EXPECT_TRUE(
-      Joins(vel[0], ww() + tables().xa[1], first_start, ww() + tables().xa[2], 11 * SlopeA(2)));
-  for (int p = 3; p <= 200; ++p) {
-    ASSERT_TRUE(Joins(vel[static_cast<std::size_t>(p - 2)], ww() + tables().xa[p - 1],
-                      11 * SlopeA(p - 1), ww() + tables().xa[p], 11 * SlopeA(p)))
-        << "point " << p;
-  }
-}
-
-TEST_F(DerivativeCurvesTest, FirstTwoAccelerationSegmentsStartFromTheSlopeHistory) {
-  RunPass1();
-  const double s0 = 0.5, s1 = -0.25;
-  regs().s0 = s0;
-  regs().s1 = s1;
-  regs().s2 = 0.125;
-  state.acc = 1;
-  const std::size_t mark = surface.calls.size();
-  RunPass2();
-  const auto acc = OfColour(CallsFrom(mark), kMagenta);
-  ASSERT_EQ(acc.size(), 199u);
+  const Calls calls = BothPasses();
+  ASSERT_EQ(Counts(calls), (std::array<std::size_t, 3>{198, 198, 198}));
+  const auto [red, vel, acc] = Curves(calls);
   const auto& xa = tables().xa;
-  const auto& xb = tables().xb;
-  // Point 2: x3 is xb(199), x2 is xb(200); the new slope of 1 -> 2 is 0.
-  EXPECT_TRUE(Joins(acc[0], ww() + xa[1], 600 * (s0 - s1) / (xa[1] - xb[199]), ww() + xa[2],
-                    600 * (SlopeA(2) - s0) / (xa[2] - xb[200])));
-  // Point 3: the seeded s0 is now two back.
-  EXPECT_TRUE(Joins(acc[1], ww() + xa[2], 600 * (SlopeA(2) - s0) / (xa[2] - xb[200]), ww() + xa[3],
-                    600 * (SlopeA(3) - SlopeA(2)) / (xa[3] - xa[1])));
-  // Point 4 on: only slopes of this pass.
-  for (int p = 4; p <= 200; ++p) {
-    ASSERT_TRUE(Joins(acc[static_cast<std::size_t>(p - 2)], ww() + xa[p - 1],
-                      600 * (SlopeA(p - 1) - SlopeA(p - 2)) / (xa[p - 1] - xa[p - 3]), ww() + xa[p],
-                      600 * (SlopeA(p) - SlopeA(p - 1)) / (xa[p] - xa[p - 2])))
-        << "point " << p;
-  }
+  EXPECT_TRUE(Joins(red[48], X(50), tables().ya[50], X(51), tables().ya[51]));
+  // Point 51: the velocity starts from the point history (49 -> 50) ...
+  EXPECT_TRUE(Joins(vel[48], X(50), Vel(50), X(51), Vel(51)));
+  // ... while the slope history still ends with the segments 47 -> 48 and 48 -> 49.
+  EXPECT_TRUE(Joins(acc[48], X(50), 600 * (SlopeA(49) - SlopeA(48)) / (xa[50] - xa[48]), X(51),
+                    600 * (SlopeA(51) - SlopeA(49)) / (xa[51] - xa[49])));
+  EXPECT_EQ(regs().m, 400);
 }
 
-TEST_F(DerivativeCurvesTest, SwitchedOnMidPassTheyBeginAtTheNextRedSegment) {
-  RunPass1();
-  const double s0 = 0.5, s1 = -0.25;
-  regs().s0 = s0;
-  regs().s1 = s1;
-  regs().s2 = 0.125;
-  // A key during the events of point 100 of pass 2.
-  surface.on_point = [&](long n) {
-    if (n == 300) state.acc = 1;
-  };
-  const std::size_t mark = surface.calls.size();
-  RunPass2();
-  const auto calls = CallsFrom(mark);
+TEST_F(DerivativeCurvesTest, SwitchedMidPassTheyStartAndStopWithTheNextRedSegment) {
+  tables().xa[171] = tables().xa[170] + 0.5;  // point 171 draws no red segment, 172 does
+  std::vector<double> kept;
+  const Calls calls = BothPasses([&] {
+    SeedSlopes();
+    // Keys during the events of points 100 (on), 150 (off) and 170 (on) of pass 2.
+    surface.on_point = [&](long n) {
+      if (n == 370) kept = Slopes();
+      if (n == 300 || n == 350 || n == 370) state.acc = n != 350;
+    };
+  });
   const auto points = PerPoint(calls);
   ASSERT_EQ(points.size(), 200u);
-  EXPECT_EQ(Signature(points[99]), "W4 L255@4 W1 E");
-  EXPECT_EQ(Signature(points[100]), "W4 L255@4 W2 L33023@2 L16711935@2 W1 E");
-  const auto vel = OfColour(calls, kOrange);
-  const auto acc = OfColour(calls, kMagenta);
-  ASSERT_EQ(vel.size(), 100u);
-  ASSERT_EQ(acc.size(), 100u);
+  const std::pair<std::size_t, const char*> drawn[] = {{99, kRedOnly}, {100, kCurves},
+                                                       {149, kCurves}, {150, kRedOnly},
+                                                       {170, kNoRed},  {171, kCurves}};
+  for (const auto& [i, signature] : drawn) EXPECT_EQ(Signature(points[i]), signature) << i + 1;
+  // Curves at points 101 to 150 and 172 to 200.
+  ASSERT_EQ(Counts(calls), (std::array<std::size_t, 3>{198, 79, 79}));
+  const auto [red, vel, acc] = Curves(calls);
   const auto& xa = tables().xa;
-  EXPECT_TRUE(Joins(vel[0], ww() + xa[100], 11 * SlopeA(100), ww() + xa[101], 11 * SlopeA(101)));
-  // The acceleration picks up the slopes that were left in the history.
-  EXPECT_TRUE(Joins(acc[0], ww() + xa[100], 600 * (s0 - s1) / (xa[100] - xa[98]), ww() + xa[101],
-                    600 * (SlopeA(101) - s0) / (xa[101] - xa[99])));
+  EXPECT_TRUE(Joins(vel[0], X(100), Vel(100), X(101), Vel(101)));
+  EXPECT_TRUE(Joins(vel[50], X(171), Vel(171), X(172), Vel(172)));
+  // The acceleration picks up the slopes that were left in the history ...
+  EXPECT_TRUE(Joins(acc[0], X(100), 600 * (kS0 - kS1) / (xa[100] - xa[98]), X(101),
+                    600 * (SlopeA(101) - kS0) / (xa[101] - xa[99])));
+  // ... which stops with the segment 149 -> 150 once they are off.
+  EXPECT_EQ(kept, (std::vector{SlopeA(150), SlopeA(149), SlopeA(148)}));
 }
 
-TEST_F(DerivativeCurvesTest, SwitchedOnBeforeAPointThatDrawsNoRedTheyWaitForTheNextOne) {
-  // Point 101 moves right, so it draws no red segment; point 102 does.
-  tables().xa[101] = tables().xa[100] + 0.5;
-  RunPass1();
-  surface.on_point = [&](long n) {
-    if (n == 300) state.acc = 1;
-  };
-  const std::size_t mark = surface.calls.size();
-  RunPass2();
-  const auto calls = CallsFrom(mark);
-  const auto points = PerPoint(calls);
-  EXPECT_EQ(Signature(points[100]), "W4 W1 E");
-  EXPECT_EQ(Signature(points[101]), "W4 L255@4 W2 L33023@2 L16711935@2 W1 E");
-  const auto vel = OfColour(calls, kOrange);
-  ASSERT_EQ(vel.size(), 99u);
-  const auto& xa = tables().xa;
-  EXPECT_TRUE(Joins(vel[0], ww() + xa[101], 11 * SlopeA(101), ww() + xa[102], 11 * SlopeA(102)));
-}
-
-TEST_F(DerivativeCurvesTest, SwitchedOffMidPassTheyStopAtTheNextPoint) {
-  state.acc = 1;
-  RunPass1();
-  surface.on_point = [&](long n) {
-    if (n == 350) state.acc = 0;
-  };
-  const std::size_t mark = surface.calls.size();
-  RunPass2();
-  const auto calls = CallsFrom(mark);
-  EXPECT_EQ(OfColour(calls, kOrange).size(), 149u);  // points 2 to 150
-  EXPECT_EQ(OfColour(calls, kMagenta).size(), 149u);
-  EXPECT_EQ(OfColour(calls, kRed).size(), 199u);
-  // The slope history stops with the segment 149 -> 150.
-  EXPECT_EQ(regs().s0, SlopeA(150));
-  EXPECT_EQ(regs().s1, SlopeA(149));
-  EXPECT_EQ(regs().s2, SlopeA(148));
-}
-
-// ---------------------------------------------------------------------------------------------
 // The piston travel curve.
 
 using PistonCurveTest = PassTest;
 
-TEST_F(PistonCurveTest, SetsWidthThreeBeforeEachOfItsSegments) {
-  surface.DrawWidth(1);
-  const std::size_t mark = surface.calls.size();
+TEST_F(PistonCurveTest, StrokeFromTheAxisThenTheSameUnbrokenCurveEachTime) {
+  // The pen width and the order of the segments are checked in a whole frame below.
   driver.DrawPistonCurve();
-  const auto calls = CallsFrom(mark);
-  ASSERT_EQ(calls.size(), 2u * 943u);
-  for (std::size_t i = 0; i < calls.size(); i += 2) {
-    ASSERT_EQ(Signature({calls[i], calls[i + 1]}), "W3 L8438015@3") << "segment " << i / 2;
-  }
-  EXPECT_EQ(surface.width, 3);
-  EXPECT_EQ(surface.point_calls, 0);  // no events while the curve is drawn
-}
-
-TEST_F(PistonCurveTest, StartsWithAStrokeFromTheAxisUpToTheCurve) {
-  driver.DrawPistonCurve();
+  const Calls calls = surface.calls;
   const auto lines = surface.Lines(kPiston);
   ASSERT_EQ(lines.size(), 943u);
   EXPECT_NEAR(lines[0].x1, -75.2865, 1e-4);
   EXPECT_EQ(lines[0].y1, 0);
   EXPECT_NEAR(lines[0].x2, -75, 1e-4);
   EXPECT_NEAR(lines[0].y2, 55.85, 1e-4);
-  // From there on every segment starts where the one before ended.
   for (std::size_t i = 1; i < lines.size(); ++i) {
     ASSERT_NEAR(lines[i].y1, lines[i - 1].y2, 1e-6) << "segment " << i;
     ASSERT_NEAR(lines[i].x1, lines[i - 1].x2, 1e-4) << "segment " << i;
   }
-}
 
-TEST_F(PistonCurveTest, DrawsTheSameSegmentsWhateverHappenedInBetween) {
-  driver.DrawPistonCurve();
-  const auto first = surface.Lines(kPiston);
-  surface.calls.clear();
+  // The same segments whatever happened in between.
   state.acc = 1;
-  RunBothPasses();
+  BothPasses();
   surface.DrawWidth(7);
+  const std::size_t mark = surface.calls.size();
   driver.DrawPistonCurve();
-  const auto second = surface.Lines(kPiston);
-  ASSERT_EQ(second.size(), first.size());
-  for (std::size_t i = 0; i < first.size(); ++i) {
-    ASSERT_EQ(second[i].x1, first[i].x1) << "segment " << i;
-    ASSERT_EQ(second[i].y1, first[i].y1) << "segment " << i;
-    ASSERT_EQ(second[i].x2, first[i].x2) << "segment " << i;
-    ASSERT_EQ(second[i].y2, first[i].y2) << "segment " << i;
-    ASSERT_EQ(second[i].width, 3) << "segment " << i;
-  }
+  EXPECT_TRUE(std::ranges::equal(CallsFrom(mark), calls, [](const Call& a, const Call& b) {
+    return std::tuple(a.kind, a.x1, a.y1, a.x2, a.y2, a.colour, a.width) ==
+           std::tuple(b.kind, b.x1, b.y1, b.x2, b.y2, b.colour, b.width);
+  }));
 }
 
-// ---------------------------------------------------------------------------------------------
 // A whole frame and what it leaves behind.
 
 using FrameTest = PassTest;
 
-TEST_F(FrameTest, DrawsPass1ThenThePistonThenPass2ThenWaits) {
-  surface.on_wait = [&](bool) { state.kk = 1; };
-  ASSERT_TRUE(driver.DrawFrame());
-  const auto& calls = surface.calls;
-  auto is = [](std::uint32_t colour) {
-    return [colour](const Call& c) { return c.kind == Call::kLine && c.colour == colour; };
-  };
-  EXPECT_EQ(surface.Lines(kGreen).size(), 199u);
-  EXPECT_EQ(surface.Lines(kPiston).size(), 943u);
-  EXPECT_EQ(surface.Lines(kRed).size(), 199u);
-
-  // The piston curve is one unbroken block between the last point of pass 1 and the first of
-  // pass 2.
-  const std::size_t first_piston = FindFrom(calls, 0, is(kPiston));
-  const std::size_t last_piston = FindLast(calls, is(kPiston));
-  ASSERT_LT(first_piston, calls.size());
-  EXPECT_EQ(last_piston - first_piston, 2u * 942u);
-  EXPECT_LT(FindLast(calls, is(kGreen)), first_piston);
-  EXPECT_GT(FindFrom(calls, 0, is(kRed)), last_piston);
-  long events_before = 0;
-  for (std::size_t i = 0; i < first_piston; ++i) events_before += calls[i].kind == Call::kEvents;
-  EXPECT_EQ(events_before, 200);
-  EXPECT_EQ(Signature({calls[first_piston - 1]}), "W3");
-  EXPECT_EQ(calls[first_piston - 2].kind, Call::kEvents);
-
-  // The wait begins after everything the frame draws, and the frame ends with it.
-  const std::size_t begins =
-      FindFrom(calls, 0, [](const Call& c) { return c.kind == Call::kWaitBegins; });
-  ASSERT_LT(begins, calls.size());
-  EXPECT_GT(begins, FindLast(calls, [](const Call& c) { return c.kind == Call::kLine; }));
-  EXPECT_GT(begins, FindLast(calls, [](const Call& c) { return c.kind == Call::kEvents; }));
-  EXPECT_EQ(Signature(std::vector<Call>(calls.begin() + static_cast<std::ptrdiff_t>(begins),
-                                        calls.end())),
-            "B R");
-  EXPECT_EQ(surface.Count(Call::kCls), 0);
-}
-
-TEST_F(FrameTest, Pass2ContinuesTheCountThatPass1Began) {
+TEST_F(FrameTest, DrawsPass1ThenThePistonThenPass2ThenWaitsContinuingTheCount) {
   // A frame that follows another: the count must start afresh for pass 1 only.
   regs().m = 1234;
   regs().n = 77;
@@ -735,8 +447,21 @@ TEST_F(FrameTest, Pass2ContinuesTheCountThatPass1Began) {
   };
   surface.on_wait = [&](bool) { state.kk = 1; };
   ASSERT_TRUE(driver.DrawFrame());
-  const std::vector<std::pair<int, int>> expected = {{2, 1}, {201, 200}, {1, 201}, {200, 400}};
-  EXPECT_EQ(seen, expected);
+  EXPECT_EQ(seen, (std::vector<std::pair<int, int>>{{2, 1}, {201, 200}, {1, 201}, {200, 400}}));
+
+  // The piston curve, each segment at width 3, is one unbroken block between the events of the
+  // last point of pass 1 and the first point of pass 2.
+  const auto points = PerPoint(surface.calls);
+  ASSERT_GT(points.size(), 200u);
+  std::string piston;
+  for (int i = 0; i < 943; ++i) piston += "W3 L8438015@3 ";
+  EXPECT_EQ(Signature(points[200]), piston + kNoRed);
+  EXPECT_EQ(surface.Lines(kPiston).size(), 943u);
+  // The wait begins after everything the frame draws, and the frame ends with it.
+  EXPECT_TRUE(Signature(points.back()).ends_with(" B R"));
+  EXPECT_EQ(surface.Count(Call::kWaitBegins), 1);
+  EXPECT_EQ(surface.Count(Call::kWait), 1);
+  EXPECT_EQ(surface.Count(Call::kCls), 0);
 }
 
 TEST_F(FrameTest, WaitRunsUntilAKeyAndAtLeastOnce) {
@@ -757,31 +482,22 @@ TEST_F(FrameTest, WaitRunsUntilAKeyAndAtLeastOnce) {
 
 TEST_F(FrameTest, AfterTheWaitResetsTheKeyClearsAndRedrawsThePiston) {
   surface.on_wait = [&](bool) { state.kk = 1; };
-  ASSERT_TRUE(driver.DrawFrame());
-  std::size_t mark = surface.calls.size();
-  driver.FinishFrame();
-  EXPECT_EQ(state.kk, 0);
-  auto after = CallsFrom(mark);
-  ASSERT_EQ(after.size(), 1u + 2u * 943u);
-  EXPECT_EQ(after[0].kind, Call::kCls);
-  EXPECT_EQ(OfColour(after, kPiston).size(), 943u);
-
-  // Letting frames accumulate: no clear, the piston all the same.
-  state.ccllss = 1;
-  ASSERT_TRUE(driver.DrawFrame());
-  mark = surface.calls.size();
-  driver.FinishFrame();
-  EXPECT_EQ(state.kk, 0);
-  after = CallsFrom(mark);
-  EXPECT_EQ(after.size(), 2u * 943u);
-  EXPECT_EQ(OfColour(after, kPiston).size(), 943u);
+  for (const int accumulate : {0, 1}) {  // ccllss = 1 lets frames accumulate: no clear
+    state.ccllss = accumulate;
+    ASSERT_TRUE(driver.DrawFrame());
+    const std::size_t mark = surface.calls.size();
+    driver.FinishFrame();
+    EXPECT_EQ(state.kk, 0);
+    const Calls after = CallsFrom(mark);
+    ASSERT_EQ(after.size(), (accumulate ? 0u : 1u) + 2u * 943u);
+    EXPECT_EQ(after[0].kind == Call::kCls, accumulate == 0);
+    EXPECT_EQ(OfColour(after, kPiston).size(), 943u);
+  }
   EXPECT_EQ(surface.Count(Call::kCls), 1);
 }
 
 TEST_F(FrameTest, EndedDuringPass1TheFrameDrawsNothingMore) {
-  surface.on_point = [&](long n) {
-    if (n == 120) state.ended = true;
-  };
+  At(120, [&] { state.ended = true; });
   EXPECT_FALSE(driver.DrawFrame());
   EXPECT_EQ(surface.calls.back().kind, Call::kEvents);
   EXPECT_EQ(surface.point_calls, 120);
@@ -790,10 +506,7 @@ TEST_F(FrameTest, EndedDuringPass1TheFrameDrawsNothingMore) {
 }
 
 TEST_F(FrameTest, HistoriesCarryFromPassToPassAndFrameToFrame) {
-  // Slopes left by an earlier frame; with acc = 0 nothing touches them during this frame.
-  regs().s0 = 0.5;
-  regs().s1 = -0.25;
-  regs().s2 = 0.125;
+  SeedSlopes();  // left by an earlier frame; with acc = 0 nothing touches them in this one
   // BackSpace pressed during the wait: acc switches on and the wait ends.
   surface.on_wait = [&](bool) {
     state.acc = 1;
@@ -802,32 +515,24 @@ TEST_F(FrameTest, HistoriesCarryFromPassToPassAndFrameToFrame) {
   ASSERT_TRUE(driver.DrawFrame());
   driver.FinishFrame();
   const Registers left = regs();
-  EXPECT_EQ(left.s0, 0.5);
-  EXPECT_EQ(left.s1, -0.25);
-  EXPECT_EQ(left.s2, 0.125);
+  EXPECT_EQ(Slopes(), (std::vector{kS0, kS1, kS2}));
 
-  // Frame 2 begins with the points that frame 1 left.
+  // Frame 2 begins with the points that frame 1 left, and a fresh count.
   const long first_call = surface.point_calls + 1;
-  Registers at_first_point;
-  surface.on_point = [&](long n) {
-    if (n == first_call) at_first_point = regs();
-  };
+  Registers at;
+  At(first_call, [&] { at = regs(); });
   const std::size_t mark = surface.calls.size();
   ASSERT_TRUE(driver.DrawFrame());
-  EXPECT_EQ(at_first_point.x1, left.x0);
-  EXPECT_EQ(at_first_point.y1, left.y0);
-  EXPECT_EQ(at_first_point.x0, tables().xb[1]);
-  EXPECT_EQ(at_first_point.m, 1);  // the count starts afresh with each frame
-  EXPECT_EQ(at_first_point.x2, left.x2);
-  EXPECT_EQ(at_first_point.x3, left.x3);
+  EXPECT_EQ((std::vector{at.x1, at.y1, at.x0, at.x2, at.x3, 1.0 * at.m}),
+            (std::vector{left.x0, left.y0, tables().xb[1], left.x2, left.x3, 1.0}));
 
   // Pass 2 of frame 2 takes its first accelerations from the slopes frame 1 left.
   const auto acc = OfColour(CallsFrom(mark), kMagenta);
   ASSERT_FALSE(acc.empty());
   const auto& xa = tables().xa;
   const auto& xb = tables().xb;
-  EXPECT_TRUE(Joins(acc[0], ww() + xa[1], 600 * (left.s0 - left.s1) / (xa[1] - xb[199]),
-                    ww() + xa[2], 600 * (SlopeA(2) - left.s0) / (xa[2] - xb[200])));
+  EXPECT_TRUE(Joins(acc[0], X(1), 600 * (left.s0 - left.s1) / (xa[1] - xb[199]), X(2),
+                    600 * (SlopeA(2) - left.s0) / (xa[2] - xb[200])));
 }
 
 }  // namespace
