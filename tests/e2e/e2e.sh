@@ -12,15 +12,6 @@ source "$(dirname "$0")/xserver.sh"
 start_x
 echo "Xvfb on $DISPLAY"
 
-# Starts the program and sets $win to its window.
-start_app() {
-  env "$@" "$tarsel" >"$work/app.out" 2>"$work/app.err" &
-  app_pid=$!
-  win=$(timeout 10 xdotool search --sync --onlyvisible --name 'KLEM / Tarsel' | head -n 1)
-  [ -n "$win" ] || { fail "no window appeared"; return 1; }
-  xdotool windowfocus --sync "$win"
-}
-
 # Waits up to 5 s for the program to exit; checks status 0 and a silent stderr.
 expect_clean_exit() {
   local what=$1

@@ -11,16 +11,6 @@ source "$(dirname "$0")/xserver.sh"
 
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 
-# Starts the program with SIGINT and SIGTERM at their defaults (a background job of a script
-# would otherwise inherit SIGINT ignored) and sets $win to its window.
-start_app() {
-  env --default-signal=INT,TERM "$tarsel" >"$work/app.out" 2>"$work/app.err" &
-  app_pid=$!
-  win=$(timeout 10 xdotool search --sync --onlyvisible --name 'KLEM / Tarsel' | head -n 1)
-  [ -n "$win" ] || { fail "no window appeared"; return 1; }
-  xdotool windowfocus --sync "$win"
-}
-
 # Waits up to $2 ms for the program to end; sets $status (-1 if it did not) and $elapsed.
 wait_end() {
   local from=$1 limit=$2

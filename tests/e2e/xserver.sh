@@ -3,6 +3,8 @@
 # program $app_pid and the server $xvfb_pid), gives the program a private XDG_RUNTIME_DIR,
 # and defines:
 #   start_x [WxH]   start Xvfb on a free display (Xvfb picks the number) and export DISPLAY
+#   start_app [VAR=VALUE ...]
+#                   start $tarsel with those variables, set $app_pid and $win (its window)
 #   fail MESSAGE    report a failed check and count it in $failures
 
 work=$(mktemp -d)
@@ -38,4 +40,14 @@ start_x() {
   done
   [ -s "$work/display" ] || { echo "FAIL: Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
   export DISPLAY=":$(head -n 1 "$work/display")"
+}
+
+# SIGINT and SIGTERM go back to their defaults: a background job of a script would otherwise
+# inherit SIGINT ignored.
+start_app() {
+  env --default-signal=INT,TERM "$@" "$tarsel" >"$work/app.out" 2>"$work/app.err" &
+  app_pid=$!
+  win=$(timeout 10 xdotool search --sync --onlyvisible --name 'KLEM / Tarsel' | head -n 1)
+  [ -n "$win" ] || { fail "no window appeared"; return 1; }
+  xdotool windowfocus --sync "$win"
 }
