@@ -33,24 +33,6 @@ expect_clean_exit() {
   fi
 }
 
-# Sends keys one at a time, each after the program is waiting again.
-keys() {
-  for k in "$@"; do
-    xdotool key "$k"
-    sleep 0.3
-  done
-}
-
-# The window must show exactly what tarsel-render draws for the same events.
-expect_picture() {
-  local script=$1 name=$2
-  "$render" --script "$script" --png "$work/$name.expected.png" || { fail "render $name"; return; }
-  if ! "$shot" match "$win" "$work/$name.expected.png" 10000 "$work/$name.got.png"; then
-    fail "window differs from tarsel-render --script '$script'"
-    mkdir -p e2e-failures && cp "$work/$name".*.png e2e-failures/ 2>/dev/null
-  fi
-}
-
 echo "-- window, caption, keys and pictures"
 if start_app; then
   [ "$(xdotool getwindowname "$win")" = "$caption" ] || fail "caption: '$(xdotool getwindowname "$win")'"
@@ -97,9 +79,7 @@ if start_app QT_SCALE_FACTOR=2; then
   geometry=$(xdotool getwindowgeometry "$win")
   echo "$geometry" | grep -q 'Geometry: 1924x1376' || fail "scaled client area: $geometry"
   keys BackSpace
-  "$render" --script "8" --scale 2 --png "$work/hidpi.expected.png"
-  "$shot" match "$win" "$work/hidpi.expected.png" 10000 "$work/hidpi.got.png" ||
-    fail "scaled window differs from tarsel-render --scale 2"
+  expect_picture "8" hidpi --scale 2
   xdotool key Escape
   expect_clean_exit "Escape on the scaled screen"
 fi

@@ -56,24 +56,6 @@ settle() {
   fail "the program did not come to rest"
 }
 
-# Sends keys one at a time, each after the program is waiting again.
-keys() {
-  for k in "$@"; do
-    xdotool key "$k"
-    sleep 0.3
-  done
-}
-
-expect_picture() {
-  local script=$1 name=$2
-  shift 2
-  "$render" --script "$script" "$@" --png "$work/$name.expected.png" || { fail "render $name"; return; }
-  if ! "$shot" match "$win" "$work/$name.expected.png" 10000 "$work/$name.got.png"; then
-    fail "$name: the window differs from tarsel-render --script '$script' $*"
-    mkdir -p e2e-failures && cp "$work/$name".*.png e2e-failures/ 2>/dev/null
-  fi
-}
-
 vm() { awk -v k="$1:" '$1 == k { print $2 }' "/proc/$app_pid/status"; }
 
 start_x

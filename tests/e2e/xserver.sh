@@ -5,6 +5,10 @@
 #   start_x [WxH]   start Xvfb on a free display (Xvfb picks the number) and export DISPLAY
 #   start_app [VAR=VALUE ...]
 #                   start $tarsel with those variables, set $app_pid and $win (its window)
+#   keys KEY ...    press keys one at a time, each after the program is waiting again
+#   expect_picture SCRIPT NAME [RENDER OPTIONS]
+#                   the window ($win) must show exactly what $render draws for the same
+#                   events (compared with $shot; differing pictures go to e2e-failures/)
 #   fail MESSAGE    report a failed check and count it in $failures
 
 work=$(mktemp -d)
@@ -50,4 +54,21 @@ start_app() {
   win=$(timeout 10 xdotool search --sync --onlyvisible --name 'KLEM / Tarsel' | head -n 1)
   [ -n "$win" ] || { fail "no window appeared"; return 1; }
   xdotool windowfocus --sync "$win"
+}
+
+keys() {
+  for k in "$@"; do
+    xdotool key "$k"
+    sleep 0.3
+  done
+}
+
+expect_picture() {
+  local script=$1 name=$2
+  shift 2
+  "$render" --script "$script" "$@" --png "$work/$name.expected.png" || { fail "render $name"; return; }
+  if ! "$shot" match "$win" "$work/$name.expected.png" 10000 "$work/$name.got.png"; then
+    fail "$name: the window differs from tarsel-render --script '$script' $*"
+    mkdir -p e2e-failures && cp "$work/$name".*.png e2e-failures/ 2>/dev/null
+  fi
 }
