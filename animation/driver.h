@@ -4,20 +4,27 @@
 
 #include "animation/shared_state.h"
 #include "animation/surface.h"
+#include "geometry/piston_curve.h"
 
 namespace tarsel {
 
 // Colours of the drawing, 00BBGGRR.
 namespace colour {
-inline constexpr std::uint32_t kGreen = 65280;         // profile, second table (pass 1)
-inline constexpr std::uint32_t kRed = 255;             // profile, first table (pass 2)
-inline constexpr std::uint32_t kOrange = 33023;        // velocity of the red profile
-inline constexpr std::uint32_t kMagenta = 16711935;    // acceleration of the red profile
-inline constexpr std::uint32_t kBlue = 16711680;       // the profile re-timed by the linkage
-inline constexpr std::uint32_t kLightBlue = 16744576;  // velocity of the blue trace
-inline constexpr std::uint32_t kTeal = 8421376;        // acceleration of the blue trace
-inline constexpr std::uint32_t kOlive = 49344;         // phase offset / 13
-inline constexpr std::uint32_t kAxis = 7;              // axis, marker lines, ticks
+inline constexpr std::uint32_t kGreen = 65280;             // profile, second table (pass 1)
+inline constexpr std::uint32_t kRed = 255;                 // profile, first table (pass 2)
+inline constexpr std::uint32_t kOrange = 33023;            // velocity of the red profile
+inline constexpr std::uint32_t kMagenta = 16711935;        // acceleration of the red profile
+inline constexpr std::uint32_t kBlue = 16711680;           // the profile re-timed by the linkage
+inline constexpr std::uint32_t kLightBlue = 16744576;      // velocity of the blue trace
+inline constexpr std::uint32_t kTeal = 8421376;            // acceleration of the blue trace
+inline constexpr std::uint32_t kOlive = 49344;             // phase offset / 13
+inline constexpr std::uint32_t kAxis = 7;                  // axis, marker lines, ticks
+inline constexpr std::uint32_t kPiston = piston::kColour;  // piston travel curve
+inline constexpr std::uint32_t kBack = 16777215;           // the window's back colour, white
+
+// Every colour on the window: the back colour, then each curve's own.
+inline constexpr std::uint32_t kAll[] = {kBack,   kAxis,    kGreen,     kRed,  kBlue,  kOlive,
+                                         kOrange, kMagenta, kLightBlue, kTeal, kPiston};
 }  // namespace colour
 
 // The driver's loop values and history registers. They start at 0, live as long as the loop

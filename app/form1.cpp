@@ -13,7 +13,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/handlers.h"
+#include "app/image_view.h"
+#include "input/handlers.h"
 
 namespace tarsel {
 
@@ -70,7 +71,7 @@ qreal PrimaryScreenRatio() {
 }  // namespace
 
 Form1::Form1()
-    : canvas_(QSize(Canvas::kDesignWidth, Canvas::kDesignHeight), PrimaryScreenRatio()),
+    : canvas_(Size{Canvas::kDesignWidth, Canvas::kDesignHeight}, PrimaryScreenRatio()),
       driver_(state_, *this) {
   setWindowTitle(QString::fromLatin1(kCaption));
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -145,9 +146,11 @@ void Form1::DeliverEarlyInput() {
 }
 
 void Form1::Present() {
-  const QRect dirty = canvas_.TakeDirty();
+  const Rect dirty = canvas_.ToLogical(canvas_.TakeDirty());
   since_present_.restart();
-  if (!dirty.isEmpty() && isVisible()) repaint(dirty);
+  if (!dirty.empty() && isVisible()) {
+    repaint(QRect(dirty.left, dirty.top, dirty.width(), dirty.height()));
+  }
 }
 
 void Form1::PresentIfDue() {
@@ -207,14 +210,14 @@ void Form1::closeEvent(QCloseEvent* e) {
 void Form1::paintEvent(QPaintEvent* e) {
   QPainter p(this);
   p.setClipRegion(e->region());
-  p.drawImage(QPointF(0, 0), canvas_.image());
+  p.drawImage(QPointF(0, 0), ImageView(canvas_.image()));
 }
 
 void Form1::resizeEvent(QResizeEvent* e) {
   // Without a window manager any X client can make the window larger than its maximum size;
   // Qt's own backing store would then take that much memory as well.
   if (size() != size().boundedTo(maximumSize())) resize(size().boundedTo(maximumSize()));
-  canvas_.EnsureSize(size());
+  canvas_.EnsureSize(Size{width(), height()});
   QWidget::resizeEvent(e);
 }
 

@@ -10,7 +10,7 @@
 #include "animation/driver.h"
 #include "animation/shared_state.h"
 #include "animation/surface.h"
-#include "app/canvas.h"
+#include "render/canvas.h"
 
 class QKeyEvent;
 

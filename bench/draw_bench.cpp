@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/canvas.h"
-#include "tools/replay.h"
+#include "input/replay.h"
+#include "render/canvas.h"
 
 namespace {
 
@@ -66,7 +66,7 @@ void BM_Frame(benchmark::State& state) {
   Draw(canvas, calls);
   for (auto _ : state) {
     Draw(canvas, calls);
-    benchmark::DoNotOptimize(canvas.image().constBits());
+    benchmark::DoNotOptimize(canvas.image().pixels.data());
   }
   state.counters["lines"] = static_cast<double>(
       std::count_if(calls.begin(), calls.end(), [](const Call& c) { return c.op == 'L'; }));
@@ -85,7 +85,7 @@ void BM_TwoFramesIntoImage(benchmark::State& state) {
   for (auto _ : state) {
     tarsel::Replay replay(script, nullptr, &canvas);
     replay.Run();
-    benchmark::DoNotOptimize(canvas.image().constBits());
+    benchmark::DoNotOptimize(canvas.image().pixels.data());
   }
   state.SetItemsProcessed(state.iterations() * 2);  // frames
 }

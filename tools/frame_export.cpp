@@ -243,7 +243,8 @@ std::string GifFrames::Add(const QImage& frame) {
     // An unchanged frame still needs one pixel to carry its delay.
     rect = bottom < 0 ? QRect(0, 0, 1, 1) : QRect(QPoint(left, top), QPoint(right, bottom));
   }
-  previous_ = image;
+  // A copy: the picture handed in may be a view of pixel memory that the next frame redraws.
+  previous_ = image.copy();
 
   Indexed indexed = ToIndexed(image, rect, keep_);
   if (!indexed.exact) ++approximated_;

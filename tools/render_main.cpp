@@ -10,15 +10,17 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "animation/driver.h"
-#include "app/canvas.h"
+#include "app/image_view.h"
 #include "geometry/piston_curve.h"
+#include "input/replay.h"
+#include "render/canvas.h"
 #include "tools/frame_export.h"
-#include "tools/replay.h"
 
 namespace {
 
@@ -177,8 +179,11 @@ int main(int argc, char** argv) {
   }
   std::optional<tarsel::Canvas> canvas;
   if (have_picture) {
-    canvas.emplace(QSize(width, height), scale);
-    if (canvas->image().isNull()) return Fail("not enough memory for the picture");
+    try {
+      canvas.emplace(tarsel::Size{width, height}, scale);
+    } catch (const std::bad_alloc&) {
+      return Fail("not enough memory for the picture");
+    }
   }
 
   tarsel::PngFrames frames;
@@ -198,7 +203,9 @@ int main(int argc, char** argv) {
                                     Rgb(c::kLightBlue),
                                     Rgb(c::kTeal),
                                     Rgb(tarsel::piston::kColour)};
-    if (!(error = gif.Open(gif_path, canvas->image().size(), delay_ms, keep)).empty()) {
+    if (!(error = gif.Open(gif_path, QSize(canvas->image().width, canvas->image().height), delay_ms,
+                           keep))
+             .empty()) {
       return Fail(error);
     }
   }
@@ -206,8 +213,9 @@ int main(int argc, char** argv) {
   tarsel::Replay replay(std::move(*script), log, canvas ? &*canvas : nullptr);
   if (have_frames || have_gif) {
     replay.OnWait([&] {
-      if (have_frames) error = frames.Add(canvas->image());
-      if (error.empty() && have_gif) error = gif.Add(canvas->image());
+      const QImage picture = tarsel::ImageView(canvas->image());
+      if (have_frames) error = frames.Add(picture);
+      if (error.empty() && have_gif) error = gif.Add(picture);
       return error.empty();
     });
   }
@@ -220,10 +228,12 @@ int main(int argc, char** argv) {
   if (have_frames && !(error = frames.Finish()).empty()) return Fail(error);
   if (have_gif) {
     // A run that ends before its first wait still gives a valid GIF: the picture at its end.
-    if (gif.count() == 0 && !(error = gif.Add(canvas->image())).empty()) return Fail(error);
+    if (gif.count() == 0 && !(error = gif.Add(tarsel::ImageView(canvas->image()))).empty())
+      return Fail(error);
     if (!(error = gif.Finish()).empty()) return Fail(error);
   }
-  if (have_png && !(error = tarsel::SavePng(canvas->image(), png_path)).empty()) {
+  if (have_png &&
+      !(error = tarsel::SavePng(tarsel::ImageView(canvas->image()), png_path)).empty()) {
     return Fail(error);
   }
   return 0;

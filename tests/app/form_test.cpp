@@ -111,12 +111,8 @@ TEST(Form, FirstActivationStartsTheAnimationAndEscapeEndsIt) {
   EXPECT_TRUE(form.state().ended);
   EXPECT_FALSE(form.isVisible());
   // Escape cleared the window before the end.
-  const QImage& img = form.canvas().image();
-  EXPECT_EQ(img.copy(0, 0, 962, 688).convertToFormat(QImage::Format_RGB32), [] {
-    QImage white(962, 688, QImage::Format_RGB32);
-    white.fill(Qt::white);
-    return white;
-  }());
+  const Image& img = form.canvas().image();
+  EXPECT_EQ(img.pixels, Image(img.width, img.height, img.dpr).pixels);
 }
 
 TEST(Form, OnlyTheFirstActivationStartsTheAnimation) {
@@ -203,10 +199,10 @@ TEST(Form, EndingInTheMiddleOfAFrame) {
 
 TEST(Form, ClosingTheWindowDuringTheWaitEndsWithoutAClear) {
   Form1 form;
-  QImage at_wait;
+  Image at_wait;
   const int code = RunWindow(form, [&](Form1& f) {
     if (f.waits_begun() == 1) {
-      at_wait = f.canvas().image().copy();
+      at_wait = f.canvas().image();
       f.close();
       return true;
     }

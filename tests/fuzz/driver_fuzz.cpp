@@ -19,16 +19,13 @@
 #include <vector>
 
 #include "animation/driver.h"
-#include "app/handlers.h"
+#include "input/handlers.h"
+#include "input/script.h"
 
 namespace tarsel {
 namespace {
 
-struct Event {
-  bool double_click = false;
-  int code = 0;
-  long at = 0;  // 0: in a wait; N: inside the N-th event-processing call at a table point
-};
+using Event = ScriptEvent;
 
 // Keys worth hitting often: the six that move k or switch a mode, Escape, and some plain and
 // odd codes.
@@ -115,15 +112,11 @@ std::vector<Event> Decode(const std::uint8_t* data, std::size_t size) {
   std::abort();
 }
 
-// Delivers scripted events like the headless replay and checks every call of the driver.
+// Delivers scripted events by the replay's own rules and checks every call of the driver.
 class CheckingSurface : public Surface {
  public:
-  explicit CheckingSurface(const std::vector<Event>& script) : driver_(state_, *this) {
-    for (const Event& e : script) (e.at > 0 ? points_ : waits_).push_back(e);
-    // Point events in order of their call, script order within one call.
-    std::stable_sort(points_.begin(), points_.end(),
-                     [](const Event& a, const Event& b) { return a.at < b.at; });
-  }
+  explicit CheckingSurface(std::vector<Event> script)
+      : driver_(state_, *this), input_(std::move(script), state_, *this) {}
 
   void Run() { driver_.Form_Activate(); }
 
@@ -146,21 +139,12 @@ class CheckingSurface : public Surface {
     if (n < ProfileTables::kFirst || n > ProfileTables::kLast + 1) {
       Fail("the table index is out of its range at an event-processing call");
     }
-    ++point_calls_;
-    while (next_point_ < points_.size() && points_[next_point_].at <= point_calls_) {
-      const Event e = points_[next_point_++];
-      if (e.at == point_calls_ && !state_.ended) Deliver(e);
-    }
+    input_.PointEvents();
   }
   void BeginWait() override { calls_since_wait_ = 0; }
   void WaitEvents(bool) override {
     calls_since_wait_ = 0;
-    if (state_.kk == 1) return;
-    if (next_wait_ == waits_.size()) {
-      state_.ended = true;
-      return;
-    }
-    Deliver(waits_[next_wait_++]);
+    if (!input_.WaitRound()) state_.ended = true;
   }
 
  private:
@@ -169,19 +153,9 @@ class CheckingSurface : public Surface {
       Fail("the run neither ends nor waits within a frame's number of calls");
     }
   }
-  void Deliver(const Event& e) {
-    if (e.double_click) {
-      Form_DblClick(state_);
-    } else {
-      Form_KeyPress(state_, *this, e.code);
-    }
-  }
-
   SharedState state_;
   Driver driver_;
-  std::vector<Event> points_, waits_;
-  std::size_t next_point_ = 0, next_wait_ = 0;
-  long point_calls_ = 0;
+  ScriptedInput input_;
   long calls_since_wait_ = 0;
   int width_ = 1;
 };

@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "tools/frame_export.h"
-#include "tools/replay.h"
+#include "input/replay.h"
 
 #if defined(__has_feature)
 #if __has_feature(address_sanitizer)

@@ -1,4 +1,4 @@
-#include "app/handlers.h"
+#include "input/handlers.h"
 
 namespace tarsel {
 

@@ -2,34 +2,24 @@
 
 #include <cstdio>
 #include <functional>
-#include <optional>
-#include <string>
 #include <vector>
 
 #include "animation/driver.h"
 #include "animation/shared_state.h"
 #include "animation/surface.h"
+#include "input/script.h"
 
 namespace tarsel {
 
 class Canvas;
 
-// One user event of a replay script.
-struct ScriptEvent {
-  bool double_click = false;
-  int code = 0;  // character code of a key press
-  // 0: delivered during a wait, one per test of the wait. N > 0: delivered inside the N-th
-  // event-processing call made at a table point of a drawing pass.
-  long at = 0;
-};
-
-// Parses "TOKENS": character codes ("44", "13", ...) or "dbl", each optionally followed by
-// "@N", separated by spaces or commas. On a malformed token returns nullopt and names it in
-// *error.
-std::optional<std::vector<ScriptEvent>> ParseScript(const std::string& text, std::string* error);
-
 // Runs the real driver and handlers without a window: events come from a script, every
 // drawing and event call can be written to a draw log, and drawing can go to a canvas.
+//
+// The draw log has one line per call: "W n" pen width, "L x1 y1 x2 y2 colour" line (the
+// coordinates as the nearest 9-digit decimals of the floats, the colour 00BBGGRR in decimal),
+// "C" clear, "E" event processing at a table point, "A" the wait begins, "K code" key
+// delivered, "D" double-click delivered, "X" the program ends.
 class Replay : public Surface {
  public:
   // log and canvas may be null.
@@ -55,17 +45,11 @@ class Replay : public Surface {
   void WaitEvents(bool block) override;
 
  private:
-  void Deliver(const ScriptEvent& e);
-
   SharedState state_;
   Driver driver_;
+  ScriptedInput input_;
   std::FILE* log_;
   Canvas* canvas_;
-  std::vector<ScriptEvent> at_points_;  // sorted by `at`, script order within one call
-  std::vector<ScriptEvent> in_waits_;   // script order
-  std::size_t next_point_ = 0;
-  std::size_t next_wait_ = 0;
-  long point_calls_ = 0;
   bool stopped_for_input_ = false;
   std::function<bool()> on_wait_;
   bool aborted_ = false;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "animation/driver.h"
-#include "app/handlers.h"
+#include "input/handlers.h"
 #include "tests/support/recording_surface.h"
 
 namespace tarsel {

@@ -1,0 +1,94 @@
+#include "input/script.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "input/handlers.h"
+
+namespace tarsel {
+
+namespace {
+
+bool ParseNumber(std::string_view s, long max, long* out) {
+  if (s.empty() || s.size() > 18) return false;
+  for (const char c : s) {
+    if (c < '0' || c > '9') return false;
+  }
+  long v = 0;
+  const auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+  if (ec != std::errc() || ptr != s.data() + s.size() || v > max) return false;
+  *out = v;
+  return true;
+}
+
+}  // namespace
+
+std::optional<std::vector<ScriptEvent>> ParseScript(std::string_view text, std::string* error) {
+  std::vector<ScriptEvent> events;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    if (text[i] == ' ' || text[i] == ',') {
+      ++i;
+      continue;
+    }
+    const std::size_t end = std::min(text.find_first_of(" ,", i), text.size());
+    const std::string_view token = text.substr(i, end - i);
+    i = end;
+
+    const std::size_t at = token.find('@');
+    const std::string_view what = token.substr(0, at);
+    ScriptEvent e;
+    long value = 0;
+    bool ok = true;
+    if (what == "dbl") {
+      e.double_click = true;
+    } else if (ParseNumber(what, 65535, &value)) {
+      e.code = static_cast<int>(value);
+    } else {
+      ok = false;
+    }
+    if (ok && at != std::string_view::npos) {
+      ok = ParseNumber(token.substr(at + 1), 1'000'000'000'000L, &value) && value >= 1;
+      e.at = value;
+    }
+    if (!ok) {
+      if (error) *error = "malformed script token '" + std::string(token) + "'";
+      return std::nullopt;
+    }
+    events.push_back(e);
+  }
+  return events;
+}
+
+ScriptedInput::ScriptedInput(std::vector<ScriptEvent> script, SharedState& state, Surface& surface)
+    : state_(state), surface_(surface) {
+  for (const ScriptEvent& e : script) (e.at > 0 ? at_points_ : in_waits_).push_back(e);
+  std::stable_sort(at_points_.begin(), at_points_.end(),
+                   [](const ScriptEvent& a, const ScriptEvent& b) { return a.at < b.at; });
+}
+
+void ScriptedInput::PointEvents() {
+  ++point_calls_;
+  while (next_point_ < at_points_.size() && at_points_[next_point_].at <= point_calls_) {
+    const ScriptEvent e = at_points_[next_point_++];
+    if (e.at == point_calls_ && !state_.ended) Deliver(e);
+  }
+}
+
+bool ScriptedInput::WaitRound() {
+  if (state_.kk == 1 || state_.ended) return true;
+  if (next_wait_ == in_waits_.size()) return false;
+  Deliver(in_waits_[next_wait_++]);
+  return true;
+}
+
+void ScriptedInput::Deliver(const ScriptEvent& e) {
+  if (on_deliver_) on_deliver_(e);
+  if (e.double_click) {
+    Form_DblClick(state_);
+  } else {
+    Form_KeyPress(state_, surface_, e.code);
+  }
+}
+
+}  // namespace tarsel

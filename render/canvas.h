@@ -1,0 +1,82 @@
+#pragma once
+
+#include <cstdint>
+
+#include "render/image.h"
+#include "render/redraw_filter.h"
+
+namespace tarsel {
+
+// Sizes in logical pixels.
+struct Size {
+  int width = 0, height = 0;
+  friend bool operator==(const Size&, const Size&) = default;
+};
+
+// The client area and the drawing operations on it, in the user coordinate system: the
+// top-left pixel corner is (-50, 10), one x unit is 962/230 logical pixels and one y unit
+// 688/13, y upward. The mapping is fixed by that corner and the unit sizes, so a larger image
+// only shows more of the plane to the right and below. Every front end draws through this
+// class, so their pixels agree.
+class Canvas {
+ public:
+  static constexpr int kDesignWidth = 962;
+  static constexpr int kDesignHeight = 688;
+  static constexpr double kLeft = -50;
+  static constexpr double kTop = 10;
+  static constexpr double kPixelsPerX = 962.0 / 230.0;
+  static constexpr double kPixelsPerY = 688.0 / 13.0;
+  // The image has at most this many device pixels on a side (256 MiB at the most): a larger
+  // window shows the top-left part that fits and white beyond it.
+  static constexpr int kMaxDeviceSide = 8192;
+
+  // logical: client area in logical pixels; dpr: device pixels per logical pixel.
+  explicit Canvas(Size logical = {kDesignWidth, kDesignHeight}, double dpr = 1);
+
+  struct PointF {
+    double x, y;
+  };
+  // Position in logical pixels, from the top-left corner of the client area.
+  static PointF ToPixel(double x, double y) {
+    return {(x - kLeft) * kPixelsPerX, (kTop - y) * kPixelsPerY};
+  }
+  // Device pixels across a width-1 line: the same wherever the line lies, and at least one.
+  static int ThinLinePixels(double dpr);
+
+  void Line(float x1, float y1, float x2, float y2, std::uint32_t colour);
+  void Cls();
+  void DrawWidth(int width) { width_ = width; }
+  int drawWidth() const { return width_; }
+
+  // Makes the image at least this large (logical pixels); what was drawn stays where it is
+  // and the added area is white. It never shrinks, so nothing is lost when the window is made
+  // smaller and then larger again.
+  void EnsureSize(Size logical);
+
+  const Image& image() const { return image_; }
+  Size logicalSize() const { return logical_; }
+  double devicePixelRatio() const { return image_.dpr; }
+
+  // The device pixels changed since the last call, then forgets them.
+  Rect TakeDirty();
+  // The logical pixels that hold the device pixels of `device`.
+  Rect ToLogical(Rect device) const;
+
+  // Width-1 lines drawn again over pixels that still show them are skipped. Off, every line
+  // is drawn; tests and benchmarks compare the two.
+  void SkipRedrawnLines(bool on) {
+    skip_redrawn_ = on;
+    filter_.Forget();
+  }
+
+ private:
+  Size logical_;
+  Image image_;
+  int width_ = 1;
+  int thin_ = 1;  // ThinLinePixels of the image
+  Rect dirty_;
+  bool skip_redrawn_ = true;
+  RedrawFilter filter_;
+};
+
+}  // namespace tarsel
