@@ -6,7 +6,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libgl-dev
   libgtest-dev libbenchmark-dev
-  libgif-dev
+  libgif-dev libpng-dev
   desktop-file-utils dpkg-dev file
   xvfb xdotool libx11-dev
   clang libclang-rt-14-dev valgrind

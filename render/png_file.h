@@ -1,0 +1,20 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "render/image.h"
+
+namespace tarsel {
+
+// Writes the image as an 8-bit RGB PNG file. The drawing is mostly white runs and a few
+// colours, which run-length compression without row filters packs smaller and several times
+// faster than the usual adaptive filters with deflate. Returns an empty string, or the
+// reason it failed (a full disk included).
+std::string WritePng(const Image& image, const std::string& path);
+
+// Reads any PNG file as an opaque RGB image (ratio 1); nullopt when it cannot be read, with
+// the reason in *error.
+std::optional<Image> ReadPng(const std::string& path, std::string* error = nullptr);
+
+}  // namespace tarsel
