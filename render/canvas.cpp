@@ -48,6 +48,14 @@ void Canvas::Line(float x1, float y1, float x2, float y2, std::uint32_t colour) 
   // Lines that reach far beyond any screen are cut to a fixed square first. The square must
   // not depend on the size of the image: a larger window has to show the very same pixels.
   const PointF a = ToPixel(x1, y1), b = ToPixel(x2, y2);
+  // Most of the piston curve lies above the window: lines that keep well clear of the image
+  // on one side are done with at once.
+  const double margin = width_ + 2;
+  if (std::max(a.x, b.x) < -margin || std::max(a.y, b.y) < -margin ||
+      std::min(a.x, b.x) > logical_.width + margin ||
+      std::min(a.y, b.y) > logical_.height + margin) {
+    return done(Rect());
+  }
   raster::Point p{a.x, a.y}, q{b.x, b.y};
   if (!raster::ClipSegment(p, q, -kFarAway, -kFarAway, kFarAway, kFarAway)) return done(Rect());
   const double dpr = image_.dpr;

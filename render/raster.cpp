@@ -77,24 +77,45 @@ constexpr double kHalfDiagonal = 0.70711;
 // outside it; the circle is made that much smaller so the ends are not heavier than the sides.
 constexpr double kEndInset = 0.06;
 
-// Coverage of a pixel whose centre lies (ex, ey) from the centre of a round end.
-[[gnu::always_inline]] inline double EndCoverage(double ex, double ey, double end_radius,
-                                                 double reach) {
-  const double d2 = ex * ex + ey * ey;
-  if (d2 >= reach * reach) return 0;
-  const double d = std::sqrt(d2);
-  if (d <= end_radius - kHalfDiagonal) return 1;
-  return EdgeRamp(ex / d, ey / d).Inside(end_radius - d);
-}
+// Coverage of the pixels around a round end: the circle of `end_radius`, its edge taken as
+// the tangent at the point nearest the pixel centre.
+class RoundEnd {
+ public:
+  RoundEnd(double end_radius, double reach)
+      : radius_(end_radius),
+        full2_(end_radius > kHalfDiagonal
+                   ? (end_radius - kHalfDiagonal) * (end_radius - kHalfDiagonal)
+                   : -1),
+        reach2_(reach * reach) {}
+
+  // The share of the pixel whose centre lies (ex, ey) from the circle's centre. This is
+  // EdgeRamp(ex / d, ey / d).Inside(radius - d) with every length multiplied by the distance d,
+  // which leaves one division, and that only where a corner of the pixel crosses the edge.
+  [[gnu::always_inline]] double operator()(double ex, double ey) const {
+    const double d2 = ex * ex + ey * ey;
+    if (d2 >= reach2_) return 0;
+    if (d2 <= full2_) return 1;
+    const double d = std::sqrt(d2);
+    const double ax = std::abs(ex), ay = std::abs(ey);
+    const double big = std::max(ax, ay), small = std::min(ax, ay);
+    const double s = (radius_ - d) * d, half = (big + small) / 2, flat = (big - small) / 2;
+    if (s >= half) return 1;
+    if (s <= -half) return 0;
+    if (s < -flat) return (s + half) * (s + half) / (2 * big * small);
+    if (s > flat) return 1 - (half - s) * (half - s) / (2 * big * small);
+    return 0.5 + s / big;
+  }
+
+ private:
+  double radius_, full2_, reach2_;
+};
 
 void FillDot(Image& image, Point c, double radius, std::uint32_t colour, Rect area) {
-  const double reach = radius + kHalfDiagonal;
+  const RoundEnd end(radius - kEndInset, radius + kHalfDiagonal);
   for (int j = area.top; j <= area.bottom; ++j) {
     std::uint32_t* row = image.row(j);
     const double ey = j + 0.5 - c.y;
-    for (int i = area.left; i <= area.right; ++i) {
-      Blend(row[i], colour, EndCoverage(i + 0.5 - c.x, ey, radius - kEndInset, reach));
-    }
+    for (int i = area.left; i <= area.right; ++i) Blend(row[i], colour, end(i + 0.5 - c.x, ey));
   }
 }
 
@@ -110,8 +131,8 @@ void FillRoundLine(Image& image, Point p, Point q, double radius, std::uint32_t 
   const double length2 = ux * ux + uy * uy;
   const double length = std::sqrt(length2);
   const double inverse_length = 1 / length, inverse_uy = uy != 0 ? 1 / uy : 0;
-  const double end_radius = radius - kEndInset;
   const EdgeRamp side(uy * inverse_length, ux * inverse_length);
+  const RoundEnd end(radius - kEndInset, reach);
   for (int j = area.top; j <= area.bottom; ++j) {
     const double b = j + 0.5 - p.y;
     // The pixel centres of this row within `reach` of the line through p and q.
@@ -132,9 +153,9 @@ void FillRoundLine(Image& image, Point p, Point q, double radius, std::uint32_t 
       if (along >= 0 && along <= length2) {
         Blend(row[i], colour, side.Inside(radius - std::abs(across) * inverse_length));
       } else if (along < 0) {
-        Blend(row[i], colour, EndCoverage(a, b, end_radius, reach));
+        Blend(row[i], colour, end(a, b));
       } else {
-        Blend(row[i], colour, EndCoverage(a - ux, b - uy, end_radius, reach));
+        Blend(row[i], colour, end(a - ux, b - uy));
       }
     }
   }
