@@ -74,15 +74,27 @@ if start_app; then
   expect_clean_exit "Escape after a burst of keys"
 fi
 
-echo "-- a screen with two device pixels to the logical pixel"
-if start_app QT_SCALE_FACTOR=2; then
-  geometry=$(xdotool getwindowgeometry "$win")
-  echo "$geometry" | grep -q 'Geometry: 1924x1376' || fail "scaled client area: $geometry"
-  keys BackSpace
-  expect_picture "8" hidpi --scale 2
-  xdotool key Escape
-  expect_clean_exit "Escape on the scaled screen"
-fi
+echo "-- screens with 1, 1.5 and 2 device pixels to the logical pixel, and a window grown"
+# The client area is the design size times the ratio, rounded up; after the window grows, the
+# next cleared frame fills the larger area, again exactly as tarsel-render draws it.
+for ratio in 1 1.5 2; do
+  device() { awk -v n="$1" -v r="$ratio" 'BEGIN { v = n * r; printf "%d", (v == int(v)) ? v : int(v) + 1 }'; }
+  if start_app QT_SCALE_FACTOR=$ratio; then
+    geometry=$(xdotool getwindowgeometry "$win")
+    echo "$geometry" | grep -q "Geometry: $(device 962)x$(device 688)" ||
+      fail "client area at ratio $ratio: $geometry"
+    keys BackSpace
+    expect_picture "8" "ratio-$ratio" --scale "$ratio"
+    # Within the screen: an X server keeps no pixels of a window's part outside it.
+    xdotool windowmove --sync "$win" 0 0
+    xdotool windowsize --sync "$win" "$(device 1200)" "$(device 800)"
+    sleep 0.3
+    keys a
+    expect_picture "8 97" "ratio-$ratio-grown" --scale "$ratio" --size 1200x800
+    xdotool key Escape
+    expect_clean_exit "Escape at ratio $ratio"
+  fi
+done
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures end-to-end check(s) failed"
