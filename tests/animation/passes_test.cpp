@@ -16,17 +16,17 @@
 
 #include "animation/driver.h"
 #include "animation/shared_state.h"
+#include "tests/support/colours.h"
 #include "tests/support/recording_surface.h"
 
 namespace tarsel {
 namespace {
 
+using namespace tarsel::testing;
 using testing::Call;
 using testing::RecordingSurface;
 using Calls = std::vector<Call>;
 
-constexpr std::uint32_t kGreen = 65280, kRed = 255, kOrange = 33023, kMagenta = 16711935;
-constexpr std::uint32_t kPiston = 8438015;
 // Slopes that an earlier pass might have left in the history.
 constexpr double kS0 = 0.5, kS1 = -0.25, kS2 = 0.125;
 // What a point of pass 2 draws: no red segment, the red one alone, red with both curves.
@@ -252,6 +252,17 @@ TEST_P(EachPass, PointThatDoesNotAdvanceDrawsNothingButIsCountedAndKept) {
 }
 
 // What sets the two passes apart.
+
+// The one list of the drawing's colours (a GIF palette, a legend are made from it) holds the
+// back colour and each curve's colour, once each.
+TEST(Colours, TheDriversListIsEveryColourOfTheDrawing) {
+  std::vector<std::uint32_t> listed(std::begin(colour::kAll), std::end(colour::kAll));
+  std::vector<std::uint32_t> want = {kBack,   kAxis,    kGreen,     kRed,  kBlue,  kOlive,
+                                     kOrange, kMagenta, kLightBlue, kTeal, kPiston};
+  std::sort(listed.begin(), listed.end());
+  std::sort(want.begin(), want.end());
+  EXPECT_EQ(listed, want);
+}
 
 using Pass1Test = PassTest;
 using Pass2Test = PassTest;

@@ -14,16 +14,15 @@
 #include "animation/driver.h"
 #include "animation/shared_state.h"
 #include "geometry/linkage.h"
+#include "tests/support/colours.h"
 #include "tests/support/recording_surface.h"
 
 namespace tarsel {
 namespace {
 
+using namespace tarsel::testing;
 using testing::Call;
 using Calls = std::vector<Call>;
-
-constexpr std::uint32_t kBlue = 16711680, kLightBlue = 16744576, kTeal = 8421376;
-constexpr std::uint32_t kOlive = 49344, kAxis = 7;
 
 Calls OfColour(const Calls& calls, std::uint32_t colour) {
   Calls out;
@@ -127,7 +126,7 @@ TEST(TracePass, FrameWithoutDerivativesDrawsTraceOffsetAndAxesAtEveryPoint) {
   EXPECT_EQ(rig.surface.Count(Call::kEvents), 600);
   EXPECT_EQ(rig.surface.Count(Call::kLine), 9683);
   const std::pair<std::uint32_t, std::size_t> counts[] = {
-      {65280, 199}, {255, 199}, {kBlue, 200}, {kOlive, 199}, {8438015, 1886}, {kAxis, 7000}};
+      {kGreen, 199}, {kRed, 199}, {kBlue, 200}, {kOlive, 199}, {kPiston, 1886}, {kAxis, 7000}};
   for (const auto& [colour, n] : counts) EXPECT_EQ(rig.surface.Lines(colour).size(), n) << colour;
 
   // Each point ends at pen width 1, so the pass leaves it there.
