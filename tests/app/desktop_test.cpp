@@ -1,8 +1,8 @@
 // Where the window's frame opens: the rule on its own, on the screens the desktop test sees
 // only some of (frames that fit exactly, or by one pixel too few, and areas not at 0,0).
-#include <gtest/gtest.h>
-
 #include "app/desktop.h"
+
+#include <gtest/gtest.h>
 
 namespace tarsel {
 namespace {
