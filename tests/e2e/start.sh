@@ -128,6 +128,29 @@ else
   app_pid=
 fi
 
+echo "-- Qt's own options keep working; other arguments are ignored"
+# -display names the X server that DISPLAY, unset here, would have named.
+real_tarsel=$tarsel
+printf '#!/bin/sh\nexec "%s" -display "%s" foo --bar "$@"\n' "$tarsel" "$DISPLAY" >"$work/with-args"
+chmod +x "$work/with-args"
+tarsel=$work/with-args
+if start_app -u DISPLAY -u WAYLAND_DISPLAY; then
+  expect_picture "" with-arguments
+  xdotool key Escape
+  for _ in $(seq 100); do
+    kill -0 "$app_pid" 2>/dev/null || break
+    sleep 0.05
+  done
+  kill -0 "$app_pid" 2>/dev/null && { fail "with arguments: still running after Escape"; kill "$app_pid"; }
+  wait "$app_pid"
+  status=$?
+  app_pid=
+  echo "-display \$DISPLAY foo --bar, then Escape: status $status"
+  [ "$status" -eq 0 ] || fail "with arguments: status $status"
+  [ -s "$work/app.err" ] && fail "with arguments: stderr: $(cat "$work/app.err")"
+fi
+tarsel=$real_tarsel
+
 if [ "$failures" -ne 0 ]; then
   echo "$failures start check(s) failed"
   exit 1
