@@ -46,24 +46,32 @@ start_desktop() {
       wm_pid=$!
       ;;
   esac
+  # Ready once it has claimed the screen and published the available area.
   if [ "$wm" != none ]; then
     for _ in $(seq 100); do
-      xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+      xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' &&
+        [ -n "$(workarea)" ] && break
       sleep 0.05
     done
-    xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' ||
-      { fail "$wm did not start: $(cat "$work/wm.log")"; return 1; }
+    [ -n "$(workarea)" ] || { fail "$wm did not start: $(cat "$work/wm.log")"; return 1; }
   fi
-  if [ "$top$bottom" != 00 ]; then
+  # A panel mapped while the window manager is still starting can go unnoticed (seen once
+  # with openbox on a loaded machine): then the panels start again.
+  local try
+  for try in 1 2 3; do
+    [ "$top$bottom" = 00 ] && return 0
     "$probe" panels "$top" "$bottom" &
     panels_pid=$!
-    for _ in $(seq 100); do
-      [ "$(workarea | cut -d' ' -f2)" = "$top" ] && break
+    for _ in $(seq 60); do
+      [ "$(workarea | cut -d' ' -f2)" = "$top" ] && return 0
       sleep 0.05
     done
-    [ "$(workarea | cut -d' ' -f2)" = "$top" ] || { fail "$wm did not make room for the panels"; return 1; }
-  fi
-  return 0
+    kill "$panels_pid"
+    wait "$panels_pid" 2>/dev/null
+    panels_pid=
+  done
+  fail "$wm did not make room for the panels"
+  return 1
 }
 
 # The available area of the first desktop: X Y W H.
