@@ -83,9 +83,6 @@ Form1::Form1()
   // No larger than the backing image can be, so that an absurd size cannot exhaust memory.
   const int most = static_cast<int>(Canvas::kMaxDeviceSide / canvas_.devicePixelRatio());
   setMaximumSize(most, most);
-  if (const QScreen* s = QGuiApplication::primaryScreen()) {
-    move(s->availableGeometry().center() - rect().center());
-  }
   since_present_.start();
 }
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a build tree, unpacks it into a temporary root as dpkg would
 # install it, and checks what a classroom machine gets: the files, a valid desktop entry, the
-# library dependencies, and programs that run.
+# library dependencies, programs that run, and a package that lintian passes without an error
+# or a warning.
 # usage: check-deb.sh BUILD_DIR VERSION
 set -euo pipefail
 build=$1
@@ -25,7 +26,8 @@ share=usr/share
 expected=(usr/bin/tarsel usr/bin/tarsel-render
   $share/applications/tarsel.desktop
   $share/icons/hicolor/scalable/apps/tarsel.svg
-  $share/man/man1/tarsel.1.gz $share/man/man1/tarsel-render.1.gz)
+  $share/man/man1/tarsel.1.gz $share/man/man1/tarsel-render.1.gz
+  $share/doc/tarsel/copyright $share/doc/tarsel/changelog.gz)
 for size in 16 24 32 48 64 128 256; do
   expected+=("$share/icons/hicolor/${size}x${size}/apps/tarsel.png")
 done
@@ -47,10 +49,23 @@ depends=$(dpkg-deb -f "$deb" Depends)
 for lib in libqt6gui6 libqt6widgets6 libgif7; do
   [[ $depends == *"$lib"* ]] || fail "Depends lacks $lib: $depends"
 done
+[ "$(dpkg-deb -f "$deb" Recommends)" = qt6-wayland ] || fail "Recommends: $(dpkg-deb -f "$deb" Recommends)"
 zcat "$root/$share/man/man1/tarsel-render.1.gz" | grep -q 'frame.-001.png' || fail "man page"
+grep -q '^License: Expat$' "$root/$share/doc/tarsel/copyright" || fail "copyright: no Expat licence"
+zcat "$root/$share/doc/tarsel/changelog.gz" | head -n 1 | grep -qF "tarsel ($version)" ||
+  fail "changelog does not begin with version $version"
+
+# Errors and warnings fail the check; lintian's informational tags (hardening hints) do not.
+# It warns that it runs as root, which CI does.
+lintian_status=0
+lintian --fail-on error,warning "$deb" >"$work/lintian.log" 2>&1 || lintian_status=$?
+grep -v 'running with root privileges' "$work/lintian.log" || true
+[ $lintian_status -eq 0 ] || fail "lintian found errors or warnings (status $lintian_status)"
 
 # The unpacked programs run from the temporary root.
 [ "$("$root/usr/bin/tarsel-render" --version)" = "tarsel-render $version" ] || fail "--version"
+[ "$(env -u DISPLAY -u WAYLAND_DISPLAY "$root/usr/bin/tarsel" --version)" = "tarsel $version" ] ||
+  fail "tarsel --version"
 "$root/usr/bin/tarsel-render" --script "97" --gif "$work/a.gif" --size 240x172
 [ "$(head -c 6 "$work/a.gif")" = GIF89a ] || fail "no GIF written"
 status=0

@@ -1,16 +1,34 @@
 #!/usr/bin/env bash
-# Installs what building and testing need, skipping what is already there.
+# Installs from Debian what a task needs, skipping what is already there.
+#   scripts/deps.sh run        building the two programs and running them (scripts/run.sh)
+#   scripts/deps.sh package    that, and building the Debian package (scripts/package.sh)
+#   scripts/deps.sh [test]     everything: the tests, the sanitizer and fuzz builds, the
+#                              benchmarks (scripts/test.sh, bench/run.sh)
 set -euo pipefail
 
-packages=(
-  cmake ninja-build g++ pkg-config
-  qt6-base-dev libgl-dev
+# Compiler, Qt (qt6-wayland for a Wayland session), giflib; the X11 protocol headers for the
+# window's X events.
+run=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libgif-dev libpng-dev libxcb1-dev
+  qt6-wayland)
+# CPack's DEB generator finds the library dependencies with dpkg-shlibdeps and file.
+package=(dpkg-dev file)
+test=(
   libgtest-dev libbenchmark-dev
-  libgif-dev libpng-dev
-  desktop-file-utils dpkg-dev file
-  xvfb xdotool libx11-dev
+  desktop-file-utils lintian
+  xvfb xdotool x11-utils libx11-dev
+  openbox xfwm4 dbus-daemon weston
   clang libclang-rt-14-dev valgrind
 )
+
+case ${1:-test} in
+  run) packages=("${run[@]}") ;;
+  package) packages=("${run[@]}" "${package[@]}") ;;
+  test) packages=("${run[@]}" "${package[@]}" "${test[@]}") ;;
+  *)
+    echo "usage: scripts/deps.sh [run|package|test]" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
@@ -22,5 +40,6 @@ done
 echo "installing: ${missing[*]}"
 sudo=
 [ "$(id -u)" -eq 0 ] || sudo=sudo
-$sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+$sudo apt-get -o DPkg::Lock::Timeout=300 update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=300 install -y -qq \
+  --no-install-recommends "${missing[@]}"

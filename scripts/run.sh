@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds the program and runs it.
+# Builds the two programs (no tests) and runs the animation; arguments go to it (Qt's own
+# options, such as -platform wayland).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/deps.sh
-cmake --preset default >/dev/null
-cmake --build --preset default --target tarsel
-exec build/default/app/tarsel
+scripts/deps.sh run
+cmake --preset app >/dev/null
+cmake --build --preset app
+exec build/default/app/tarsel "$@"

@@ -4,7 +4,7 @@
 # UndefinedBehaviorSanitizer, and a short run of the driver's fuzz target (clang, libFuzzer).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/deps.sh
+scripts/deps.sh test
 cmake --workflow --preset default
 cmake --workflow --preset asan
 cmake --workflow --preset fuzz

@@ -12,6 +12,7 @@
 #include <regex>
 #include <system_error>
 #include <unordered_map>
+#include <utility>
 
 namespace tarsel {
 
@@ -147,13 +148,20 @@ std::string PngFrames::Open(const fs::path& dir, bool force) {
     return "cannot create '" + dir.string() + "': " + ec.message();
   }
   if (force) return "";
+  // The directory lists its files in no particular order: name the lowest-numbered frame.
+  std::string first;
   for (const auto& entry : fs::directory_iterator(dir, ec)) {
     const std::string name = entry.path().filename().string();
-    if (FrameNumber(name) > 0) {
-      return "'" + dir.string() + "' already holds " + name + "; use --force to overwrite";
+    const long number = FrameNumber(name);
+    if (number > 0 && (first.empty() ||
+                       std::make_pair(number, name) < std::make_pair(FrameNumber(first), first))) {
+      first = name;
     }
   }
   if (ec) return "cannot read '" + dir.string() + "': " + ec.message();
+  if (!first.empty()) {
+    return "'" + dir.string() + "' already holds " + first + "; use --force to overwrite";
+  }
   return "";
 }
 

@@ -97,6 +97,11 @@ int main(int argc, char** argv) {
   double scale = 1;
   int delay_ms = 200;
   bool have_log = false, have_png = false, force = false;
+  // Nothing asked for: a run with no output would only look like success.
+  if (argc < 2) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--help" || arg == "-h") {

@@ -96,6 +96,35 @@ for ratio in 1 1.5 2; do
   fi
 done
 
+echo "-- a held key plays the whole sweep, and the key after k = 20 ends the program"
+if start_app; then
+  started=$(date +%s%N)
+  # The X server repeats a held key (by default after 660 ms, 25 times a second).
+  xdotool keydown a
+  for _ in $(seq 400); do
+    kill -0 "$app_pid" 2>/dev/null || break
+    sleep 0.05
+  done
+  xdotool keyup a
+  echo "a held key ended the program after $((($(date +%s%N) - started) / 1000000)) ms"
+  expect_clean_exit "a held key"
+fi
+
+echo "-- larger for a projector: QT_SCALE_FACTOR=3 shows what tarsel-render --scale 3 draws"
+# Scales 1.5 and 2 are above; a screen large enough for the window at scale 3 (2886x2064).
+kill "$xvfb_pid"
+wait "$xvfb_pid" 2>/dev/null
+xvfb_pid=
+start_x 3000x2200
+for f in 3; do
+  if start_app QT_SCALE_FACTOR=$f; then
+    keys BackSpace
+    expect_picture "8" "projector-$f" --scale "$f"
+    xdotool key Escape
+    expect_clean_exit "Escape at scale $f"
+  fi
+done
+
 if [ "$failures" -ne 0 ]; then
   echo "$failures end-to-end check(s) failed"
   exit 1

@@ -1,0 +1,168 @@
+#include "app/startup.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QString>
+#include <QStringList>
+#include <QtGlobal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace tarsel {
+
+namespace {
+
+constexpr char kHelp[] =
+    "usage: tarsel [Qt options such as -platform NAME, -display DISPLAY, -qwindowgeometry "
+    "WxH+X+Y]\n"
+    "       tarsel --help | --version\n"
+    "\n"
+    "Opens the animation window. The program takes no options of its own: keys step the\n"
+    "animation, as the window's caption says. See man tarsel for the keys and for showing the\n"
+    "drawing larger on a projector (QT_SCALE_FACTOR=2 tarsel), and tarsel-render --help (or\n"
+    "man tarsel-render) for the same frames as PNG files or a GIF, without a window.\n";
+
+// Qt reads an option with one dash or two.
+bool IsQtOption(const char* arg, const char* name) {
+  if (arg[0] == '-' && arg[1] == '-') ++arg;
+  return std::strcmp(arg, name) == 0;
+}
+
+// The value of the last `name VALUE` on the command line, as Qt takes it.
+QString LastValue(int argc, char** argv, const char* name) {
+  QString value;
+  for (int i = 1; i + 1 < argc; ++i) {
+    if (IsQtOption(argv[i], name)) value = QString::fromLocal8Bit(argv[++i]);
+  }
+  return value;
+}
+
+struct StartupArgs {
+  QString platform;  // -platform, else QT_QPA_PLATFORM
+  QString display;   // -display, else DISPLAY
+};
+StartupArgs startup_args;
+
+bool WaylandPluginInstalled() {
+  // Called once the application object exists, so that the plugin folders are the ones Qt
+  // searched (a qt.conf beside the program can move them).
+  for (const QString& dir : QCoreApplication::libraryPaths()) {
+    if (QFileInfo::exists(dir + "/platforms/libqwayland-generic.so")) return true;
+  }
+  return false;
+}
+
+// What kept every platform that Qt tried from opening a window, in a few words.
+std::string NoWindowReason() {
+  const QString wayland_display = qEnvironmentVariable("WAYLAND_DISPLAY");
+  const QString session = qEnvironmentVariable("XDG_SESSION_TYPE");
+  const QString& display = startup_args.display;
+  QStringList tried;
+  if (!startup_args.platform.isEmpty()) {
+    // "wayland;xcb" tries both in turn; "xcb:option" passes an option to the plugin.
+    for (const QString& p : startup_args.platform.split(';', Qt::SkipEmptyParts)) {
+      tried << p.section(':', 0, 0);
+    }
+  } else {
+    if (wayland_display.isEmpty() && session != "wayland" && display.isEmpty()) {
+      return "no display: neither WAYLAND_DISPLAY nor DISPLAY is set";
+    }
+    // Qt's own choice: a Wayland session first tries Wayland, except on GNOME.
+    const bool gnome =
+        qEnvironmentVariable("XDG_CURRENT_DESKTOP").contains("gnome", Qt::CaseInsensitive) ||
+        qEnvironmentVariable("XDG_SESSION_DESKTOP").contains("gnome", Qt::CaseInsensitive);
+    if (session == "wayland" && !gnome) tried << "wayland";
+    tried << "xcb";
+  }
+  const bool wayland_tried = tried.contains("wayland") || tried.contains("wayland-egl");
+  QStringList reasons;
+  for (const QString& name : tried) {
+    if (name == "wayland" || name == "wayland-egl") {
+      if (!WaylandPluginInstalled()) {
+        reasons << "Qt's Wayland platform plugin is not installed (package qt6-wayland)";
+      } else {
+        reasons << "cannot connect to the Wayland display '" +
+                       (wayland_display.isEmpty() ? QString("wayland-0") : wayland_display) + "'";
+      }
+    } else if (name == "xcb") {
+      if (display.isEmpty()) {
+        reasons << (wayland_display.isEmpty() || wayland_tried
+                        ? QString("no X display (DISPLAY is not set)")
+                        : QString("no X display (DISPLAY is not set; on Wayland, set "
+                                  "QT_QPA_PLATFORM=wayland)"));
+      } else {
+        reasons << "cannot connect to the X display '" + display + "'";
+      }
+    } else {
+      reasons << "the Qt platform plugin '" + name + "' is not installed or did not start";
+    }
+  }
+  return reasons.join("; ").toStdString();
+}
+
+struct HeldMessage {
+  QtMsgType type;
+  const char* file;
+  int line;
+  const char* function;
+  const char* category;
+  QString text;
+};
+std::vector<HeldMessage> held;
+
+void Hold(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+  if (type == QtFatalMsg) {
+    std::fprintf(stderr, "tarsel: cannot open a window: %s\n", NoWindowReason().c_str());
+    std::fflush(stderr);
+    // Not exit(): this runs inside the half-made application object, whose static data must
+    // not be torn down from here.
+    std::_Exit(1);
+  }
+  // The context's strings are literals of Qt's and outlive the start.
+  held.push_back({type, context.file, context.line, context.function, context.category, text});
+}
+
+}  // namespace
+
+std::optional<int> AnswerHelpOrVersion(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      std::fputs(kHelp, stdout);
+      return 0;
+    }
+    if (std::strcmp(argv[i], "--version") == 0) {
+      std::fputs("tarsel " TARSEL_VERSION "\n", stdout);
+      return 0;
+    }
+  }
+  return std::nullopt;
+}
+
+bool GeometryGiven(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (IsQtOption(argv[i], "-qwindowgeometry") || IsQtOption(argv[i], "-geometry")) return true;
+  }
+  return false;
+}
+
+void HoldStartupMessages(int argc, char** argv) {
+  startup_args.platform = LastValue(argc, argv, "-platform");
+  if (startup_args.platform.isEmpty())
+    startup_args.platform = qEnvironmentVariable("QT_QPA_PLATFORM");
+  startup_args.display = LastValue(argc, argv, "-display");
+  if (startup_args.display.isEmpty()) startup_args.display = qEnvironmentVariable("DISPLAY");
+  qInstallMessageHandler(Hold);
+}
+
+void ReleaseStartupMessages() {
+  qInstallMessageHandler(nullptr);
+  for (const HeldMessage& m : held) {
+    qt_message_output(m.type, QMessageLogContext(m.file, m.line, m.function, m.category), m.text);
+  }
+  held.clear();
+}
+
+}  // namespace tarsel
