@@ -91,7 +91,13 @@ if start_app; then
 fi
 
 echo "-- resizes from 1x1 to 4000x3000, minimising and restoring, while frames are drawn"
+# How many of the keys pressed during the storm fall into one frame (two cancel each other's
+# release) depends on the load of the machine. Space twice afterwards brings the animation to
+# its first frame, drawn after the same frame (a frame carries registers over from the one
+# before), so the picture to expect does not depend on that count.
 if start_app; then
+  keys BackSpace
+  settle
   sizes=(1 1 4000 3000 17 5000 3 2 2500 1 640 480 4000 3000 100 100 1 3000 1500 1000)
   (
     while :; do
@@ -102,7 +108,7 @@ if start_app; then
     done
   ) &
   storm=$!
-  keys BackSpace a b c d e f g h i j k
+  keys a b c d e f g h i j k
   kill "$storm"
   wait "$storm" 2>/dev/null
   xdotool windowsize --sync "$win" 1500 1000
@@ -112,7 +118,11 @@ if start_app; then
     sleep 0.3
   done
   settle
-  expect_picture "8 97 98 99 100 101 102 103 104 105 106 107 97 97 97 97" resized --size 1500x1000
+  for _ in 1 2; do
+    xdotool key space
+    settle
+  done
+  expect_picture "8 32 32" resized --size 1500x1000
   xdotool key Escape
   expect_end "Escape after the resizes" "$(now_ms)" 0
 fi
