@@ -3,6 +3,7 @@
 #include <emscripten.h>
 
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -62,8 +63,17 @@ void Show(const Image& image, Rect area) {
   std::uint32_t* out = rgba.data();
   for (int y = area.top; y <= area.bottom; ++y) {
     const std::uint32_t* in = image.row(y) + area.left;
-    // 0xFFRRGGBB words lie in memory as the bytes B, G, R, A; the canvas takes R, G, B, A.
-    for (int x = 0; x < w; ++x) {
+    // 0xFFRRGGBB words lie in memory as the bytes B, G, R, A; the canvas takes R, G, B, A, so
+    // red and blue swap places. Two pixels at a time: a full frame is 660,000 of them.
+    int x = 0;
+    for (; x + 2 <= w; x += 2) {
+      std::uint64_t p;
+      std::memcpy(&p, in + x, sizeof p);
+      p = (p & 0xFF00FF00FF00FF00) | (p >> 16 & 0x000000FF000000FF) |
+          (p & 0x000000FF000000FF) << 16;
+      std::memcpy(out + x, &p, sizeof p);
+    }
+    if (x < w) {
       const std::uint32_t p = in[x];
       out[x] = (p & 0xFF00FF00) | (p >> 16 & 0xFF) | (p & 0xFF) << 16;
     }
