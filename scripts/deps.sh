@@ -10,6 +10,7 @@ packages=(
   desktop-file-utils dpkg-dev file
   xvfb xdotool libx11-dev
   clang libclang-rt-14-dev valgrind
+  emscripten chromium chromium-driver python3-selenium python3-pil
 )
 
 missing=()
