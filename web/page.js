@@ -260,7 +260,12 @@
   let started = false;
 
   function fail(error) {
-    say(`The animation stopped with an error: ${error}`, 'error');
+    if (location.protocol === 'file:') {
+      say('This page needs a web server: a page opened from a file cannot load its ' +
+          'WebAssembly (scripts/web.sh serves it).', 'error');
+    } else {
+      say(`The animation stopped with an error: ${error}`, 'error');
+    }
     setPhase('ended');
   }
 

@@ -62,9 +62,11 @@ class PageCase(unittest.TestCase):
         (aw, ah, a), (ew, eh, e) = actual, expected
         if (aw, ah) == (ew, eh) and a == e:
             return
-        kept = f"{save_picture(name + '-actual', actual)}, {save_picture(name + '-expected', expected)}"
+        kept = ", ".join([save_picture(name + "-actual", actual),
+                          save_picture(name + "-expected", expected)])
         if (aw, ah) != (ew, eh):
-            self.fail(f"{name}: canvas is {aw}x{ah} device pixels, tarsel-render {ew}x{eh} ({kept})")
+            self.fail(f"{name}: canvas is {aw}x{ah} device pixels, tarsel-render {ew}x{eh} "
+                      f"({kept})")
         diff = sum(1 for i in range(0, len(a), 3) if a[i:i + 3] != e[i:i + 3])
         first = next(i for i in range(0, len(a), 3) if a[i:i + 3] != e[i:i + 3]) // 3
         self.fail(f"{name}: {diff} pixels differ, the first at ({first % aw}, {first // aw}) "
