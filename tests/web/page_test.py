@@ -153,6 +153,37 @@ class LivePage(PageCase):
         # (a frame takes a few ms), not at each of its 600 event-processing calls.
         self.assertLess(int(web.dataset(d, "yields") or 0), 10 * 11)
 
+    def test_starts_when_first_shown(self):
+        d = self.driver
+        # Opened in a tab behind the current one: loaded, hidden, and without the focus.
+        before = set(d.window_handles)
+        d.execute_cdp_cmd("Target.createTarget", {"url": PAGE + "?trace=1", "background": True})
+        time.sleep(1.5)
+        (tab,) = set(d.window_handles) - before
+        d.switch_to.window(tab)  # brings it to the front
+        web.wait_frames(d, 1)
+        shown, trace = d.execute_script(
+            "return [performance.getEntriesByType('visibility-state').map((e) => e.startTime)"
+            ".pop(), tarselPage.trace]")
+        frames = [t for kind, t in trace if kind == "frame"]
+        self.assertEqual(len(frames), 1)
+        self.assertGreater(shown, 1000)
+        self.assertGreaterEqual(frames[0], shown, "the animation ran while the tab was hidden")
+        d.close()
+        d.switch_to.window(before.pop())
+
+    def test_a_held_key_acts_once_per_repeat(self):
+        d = self.driver
+        open_live(d)
+        # The browser's own key events, as a held key makes them: one press, then repeats.
+        key = {"key": "a", "code": "KeyA", "text": "a", "windowsVirtualKeyCode": 65}
+        for repeat in [False, True, True]:
+            step(d, lambda: d.execute_cdp_cmd("Input.dispatchKeyEvent",
+                                              {"type": "keyDown", "autoRepeat": repeat, **key}))
+        d.execute_cdp_cmd("Input.dispatchKeyEvent", {"type": "keyUp", **key})
+        self.assertEqual(web.dataset(d, "frames"), "4")
+        self.assertSamePixels(web.canvas_pixels(d), rendered("97 97 97"), "held-key")
+
     def test_keys_keep_the_page_where_it_is(self):
         d = self.driver
         d.get("about:blank")
