@@ -9,12 +9,12 @@ namespace tarsel {
 
 namespace {
 
-bool ParseNumber(std::string_view s, long max, long* out) {
+bool ParseNumber(std::string_view s, std::int64_t max, std::int64_t* out) {
   if (s.empty() || s.size() > 18) return false;
   for (const char c : s) {
     if (c < '0' || c > '9') return false;
   }
-  long v = 0;
+  std::int64_t v = 0;
   const auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
   if (ec != std::errc() || ptr != s.data() + s.size() || v > max) return false;
   *out = v;
@@ -38,7 +38,7 @@ std::optional<std::vector<ScriptEvent>> ParseScript(std::string_view text, std::
     const std::size_t at = token.find('@');
     const std::string_view what = token.substr(0, at);
     ScriptEvent e;
-    long value = 0;
+    std::int64_t value = 0;
     bool ok = true;
     if (what == "dbl") {
       e.double_click = true;
@@ -48,7 +48,7 @@ std::optional<std::vector<ScriptEvent>> ParseScript(std::string_view text, std::
       ok = false;
     }
     if (ok && at != std::string_view::npos) {
-      ok = ParseNumber(token.substr(at + 1), 1'000'000'000'000L, &value) && value >= 1;
+      ok = ParseNumber(token.substr(at + 1), 1'000'000'000'000, &value) && value >= 1;
       e.at = value;
     }
     if (!ok) {

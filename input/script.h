@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -17,7 +18,7 @@ struct ScriptEvent {
   int code = 0;  // character code of a key press
   // 0: delivered during a wait, one per test of the wait. N > 0: delivered inside the N-th
   // event-processing call made at a table point of a drawing pass.
-  long at = 0;
+  std::int64_t at = 0;
   friend bool operator==(const ScriptEvent&, const ScriptEvent&) = default;
 };
 
@@ -42,7 +43,7 @@ class ScriptedInput {
   // One test of the wait. False when the wait needs a key and the script has none left.
   bool WaitRound();
 
-  long point_calls() const { return point_calls_; }
+  std::int64_t point_calls() const { return point_calls_; }
 
  private:
   void Deliver(const ScriptEvent& e);
@@ -53,7 +54,7 @@ class ScriptedInput {
   std::vector<ScriptEvent> in_waits_;   // script order
   std::size_t next_point_ = 0;
   std::size_t next_wait_ = 0;
-  long point_calls_ = 0;
+  std::int64_t point_calls_ = 0;
   std::function<void(const ScriptEvent&)> on_deliver_;
 };
 

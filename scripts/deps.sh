@@ -18,6 +18,7 @@ test=(
   xvfb xdotool x11-utils libx11-dev
   openbox xfwm4 dbus-daemon weston
   clang libclang-rt-14-dev valgrind
+  emscripten chromium chromium-driver python3-selenium python3-pil
 )
 
 case ${1:-test} in

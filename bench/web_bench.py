@@ -1,0 +1,97 @@
+#!/usr/bin/env python3
+"""Benchmarks of the browser edition in Debian's headless Chromium; prints one table.
+
+    /usr/bin/python3 bench/web_bench.py [--site build/web/web/site] [--keys 30] [--loads 10]
+
+Build the web preset first (cmake --workflow --preset web, or scripts/web.sh). The times are
+the page's own, from ?trace=1: performance.now() when the wasm takes a key from the queue and
+when a frame is complete on the canvas, and each keydown's timeStamp. The opening time is the
+first frame's performance.now(), which counts from the start of the navigation.
+"""
+
+import argparse
+import os
+import statistics
+import sys
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "tests", "web"))
+import browser as web  # noqa: E402
+from selenium.webdriver.common.action_chains import ActionChains  # noqa: E402
+from selenium.webdriver.common.keys import Keys  # noqa: E402
+
+
+def trace(driver):
+    return driver.execute_script("return tarselPage.trace")
+
+
+def pairs(events, start, end):
+    """Time from each `start` event to the next `end` event (ms)."""
+    out, since = [], None
+    for kind, t in events:
+        if kind == start:
+            since = t
+        elif kind == end and since is not None:
+            out.append(t - since)
+            since = None
+    return out
+
+
+def press_frames(driver, key, count):
+    for _ in range(count):
+        n = web.frames(driver)
+        ActionChains(driver).send_keys(key).perform()
+        web.wait_frames(driver, n + 1)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--site", default=os.path.join(HERE, "..", "build", "web", "web", "site"))
+    parser.add_argument("--keys", type=int, default=30)
+    parser.add_argument("--loads", type=int, default=10)
+    args = parser.parse_args()
+
+    rows = []
+    with web.serve(os.path.abspath(args.site)) as page, web.chromium(window=(900, 700)) as d:
+        url = page + "?trace=1"
+        opening = []
+        for i in range(args.loads):
+            d.get(f"{url}&load={i}")
+            web.wait_frames(d, 1)
+            opening.append(next(t for kind, t in trace(d) if kind == "frame"))
+        d.get(url)
+        web.wait_frames(d, 1)
+        press_frames(d, "a", args.keys)
+        yields = int(web.dataset(d, "yields") or 0) / args.keys
+        plain = trace(d)
+        press_frames(d, Keys.BACKSPACE, 1)
+        press_frames(d, "a", args.keys)
+        derivatives = trace(d)[len(plain):]
+
+        time.sleep(1)
+        renderers = web.renderer_pids(d)
+        before = web.cpu_ticks(renderers)
+        time.sleep(10)
+        idle = (web.cpu_ticks(renderers) - before) / os.sysconf("SC_CLK_TCK") / 10 * 100
+        size = d.find_element("id", "canvas").get_attribute("data-size")
+
+    def row(name, samples):
+        rows.append((name, statistics.median(samples), min(samples)))
+
+    row(f"complete frame in the page, {size} (ms)", pairs(plain, "take", "frame"))
+    row("  with velocity and acceleration (ms)", pairs(derivatives, "take", "frame"))
+    row("  control given to the browser while drawing, a frame (times)", [yields])
+    row("key event to frame complete on the canvas (ms)",
+        pairs(plain + derivatives, "key", "frame"))
+    row(f"opening the address to the first frame, {args.loads} loads (ms)", opening)
+    row("  the first, cold (ms)", opening[:1])
+    row("CPU while waiting for a key, 10 s (% of a core)", [idle])
+    width = max(len(r[0]) for r in rows)
+    print(f"| {'measure':<{width}} | {'median':>8} | {'least':>8} |")
+    print(f"| {'-' * width} | {'-' * 7}: | {'-' * 7}: |")
+    for name, median, least in rows:
+        print(f"| {name:<{width}} | {median:8.1f} | {least:8.1f} |")
+
+if __name__ == "__main__":
+    main()

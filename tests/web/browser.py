@@ -1,0 +1,160 @@
+"""Serving the browser edition's folder and driving Debian's headless Chromium at it.
+
+Shared by the page tests (tests/web/page_test.py) and the benchmark (bench/web_bench.py).
+Everything runs on the loopback address, on a port free at the time, and is stopped again
+however the caller ends.
+"""
+
+import base64
+import contextlib
+import io
+import os
+import shutil
+import socket
+import subprocess
+import sys
+import tempfile
+import time
+
+from PIL import Image
+from selenium import webdriver
+from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.support.ui import WebDriverWait
+
+CHROMIUM = "/usr/bin/chromium"
+CHROMEDRIVER = "/usr/bin/chromedriver"
+# Without the networking switches Chromium keeps trying to reach Google's hosts, which a closed
+# network refuses, many at a time.
+FLAGS = [
+    "--headless=new",
+    "--no-sandbox",
+    "--disable-gpu",
+    "--disable-background-networking",
+    "--disable-component-update",
+    "--disable-sync",
+    "--no-first-run",
+]
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+@contextlib.contextmanager
+def serve(directory):
+    """Serves `directory` over HTTP on 127.0.0.1; yields the base address."""
+    if not os.path.isfile(os.path.join(directory, "index.html")):
+        raise FileNotFoundError(f"no page in {directory}: build the web preset first")
+    port = free_port()
+    server = subprocess.Popen(
+        [sys.executable, "-m", "http.server", "--bind", "127.0.0.1", str(port),
+         "--directory", directory],
+        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        deadline = time.monotonic() + 10
+        while True:
+            with contextlib.suppress(OSError), socket.create_connection(("127.0.0.1", port), 0.2):
+                break
+            if server.poll() is not None or time.monotonic() > deadline:
+                raise RuntimeError("the HTTP server did not start")
+            time.sleep(0.05)
+        yield f"http://127.0.0.1:{port}/"
+    finally:
+        server.terminate()
+        server.wait(5)
+
+
+@contextlib.contextmanager
+def chromium(scale=None, window=(1280, 800)):
+    """A headless Chromium with a fresh profile; scale forces the devicePixelRatio."""
+    profile = tempfile.mkdtemp(prefix="tarsel-chromium-")
+    options = webdriver.ChromeOptions()
+    options.binary_location = CHROMIUM
+    for flag in FLAGS:
+        options.add_argument(flag)
+    options.add_argument(f"--user-data-dir={profile}")
+    options.add_argument(f"--window-size={window[0]},{window[1]}")
+    if scale:
+        options.add_argument(f"--force-device-scale-factor={scale}")
+    driver = None
+    try:
+        driver = webdriver.Chrome(service=Service(CHROMEDRIVER), options=options)
+        yield driver
+    finally:
+        if driver:
+            driver.quit()
+        shutil.rmtree(profile, ignore_errors=True)
+
+
+def dataset(driver, name):
+    return driver.execute_script(f"return document.documentElement.dataset.{name} ?? null")
+
+
+def wait_until(driver, what, timeout=20):
+    return WebDriverWait(driver, timeout, poll_frequency=0.02).until(lambda d: what(d))
+
+
+def frames(driver):
+    return int(dataset(driver, "frames") or 0)
+
+
+def wait_frames(driver, n, timeout=20):
+    """Until the page has completed n frames (waits begun) or has ended."""
+    wait_until(driver, lambda d: frames(d) >= n or dataset(d, "tarsel") == "ended", timeout)
+
+
+def png_pixels(data):
+    """(width, height, RGB bytes) of a PNG."""
+    image = Image.open(io.BytesIO(data)).convert("RGB")
+    return image.width, image.height, image.tobytes()
+
+
+def data_url_pixels(url):
+    prefix = "data:image/png;base64,"
+    assert url.startswith(prefix), url[:40]
+    return png_pixels(base64.b64decode(url[len(prefix):]))
+
+
+def canvas_pixels(driver):
+    return data_url_pixels(driver.execute_script(
+        "return document.getElementById('canvas').toDataURL('image/png')"))
+
+
+def renderer_pids(driver):
+    """The renderer processes of this browser (descendants of its chromedriver)."""
+    parents = {}
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open(f"/proc/{pid}/stat") as f:
+                parents[int(pid)] = int(f.read().rsplit(")", 1)[1].split()[1])
+        except OSError:
+            continue
+    root = driver.service.process.pid
+
+    def under(pid):
+        while pid > 1:
+            if pid == root:
+                return True
+            pid = parents.get(pid, 0)
+        return False
+
+    found = []
+    for pid in parents:
+        try:
+            with open(f"/proc/{pid}/cmdline", "rb") as f:
+                if b"--type=renderer" in f.read() and under(pid):
+                    found.append(pid)
+        except OSError:
+            continue
+    return found
+
+
+def cpu_ticks(pids):
+    total = 0
+    for pid in pids:
+        with open(f"/proc/{pid}/stat") as f:
+            fields = f.read().rsplit(")", 1)[1].split()
+        total += int(fields[11]) + int(fields[12])  # utime, stime
+    return total

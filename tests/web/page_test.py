@@ -1,0 +1,444 @@
+#!/usr/bin/env python3
+"""The browser edition in headless Chromium, against the desktop's tarsel-render.
+
+    page_test.py --site DIR --render TARSEL_RENDER [unittest arguments, e.g. LivePage]
+
+Keys reach the page through WebDriver actions (the browser's own input pipeline), never
+through calls into the page's code; pictures are the canvas's device pixels.
+"""
+
+import argparse
+import contextlib
+import os
+import re
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+import urllib.parse
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import browser as web  # noqa: E402
+from PIL import Image  # noqa: E402
+from selenium.webdriver.common.action_chains import ActionChains  # noqa: E402
+from selenium.webdriver.common.by import By  # noqa: E402
+from selenium.webdriver.common.keys import Keys  # noqa: E402
+
+SITE = None
+RENDER = None
+DESIGN = (962, 688)
+# A window smaller than the design size: the canvas opens at the design size.
+SMALL_WINDOW = (900, 700)
+CAPTION_SOURCE = os.path.join(os.path.dirname(__file__), "..", "..", "app", "form1.cpp")
+
+
+def rendered(script, size=DESIGN, scale=1, log=False):
+    """tarsel-render's picture (width, height, RGB) and, with log, its draw log."""
+    with tempfile.TemporaryDirectory() as d:
+        png, log_file = os.path.join(d, "p.png"), os.path.join(d, "log")
+        args = [RENDER, "--script", script, "--png", png, "--size", f"{size[0]}x{size[1]}",
+                "--scale", str(scale)]
+        if log:
+            args += ["--log", log_file]
+        subprocess.run(args, check=True)
+        with open(png, "rb") as f:
+            pixels = web.png_pixels(f.read())
+        if not log:
+            return pixels
+        with open(log_file, "rb") as f:
+            return pixels, f.read().decode("ascii")
+
+
+def save_picture(name, pixels):
+    w, h, rgb = pixels
+    path = os.path.abspath(f"web-{name}.png")
+    Image.frombytes("RGB", (w, h), rgb).save(path)
+    return path
+
+
+class PageCase(unittest.TestCase):
+    def assertSamePixels(self, actual, expected, name):
+        (aw, ah, a), (ew, eh, e) = actual, expected
+        if (aw, ah) == (ew, eh) and a == e:
+            return
+        kept = ", ".join([save_picture(name + "-actual", actual),
+                          save_picture(name + "-expected", expected)])
+        if (aw, ah) != (ew, eh):
+            self.fail(f"{name}: canvas is {aw}x{ah} device pixels, tarsel-render {ew}x{eh} "
+                      f"({kept})")
+        diff = sum(1 for i in range(0, len(a), 3) if a[i:i + 3] != e[i:i + 3])
+        first = next(i for i in range(0, len(a), 3) if a[i:i + 3] != e[i:i + 3]) // 3
+        self.fail(f"{name}: {diff} pixels differ, the first at ({first % aw}, {first // aw}) "
+                  f"({kept})")
+
+
+def press(driver, *keys):
+    """Real key events: each key goes down and up through the browser's input pipeline."""
+    ActionChains(driver).send_keys(*keys).perform()
+
+
+def press_ctrl(driver, letter):
+    ActionChains(driver).key_down(Keys.CONTROL).send_keys(letter).key_up(Keys.CONTROL).perform()
+
+
+def step(driver, send):
+    """Sends a key (or other input) that releases one frame and waits until it is complete."""
+    n = web.frames(driver)
+    send()
+    web.wait_frames(driver, n + 1)
+
+
+def canvas_size(driver):
+    return tuple(int(v) for v in
+                 driver.find_element(By.ID, "canvas").get_attribute("data-size").split("x"))
+
+
+def text(driver, element_id):
+    return driver.find_element(By.ID, element_id).text
+
+
+def open_live(driver, window=SMALL_WINDOW):
+    driver.set_window_size(*window)
+    driver.get(PAGE)
+    web.wait_frames(driver, 1)
+    # Tests watch what the page's own listener did with each key.
+    driver.execute_script(
+        "window.testKeys = [];"
+        "addEventListener('keydown', (e) => testKeys.push([e.key, e.defaultPrevented]));")
+
+
+class LivePage(PageCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.stack = contextlib.ExitStack()
+        cls.driver = cls.stack.enter_context(web.chromium())
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.stack.close()
+
+    def test_caption_is_the_title_and_the_bar(self):
+        d = self.driver
+        open_live(d)
+        caption = window_caption()
+        self.assertEqual(len(caption), 156)
+        self.assertEqual(d.execute_script("return document.querySelector('title').text"), caption)
+        self.assertEqual(d.execute_script(
+            "return document.getElementById('caption').textContent"), caption)
+
+    def test_keys_draw_what_the_desktop_draws(self):
+        d = self.driver
+        open_live(d)
+        self.assertEqual(canvas_size(d), DESIGN)
+        self.assertEqual(web.dataset(d, "frames"), "1")
+        self.assertSamePixels(web.canvas_pixels(d), rendered(""), "first-frame")
+        for key in ["a", Keys.BACKSPACE, ",", Keys.TAB, Keys.ENTER, "/", "a", Keys.SPACE]:
+            step(d, lambda: press(d, key))
+        # Keys without a character do nothing, not even release a frame: the next frame
+        # comes from the Ctrl+H after them, which is BackSpace.
+        step(d, lambda: (press(d, Keys.ARROW_RIGHT, Keys.F2, Keys.SHIFT, Keys.HOME),
+                         press_ctrl(d, "h")))
+        step(d, lambda: press(d, "<"))  # Shift+","; only a next frame
+        self.assertSamePixels(web.canvas_pixels(d), rendered("97 8 44 9 13 47 97 32 8 60"),
+                              "keys")
+        # k: 4.5, 4.75, 4.75, 4.25, 4.225, 4.25, 4.25, 4.5, 4.5, 4.5, 4.75.
+        self.assertEqual(text(d, "k-value"), "4.750")
+        self.assertEqual(text(d, "frame-value"), "2 of 63")
+        self.assertEqual(text(d, "acc-value"), "off")
+        self.assertEqual(text(d, "cls-value"), "piling up")
+        pressed = d.execute_script("return testKeys")
+        self.assertIn(["ArrowRight", False], pressed)  # the browser keeps the keys it owns
+        # The browser gets control about once per display refresh while a frame is drawn
+        # (a frame takes a few ms), not at each of its 600 event-processing calls.
+        self.assertLess(int(web.dataset(d, "yields") or 0), 10 * 11)
+
+    def test_starts_when_first_shown(self):
+        d = self.driver
+        # Opened in a tab behind the current one: loaded, hidden, and without the focus.
+        before = set(d.window_handles)
+        d.execute_cdp_cmd("Target.createTarget", {"url": PAGE + "?trace=1", "background": True})
+        time.sleep(1.5)
+        (tab,) = set(d.window_handles) - before
+        d.switch_to.window(tab)  # brings it to the front
+        web.wait_frames(d, 1)
+        shown, trace = d.execute_script(
+            "return [performance.getEntriesByType('visibility-state').map((e) => e.startTime)"
+            ".pop(), tarselPage.trace]")
+        frames = [t for kind, t in trace if kind == "frame"]
+        self.assertEqual(len(frames), 1)
+        self.assertGreater(shown, 1000)
+        self.assertGreaterEqual(frames[0], shown, "the animation ran while the tab was hidden")
+        d.close()
+        d.switch_to.window(before.pop())
+
+    def test_a_held_key_acts_once_per_repeat(self):
+        d = self.driver
+        open_live(d)
+        # The browser's own key events, as a held key makes them: one press, then repeats.
+        key = {"key": "a", "code": "KeyA", "text": "a", "windowsVirtualKeyCode": 65}
+        for repeat in [False, True, True]:
+            step(d, lambda: d.execute_cdp_cmd("Input.dispatchKeyEvent",
+                                              {"type": "keyDown", "autoRepeat": repeat, **key}))
+        d.execute_cdp_cmd("Input.dispatchKeyEvent", {"type": "keyUp", **key})
+        self.assertEqual(web.dataset(d, "frames"), "4")
+        self.assertSamePixels(web.canvas_pixels(d), rendered("97 97 97"), "held-key")
+
+    def test_keys_keep_the_page_where_it_is(self):
+        d = self.driver
+        d.get("about:blank")
+        open_live(d)  # the small window scrolls: Space could scroll it
+        d.execute_script("scrollTo(0, 0)")
+        focused = d.execute_script("return document.activeElement.id")
+        for key in [Keys.TAB, Keys.BACKSPACE, Keys.SPACE, "/"]:
+            step(d, lambda: press(d, key))
+            self.assertEqual(d.execute_script("return document.activeElement.id"), focused)
+        self.assertEqual(d.execute_script("return [scrollX, scrollY]"), [0, 0])
+        self.assertTrue(d.current_url.startswith(PAGE), d.current_url)
+        self.assertEqual(d.execute_script("return testKeys"),
+                         [["Tab", True], ["Backspace", True], [" ", True], ["/", True]])
+        self.assertEqual(web.dataset(d, "frames"), "5")
+
+    def test_grows_like_a_larger_client_area(self):
+        d = self.driver
+        open_live(d)
+        step(d, lambda: press(d, "a"))
+        before = web.canvas_pixels(d)
+        d.set_window_size(1500, 1000)
+        web.wait_until(d, lambda d: canvas_size(d) != DESIGN)
+        grown = canvas_size(d)
+        self.assertGreater(grown[0], DESIGN[0])
+        self.assertGreater(grown[1], DESIGN[1])
+        # Nothing rescaled, nothing lost: the old picture at the top left, white beyond.
+        w, h, rgb = web.canvas_pixels(d)
+        self.assertEqual((w, h), grown)
+        ow, oh, old = before
+        for y in range(oh):
+            self.assertEqual(rgb[3 * w * y:3 * (w * y + ow)], old[3 * ow * y:3 * ow * (y + 1)],
+                             f"row {y} changed when the canvas grew")
+        white = bytes([255]) * 3
+        self.assertEqual(set(rgb[i:i + 3] for i in range(3 * w * oh, len(rgb), 3)), {white})
+        step(d, lambda: press(d, "a"))
+        self.assertSamePixels(web.canvas_pixels(d), rendered("97 97", grown), "grown")
+        # A smaller window again shows the top-left part; the canvas keeps its size.
+        d.set_window_size(*SMALL_WINDOW)
+        step(d, lambda: press(d, "a"))
+        self.assertEqual(canvas_size(d), grown)
+        self.assertSamePixels(web.canvas_pixels(d), rendered("97 97 97", grown), "shrunk")
+
+    def test_escape_clears_and_ends(self):
+        d = self.driver
+        open_live(d)
+        step(d, lambda: press(d, "a"))
+        press(d, Keys.ESCAPE)
+        web.wait_until(d, lambda d: web.dataset(d, "tarsel") == "ended")
+        self.assertSamePixels(web.canvas_pixels(d), rendered("97 27"), "escape")
+        self.assertIn("has ended", text(d, "status"))
+        self.assertIn("Reload", text(d, "status"))
+        # Afterwards the page no longer takes keys, and nothing more is drawn.
+        press(d, "a", Keys.SPACE)
+        time.sleep(0.3)
+        self.assertEqual(d.execute_script("return testKeys.slice(-2)"),
+                         [["a", False], [" ", False]])
+        self.assertSamePixels(web.canvas_pixels(d), rendered("97 27"), "after-escape")
+
+    def test_double_click_ends(self):
+        d = self.driver
+        open_live(d)
+        step(d, lambda: press(d, Keys.BACKSPACE))
+        ActionChains(d).double_click(d.find_element(By.ID, "canvas")).perform()
+        web.wait_until(d, lambda d: web.dataset(d, "tarsel") == "ended")
+        self.assertSamePixels(web.canvas_pixels(d), rendered("8 dbl"), "double-click")
+        self.assertIn("has ended", text(d, "status"))
+
+    def test_touch_keys_and_panel(self):
+        d = self.driver
+        downloads = self.stack.enter_context(tempfile.TemporaryDirectory())
+        d.execute_cdp_cmd("Browser.setDownloadBehavior",
+                          {"behavior": "allow", "downloadPath": downloads})
+        open_live(d, (1500, 900))
+        size = canvas_size(d)
+        for code in [110, 44, 8, 9, 47, 13, 32, 110]:
+            button = d.find_element(By.CSS_SELECTOR, f"button.key[data-code='{code}']")
+            step(d, button.click)
+        expected = rendered("110 44 8 9 47 13 32 110", size)
+        self.assertSamePixels(web.canvas_pixels(d), expected, "touch")
+        self.assertEqual(d.execute_script("return document.activeElement.id"), "canvas")
+
+        d.find_element(By.ID, "save").click()
+        web.wait_until(d, lambda d: [f for f in os.listdir(downloads) if f.endswith(".png")])
+        saved = os.path.join(downloads, os.listdir(downloads)[0])
+        with open(saved, "rb") as f:
+            self.assertSamePixels(web.png_pixels(f.read()), expected, "saved")
+
+        # Hiding the panel gives the client area its room.
+        toggle = d.find_element(By.ID, "panel-toggle")
+        toggle.click()
+        self.assertFalse(d.find_element(By.ID, "panel").is_displayed())
+        web.wait_until(d, lambda d: canvas_size(d)[0] > size[0])
+        toggle.click()
+        self.assertTrue(d.find_element(By.ID, "panel").is_displayed())
+        d.find_element(By.CSS_SELECTOR, "button.key[data-code='27']").click()
+        web.wait_until(d, lambda d: web.dataset(d, "tarsel") == "ended")
+
+
+class ScaledPage(PageCase):
+    """devicePixelRatio 2: the canvas's backing store holds twice the pixels each way."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.stack = contextlib.ExitStack()
+        cls.driver = cls.stack.enter_context(web.chromium(scale=2))
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.stack.close()
+
+    def test_keys_at_ratio_2(self):
+        d = self.driver
+        open_live(d)
+        self.assertEqual(d.execute_script("return devicePixelRatio"), 2)
+        self.assertEqual(canvas_size(d), DESIGN)
+        for key in ["a", Keys.BACKSPACE, "/", "a"]:
+            step(d, lambda: press(d, key))
+        self.assertSamePixels(web.canvas_pixels(d), rendered("97 8 47 97", scale=2), "ratio-2")
+
+    def test_replay_at_ratio_2(self):
+        d = self.driver
+        _, png = replay(d, "97 8 97@300", "700x500")
+        self.assertSamePixels(png, rendered("97 8 97@300", (700, 500), scale=2), "replay-ratio-2")
+
+
+def replay(driver, script, size=None):
+    query = {"script": script, "dump": "1"}
+    if size:
+        query["size"] = size
+    driver.get(PAGE + "?" + urllib.parse.urlencode(query, quote_via=urllib.parse.quote))
+    web.wait_until(driver, lambda d: web.dataset(d, "tarsel") == "done")
+    log, png = driver.execute_script(
+        "const t = (id) => document.getElementById(id)?.textContent ?? null;"
+        "return [t('tarsel-log'), t('tarsel-png')];")
+    return log, png and web.data_url_pixels(png)
+
+
+class ReplayMode(PageCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.stack = contextlib.ExitStack()
+        cls.driver = cls.stack.enter_context(web.chromium())
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.stack.close()
+
+    def test_log_and_pixels_equal_tarsel_render(self):
+        cases = [
+            ("", None),                                    # the first frame, then no key
+            ("97 97 97", None),                            # three plain steps
+            ("8 97 44 13 9 97", None),                     # derivatives on, back, tenths
+            ("47 97 97 97 8 97", None),                    # frames accumulate
+            ("97@150 97", None),                           # a key inside pass 2
+            ("44@42 44@42 97 97", None),                   # two in one call: a third waits
+            ("32@599,8@600 97", None),                     # the last calls of a frame
+            ("97 8@450 47@451 97", "1200x800"),            # a larger client area
+            ("97@3000000000 97", None),                    # beyond 32 bits: never reached
+            ("97 97 27", None),                            # Escape in a wait
+            ("97 27@700", None),                           # Escape inside a pass
+            ("8 dbl", None),                               # double-click in a wait
+            ("97 dbl@1000 97", None),                      # double-click inside a pass
+        ]
+        for script, size in cases:
+            with self.subTest(script=script, size=size):
+                log, png = replay(self.driver, script, size)
+                w, h = map(int, (size or "962x688").split("x"))
+                want_png, want_log = rendered(script, (w, h), log=True)
+                self.assertEqual(len(log), len(want_log))
+                self.assertTrue(log == want_log, "the draw logs differ")
+                self.assertSamePixels(png, want_png, "replay-" + script.replace(" ", "_"))
+
+    def test_last_frame_and_past_it(self):
+        # 62 plain keys reach k = 20; one more steps past it and the animation ends (X).
+        script = " ".join(["97"] * 63)
+        log, png = replay(self.driver, script)
+        want_png, want_log = rendered(script, log=True)
+        self.assertTrue(log.endswith("X\n"))
+        self.assertTrue(log == want_log, "the draw logs differ")
+        self.assertSamePixels(png, want_png, "past-the-last")
+
+    def test_unusable_links_draw_nothing(self):
+        d = self.driver
+        for query, message in [
+            ("script=97%20x", "malformed script token 'x'"),
+            ("script=97@0", "malformed script token '97@0'"),
+            ("script=97&size=12x0", "bad size '12x0'"),
+            ("script=97&size=9000x10", "bad size '9000x10'"),
+        ]:
+            with self.subTest(query=query):
+                d.get(PAGE + "?" + query + "&dump=1")
+                web.wait_until(d, lambda d: web.dataset(d, "tarsel") == "done")
+                status = text(d, "status")
+                self.assertIn(message, status)
+                self.assertEqual(len(status.splitlines()), 1)
+                w, h, rgb = web.canvas_pixels(d)
+                self.assertEqual(set(rgb), {255}, "something was drawn")
+                self.assertIsNone(d.execute_script("return document.getElementById('tarsel-log')"))
+
+
+class Waiting(PageCase):
+    """A page waiting for a key sleeps: the renderer uses (almost) no CPU."""
+
+    def test_waiting_costs_nothing(self):
+        with web.chromium() as d:
+            open_live(d)
+            step(d, lambda: press(d, "a"))
+            time.sleep(1)
+            d.execute_cdp_cmd("Performance.enable", {})
+            renderers = web.renderer_pids(d)
+            self.assertTrue(renderers, "no renderer process found")
+            ticks0, task0 = web.cpu_ticks(renderers), task_seconds(d)
+            time.sleep(5)
+            ticks1, task1 = web.cpu_ticks(renderers), task_seconds(d)
+            cpu = (ticks1 - ticks0) / os.sysconf("SC_CLK_TCK")
+            self.assertEqual(web.dataset(d, "tarsel"), "waiting")
+            # 1 % of a core over 5 s.
+            self.assertLessEqual(cpu, 0.05, f"renderers used {cpu:.3f} s of CPU in 5 s")
+            self.assertLessEqual(task1 - task0, 0.05, f"main-thread tasks: {task1 - task0:.3f} s")
+
+
+def task_seconds(driver):
+    metrics = driver.execute_cdp_cmd("Performance.getMetrics", {})["metrics"]
+    return next(m["value"] for m in metrics if m["name"] == "TaskDuration")
+
+
+def window_caption():
+    """The desktop window's caption, from the C++ string literals of kCaption."""
+    with open(CAPTION_SOURCE) as f:
+        source = f.read()
+    definition = source[source.index("kCaption[] ="):]
+    definition = definition[:definition.index(";")]
+    return "".join(re.findall(r'"((?:[^"\\]|\\.)*)"', definition))
+
+
+# One server for every test of the run.
+SERVER = contextlib.ExitStack()
+PAGE = None
+
+
+def setUpModule():
+    global PAGE
+    PAGE = SERVER.enter_context(web.serve(SITE))
+
+
+def tearDownModule():
+    SERVER.close()
+
+if __name__ == "__main__":
+    parser = argparse.ArgumentParser(add_help=False)
+    parser.add_argument("--site", required=True)
+    parser.add_argument("--render", required=True)
+    args, rest = parser.parse_known_args()
+    SITE, RENDER = os.path.abspath(args.site), os.path.abspath(args.render)
+    if not os.access(RENDER, os.X_OK):
+        sys.exit(f"{RENDER} is missing: build the default preset first "
+                 "(cmake --workflow --preset default)")
+    unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)

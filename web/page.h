@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstddef>
+
+#include "animation/shared_state.h"
+#include "render/canvas.h"
+
+// What the C++ side asks of the page (web/page.js, the object tarselPage): its queued input,
+// its canvas element and its panel. The page only queues input events; the animation takes
+// them inside its own event-processing calls, so the handlers run between two drawing steps
+// as they do on the desktop.
+namespace tarsel::page {
+
+inline constexpr int kNoEvent = -2;
+inline constexpr int kDoubleClick = -1;
+inline constexpr int kResized = -3;  // the client area changed size: see ClientSize()
+
+// The oldest queued event: a character code (0 to 65535), kDoubleClick, kResized, or kNoEvent
+// when nothing is queued.
+int NextEvent();
+// Suspends the animation (its C++ stack, through Asyncify) until an event is queued. The page
+// is idle meanwhile: no timer, no polling.
+void WaitForEvent();
+// Gives the browser control, so that it can paint and dispatch input, and resumes as soon as
+// it has.
+void Yield();
+
+// The client area in logical (CSS) pixels.
+Size ClientSize();
+// Gives the canvas element the image's size: its device pixels as the backing store, its
+// logical size as the CSS size. This clears the element; Show the whole image afterwards.
+void MatchCanvas(const Canvas& canvas);
+// Copies the device pixels `area` of the image onto the canvas element.
+void Show(const Image& image, Rect area);
+
+// The panel's readout of the shared state.
+void Readout(const SharedState& state);
+// The frame is complete on the canvas and the animation waits for a key.
+void Waiting();
+// The animation is over; nothing more will be drawn.
+void Ended();
+
+// Replay mode: the run is over. log is the draw log (null when none was asked for).
+void ReplayDone(const char* log, std::size_t size);
+// Replay mode: the script or the size is unusable; nothing is drawn.
+void ReplayFailed(const char* message);
+
+}  // namespace tarsel::page

@@ -1,0 +1,101 @@
+#include "web/page_surface.h"
+
+#include <emscripten.h>
+
+#include "input/handlers.h"
+#include "web/page.h"
+
+namespace tarsel {
+
+namespace {
+// Handing the canvas to the browser at each of a frame's 600 event-processing calls would
+// cost far more than drawing the frame: a display shows at most one picture per refresh.
+constexpr double kRefreshMs = 1000.0 / 60;
+}  // namespace
+
+PageSurface::PageSurface(Size logical, double dpr) : canvas_(logical, dpr), driver_(state_, *this) {
+  page::MatchCanvas(canvas_);
+  page::Show(canvas_.image(), canvas_.image().rect());
+  canvas_.TakeDirty();
+  last_yield_ms_ = emscripten_get_now();
+}
+
+void PageSurface::Run() {
+  driver_.Form_Activate();
+  state_.ended = true;
+  Present();
+  page::Ended();
+}
+
+void PageSurface::Line(float x1, float y1, float x2, float y2, std::uint32_t colour) {
+  canvas_.Line(x1, y1, x2, y2, colour);
+}
+
+void PageSurface::Cls() {
+  canvas_.Cls();
+}
+
+void PageSurface::DrawWidth(int width) {
+  canvas_.DrawWidth(width);
+}
+
+void PageSurface::DoEvents() {
+  HandleQueued();
+  if (state_.ended) return;
+  // The page receives input only while the browser has control; what arrives meanwhile is
+  // handled at once, still between the same two drawing steps.
+  if (emscripten_get_now() - last_yield_ms_ >= kRefreshMs) {
+    Present();
+    page::Yield();
+    last_yield_ms_ = emscripten_get_now();
+    HandleQueued();
+  }
+}
+
+void PageSurface::BeginWait() {
+  Present();
+  page::Waiting();
+}
+
+void PageSurface::WaitEvents(bool block) {
+  if (HandleQueued() || !block || state_.ended) return;
+  Present();
+  page::WaitForEvent();
+  last_yield_ms_ = emscripten_get_now();
+  HandleQueued();
+}
+
+bool PageSurface::HandleQueued() {
+  bool any = false;
+  while (!state_.ended) {
+    const int event = page::NextEvent();
+    if (event == page::kNoEvent) break;
+    any = true;
+    if (event == page::kResized) {
+      Grow();
+    } else if (event == page::kDoubleClick) {
+      Form_DblClick(state_);
+    } else {
+      Form_KeyPress(state_, *this, event);
+    }
+  }
+  return any;
+}
+
+void PageSurface::Grow() {
+  const Image& before = canvas_.image();
+  const int width = before.width, height = before.height;
+  canvas_.EnsureSize(page::ClientSize());
+  if (canvas_.image().width == width && canvas_.image().height == height) return;
+  // Resizing the element clears it: put back everything, the added area white.
+  page::MatchCanvas(canvas_);
+  page::Show(canvas_.image(), canvas_.image().rect());
+  canvas_.TakeDirty();
+}
+
+void PageSurface::Present() {
+  page::Show(canvas_.image(), canvas_.TakeDirty());
+  page::Readout(state_);
+}
+
+}  // namespace tarsel

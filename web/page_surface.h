@@ -1,0 +1,42 @@
+#pragma once
+
+#include "animation/driver.h"
+#include "animation/shared_state.h"
+#include "animation/surface.h"
+#include "render/canvas.h"
+
+namespace tarsel {
+
+// The window of the browser edition: the animation draws into a Canvas, and the page's canvas
+// element shows it. Input queued by the page is handed to the key and double-click handlers
+// inside the driver's event-processing calls, as the desktop window does.
+class PageSurface : public Surface {
+ public:
+  // logical: the client area in CSS pixels; dpr: the browser's devicePixelRatio.
+  PageSurface(Size logical, double dpr);
+
+  // Runs the animation until it ends. The page then keeps the last picture.
+  void Run();
+
+  void Line(float x1, float y1, float x2, float y2, std::uint32_t colour) override;
+  void Cls() override;
+  void DrawWidth(int width) override;
+  void DoEvents() override;
+  void BeginWait() override;
+  void WaitEvents(bool block) override;
+
+ private:
+  // Runs the handlers of every queued event; true when there was one.
+  bool HandleQueued();
+  // Grows the image to the page's client area, as a larger window does.
+  void Grow();
+  // The changed part of the image onto the canvas element, and the panel's readout.
+  void Present();
+
+  SharedState state_;
+  Canvas canvas_;
+  Driver driver_;
+  double last_yield_ms_ = 0;
+};
+
+}  // namespace tarsel
