@@ -1,0 +1,208 @@
+// Tests of the pictures tarsel-render exports: the client area at the end of a run, the
+// numbered frames at each wait and the animated GIF.
+#include <gtest/gtest.h>
+
+#include <QColor>
+#include <QImage>
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tests/support/colours.h"
+#include "tests/support/gif_decode.h"
+#include "tests/support/render_run.h"
+#include "tools/frame_export.h"
+
+namespace tarsel::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+long CountPixels(const QImage& image, QRgb colour) {
+  long n = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) n += (image.pixel(x, y) & 0xFFFFFF) == colour;
+  }
+  return n;
+}
+
+bool AllWhite(const QImage& image) {
+  return CountPixels(image, Rgb(kBack)) == static_cast<long>(image.width()) * image.height();
+}
+
+TEST_F(RenderTest, SizeAndScaleSetThePictureSize) {
+  const struct {
+    Lines args;
+    int width, height;
+  } cases[] = {
+      {{}, 962, 688},
+      {{"--size", "300x200"}, 300, 200},
+      {{"--size", "1x1"}, 1, 1},
+      {{"--scale", "2"}, 1924, 1376},
+      {{"--size", "300x200", "--scale", "1.5"}, 450, 300},
+      {{"--size", "100x60", "--scale", "1.25"}, 125, 75},
+  };
+  for (const auto& c : cases) {
+    const QImage image = Picture("", c.args);
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.size(), QSize(c.width, c.height)) << ::testing::PrintToString(c.args);
+  }
+}
+
+TEST_F(RenderTest, ThePictureShowsTheFrameOrIsWhiteAfterEscape) {
+  // At the first k the linkage re-times the green profile onto the red one, so the blue trace
+  // covers the red curve; a few frames on they part. A double-click leaves the picture as
+  // drawn.
+  const struct {
+    std::string script;
+    QRgb colour;
+  } shown[] = {{"", Rgb(kGreen)},
+               {"", Rgb(kBlue)},
+               {"97 97 97 97", Rgb(kRed)},
+               {"", Rgb(kPiston)},
+               {"dbl@300", Rgb(kGreen)}};
+  for (const auto& c : shown) {
+    const QImage image = Picture(c.script);
+    ASSERT_FALSE(image.isNull()) << c.script;
+    EXPECT_FALSE(AllWhite(image)) << c.script;
+    EXPECT_GT(CountPixels(image, c.colour), 0) << c.script << " " << std::hex << c.colour;
+  }
+  for (const auto& [script, scale] :
+       {std::pair<std::string, std::string>{"27", "1"}, {"27@300", "2"}}) {
+    const QImage image = Picture(script, {"--scale", scale});
+    ASSERT_FALSE(image.isNull()) << script;
+    EXPECT_TRUE(AllWhite(image)) << script;
+  }
+}
+
+TEST_F(RenderTest, PictureAndLogTogetherMatchEachAlone) {
+  const Lines alone = Log("97 44@30");
+  const QImage picture = Picture("97 44@30");
+  const fs::path log = Path("both.log"), png = Path("both.png");
+  const Result r = Run({"--script", "97 44@30", "--log", log.string(), "--png", png.string()});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(SplitLines(ReadFile(log)), alone);
+  const QImage both = Rgb32(png);
+  ASSERT_FALSE(both.isNull());
+  EXPECT_EQ(both, picture);
+}
+
+// ------------------------------------------------------------------------------------------
+// Frames and the animated GIF
+
+// A picture of `n` different colours, one pixel each, then white; the first colours are the
+// ones to keep.
+QImage Swatches(int n, int width) {
+  QImage image(width, (n + width - 1) / width + 1, QImage::Format_RGB32);
+  image.fill(qRgb(255, 255, 255));
+  for (int i = 0; i < n; ++i) {
+    image.setPixel(i % width, i / width, qRgb(i * 37 % 256, i * 11 % 256, i / 3 % 256));
+  }
+  return image;
+}
+
+TEST(ToIndexed, KeepsASmallPaletteExactlyAndMapsALargeOneToTheNearest) {
+  for (const int n : {1, 200, 255, 300, 2000}) {
+    const QImage image = Swatches(n, 50);
+    const std::vector<QRgb> keep = {image.pixel(0, 0) & 0xFFFFFF, image.pixel(7, 0) & 0xFFFFFF,
+                                    Rgb(kBack)};
+    const Indexed indexed = ToIndexed(image, image.rect(), keep);
+    ASSERT_LE(indexed.colours.size(), 256u);
+    ASSERT_EQ(indexed.pixels.size(), static_cast<std::size_t>(image.width() * image.height()));
+    EXPECT_EQ(indexed.exact, n < 256) << n;  // n swatch colours and white
+    std::size_t i = 0;
+    for (int y = 0; y < image.height(); ++y) {
+      for (int x = 0; x < image.width(); ++x, ++i) {
+        const QRgb want = image.pixel(x, y) & 0xFFFFFF;
+        const QRgb got = indexed.colours.at(indexed.pixels[i]);
+        const bool kept = std::find(keep.begin(), keep.end(), want) != keep.end();
+        if (indexed.exact || kept) {
+          ASSERT_EQ(got, want) << n << " colours, pixel " << x << "," << y;
+          continue;
+        }
+        const auto dist = [&](QRgb a) {
+          const int r = qRed(a) - qRed(want), g = qGreen(a) - qGreen(want),
+                    b = qBlue(a) - qBlue(want);
+          return r * r + g * g + b * b;
+        };
+        for (const QRgb c : indexed.colours) {
+          ASSERT_LE(dist(got), dist(c)) << n << " colours: not the nearest at " << x << "," << y;
+        }
+      }
+    }
+  }
+}
+
+TEST_F(RenderTest, FramesAreTheClientAreaAtEachWait) {
+  const fs::path dir = Path("frames/sub");
+  const Result r = Run({"--script", "97 8 97", "--frames", dir.string(), "--size", "481x344"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  // The run stops at the fourth wait, so the last frame is the picture at the end.
+  EXPECT_EQ(Rgb32(dir / "frame-004.png"), Picture("97 8 97", {"--size", "481x344"}));
+  EXPECT_EQ(Rgb32(dir / "frame-002.png"), Picture("97", {"--size", "481x344"}));
+  EXPECT_FALSE(fs::exists(dir / "frame-005.png"));
+
+  // A second export does not overwrite the first unless told to; with --force, the frames
+  // left over from the longer first export go.
+  ExpectRejected(Run({"--script", "97", "--frames", dir.string()}), "--force", "no --force");
+  EXPECT_TRUE(fs::exists(dir / "frame-004.png"));
+  std::ofstream(dir / "notes.txt") << "mine";
+  ASSERT_EQ(Run({"--script", "97", "--frames", dir.string(), "--force", "--size", "50x40"}).status,
+            0);
+  EXPECT_EQ(Rgb32(dir / "frame-002.png").size(), QSize(50, 40));
+  EXPECT_FALSE(fs::exists(dir / "frame-003.png"));
+  EXPECT_TRUE(fs::exists(dir / "notes.txt"));
+}
+
+TEST_F(RenderTest, GifHoldsTheFramesLoopingWithTheirDelay) {
+  const Result r = Run({"--script", "97 8 97", "--gif", Path("sweep.gif").string(), "--frames",
+                        Path("png").string(), "--delay", "50"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto gif = DecodeGif(Path("sweep.gif"));
+  ASSERT_TRUE(gif);
+  EXPECT_TRUE(gif->loops);
+  ASSERT_EQ(gif->frames.size(), 4u);
+  EXPECT_EQ(gif->delays_cs, std::vector<int>(4, 5));
+  // Antialiasing gives each frame more than 256 colours: the drawing colours survive exactly,
+  // and the blends come close.
+  std::vector<QRgb> pure;
+  for (const std::uint32_t c : kAll) pure.push_back(Rgb(c));
+  for (std::size_t f = 0; f < gif->frames.size(); ++f) {
+    char name[48];
+    std::snprintf(name, sizeof name, "png/frame-%03d.png", static_cast<int>(f) + 1);
+    const QImage png = Rgb32(Path(name));
+    ASSERT_EQ(png.size(), gif->frames[f].size()) << name;
+    long pure_pixels = 0;
+    for (int y = 0; y < png.height(); ++y) {
+      for (int x = 0; x < png.width(); ++x) {
+        const QRgb want = png.pixel(x, y) & 0xFFFFFF, got = gif->frames[f].pixel(x, y) & 0xFFFFFF;
+        if (std::find(pure.begin(), pure.end(), want) != pure.end()) {
+          ++pure_pixels;
+          ASSERT_EQ(got, want) << name << " at " << x << "," << y;
+        }
+        for (const int shift : {0, 8, 16}) {
+          ASSERT_LE(std::abs(int((got >> shift) & 0xFF) - int((want >> shift) & 0xFF)), 64)
+              << name << " at " << x << "," << y;
+        }
+      }
+    }
+    EXPECT_GT(pure_pixels, png.width() * png.height() / 2) << name;
+  }
+}
+
+TEST_F(RenderTest, GifOfARunEndedBeforeItsFirstWaitHoldsTheLastPicture) {
+  ASSERT_EQ(Run({"--script", "dbl@50", "--gif", Path("one.gif").string()}).status, 0);
+  const auto gif = DecodeGif(Path("one.gif"));
+  ASSERT_TRUE(gif);
+  ASSERT_EQ(gif->frames.size(), 1u);
+  EXPECT_EQ(gif->frames[0], Picture("dbl@50"));  // 226 colours: exact
+}
+}  // namespace
+}  // namespace tarsel::testing
