@@ -4,7 +4,6 @@
 #include <gif_lib.h>
 #include <unistd.h>
 
-#include <QBuffer>
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -13,29 +12,11 @@
 #include <system_error>
 #include <unordered_map>
 
+#include "render/png_file.h"
+
 namespace tarsel {
 
 namespace fs = std::filesystem;
-
-std::string WriteWholeFile(const std::string& path, const QByteArray& bytes) {
-  std::FILE* out = std::fopen(path.c_str(), "wb");
-  if (!out) return "cannot write '" + path + "': " + std::strerror(errno);
-  const bool written = std::fwrite(bytes.constData(), 1, bytes.size(), out) ==
-                       static_cast<std::size_t>(bytes.size());
-  const int write_errno = errno;
-  if (std::fclose(out) != 0 || !written) {
-    return "writing '" + path + "' failed: " + std::strerror(written ? errno : write_errno);
-  }
-  return "";
-}
-
-std::string SavePng(const QImage& image, const std::string& path) {
-  QByteArray png;
-  QBuffer buffer(&png);
-  buffer.open(QIODevice::WriteOnly);
-  if (!image.save(&buffer, "PNG")) return "cannot encode the picture '" + path + "'";
-  return WriteWholeFile(path, png);
-}
 
 // ------------------------------------------------------------------------------------------
 // Palettes
@@ -157,10 +138,10 @@ std::string PngFrames::Open(const fs::path& dir, bool force) {
   return "";
 }
 
-std::string PngFrames::Add(const QImage& image) {
+std::string PngFrames::Add(const Image& image) {
   char name[32];
   std::snprintf(name, sizeof name, "frame-%03d.png", ++count_);
-  return SavePng(image, (dir_ / name).string());
+  return WritePng(image, (dir_ / name).string());
 }
 
 std::string PngFrames::Finish() {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QByteArray>
 #include <QImage>
 #include <QRect>
 #include <QRgb>
@@ -10,16 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "render/image.h"
+
 struct GifFileType;
 
 namespace tarsel {
-
-// Writes bytes to a file with checked calls, so that a full disk does not pass for success.
-// Returns an empty string or the reason it failed.
-std::string WriteWholeFile(const std::string& path, const QByteArray& bytes);
-
-// Encodes an image as PNG and writes it; returns an empty string or the reason it failed.
-std::string SavePng(const QImage& image, const std::string& path);
 
 // A picture in at most 256 colours: the colours and one palette index per pixel, row by row.
 struct Indexed {
@@ -41,7 +35,9 @@ class PngFrames {
   // Creates the directory when it is missing. Unless `force`, refuses a directory that
   // already holds a frame file. Returns an empty string or the reason it cannot be used.
   std::string Open(const std::filesystem::path& dir, bool force);
-  std::string Add(const QImage& image);
+  // Written by libpng without row filters (render/png_file.h): several times faster than
+  // Qt's writer for the same pixels.
+  std::string Add(const Image& image);
   // With `force`, removes frame files numbered past the last one written, left by an earlier
   // and longer export, so that the directory holds this sweep only.
   std::string Finish();

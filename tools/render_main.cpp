@@ -20,6 +20,7 @@
 #include "geometry/piston_curve.h"
 #include "input/replay.h"
 #include "render/canvas.h"
+#include "render/png_file.h"
 #include "tools/frame_export.h"
 
 namespace {
@@ -214,7 +215,7 @@ int main(int argc, char** argv) {
   if (have_frames || have_gif) {
     replay.OnWait([&] {
       const QImage picture = tarsel::ImageView(canvas->image());
-      if (have_frames) error = frames.Add(picture);
+      if (have_frames) error = frames.Add(canvas->image());
       if (error.empty() && have_gif) error = gif.Add(picture);
       return error.empty();
     });
@@ -232,8 +233,7 @@ int main(int argc, char** argv) {
       return Fail(error);
     if (!(error = gif.Finish()).empty()) return Fail(error);
   }
-  if (have_png &&
-      !(error = tarsel::SavePng(tarsel::ImageView(canvas->image()), png_path)).empty()) {
+  if (have_png && !(error = tarsel::WritePng(canvas->image(), png_path)).empty()) {
     return Fail(error);
   }
   return 0;

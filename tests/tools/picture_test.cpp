@@ -15,6 +15,10 @@
 #include <utility>
 #include <vector>
 
+#include "app/image_view.h"
+#include "input/replay.h"
+#include "render/canvas.h"
+#include "render/png_file.h"
 #include "tests/support/colours.h"
 #include "tests/support/gif_decode.h"
 #include "tests/support/render_run.h"
@@ -79,6 +83,27 @@ TEST_F(RenderTest, ThePictureShowsTheFrameOrIsWhiteAfterEscape) {
     const QImage image = Picture(script, {"--scale", scale});
     ASSERT_FALSE(image.isNull()) << script;
     EXPECT_TRUE(AllWhite(image)) << script;
+  }
+}
+
+// The PNG writer against Qt's reader: every pixel of a frame with velocity and acceleration at
+// a fractional scale, and of a picture with a colour in every bit of every channel, at odd
+// sizes.
+TEST_F(RenderTest, PngFilesHoldThePixelsExactly) {
+  Canvas canvas(Size{481, 344}, 1.5);
+  Replay replay(*ParseScript("8 97", nullptr), nullptr, &canvas);
+  replay.Run();
+  Image colours(257, 3, 1);
+  for (int i = 0; i < colours.width * colours.height; ++i) {
+    colours.pixels[i] = 0xFF000000 | (((i * 0x010101u) ^ (i * 0x3F1D07u)) & 0xFFFFFF);
+  }
+  for (const Image* image : {&canvas.image(), static_cast<const Image*>(&colours)}) {
+    const fs::path png = Path("exact.png");
+    ASSERT_EQ(WritePng(*image, png.string()), "");
+    EXPECT_EQ(Rgb32(png), ImageView(*image).convertToFormat(QImage::Format_RGB32));
+    const auto back = ReadPng(png.string());
+    ASSERT_TRUE(back);
+    EXPECT_EQ(*back, *image);
   }
 }
 
