@@ -87,7 +87,13 @@ TEST_F(RenderTest, PictureLargerThanTheImageCapIsRefusedWithOneLine) {
 #endif
 }
 
-TEST_F(RenderTest, HelpAndVersion) {
+TEST_F(RenderTest, HelpAndVersionAndUsageWithoutArguments) {
+  // Nothing asked for: the usage goes to stderr, as for any other command line that cannot run.
+  const Result bare = Run({});
+  EXPECT_EQ(bare.status, 2);
+  EXPECT_EQ(bare.out, "");
+  EXPECT_EQ(bare.err.rfind("usage: tarsel-render", 0), 0u) << bare.err;
+
   const Result help = Run({"--help"});
   EXPECT_EQ(help.status, 0);
   for (const std::string option : {"--frames", "--force", "--gif", "--delay", "--version"}) {
@@ -98,5 +104,6 @@ TEST_F(RenderTest, HelpAndVersion) {
   EXPECT_TRUE(std::regex_match(version.out, std::regex("tarsel-render [0-9]+(\\.[0-9]+)+\n")))
       << version.out;
 }
+
 }  // namespace
 }  // namespace tarsel::testing

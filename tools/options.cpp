@@ -1,0 +1,158 @@
+#include "tools/options.h"
+
+#include <QCommandLineParser>
+#include <QStringList>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <string_view>
+
+namespace tarsel {
+
+const char kUsage[] =
+    "usage: tarsel-render [--script \"TOKENS\"] [--log FILE|-] [--png FILE] [--frames DIR "
+    "[--force]]\n"
+    "                     [--gif FILE [--delay MS]] [--size WxH] [--scale F]\n"
+    "       tarsel-render --help | --version\n"
+    "\n"
+    "Runs the animation without a window, pressing the keys of a script.\n"
+    "\n"
+    "  --script TOKENS  character codes (97, 44, 13, 8, ...) or dbl, separated by spaces or\n"
+    "                   commas; TOKEN@N is pressed inside the N-th event call of a pass\n"
+    "  --log FILE       every drawing and event call, one per line (- for standard output)\n"
+    "  --png FILE       the client area at the end of the run\n"
+    "  --frames DIR     the client area at each wait for a key: DIR/frame-001.png, ...\n"
+    "  --force          overwrite the frame files of an earlier export in DIR\n"
+    "  --gif FILE       the same frames as one looping animated GIF\n"
+    "  --delay MS       time each GIF frame is shown, in milliseconds (default 200)\n"
+    "  --size WxH       client area in logical pixels (default 962x688)\n"
+    "  --scale F        device pixels per logical pixel (default 1)\n"
+    "\n"
+    "A GIF frame holds at most 256 colours: where antialiasing makes more, the drawing colours\n"
+    "are kept exactly and the other pixels take the nearest of the frame's 256 colours.\n"
+    "Exit status: 0 on success, 2 on a bad argument or a failed write.\n";
+
+namespace {
+
+// Largest picture: the backing image stops at this many device pixels a side, so a larger
+// request is refused rather than silently cut.
+constexpr int kMaxSide = Canvas::kMaxDeviceSide;
+// A GIF frame delay is a 16-bit count of hundredths of a second.
+constexpr int kMaxDelayMs = 655350;
+
+// A positive whole number of at most `max`, digits only.
+bool ParseWhole(std::string_view s, int max, int* out) {
+  if (s.empty() || s.find_first_not_of("0123456789") != std::string_view::npos) return false;
+  const auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), *out);
+  return ec == std::errc() && ptr == s.data() + s.size() && *out >= 1 && *out <= max;
+}
+
+bool ParseSize(std::string_view s, Size* size) {
+  const std::size_t x = s.find('x');
+  return x != std::string_view::npos && ParseWhole(s.substr(0, x), kMaxSide, &size->width) &&
+         ParseWhole(s.substr(x + 1), kMaxSide, &size->height);
+}
+
+// A finite decimal number, the whole of `s`.
+bool ParseReal(const std::string& s, double* f) {
+  if (s.empty() || s.find_first_not_of("0123456789.-+eE") != std::string::npos) return false;
+  const auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), *f);
+  return ec == std::errc() && ptr == s.data() + s.size() && std::isfinite(*f);
+}
+
+std::string ScaleText(double scale) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", scale);
+  return text;
+}
+
+// The command-line argument that QCommandLineParser names without its dashes.
+std::string ArgumentNamed(const std::vector<std::string>& args, const std::string& name) {
+  for (const std::string& a : args) {
+    const std::size_t dashes = a.find_first_not_of('-');
+    if (dashes == 0 || dashes == std::string::npos) continue;
+    if (a.substr(dashes, a.find('=') - dashes) == name) return a;
+  }
+  return name;
+}
+
+Parsed Answer(Parsed::Action action, std::string error = "") {
+  Parsed p;
+  p.action = action;
+  p.error = std::move(error);
+  return p;
+}
+
+Parsed Refuse(std::string error) {
+  return Answer(Parsed::kRefuse, std::move(error));
+}
+
+}  // namespace
+
+Parsed ParseOptions(const std::vector<std::string>& args) {
+  const QCommandLineOption script("script", "", "TOKENS"), log("log", "", "FILE"),
+      png("png", "", "FILE"), frames("frames", "", "DIR"), force("force", ""),
+      gif("gif", "", "FILE"), delay("delay", "", "MS"), size("size", "", "WxH"),
+      scale("scale", "", "F"), help(QStringList{"h", "help"}, ""), version("version", "");
+  QCommandLineParser parser;
+  // One dash or two alike: "-scale" is not six one-letter options.
+  parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+  parser.addOptions({script, log, png, frames, force, gif, delay, size, scale, help, version});
+  QStringList list{"tarsel-render"};
+  for (const std::string& a : args) list << QString::fromStdString(a);
+  if (!parser.parse(list)) {
+    const QStringList unknown = parser.unknownOptionNames();
+    if (!unknown.isEmpty()) {
+      return Refuse("unknown argument '" + ArgumentNamed(args, unknown.front().toStdString()) +
+                    "' (see --help)");
+    }
+    // A missing value: Qt's own words name the option.
+    return Refuse(parser.errorText().toStdString());
+  }
+  if (parser.isSet(help)) return Answer(Parsed::kHelp);
+  if (parser.isSet(version)) return Answer(Parsed::kVersion);
+  if (!parser.positionalArguments().isEmpty()) {
+    return Refuse("unknown argument '" + parser.positionalArguments().front().toStdString() +
+                  "' (see --help)");
+  }
+
+  Parsed p;
+  Options& o = p.options;
+  const auto text = [&](const QCommandLineOption& option) {
+    return parser.value(option).toStdString();
+  };
+  o.script = text(script);
+  o.log = text(log);
+  o.png = text(png);
+  o.frames = text(frames);
+  o.gif = text(gif);
+  o.force = parser.isSet(force);
+  // An empty value would mean "no output" here, which is not what the user asked for.
+  for (const auto& [option, what] : {std::pair{&log, "file name"},
+                                     {&png, "file name"},
+                                     {&frames, "directory name"},
+                                     {&gif, "file name"}}) {
+    if (parser.isSet(*option) && parser.value(*option).isEmpty()) {
+      return Refuse("--" + option->names().front().toStdString() + " needs a " + what);
+    }
+  }
+  if (parser.isSet(delay) &&
+      (!ParseWhole(text(delay), kMaxDelayMs, &o.delay_ms) || o.delay_ms < 10)) {
+    return Refuse("bad --delay '" + text(delay) + "': expected milliseconds from 10 to 655350");
+  }
+  if (parser.isSet(size) && !ParseSize(text(size), &o.size)) {
+    return Refuse("bad --size '" + text(size) + "': expected WxH, 1 to 8192 each");
+  }
+  if (parser.isSet(scale) && !(ParseReal(text(scale), &o.scale) && o.scale >= 1 && o.scale <= 8)) {
+    return Refuse("bad --scale '" + text(scale) + "': expected a number from 1 to 8");
+  }
+  if (o.pictures() &&
+      std::max(std::ceil(o.size.width * o.scale), std::ceil(o.size.height * o.scale)) > kMaxSide) {
+    return Refuse("picture too large: " + std::to_string(o.size.width) + "x" +
+                  std::to_string(o.size.height) + " at scale " + ScaleText(o.scale) +
+                  " is more than " + std::to_string(kMaxSide) + " device pixels a side");
+  }
+  return p;
+}
+
+}  // namespace tarsel

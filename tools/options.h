@@ -1,0 +1,41 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "render/canvas.h"
+
+namespace tarsel {
+
+// What one run of tarsel-render is asked to do, as read from its command line.
+struct Options {
+  std::string script;  // the key script, TOKENS as ParseScript reads them
+  std::string log;     // draw log: a file, "-" for standard output, empty for none
+  std::string png;     // the picture at the end of the run, empty for none
+  std::string frames;  // directory of numbered frames, empty for none
+  bool force = false;  // overwrite the frames of an earlier export
+  std::string gif;     // animated GIF, empty for none
+  int delay_ms = 200;  // time each frame is shown
+  Size size = {Canvas::kDesignWidth, Canvas::kDesignHeight};  // logical pixels
+  double scale = 1;                                           // device pixels per logical pixel
+
+  // True when some output needs the pixels, not only the draw log.
+  bool pictures() const { return !png.empty() || !frames.empty() || !gif.empty(); }
+};
+
+// How the command line turned out: run with the options, print the help or the version, or
+// refuse it (the reason in `error`, one line).
+struct Parsed {
+  enum Action { kRun, kHelp, kVersion, kRefuse } action = kRun;
+  Options options;
+  std::string error;
+};
+
+// Reads the arguments after the program name. Every value is checked here, so that a bad one
+// is refused before anything is drawn or written.
+Parsed ParseOptions(const std::vector<std::string>& args);
+
+// The summary of the options that --help prints.
+extern const char kUsage[];
+
+}  // namespace tarsel

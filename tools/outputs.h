@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "render/image.h"
+#include "tools/frame_export.h"
+#include "tools/options.h"
+
+namespace tarsel {
+
+// Every file one run of tarsel-render writes: the draw log, the numbered frames, the GIF and
+// the picture at the end. Opened before the run, so that an unwritable path is refused before
+// anything is drawn; fed a picture at each wait for a key; finished after the run.
+class Outputs {
+ public:
+  Outputs() = default;
+  Outputs(const Outputs&) = delete;
+  Outputs& operator=(const Outputs&) = delete;
+
+  // Opens what `options` names for pictures of `size` device pixels. Returns an empty string
+  // or the reason an output cannot be used.
+  std::string Open(const Options& options, Size size);
+
+  // Where the replay writes its draw log, or null.
+  std::FILE* log() const { return log_; }
+  // True when a picture is wanted at every wait for a key.
+  bool wants_frames() const { return frames_ || gif_; }
+
+  // The picture at a wait for a key.
+  std::string Frame(const Image& picture);
+  // After the run: flushes the log, completes the frames and the GIF, writes the picture at the
+  // end (`picture` is null when no output needs one).
+  std::string Finish(const Image* picture);
+
+ private:
+  Options options_;
+  std::FILE* log_ = nullptr;
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> owned_log_{nullptr, std::fclose};
+  std::optional<PngFrames> frames_;
+  std::optional<GifFrames> gif_;
+};
+
+}  // namespace tarsel
