@@ -25,6 +25,24 @@ TEST(ParseScript, ReadsCodesDoubleClicksAndCallNumbers) {
   EXPECT_EQ(Describe("44 dbl 13@7 dbl@1000000 0 65535"), "44@0 dbl@0 13@7 dbl@1000000 0@0 65535@0");
 }
 
+TEST(ParseScript, KeyNamesAndPrintableCharactersParseAsTheirCodes) {
+  const struct {
+    std::string names, codes;
+  } cases[] = {
+      {"space enter tab backspace esc comma slash", "32@0 13@0 9@0 8@0 27@0 44@0 47@0"},
+      {"a z A Z / ? < ; . ~ ! #", "97@0 122@0 65@0 90@0 47@0 63@0 60@0 59@0 46@0 126@0 33@0 35@0"},
+      // Digits stay codes; a name takes a call number like a code.
+      {"1 9 0 a@5 enter@600 dbl@2", "1@0 9@0 0@0 97@5 13@600 dbl@2"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Describe(c.names), c.codes) << c.names;
+  for (const std::string token : {"Enter", "SPACE", "Esc", "escape", "aa", "a1", "\xc3\xa9", "@5",
+                                  "a@", "a@0", "comma@x", "spaces", "\t"}) {
+    std::string error;
+    EXPECT_FALSE(ParseScript(token, &error)) << token;
+    EXPECT_NE(error.find("'" + token + "'"), std::string::npos) << token << ": " << error;
+  }
+}
+
 TEST(ParseScript, SpacesAndCommasSeparateAlike) {
   for (const std::string text : {"97 8@3 dbl", "97,8@3,dbl", " ,97,, 8@3 ,dbl, ", "97 ,8@3  dbl"}) {
     EXPECT_EQ(Describe(text), "97@0 8@3 dbl@0") << text;

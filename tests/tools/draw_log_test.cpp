@@ -93,6 +93,7 @@ TEST_F(RenderTest, LogToStdoutAndSeparatorsGiveTheSameLog) {
   const Lines spaced = Log("97 44@30 13 8");
   EXPECT_EQ(Log("97,44@30,13,8"), spaced);
   EXPECT_EQ(Log(" ,97,,44@30 , 13 ,8, "), spaced);
+  EXPECT_EQ(Log("a comma@30 enter backspace"), spaced);
 }
 
 // ------------------------------------------------------------------------------------------
