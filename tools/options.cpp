@@ -12,7 +12,7 @@ namespace tarsel {
 const char kUsage[] =
     "usage: tarsel-render [--script \"TOKENS\"] [--log FILE|-] [--png FILE] [--frames DIR "
     "[--force]]\n"
-    "                     [--gif FILE [--delay MS]] [--size WxH] [--scale F]\n"
+    "                     [--gif FILE [--delay MS]] [--size WxH] [--scale F] [--at K]\n"
     "       tarsel-render --help | --version\n"
     "\n"
     "Runs the animation without a window, pressing the keys of a script.\n"
@@ -21,6 +21,8 @@ const char kUsage[] =
     "                   tab, backspace, esc, comma, slash) or as a character (a, /), or dbl,\n"
     "                   separated by spaces or commas; TOKEN@N is pressed inside the N-th\n"
     "                   event call of a pass\n"
+    "  --at K           instead of a script, the keys that reach the frame at k = K (4.5 is the\n"
+    "                   first frame; steps of 0.025 from -100 to 20)\n"
     "  --log FILE       every drawing and event call, one per line (- for standard output)\n"
     "  --png FILE       the client area at the end of the run\n"
     "  --frames DIR     the client area at each wait for a key: DIR/frame-001.png, ...\n"
@@ -91,15 +93,36 @@ Parsed Refuse(std::string error) {
 
 }  // namespace
 
+std::optional<std::string> ScriptReaching(double k) {
+  // The steps of the keys, in tenths of a step: the loop adds 10 after every frame, "," takes
+  // 20 back (so -10 in all), Enter 9 (+1), Tab 11 (-1).
+  constexpr double kFirst = 4.5, kTenth = 0.025, kLast = 20;
+  if (!std::isfinite(k) || k > kLast + 1e-9 || k < kLowestAt - 1e-9) return std::nullopt;
+  const double tenths = (k - kFirst) / kTenth;
+  const long n = std::lround(tenths);
+  if (std::abs(tenths - static_cast<double>(n)) > 1e-6) return std::nullopt;
+  // Whole steps to the nearest multiple of 10, then at most five tenths either way; whole steps
+  // first, so that k never passes 20 on the way (the nearest multiple is at most 20).
+  const long whole = (n >= 0 ? n + 5 : n - 4) / 10, tenth = n - 10 * whole;
+  std::string script;
+  const auto press = [&](const char* code, long times) {
+    for (long i = 0; i < times; ++i) script += std::string(script.empty() ? "" : " ") + code;
+  };
+  press(whole >= 0 ? "97" : "44", std::abs(whole));
+  press(tenth >= 0 ? "13" : "9", std::abs(tenth));
+  return script;
+}
+
 Parsed ParseOptions(const std::vector<std::string>& args) {
   const QCommandLineOption script("script", "", "TOKENS"), log("log", "", "FILE"),
       png("png", "", "FILE"), frames("frames", "", "DIR"), force("force", ""),
       gif("gif", "", "FILE"), delay("delay", "", "MS"), size("size", "", "WxH"),
-      scale("scale", "", "F"), help(QStringList{"h", "help"}, ""), version("version", "");
+      scale("scale", "", "F"), at("at", "", "K"), help(QStringList{"h", "help"}, ""),
+      version("version", "");
   QCommandLineParser parser;
   // One dash or two alike: "-scale" is not six one-letter options.
   parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-  parser.addOptions({script, log, png, frames, force, gif, delay, size, scale, help, version});
+  parser.addOptions({script, log, png, frames, force, gif, delay, size, scale, at, help, version});
   QStringList list{"tarsel-render"};
   for (const std::string& a : args) list << QString::fromStdString(a);
   if (!parser.parse(list)) {
@@ -147,6 +170,16 @@ Parsed ParseOptions(const std::vector<std::string>& args) {
   }
   if (parser.isSet(scale) && !(ParseReal(text(scale), &o.scale) && o.scale >= 1 && o.scale <= 8)) {
     return Refuse("bad --scale '" + text(scale) + "': expected a number from 1 to 8");
+  }
+  if (parser.isSet(at)) {
+    double k = 0;
+    std::optional<std::string> keys;
+    if (parser.isSet(script)) return Refuse("--at and --script cannot be given together");
+    if (!ParseReal(text(at), &k) || !(keys = ScriptReaching(k))) {
+      return Refuse("bad --at '" + text(at) +
+                    "': no key script reaches it; expected k from -100 to 20 in steps of 0.025");
+    }
+    o.script = *keys;
   }
   if (o.pictures() &&
       std::max(std::ceil(o.size.width * o.scale), std::ceil(o.size.height * o.scale)) > kMaxSide) {

@@ -48,8 +48,8 @@ TEST_F(RenderTest, BadArgumentsAndFailedWritesAreRejectedWithOneLine) {
       {{"--gif", "/dev/full", "--script", "97"}, "/dev/full"},
       {{"--frames", "/dev/full"}, "/dev/full"},
   };
-  for (const std::string option :
-       {"--script", "--log", "--png", "--size", "--scale", "--frames", "--gif", "--delay"}) {
+  for (const std::string option : {"--script", "--log", "--png", "--size", "--scale", "--frames",
+                                   "--gif", "--delay", "--at"}) {
     cases.push_back({{option}, option});
   }
   for (const std::string size :
@@ -67,6 +67,12 @@ TEST_F(RenderTest, BadArgumentsAndFailedWritesAreRejectedWithOneLine) {
   for (const std::string delay : {"0", "9", "655351", "-10", "1.5", "", "20ms"}) {
     cases.push_back({{"--gif", Path("d.gif").string(), "--delay", delay}, "'" + delay + "'"});
   }
+  // Off the grid of 0.025, past the end of the animation, below the lowest value, not a number.
+  for (const std::string k :
+       {"4.51", "20.025", "20.25", "-100.025", "abc", "", "nan", "6.5x", "0x10", "1e999"}) {
+    cases.push_back({{"--at", k, "--png", Path("a.png").string()}, "'" + k + "'"});
+  }
+  cases.push_back({{"--at", "6.5", "--script", "97"}, "--at"});
   for (const Case& c : cases) {
     ExpectRejected(Run(c.args, c.stdout_path), c.named,
                    ::testing::PrintToString(c.args) + " >" + c.stdout_path);

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <iterator>
 #include <regex>
 #include <string>
@@ -20,6 +21,8 @@
 
 namespace tarsel::testing {
 namespace {
+
+namespace fs = std::filesystem;
 
 TEST_F(RenderTest, WithoutScriptTheLogIsTheFirstFrameThenTheWait) {
   const Lines log = Log("");
@@ -83,6 +86,24 @@ TEST_F(RenderTest, EveryLogLineHasAKnownForm) {
   EXPECT_GT(lines, 0);
   EXPECT_GT(CountColour(log, kOrange), 0);
   EXPECT_GT(CountColour(log, kMagenta), 0);
+}
+
+TEST_F(RenderTest, AtKLogsWhatItsKeyScriptLogs) {
+  const struct {
+    std::string k, script;
+  } cases[] = {{"6.5", Repeat("97", 8)},
+               {"4.5", ""},
+               {"4.475", "9"},
+               {"-0.5", Repeat("44", 20)},
+               {"19.975", Repeat("97", 62) + " 9"}};
+  for (const auto& c : cases) {
+    const fs::path log = Path("at.log");
+    const Result r = Run({"--at", c.k, "--log", log.string()});
+    EXPECT_EQ(r.status, 0) << c.k << ": " << r.err;
+    const Lines at = SplitLines(ReadFile(log));
+    EXPECT_EQ(at, Log(c.script)) << c.k;
+    EXPECT_EQ(at.back(), "A") << c.k;
+  }
 }
 
 TEST_F(RenderTest, LogToStdoutAndSeparatorsGiveTheSameLog) {
