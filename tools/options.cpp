@@ -13,6 +13,7 @@ const char kUsage[] =
     "usage: tarsel-render [--script \"TOKENS\"] [--log FILE|-] [--png FILE] [--frames DIR "
     "[--force]]\n"
     "                     [--gif FILE [--delay MS]] [--size WxH] [--scale F] [--at K]\n"
+    "                     [--label]\n"
     "       tarsel-render --help | --version\n"
     "\n"
     "Runs the animation without a window, pressing the keys of a script.\n"
@@ -29,6 +30,8 @@ const char kUsage[] =
     "  --force          overwrite the frame files of an earlier export in DIR\n"
     "  --gif FILE       the same frames as one looping animated GIF\n"
     "  --delay MS       time each GIF frame is shown, in milliseconds (default 200)\n"
+    "  --label          write on every picture its k, its frame of the plain sweep, the curves\n"
+    "                   shown and whether frames accumulate (in the top-left corner)\n"
     "  --size WxH       client area in logical pixels (default 962x688)\n"
     "  --scale F        device pixels per logical pixel (default 1)\n"
     "\n"
@@ -117,12 +120,13 @@ Parsed ParseOptions(const std::vector<std::string>& args) {
   const QCommandLineOption script("script", "", "TOKENS"), log("log", "", "FILE"),
       png("png", "", "FILE"), frames("frames", "", "DIR"), force("force", ""),
       gif("gif", "", "FILE"), delay("delay", "", "MS"), size("size", "", "WxH"),
-      scale("scale", "", "F"), at("at", "", "K"), help(QStringList{"h", "help"}, ""),
-      version("version", "");
+      scale("scale", "", "F"), at("at", "", "K"), label("label", ""),
+      help(QStringList{"h", "help"}, ""), version("version", "");
   QCommandLineParser parser;
   // One dash or two alike: "-scale" is not six one-letter options.
   parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-  parser.addOptions({script, log, png, frames, force, gif, delay, size, scale, at, help, version});
+  parser.addOptions(
+      {script, log, png, frames, force, gif, delay, size, scale, at, label, help, version});
   QStringList list{"tarsel-render"};
   for (const std::string& a : args) list << QString::fromStdString(a);
   if (!parser.parse(list)) {
@@ -152,6 +156,7 @@ Parsed ParseOptions(const std::vector<std::string>& args) {
   o.frames = text(frames);
   o.gif = text(gif);
   o.force = parser.isSet(force);
+  o.label = parser.isSet(label);
   // An empty value would mean "no output" here, which is not what the user asked for.
   for (const auto& [option, what] : {std::pair{&log, "file name"},
                                      {&png, "file name"},

@@ -19,6 +19,7 @@ struct Options {
   int delay_ms = 200;  // time each frame is shown
   Size size = {Canvas::kDesignWidth, Canvas::kDesignHeight};  // logical pixels
   double scale = 1;                                           // device pixels per logical pixel
+  bool label = false;  // every picture says which k and which curves it shows
 
   // True when some output needs the pixels, not only the draw log.
   bool pictures() const { return !png.empty() || !frames.empty() || !gif.empty(); }

@@ -11,6 +11,7 @@ namespace tarsel {
 
 std::string Outputs::Open(const Options& options, Size size) {
   options_ = options;
+  if (options.label) labeller_.emplace();
   if (!options.log.empty()) {
     if (options.log == "-") {
       log_ = stdout;
@@ -45,17 +46,19 @@ std::string Outputs::Open(const Options& options, Size size) {
   return error;
 }
 
-std::string Outputs::Frame(const Image& picture) {
+std::string Outputs::Frame(const Image& drawn, const SharedState& state) {
+  const Image& picture = labeller_ ? labeller_->Apply(drawn, state) : drawn;
   std::string error;
   if (frames_) error = frames_->Add(picture);
   if (error.empty() && gif_) error = gif_->Add(ImageView(picture));
   return error;
 }
 
-std::string Outputs::Finish(const Image* picture) {
+std::string Outputs::Finish(const Image* drawn, const SharedState& state) {
   if (log_ && (std::fflush(log_) != 0 || std::ferror(log_))) {
     return "writing the log failed: " + std::string(std::strerror(errno));
   }
+  const Image* picture = drawn && labeller_ ? &labeller_->Apply(*drawn, state) : drawn;
   std::string error;
   if (frames_ && !(error = frames_->Finish()).empty()) return error;
   if (gif_) {

@@ -5,8 +5,10 @@
 #include <optional>
 #include <string>
 
+#include "animation/shared_state.h"
 #include "render/image.h"
 #include "tools/frame_export.h"
+#include "tools/label.h"
 #include "tools/options.h"
 
 namespace tarsel {
@@ -29,11 +31,11 @@ class Outputs {
   // True when a picture is wanted at every wait for a key.
   bool wants_frames() const { return frames_ || gif_; }
 
-  // The picture at a wait for a key.
-  std::string Frame(const Image& picture);
+  // The picture at a wait for a key, with the state of the animation (for the label).
+  std::string Frame(const Image& picture, const SharedState& state);
   // After the run: flushes the log, completes the frames and the GIF, writes the picture at the
   // end (`picture` is null when no output needs one).
-  std::string Finish(const Image* picture);
+  std::string Finish(const Image* picture, const SharedState& state);
 
  private:
   Options options_;
@@ -41,6 +43,7 @@ class Outputs {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> owned_log_{nullptr, std::fclose};
   std::optional<PngFrames> frames_;
   std::optional<GifFrames> gif_;
+  std::optional<Labeller> labeller_;
 };
 
 }  // namespace tarsel

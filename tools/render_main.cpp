@@ -2,6 +2,7 @@
 // double-clicks through the same driver and handlers as the window, and writes the draw log
 // and/or pictures of the client area: at the end of the run, at every wait for a key (numbered
 // PNG files), or as one animated GIF.
+#include <QGuiApplication>
 #include <cstdio>
 #include <new>
 #include <optional>
@@ -44,6 +45,23 @@ int main(int argc, char** argv) {
   }
   const tarsel::Options& options = parsed.options;
 
+  // The label's text needs Qt's fonts, and so an application object; the offscreen platform
+  // needs no display.
+  std::optional<QGuiApplication> fonts;
+  char platform_arg[] = "-platform", offscreen[] = "offscreen";
+  char* qt_argv[] = {argv[0], platform_arg, offscreen, nullptr};
+  int qt_argc = 3;
+  if (options.label) {
+    // Qt's notes on the environment (no runtime directory, say) are not the user's business:
+    // standard error carries this program's own one-line messages only.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+      if (type == QtCriticalMsg || type == QtFatalMsg) {
+        std::fprintf(stderr, "tarsel-render: %s\n", text.toLocal8Bit().constData());
+      }
+    });
+    fonts.emplace(qt_argc, qt_argv);
+  }
+
   std::string error;
   auto script = tarsel::ParseScript(options.script, &error);
   if (!script) return Fail(error);
@@ -64,12 +82,12 @@ int main(int argc, char** argv) {
   tarsel::Replay replay(std::move(*script), outputs.log(), canvas ? &*canvas : nullptr);
   if (outputs.wants_frames()) {
     replay.OnWait([&] {
-      error = outputs.Frame(canvas->image());
+      error = outputs.Frame(canvas->image(), replay.state());
       return error.empty();
     });
   }
   replay.Run();
   if (replay.aborted()) return Fail(error);
-  error = outputs.Finish(canvas ? &canvas->image() : nullptr);
+  error = outputs.Finish(canvas ? &canvas->image() : nullptr, replay.state());
   return error.empty() ? 0 : Fail(error);
 }

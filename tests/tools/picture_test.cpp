@@ -23,6 +23,7 @@
 #include "tests/support/gif_decode.h"
 #include "tests/support/render_run.h"
 #include "tools/frame_export.h"
+#include "tools/label.h"
 
 namespace tarsel::testing {
 namespace {
@@ -104,6 +105,100 @@ TEST_F(RenderTest, PngFilesHoldThePixelsExactly) {
     const auto back = ReadPng(png.string());
     ASSERT_TRUE(back);
     EXPECT_EQ(*back, *image);
+  }
+}
+
+// ------------------------------------------------------------------------------------------
+// The label
+
+TEST(Label, SaysKTheSweepFrameTheCurvesAndTheClearing) {
+  const struct {
+    double k;
+    int acc, ccllss;
+    std::string text;
+  } cases[] = {
+      {4.5, 0, 0, "k = 4.50 rad, frame 1 of 63\nphase offset / 13\neach frame cleared"},
+      {6.5, 1, 1, "k = 6.50 rad, frame 9 of 63\nvelocity and acceleration\nframes accumulate"},
+      {20, 0, 1, "k = 20.00 rad, frame 63 of 63\nphase offset / 13\nframes accumulate"},
+      // Between the frames of the plain sweep, before it and past it: k alone.
+      {4.525, 1, 0, "k = 4.53 rad\nvelocity and acceleration\neach frame cleared"},
+      {4.25, 0, 0, "k = 4.25 rad\nphase offset / 13\neach frame cleared"},
+      {20.25, 0, 0, "k = 20.25 rad\nphase offset / 13\neach frame cleared"},
+      {-0.5, 0, 1, "k = -0.50 rad\nphase offset / 13\nframes accumulate"},
+  };
+  for (const auto& c : cases) {
+    SharedState state;
+    state.k = c.k;
+    state.acc = c.acc;
+    state.ccllss = c.ccllss;
+    EXPECT_EQ(LabelText(state), c.text) << c.k;
+  }
+}
+
+// Pixels of `a` and `b` that differ, inside and outside `area`.
+std::pair<long, long> Differences(const QImage& a, const QImage& b, const Rect& area) {
+  long inside = 0, outside = 0;
+  for (int y = 0; y < a.height(); ++y) {
+    for (int x = 0; x < a.width(); ++x) {
+      if (a.pixel(x, y) != b.pixel(x, y)) ++(area.contains(x, y) ? inside : outside);
+    }
+  }
+  return {inside, outside};
+}
+
+// The label's area of a picture file, from its size and the scale it was drawn at.
+Rect AreaOf(const QImage& picture, double scale) {
+  return LabelArea(Image(picture.width(), picture.height(), scale));
+}
+
+TEST_F(RenderTest, LabelledPicturesDifferOnlyInsideTheLabel) {
+  const struct {
+    std::string script;
+    Lines args;
+    double scale;
+  } cases[] = {{"", {}, 1},
+               {"8 97 97", {"--scale", "1.5"}, 1.5},
+               {"47 97 enter", {"--scale", "2"}, 2},
+               {"97", {"--size", "100x40"}, 1}};
+  for (const auto& c : cases) {
+    const QImage plain = Picture(c.script, c.args);
+    Lines labelled_args = c.args;
+    labelled_args.push_back("--label");
+    const QImage labelled = Picture(c.script, labelled_args);
+    ASSERT_EQ(plain.size(), labelled.size()) << c.script;
+    const Rect area = AreaOf(plain, c.scale);
+    const auto [inside, outside] = Differences(plain, labelled, area);
+    EXPECT_EQ(outside, 0) << c.script;
+    EXPECT_GT(inside, area.width() * area.height() / 50) << c.script;
+  }
+  // Frames too, each with its own k and curves.
+  ASSERT_EQ(Run({"--script", "97 8", "--frames", Path("plain").string()}).status, 0);
+  ASSERT_EQ(Run({"--script", "97 8", "--frames", Path("labelled").string(), "--label"}).status, 0);
+  QImage before;
+  for (const std::string name : {"frame-001.png", "frame-002.png", "frame-003.png"}) {
+    const QImage plain = Rgb32(Path("plain") / name), labelled = Rgb32(Path("labelled") / name);
+    const Rect area = AreaOf(plain, 1);
+    EXPECT_EQ(Differences(plain, labelled, area).second, 0) << name;
+    if (!before.isNull()) {
+      EXPECT_GT(Differences(before, labelled, area).first, 0) << name;
+    }
+    before = labelled;
+  }
+}
+
+TEST_F(RenderTest, NoCurveReachesTheLabelCornerInAnyFrame) {
+  // Every frame of the plain sweep drawn over the ones before, with the phase offset and with
+  // the velocity and acceleration: together they hold every curve of every frame.
+  for (const std::string first : {"47", "47 8"}) {
+    for (const std::string scale : {"1", "1.5"}) {
+      const QImage all = Picture(first + " " + Repeat("97", kPlainFrames - 1), {"--scale", scale});
+      const Rect area = AreaOf(all, std::stod(scale));
+      long inked = 0;
+      for (int y = area.top; y <= area.bottom; ++y) {
+        for (int x = area.left; x <= area.right; ++x) inked += all.pixel(x, y) != 0xFFFFFFFF;
+      }
+      EXPECT_EQ(inked, 0) << first << " at scale " << scale;
+    }
   }
 }
 
