@@ -19,14 +19,18 @@ namespace tarsel {
 struct Indexed {
   std::vector<QRgb> colours;  // 0xRRGGBB, at most 256
   std::vector<std::uint8_t> pixels;
-  bool exact = false;  // every colour of the picture is in `colours`
+  bool exact = false;        // every colour of the picture is in `colours`
+  std::size_t distinct = 0;  // colours in the picture
 };
 
-// The part `rect` of an RGB32 image in at most 256 colours. With 256 colours or fewer they are
-// all kept. With more (antialiased edges blend the drawing colours with white and with each
-// other), the palette holds the colours of `keep` that occur, then the most frequent others,
-// and every pixel takes the nearest palette colour; a kept colour therefore stays exact.
-Indexed ToIndexed(const QImage& image, const QRect& rect, const std::vector<QRgb>& keep);
+// The part `rect` of an RGB32 image in at most `max_colours` (up to 256). With that many
+// colours or fewer they are all kept. With more (antialiased edges blend the drawing colours
+// with white and with each other), the palette holds the colours of `keep` that occur, then
+// the most frequent others, and every pixel takes the nearest palette colour; a kept colour
+// therefore stays exact. With `unchanged_from`, the pixels that have the same colour there are
+// left out: they count for no palette entry, and their index means nothing.
+Indexed ToIndexed(const QImage& image, const QRect& rect, const std::vector<QRgb>& keep,
+                  std::size_t max_colours = 256, const QImage* unchanged_from = nullptr);
 
 // The frames of a replay as numbered PNG files in one directory: frame-001.png, frame-002.png,
 // and so on (more digits past 999).
@@ -50,7 +54,9 @@ class PngFrames {
 };
 
 // The frames of a replay as one looping animated GIF. Each frame after the first stores only
-// the rectangle that changed since the previous one, with its own palette.
+// the rectangle of pixels whose colour on screen changes, with its own palette of the colours
+// it writes and a transparent entry for the pixels inside it that stay as they are. A pixel
+// that did not change since the frame before keeps the colour it is shown in.
 class GifFrames {
  public:
   GifFrames() = default;
@@ -75,6 +81,7 @@ class GifFrames {
   int delay_cs_ = 20;
   std::vector<QRgb> keep_;
   QImage previous_;
+  std::vector<QRgb> shown_;  // what a viewer shows after the frames so far, 0xRRGGBB
   int count_ = 0;
   int approximated_ = 0;
 };

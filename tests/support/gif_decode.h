@@ -15,7 +15,11 @@ struct DecodedGif {
   bool loops = false;
 };
 
-// Decodes with giflib, frame by frame.
+// Decodes with giflib, frame by frame: the test's own compositing of each frame's rectangle,
+// palette and transparent entry over the one before.
 std::optional<DecodedGif> DecodeGif(const std::filesystem::path& path);
+
+// The same with Qt's GIF reader, a decoder written by others: what a viewer shows.
+std::optional<DecodedGif> DecodeGifWithQt(const std::filesystem::path& path);
 
 }  // namespace tarsel::testing

@@ -317,6 +317,62 @@ TEST_F(RenderTest, GifHoldsTheFramesLoopingWithTheirDelay) {
   }
 }
 
+// Where a frame has fewer than 256 colours the GIF keeps them all: at 300 x 200 the frames of a
+// sweep, of the derivative curves and of frames drawn over the ones before decode, with giflib
+// and with Qt's reader alike, to exactly the PNG frames.
+TEST_F(RenderTest, GifDecodesToExactlyTheFramesOfFrames) {
+  const std::string script = "8 " + Repeat("97", 10) + " 47 97 47 dbl";
+  ASSERT_EQ(Run({"--script", script, "--size", "300x200", "--gif", Path("small.gif").string(),
+                 "--frames", Path("small").string()})
+                .status,
+            0);
+  const auto ours = DecodeGif(Path("small.gif")), qt = DecodeGifWithQt(Path("small.gif"));
+  ASSERT_TRUE(ours && qt);
+  ASSERT_EQ(ours->frames.size(), 15u);
+  ASSERT_EQ(qt->frames.size(), 15u);
+  for (std::size_t f = 0; f < ours->frames.size(); ++f) {
+    char name[32];
+    std::snprintf(name, sizeof name, "frame-%03d.png", static_cast<int>(f) + 1);
+    const QImage png = Rgb32(Path("small") / name);
+    EXPECT_EQ(ours->frames[f], png) << name;
+    EXPECT_EQ(qt->frames[f], png) << name;
+  }
+}
+
+// With more colours than a GIF frame holds, Qt's reader shows what giflib's decoding shows,
+// and a pixel that did not change from one frame to the next keeps its colour in the GIF too.
+TEST_F(RenderTest, GifFramesLookAlikeInEveryDecoderAndStillPixelsStayStill) {
+  const std::string script = "97 8 97 47 97 97 47 13 9 44";
+  ASSERT_EQ(Run({"--script", script, "--gif", Path("big.gif").string(), "--frames",
+                 Path("big").string(), "--delay", "120"})
+                .status,
+            0);
+  const auto ours = DecodeGif(Path("big.gif")), qt = DecodeGifWithQt(Path("big.gif"));
+  ASSERT_TRUE(ours && qt);
+  ASSERT_EQ(ours->frames.size(), 11u);
+  EXPECT_EQ(qt->frames.size(), ours->frames.size());
+  EXPECT_TRUE(qt->loops);
+  EXPECT_EQ(qt->delays_cs, std::vector<int>(11, 12));
+  QImage png_before;
+  for (std::size_t f = 0; f < ours->frames.size() && f < qt->frames.size(); ++f) {
+    char name[32];
+    std::snprintf(name, sizeof name, "frame-%03d.png", static_cast<int>(f) + 1);
+    const QImage png = Rgb32(Path("big") / name);
+    EXPECT_EQ(qt->frames[f], ours->frames[f]) << name;
+    if (f > 0) {
+      long moved = 0;
+      for (int y = 0; y < png.height(); ++y) {
+        for (int x = 0; x < png.width(); ++x) {
+          moved += png.pixel(x, y) == png_before.pixel(x, y) &&
+                   ours->frames[f].pixel(x, y) != ours->frames[f - 1].pixel(x, y);
+        }
+      }
+      EXPECT_EQ(moved, 0) << name;
+    }
+    png_before = png;
+  }
+}
+
 TEST_F(RenderTest, GifOfARunEndedBeforeItsFirstWaitHoldsTheLastPicture) {
   ASSERT_EQ(Run({"--script", "dbl@50", "--gif", Path("one.gif").string()}).status, 0);
   const auto gif = DecodeGif(Path("one.gif"));
