@@ -44,7 +44,7 @@ grep -q '^Categories=Education;' "$root/$share/applications/tarsel.desktop" || f
 [ "$(dpkg-deb -f "$deb" Package)" = tarsel ] || fail "package name"
 [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "package version"
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libqt6gui6 libqt6widgets6 libgif7; do
+for lib in libqt6gui6 libqt6widgets6 libgif7 libavcodec libswscale; do
   [[ $depends == *"$lib"* ]] || fail "Depends lacks $lib: $depends"
 done
 zcat "$root/$share/man/man1/tarsel-render.1.gz" | grep -q 'frame.-001.png' || fail "man page"

@@ -7,6 +7,8 @@ packages=(
   qt6-base-dev libgl-dev
   libgtest-dev libbenchmark-dev
   libgif-dev libpng-dev
+  libavcodec-dev libavformat-dev libavutil-dev libswscale-dev
+  gifsicle ffmpeg
   desktop-file-utils dpkg-dev file
   xvfb xdotool libx11-dev
   clang libclang-rt-14-dev valgrind

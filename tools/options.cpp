@@ -7,13 +7,15 @@
 #include <cstdio>
 #include <string_view>
 
+#include "tools/video.h"
+
 namespace tarsel {
 
 const char kUsage[] =
     "usage: tarsel-render [--script \"TOKENS\"] [--log FILE|-] [--png FILE] [--frames DIR "
     "[--force]]\n"
     "                     [--gif FILE [--delay MS]] [--size WxH] [--scale F] [--at K]\n"
-    "                     [--label]\n"
+    "                     [--label] [--video FILE.mp4|FILE.webm [--video-scale N]]\n"
     "       tarsel-render --help | --version\n"
     "\n"
     "Runs the animation without a window, pressing the keys of a script.\n"
@@ -29,7 +31,10 @@ const char kUsage[] =
     "  --frames DIR     the client area at each wait for a key: DIR/frame-001.png, ...\n"
     "  --force          overwrite the frame files of an earlier export in DIR\n"
     "  --gif FILE       the same frames as one looping animated GIF\n"
-    "  --delay MS       time each GIF frame is shown, in milliseconds (default 200)\n"
+    "  --video FILE     the same frames as a video: .mp4 (H.264) or .webm (VP9)\n"
+    "  --video-scale N  video pixels a side for each picture pixel, 1 to 4 (default 2, which\n"
+    "                   keeps the colour of one-pixel curves whole in the video's 4:2:0)\n"
+    "  --delay MS       time each GIF or video frame is shown, in milliseconds (default 200)\n"
     "  --label          write on every picture its k, its frame of the plain sweep, the curves\n"
     "                   shown and whether frames accumulate (in the top-left corner)\n"
     "  --size WxH       client area in logical pixels (default 962x688)\n"
@@ -120,13 +125,14 @@ Parsed ParseOptions(const std::vector<std::string>& args) {
   const QCommandLineOption script("script", "", "TOKENS"), log("log", "", "FILE"),
       png("png", "", "FILE"), frames("frames", "", "DIR"), force("force", ""),
       gif("gif", "", "FILE"), delay("delay", "", "MS"), size("size", "", "WxH"),
-      scale("scale", "", "F"), at("at", "", "K"), label("label", ""),
-      help(QStringList{"h", "help"}, ""), version("version", "");
+      scale("scale", "", "F"), at("at", "", "K"), label("label", ""), video("video", "", "FILE"),
+      video_scale("video-scale", "", "N"), help(QStringList{"h", "help"}, ""),
+      version("version", "");
   QCommandLineParser parser;
   // One dash or two alike: "-scale" is not six one-letter options.
   parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-  parser.addOptions(
-      {script, log, png, frames, force, gif, delay, size, scale, at, label, help, version});
+  parser.addOptions({script, log, png, frames, force, gif, delay, size, scale, at, label, video,
+                     video_scale, help, version});
   QStringList list{"tarsel-render"};
   for (const std::string& a : args) list << QString::fromStdString(a);
   if (!parser.parse(list)) {
@@ -155,13 +161,15 @@ Parsed ParseOptions(const std::vector<std::string>& args) {
   o.png = text(png);
   o.frames = text(frames);
   o.gif = text(gif);
+  o.video = text(video);
   o.force = parser.isSet(force);
   o.label = parser.isSet(label);
   // An empty value would mean "no output" here, which is not what the user asked for.
   for (const auto& [option, what] : {std::pair{&log, "file name"},
                                      {&png, "file name"},
                                      {&frames, "directory name"},
-                                     {&gif, "file name"}}) {
+                                     {&gif, "file name"},
+                                     {&video, "file name"}}) {
     if (parser.isSet(*option) && parser.value(*option).isEmpty()) {
       return Refuse("--" + option->names().front().toStdString() + " needs a " + what);
     }
@@ -175,6 +183,12 @@ Parsed ParseOptions(const std::vector<std::string>& args) {
   }
   if (parser.isSet(scale) && !(ParseReal(text(scale), &o.scale) && o.scale >= 1 && o.scale <= 8)) {
     return Refuse("bad --scale '" + text(scale) + "': expected a number from 1 to 8");
+  }
+  if (!o.video.empty() && !VideoFrames::Writable(o.video)) {
+    return Refuse("bad --video '" + o.video + "': expected a file name ending in .mp4 or .webm");
+  }
+  if (parser.isSet(video_scale) && !ParseWhole(text(video_scale), 4, &o.video_scale)) {
+    return Refuse("bad --video-scale '" + text(video_scale) + "': expected 1, 2, 3 or 4");
   }
   if (parser.isSet(at)) {
     double k = 0;
@@ -191,6 +205,11 @@ Parsed ParseOptions(const std::vector<std::string>& args) {
     return Refuse("picture too large: " + std::to_string(o.size.width) + "x" +
                   std::to_string(o.size.height) + " at scale " + ScaleText(o.scale) +
                   " is more than " + std::to_string(kMaxSide) + " device pixels a side");
+  }
+  if (!o.video.empty() && std::max(std::ceil(o.size.width * o.scale) * o.video_scale,
+                                   std::ceil(o.size.height * o.scale) * o.video_scale) > kMaxSide) {
+    return Refuse("video too large: more than " + std::to_string(kMaxSide) +
+                  " pixels a side at --video-scale " + std::to_string(o.video_scale));
   }
   return p;
 }

@@ -19,10 +19,14 @@ struct Options {
   int delay_ms = 200;  // time each frame is shown
   Size size = {Canvas::kDesignWidth, Canvas::kDesignHeight};  // logical pixels
   double scale = 1;                                           // device pixels per logical pixel
-  bool label = false;  // every picture says which k and which curves it shows
+  bool label = false;   // every picture says which k and which curves it shows
+  std::string video;    // .mp4 or .webm of the frames, empty for none
+  int video_scale = 2;  // video pixels a side for each picture pixel
 
   // True when some output needs the pixels, not only the draw log.
-  bool pictures() const { return !png.empty() || !frames.empty() || !gif.empty(); }
+  bool pictures() const {
+    return !png.empty() || !frames.empty() || !gif.empty() || !video.empty();
+  }
 };
 
 // The shortest key script whose last frame is drawn at control angle `k`: plain keys or ","

@@ -42,6 +42,11 @@ std::string Outputs::Open(const Options& options, Size size) {
     for (const std::uint32_t c : colour::kAll) keep.push_back(PixelColour(c) & 0xFFFFFF);
     gif_.emplace();
     error = gif_->Open(options.gif, QSize(size.width, size.height), options.delay_ms, keep);
+    if (!error.empty()) return error;
+  }
+  if (!options.video.empty()) {
+    video_.emplace();
+    error = video_->Open(options.video, size, options.delay_ms, options.video_scale);
   }
   return error;
 }
@@ -51,6 +56,7 @@ std::string Outputs::Frame(const Image& drawn, const SharedState& state) {
   std::string error;
   if (frames_) error = frames_->Add(picture);
   if (error.empty() && gif_) error = gif_->Add(ImageView(picture));
+  if (error.empty() && video_) error = video_->Add(picture);
   return error;
 }
 
@@ -65,6 +71,10 @@ std::string Outputs::Finish(const Image* drawn, const SharedState& state) {
     // A run that ends before its first wait still gives a valid GIF: the picture at its end.
     if (gif_->count() == 0 && !(error = gif_->Add(ImageView(*picture))).empty()) return error;
     if (!(error = gif_->Finish()).empty()) return error;
+  }
+  if (video_) {
+    if (video_->count() == 0 && !(error = video_->Add(*picture)).empty()) return error;
+    if (!(error = video_->Finish()).empty()) return error;
   }
   if (!options_.png.empty()) error = WritePng(*picture, options_.png);
   return error;

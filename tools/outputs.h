@@ -10,12 +10,13 @@
 #include "tools/frame_export.h"
 #include "tools/label.h"
 #include "tools/options.h"
+#include "tools/video.h"
 
 namespace tarsel {
 
-// Every file one run of tarsel-render writes: the draw log, the numbered frames, the GIF and
-// the picture at the end. Opened before the run, so that an unwritable path is refused before
-// anything is drawn; fed a picture at each wait for a key; finished after the run.
+// Every file one run of tarsel-render writes: the draw log, the numbered frames, the GIF, the
+// video and the picture at the end. Opened before the run, so that an unwritable path is refused
+// before anything is drawn; fed a picture at each wait for a key; finished after the run.
 class Outputs {
  public:
   Outputs() = default;
@@ -29,7 +30,7 @@ class Outputs {
   // Where the replay writes its draw log, or null.
   std::FILE* log() const { return log_; }
   // True when a picture is wanted at every wait for a key.
-  bool wants_frames() const { return frames_ || gif_; }
+  bool wants_frames() const { return frames_ || gif_ || video_; }
 
   // The picture at a wait for a key, with the state of the animation (for the label).
   std::string Frame(const Image& picture, const SharedState& state);
@@ -43,6 +44,7 @@ class Outputs {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> owned_log_{nullptr, std::fclose};
   std::optional<PngFrames> frames_;
   std::optional<GifFrames> gif_;
+  std::optional<VideoFrames> video_;
   std::optional<Labeller> labeller_;
 };
 

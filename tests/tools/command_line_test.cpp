@@ -49,7 +49,7 @@ TEST_F(RenderTest, BadArgumentsAndFailedWritesAreRejectedWithOneLine) {
       {{"--frames", "/dev/full"}, "/dev/full"},
   };
   for (const std::string option : {"--script", "--log", "--png", "--size", "--scale", "--frames",
-                                   "--gif", "--delay", "--at"}) {
+                                   "--gif", "--delay", "--at", "--video", "--video-scale"}) {
     cases.push_back({{option}, option});
   }
   for (const std::string size :
@@ -73,6 +73,15 @@ TEST_F(RenderTest, BadArgumentsAndFailedWritesAreRejectedWithOneLine) {
     cases.push_back({{"--at", k, "--png", Path("a.png").string()}, "'" + k + "'"});
   }
   cases.push_back({{"--at", "6.5", "--script", "97"}, "--at"});
+  for (const std::string name : {"x.avi", "x", "mp4", "x.mp4.gif", ""}) {
+    cases.push_back({{"--video", name}, name.empty() ? "--video" : "'" + name + "'"});
+  }
+  for (const std::string n : {"0", "5", "abc", "1.5", "", "-1", "2x"}) {
+    cases.push_back({{"--video", Path("v.mp4").string(), "--video-scale", n}, "'" + n + "'"});
+  }
+  cases.push_back({{"--video", Path("v.mp4").string(), "--size", "5000x2000"}, "--video-scale"});
+  cases.push_back({{"--video", "/nonexistent/dir/x.mp4"}, "/nonexistent/dir/x.mp4"});
+  cases.push_back({{"--video", "/dev/full", "--script", "97"}, "/dev/full"});
   for (const Case& c : cases) {
     ExpectRejected(Run(c.args, c.stdout_path), c.named,
                    ::testing::PrintToString(c.args) + " >" + c.stdout_path);
