@@ -9,8 +9,9 @@
 
 namespace tarsel {
 
-std::string Outputs::Open(const Options& options, Size size) {
+std::string Outputs::Open(const Options& options, Size size, long expected_frames) {
   options_ = options;
+  progress_.emplace(expected_frames);
   if (options.label) labeller_.emplace();
   if (!options.log.empty()) {
     if (options.log == "-") {
@@ -51,16 +52,21 @@ std::string Outputs::Open(const Options& options, Size size) {
   return error;
 }
 
-std::string Outputs::Frame(const Image& drawn, const SharedState& state) {
-  const Image& picture = labeller_ ? labeller_->Apply(drawn, state) : drawn;
+std::string Outputs::Frame(const Image* drawn, const SharedState& state) {
+  progress_->Frame();
+  if (!frames_ && !gif_ && !video_) return "";
+  const Image& picture = labeller_ ? labeller_->Apply(*drawn, state) : *drawn;
   std::string error;
   if (frames_) error = frames_->Add(picture);
   if (error.empty() && gif_) error = gif_->Add(ImageView(picture));
   if (error.empty() && video_) error = video_->Add(picture);
+  // The run stops here: the message gets a line of its own.
+  if (!error.empty()) progress_->Finish();
   return error;
 }
 
 std::string Outputs::Finish(const Image* drawn, const SharedState& state) {
+  progress_->Finish();
   if (log_ && (std::fflush(log_) != 0 || std::ferror(log_))) {
     return "writing the log failed: " + std::string(std::strerror(errno));
   }

@@ -10,6 +10,7 @@
 #include "tools/frame_export.h"
 #include "tools/label.h"
 #include "tools/options.h"
+#include "tools/progress.h"
 #include "tools/video.h"
 
 namespace tarsel {
@@ -23,17 +24,17 @@ class Outputs {
   Outputs(const Outputs&) = delete;
   Outputs& operator=(const Outputs&) = delete;
 
-  // Opens what `options` names for pictures of `size` device pixels. Returns an empty string
-  // or the reason an output cannot be used.
-  std::string Open(const Options& options, Size size);
+  // Opens what `options` names for pictures of `size` device pixels, for a script of
+  // `expected_frames` frames (for the progress line). Returns an empty string or the reason an
+  // output cannot be used.
+  std::string Open(const Options& options, Size size, long expected_frames);
 
   // Where the replay writes its draw log, or null.
   std::FILE* log() const { return log_; }
-  // True when a picture is wanted at every wait for a key.
-  bool wants_frames() const { return frames_ || gif_ || video_; }
 
-  // The picture at a wait for a key, with the state of the animation (for the label).
-  std::string Frame(const Image& picture, const SharedState& state);
+  // At each wait for a key: the picture (null when no output needs one) with the state of the
+  // animation, for the label.
+  std::string Frame(const Image* picture, const SharedState& state);
   // After the run: flushes the log, completes the frames and the GIF, writes the picture at the
   // end (`picture` is null when no output needs one).
   std::string Finish(const Image* picture, const SharedState& state);
@@ -46,6 +47,7 @@ class Outputs {
   std::optional<GifFrames> gif_;
   std::optional<VideoFrames> video_;
   std::optional<Labeller> labeller_;
+  std::optional<Progress> progress_;
 };
 
 }  // namespace tarsel

@@ -3,6 +3,7 @@
 // and/or pictures of the client area: at the end of the run, at every wait for a key (numbered
 // PNG files), or as one animated GIF.
 #include <QGuiApplication>
+#include <algorithm>
 #include <cstdio>
 #include <new>
 #include <optional>
@@ -77,15 +78,16 @@ int main(int argc, char** argv) {
   tarsel::Outputs outputs;
   const tarsel::Size device =
       canvas ? tarsel::Size{canvas->image().width, canvas->image().height} : tarsel::Size{};
-  if (!(error = outputs.Open(options, device)).empty()) return Fail(error);
+  // A frame for each key pressed at a wait, and the first.
+  const long expected = 1 + std::count_if(script->begin(), script->end(),
+                                          [](const tarsel::ScriptEvent& e) { return e.at == 0; });
+  if (!(error = outputs.Open(options, device, expected)).empty()) return Fail(error);
 
   tarsel::Replay replay(std::move(*script), outputs.log(), canvas ? &*canvas : nullptr);
-  if (outputs.wants_frames()) {
-    replay.OnWait([&] {
-      error = outputs.Frame(canvas->image(), replay.state());
-      return error.empty();
-    });
-  }
+  replay.OnWait([&] {
+    error = outputs.Frame(canvas ? &canvas->image() : nullptr, replay.state());
+    return error.empty();
+  });
   replay.Run();
   if (replay.aborted()) return Fail(error);
   error = outputs.Finish(canvas ? &canvas->image() : nullptr, replay.state());

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <regex>
 #include <string>
@@ -100,6 +101,30 @@ TEST_F(RenderTest, PictureLargerThanTheImageCapIsRefusedWithOneLine) {
   EXPECT_EQ(r.status, 2) << r.err;
   EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
 #endif
+}
+
+// On a terminal a long export shows how far it is and erases the line at the end; elsewhere
+// (a pipe, a file, a test) it writes nothing.
+TEST_F(RenderTest, ProgressLineOnATerminalOnly) {
+  const Lines args = {"--script", Repeat("97", kPlainFrames - 1), "--gif", Path("p.gif").string()};
+  std::string command = TARSEL_RENDER;
+  for (const std::string& a : args) command += " '" + a + "'";
+  // script(1) runs the command on a pseudo-terminal and copies what it writes.
+  std::FILE* pipe = popen(("script -q -e -c \"" + command + "\" /dev/null").c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  std::string shown;
+  char buffer[4096];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+    shown.append(buffer, n);
+  ASSERT_EQ(pclose(pipe), 0) << shown;
+  EXPECT_NE(shown.find("\rtarsel-render: frame "), std::string::npos) << shown;
+  EXPECT_NE(shown.find(" of 63, "), std::string::npos) << shown;
+  ASSERT_GE(shown.size(), 4u);
+  EXPECT_EQ(shown.substr(shown.size() - 4), "\r\033[K") << shown;
+
+  const Result piped = Run(args);
+  EXPECT_EQ(piped.status, 0);
+  EXPECT_EQ(piped.err, "");
 }
 
 TEST_F(RenderTest, HelpAndVersionAndUsageWithoutArguments) {
