@@ -1,6 +1,9 @@
 #include "input/replay.h"
 
+#include <algorithm>
+#include <bit>
 #include <charconv>
+#include <cstdint>
 
 #include "render/canvas.h"
 
@@ -8,11 +11,36 @@ namespace tarsel {
 
 namespace {
 
+// The text of recent coordinates by their bits. Most come back in every frame (the axis and
+// its ticks after each of the 200 trace points, both profiles, the piston curve), so most are
+// copied from here instead of being formatted again.
+struct Coordinates {
+  static constexpr int kBits = 13;
+  struct Entry {
+    std::uint32_t bits = 0;
+    std::uint8_t size = 0;  // 0: empty
+    char text[15];          // at most "-1.23456789e+38"
+  };
+  Entry entries[1 << kBits];
+};
+
 // Appends a float as printf's "%.9g" would write it (nine significant digits, enough to read
 // back the same float), and a space. std::to_chars gives the same characters several times
 // faster: it neither parses a format nor consults the locale, and a frame has 40,000 of them.
 char* PutCoordinate(char* at, char* end, float v) {
-  at = std::to_chars(at, end, static_cast<double>(v), std::chars_format::general, 9).ptr;
+  // One per thread: replays may run side by side.
+  thread_local Coordinates cache;
+  const std::uint32_t bits = std::bit_cast<std::uint32_t>(v);
+  Coordinates::Entry& e = cache.entries[(bits * 2654435761u) >> (32 - Coordinates::kBits)];
+  if (e.size == 0 || e.bits != bits) {
+    const char* last = std::to_chars(e.text, e.text + sizeof e.text, static_cast<double>(v),
+                                     std::chars_format::general, 9)
+                           .ptr;
+    e.bits = bits;
+    e.size = static_cast<std::uint8_t>(last - e.text);
+  }
+  if (end - at < e.size + 1) return at;
+  at = std::copy_n(e.text, e.size, at);
   *at++ = ' ';
   return at;
 }

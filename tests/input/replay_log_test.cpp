@@ -2,9 +2,13 @@
 // magnitude, so that logs written before and after a change of the writer compare equal.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cfloat>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "input/replay.h"
 
@@ -36,6 +40,34 @@ TEST(DrawLog, LinesReadAsPrintfWritesThem) {
     EXPECT_EQ(Logged(v, -v, v, 0, 4294967295u, 4), want) << v;
   }
   EXPECT_EQ(Logged(-50, 10, 912, -678, 0, 1), "W 1\nL -50 10 912 -678 0\n");
+}
+
+// Thousands of different floats, each twice and in no order: numbers that share a slot of the
+// writer's memory of recent coordinates still come out as their own.
+TEST(DrawLog, ManyCoordinatesReadAsPrintfWritesThem) {
+  std::vector<float> values;
+  std::uint32_t bits = 12345;
+  while (values.size() < 20000) {
+    bits = bits * 1664525u + 1013904223u;
+    const float v = std::bit_cast<float>(bits);
+    if (std::isfinite(v)) values.push_back(v);
+  }
+  for (std::size_t i = 0; i < 20000; i += 7) values.push_back(values[i]);
+  std::FILE* log = std::tmpfile();
+  Replay replay({}, log, nullptr);
+  std::string want;
+  char line[160];
+  for (std::size_t i = 0; i + 1 < values.size(); i += 2) {
+    replay.Line(values[i], values[i + 1], values[i], 1.5f, 7);
+    std::snprintf(line, sizeof line, "L %.9g %.9g %.9g 1.5 7\n", static_cast<double>(values[i]),
+                  static_cast<double>(values[i + 1]), static_cast<double>(values[i]));
+    want += line;
+  }
+  std::string got(static_cast<std::size_t>(std::ftell(log)), '\0');
+  std::rewind(log);
+  got.resize(std::fread(got.data(), 1, got.size(), log));
+  std::fclose(log);
+  EXPECT_EQ(got, want);
 }
 
 }  // namespace
