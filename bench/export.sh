@@ -54,7 +54,7 @@ for sweep in "63 97" "621 13"; do
   read -r bare _ < <(cpu "$work/none" "$render" --script "$script")
   read -r drawn _ < <(cpu "$work/last.png" "$render" --script "$script" --png "$work/last.png")
   read -r t b < <(cpu "$work/log" "$render" --script "$script" --log "$work/log")
-  row "$name" "draw log (to_chars)" "$b" "$t" "$(per_frame "$t" "$bare" "$frames")"
+  row "$name" "draw log" "$b" "$t" "$(per_frame "$t" "$bare" "$frames")"
   read -r t b < <(cpu "$work/frames" "$render" --script "$script" --frames "$work/frames")
   row "$name" "PNG frames (libpng, RLE, no filter)" "$b" "$t" "$(per_frame "$t" "$drawn" "$frames")"
   read -r t b < <(cpu "$work/a.gif" "$render" --script "$script" --gif "$work/a.gif")

@@ -10,7 +10,7 @@ namespace tarsel {
 
 // What one run of tarsel-render is asked to do, as read from its command line.
 struct Options {
-  std::string script;  // the key script, TOKENS as ParseScript reads them
+  std::string script;  // the key script, TOKENS as ParseScript reads them (or that of --at)
   std::string log;     // draw log: a file, "-" for standard output, empty for none
   std::string png;     // the picture at the end of the run, empty for none
   std::string frames;  // directory of numbered frames, empty for none
