@@ -11,13 +11,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-build=${1:-}
-if [ -z "$build" ]; then
-  scripts/deps.sh
-  cmake --preset default >/dev/null
-  cmake --build --preset default --target tarsel tarsel_bench
-  build=build/default
-fi
+source bench/build_dir.sh
+build=$(build_dir "${1:-}" tarsel tarsel_bench)
 tarsel=$build/app/tarsel
 bench=$build/bench/tarsel_bench
 
