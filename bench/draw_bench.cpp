@@ -1,7 +1,10 @@
-// How long a frame takes to draw. A frame must be drawn well within one display refresh
-// (16 ms) so that stepping feels instant; the window presents at most once per refresh.
+// How long a frame takes to draw, and to export. A frame must be drawn well within one display
+// refresh (16 ms) so that stepping feels instant; the window presents at most once per refresh.
 #include <benchmark/benchmark.h>
 
+#include <QBuffer>
+#include <QByteArray>
+#include <QImage>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -9,8 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "app/image_view.h"
 #include "input/replay.h"
 #include "render/canvas.h"
+#include "render/png_file.h"
 
 namespace {
 
@@ -122,6 +127,54 @@ void BM_Line(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_Line)->Arg(1)->Arg(3)->Unit(benchmark::kMicrosecond);
+
+// The draw log of one complete frame (9,683 lines) into /dev/null. Arg 0: with printf, as the
+// replay wrote it before; 1: as it writes it now (the same bytes).
+void BM_LogFrame(benchmark::State& state) {
+  const std::vector<Call> calls = RecordLastFrame("97");
+  std::FILE* log = std::fopen("/dev/null", "w");
+  tarsel::Replay replay({}, log, nullptr);
+  for (auto _ : state) {
+    for (const Call& c : calls) {
+      if (state.range(0) == 1) {
+        if (c.op == 'W') replay.DrawWidth(c.width);
+        if (c.op == 'L') replay.Line(c.x1, c.y1, c.x2, c.y2, c.colour);
+        if (c.op == 'C') replay.Cls();
+        continue;
+      }
+      if (c.op == 'W') std::fprintf(log, "W %d\n", c.width);
+      if (c.op == 'L') {
+        std::fprintf(log, "L %.9g %.9g %.9g %.9g %u\n", static_cast<double>(c.x1),
+                     static_cast<double>(c.y1), static_cast<double>(c.x2),
+                     static_cast<double>(c.y2), static_cast<unsigned>(c.colour));
+      }
+      if (c.op == 'C') std::fputs("C\n", log);
+    }
+  }
+  std::fclose(log);
+}
+BENCHMARK(BM_LogFrame)->ArgName("now")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// One complete 962 x 688 frame as a PNG file. Arg 0: Qt's writer into memory, as
+// tarsel-render wrote it before; 1: libpng into /dev/null, as render/png_file.h writes it now
+// (the same pixels).
+void BM_PngFrame(benchmark::State& state) {
+  tarsel::Canvas canvas;
+  Draw(canvas, RecordLastFrame("8"));
+  const QImage view = tarsel::ImageView(canvas.image());
+  for (auto _ : state) {
+    if (state.range(0) == 1) {
+      benchmark::DoNotOptimize(tarsel::WritePng(canvas.image(), "/dev/null"));
+      continue;
+    }
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    view.save(&buffer, "PNG");
+    benchmark::DoNotOptimize(png.data());
+  }
+}
+BENCHMARK(BM_PngFrame)->ArgName("now")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

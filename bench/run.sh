@@ -2,7 +2,7 @@
 # Runs every benchmark and prints a table of the results:
 #   - headless (Google Benchmark): one complete frame drawn into the backing image, the same
 #     with velocity and acceleration curves, one frame drawn over the earlier ones, and the
-#     driver's own share;
+#     driver's own share; a frame's draw log and PNG file, written as before and as now;
 #   - the real program on a private Xvfb, driven with xdotool: start to first frame, key press
 #     to frame complete on the screen (median of 30 frames), CPU while waiting for a key
 #     (10 s), peak resident memory.
@@ -11,13 +11,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-build=${1:-}
-if [ -z "$build" ]; then
-  scripts/deps.sh
-  cmake --preset default >/dev/null
-  cmake --build --preset default --target tarsel tarsel_bench
-  build=build/default
-fi
+source bench/build_dir.sh
+build=$(build_dir "${1:-}" tarsel tarsel_bench)
 tarsel=$build/app/tarsel
 bench=$build/bench/tarsel_bench
 
@@ -27,7 +22,7 @@ median() { sort -g | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (
 row() { printf '| %-58s | %12s |\n' "$1" "$2"; }
 
 # --- headless: medians of 5 repetitions, in CPU time (real time suffers from other load)
-"$bench" --benchmark_filter='BM_Frame|DriverOnly' --benchmark_repetitions=5 \
+"$bench" --benchmark_filter='BM_Frame|DriverOnly|LogFrame|PngFrame' --benchmark_repetitions=5 \
   --benchmark_report_aggregates_only=true --benchmark_format=csv 2>/dev/null >"$work/bench.csv"
 cpu_ms() {  # CPU time in ms of the median row of benchmark $1
   awk -F, -v name="\"$1_median\"" '$1 == name {
@@ -83,6 +78,10 @@ row "  with velocity and acceleration (ms CPU)" "$(cpu_ms 'BM_Frame/kind:1/skip:
 row "  drawn over the earlier frames (ms CPU)" "$(cpu_ms 'BM_Frame/kind:2/skip:1')"
 row "  every width-1 line drawn again (ms CPU)" "$(cpu_ms 'BM_Frame/kind:0/skip:0')"
 row "  driver arithmetic, two frames (ms CPU)" "$(cpu_ms 'BM_TwoFramesDriverOnly')"
+row "draw log of a frame, printf as before (ms CPU)" "$(cpu_ms 'BM_LogFrame/now:0')"
+row "  as the replay writes it now (ms CPU)" "$(cpu_ms 'BM_LogFrame/now:1')"
+row "PNG file of a frame, Qt's writer as before (ms CPU)" "$(cpu_ms 'BM_PngFrame/now:0')"
+row "  libpng, RLE, no filter, as now (ms CPU)" "$(cpu_ms 'BM_PngFrame/now:1')"
 row "start to first frame on the screen (ms)" "$(awk -v a="$started" -v b="$first" 'BEGIN {printf "%.0f", (b - a) / 1e6}')"
 row "key press to frame complete on the screen, median (ms)" "$(printf '%.1f' "$latency")"
 row "CPU while waiting for a key, 10 s (% of a core)" "$cpu"

@@ -21,6 +21,31 @@ bool ParseNumber(std::string_view s, std::int64_t max, std::int64_t* out) {
   return true;
 }
 
+// The keys a script may name instead of giving their code: those with an action of their own
+// whose character cannot stand in a script (a separator, or nothing printable).
+struct KeyName {
+  std::string_view name;
+  int code;
+};
+constexpr KeyName kKeyNames[] = {{"space", 32}, {"enter", 13}, {"tab", 9},   {"backspace", 8},
+                                 {"esc", 27},   {"comma", 44}, {"slash", 47}};
+
+// A key by name or as its own printable character ("a", "/", "?"). Digits are codes, and "@"
+// introduces a call number, so neither stands for itself.
+bool ParseKey(std::string_view s, int* code) {
+  for (const KeyName& k : kKeyNames) {
+    if (s == k.name) {
+      *code = k.code;
+      return true;
+    }
+  }
+  if (s.size() == 1 && s[0] > ' ' && s[0] < 127 && (s[0] < '0' || s[0] > '9') && s[0] != '@') {
+    *code = static_cast<unsigned char>(s[0]);
+    return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 std::optional<std::vector<ScriptEvent>> ParseScript(std::string_view text, std::string* error) {
@@ -44,7 +69,7 @@ std::optional<std::vector<ScriptEvent>> ParseScript(std::string_view text, std::
       e.double_click = true;
     } else if (ParseNumber(what, 65535, &value)) {
       e.code = static_cast<int>(value);
-    } else {
+    } else if (!ParseKey(what, &e.code)) {
       ok = false;
     }
     if (ok && at != std::string_view::npos) {

@@ -22,8 +22,10 @@ struct ScriptEvent {
   friend bool operator==(const ScriptEvent&, const ScriptEvent&) = default;
 };
 
-// Parses "TOKENS": character codes ("44", "13", ...) or "dbl", each optionally followed by
-// "@N", separated by spaces or commas. On a malformed token returns nullopt and names it in
+// Parses "TOKENS": character codes ("44", "13", ...), key names ("space", "enter", "tab",
+// "backspace", "esc", "comma", "slash"), a single printable character other than a digit or
+// "@" ("a", "/": its own code), or "dbl", each optionally followed by "@N", separated by spaces
+// or commas. On a malformed token returns nullopt and names it in
 // *error.
 std::optional<std::vector<ScriptEvent>> ParseScript(std::string_view text, std::string* error);
 

@@ -6,10 +6,10 @@
 #                              benchmarks (scripts/test.sh, bench/run.sh)
 set -euo pipefail
 
-# Compiler, Qt (qt6-wayland for a Wayland session), giflib; the X11 protocol headers for the
-# window's X events.
+# Compiler, Qt (qt6-wayland for a Wayland session), giflib, libpng, FFmpeg's libraries for
+# video; the X11 protocol headers for the window's X events.
 run=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libgif-dev libpng-dev libxcb1-dev
-  qt6-wayland)
+  libavcodec-dev libavformat-dev libavutil-dev libswscale-dev qt6-wayland)
 # CPack's DEB generator finds the library dependencies with dpkg-shlibdeps and file.
 package=(dpkg-dev file)
 test=(
@@ -17,6 +17,8 @@ test=(
   desktop-file-utils lintian
   xvfb xdotool x11-utils libx11-dev
   openbox xfwm4 dbus-daemon weston
+  # Only for bench/export.sh, which sets the exports beside these tools.
+  gifsicle ffmpeg
   clang libclang-rt-14-dev valgrind
   emscripten chromium chromium-driver python3-selenium python3-pil
 )

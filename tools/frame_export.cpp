@@ -4,7 +4,6 @@
 #include <gif_lib.h>
 #include <unistd.h>
 
-#include <QBuffer>
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -14,29 +13,12 @@
 #include <unordered_map>
 #include <utility>
 
+#include "render/png_file.h"
+#include "tools/gif_lzw.h"
+
 namespace tarsel {
 
 namespace fs = std::filesystem;
-
-std::string WriteWholeFile(const std::string& path, const QByteArray& bytes) {
-  std::FILE* out = std::fopen(path.c_str(), "wb");
-  if (!out) return "cannot write '" + path + "': " + std::strerror(errno);
-  const bool written = std::fwrite(bytes.constData(), 1, bytes.size(), out) ==
-                       static_cast<std::size_t>(bytes.size());
-  const int write_errno = errno;
-  if (std::fclose(out) != 0 || !written) {
-    return "writing '" + path + "' failed: " + std::strerror(written ? errno : write_errno);
-  }
-  return "";
-}
-
-std::string SavePng(const QImage& image, const std::string& path) {
-  QByteArray png;
-  QBuffer buffer(&png);
-  buffer.open(QIODevice::WriteOnly);
-  if (!image.save(&buffer, "PNG")) return "cannot encode the picture '" + path + "'";
-  return WriteWholeFile(path, png);
-}
 
 // ------------------------------------------------------------------------------------------
 // Palettes
@@ -50,21 +32,31 @@ int Distance2(QRgb a, QRgb b) {
 
 }  // namespace
 
-Indexed ToIndexed(const QImage& image, const QRect& rect, const std::vector<QRgb>& keep) {
+Indexed ToIndexed(const QImage& image, const QRect& rect, const std::vector<QRgb>& keep,
+                  std::size_t max_colours, const QImage* unchanged_from) {
+  // The rows of the picture before, when the pixels that equal it are left out.
+  const auto before_row = [&](int y) {
+    return unchanged_from ? reinterpret_cast<const QRgb*>(unchanged_from->constScanLine(y))
+                          : nullptr;
+  };
   std::unordered_map<QRgb, long> counts;
   for (int y = rect.top(); y <= rect.bottom(); ++y) {
     const QRgb* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-    for (int x = rect.left(); x <= rect.right(); ++x) ++counts[row[x] & 0xFFFFFF];
+    const QRgb* before = before_row(y);
+    for (int x = rect.left(); x <= rect.right(); ++x) {
+      if (!before || before[x] != row[x]) ++counts[row[x] & 0xFFFFFF];
+    }
   }
 
   Indexed out;
-  out.exact = counts.size() <= 256;
+  out.distinct = counts.size();
+  out.exact = counts.size() <= max_colours;
   if (out.exact) {
     for (const auto& [colour, n] : counts) out.colours.push_back(colour);
     std::sort(out.colours.begin(), out.colours.end());
   } else {
     for (const QRgb colour : keep) {
-      if (counts.contains(colour & 0xFFFFFF) && out.colours.size() < 256) {
+      if (counts.contains(colour & 0xFFFFFF) && out.colours.size() < max_colours) {
         out.colours.push_back(colour & 0xFFFFFF);
       }
     }
@@ -80,7 +72,7 @@ Indexed ToIndexed(const QImage& image, const QRect& rect, const std::vector<QRgb
     // Half of what is left goes to the most frequent blends, the rest to the colours farthest
     // from any palette colour so far, so that rare blends (one curve crossing another) do not
     // fall onto a colour far from their own.
-    const std::size_t by_frequency = out.colours.size() + (256 - out.colours.size()) / 2;
+    const std::size_t by_frequency = out.colours.size() + (max_colours - out.colours.size()) / 2;
     std::size_t next = 0;
     while (next < by_count.size() && out.colours.size() < by_frequency) {
       out.colours.push_back(by_count[next++].second);
@@ -91,7 +83,7 @@ Indexed ToIndexed(const QImage& image, const QRect& rect, const std::vector<QRgb
         nearest[i] = std::min(nearest[i], Distance2(by_count[i].second, c));
       }
     }
-    while (out.colours.size() < 256) {
+    while (out.colours.size() < max_colours) {
       std::size_t far = next;
       for (std::size_t i = next; i < by_count.size(); ++i) {
         if (nearest[i] > nearest[far]) far = i;
@@ -117,8 +109,10 @@ Indexed ToIndexed(const QImage& image, const QRect& rect, const std::vector<QRgb
   out.pixels.reserve(static_cast<std::size_t>(rect.width()) * rect.height());
   for (int y = rect.top(); y <= rect.bottom(); ++y) {
     const QRgb* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-    for (int x = rect.left(); x <= rect.right(); ++x)
-      out.pixels.push_back(index[row[x] & 0xFFFFFF]);
+    const QRgb* before = before_row(y);
+    for (int x = rect.left(); x <= rect.right(); ++x) {
+      out.pixels.push_back(!before || before[x] != row[x] ? index[row[x] & 0xFFFFFF] : 0);
+    }
   }
   return out;
 }
@@ -165,10 +159,10 @@ std::string PngFrames::Open(const fs::path& dir, bool force) {
   return "";
 }
 
-std::string PngFrames::Add(const QImage& image) {
+std::string PngFrames::Add(const Image& image) {
   char name[32];
   std::snprintf(name, sizeof name, "frame-%03d.png", ++count_);
-  return SavePng(image, (dir_ / name).string());
+  return WritePng(image, (dir_ / name).string());
 }
 
 std::string PngFrames::Finish() {
@@ -229,62 +223,158 @@ std::string GifFrames::Open(const std::string& path, QSize size, int delay_ms,
   return "";
 }
 
+namespace {
+
+// The smallest rectangle holding every pixel that differs between two pictures of one size;
+// one pixel at the corner when none does (a frame still needs one to carry its delay).
+QRect ChangedRect(const QImage& before, const QImage& now) {
+  int top = now.height(), bottom = -1, left = now.width(), right = -1;
+  for (int y = 0; y < now.height(); ++y) {
+    const QRgb* a = reinterpret_cast<const QRgb*>(before.constScanLine(y));
+    const QRgb* b = reinterpret_cast<const QRgb*>(now.constScanLine(y));
+    int x = 0;
+    while (x < now.width() && a[x] == b[x]) ++x;
+    if (x == now.width()) continue;
+    int last = now.width() - 1;
+    while (a[last] == b[last]) --last;
+    top = std::min(top, y);
+    bottom = y;
+    left = std::min(left, x);
+    right = std::max(right, last);
+  }
+  return bottom < 0 ? QRect(0, 0, 1, 1) : QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
+}  // namespace
+
 std::string GifFrames::Add(const QImage& frame) {
   const QImage image = frame.convertToFormat(QImage::Format_RGB32);
+  const bool first = previous_.isNull();
   // Only what changed since the previous frame; the rest stays on screen from before.
-  QRect rect = image.rect();
-  if (!previous_.isNull()) {
-    int top = image.height(), bottom = -1, left = image.width(), right = -1;
-    for (int y = 0; y < image.height(); ++y) {
-      const QRgb* now = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-      const QRgb* before = reinterpret_cast<const QRgb*>(previous_.constScanLine(y));
-      int x = 0;
-      while (x < image.width() && now[x] == before[x]) ++x;
-      if (x == image.width()) continue;
-      int last = image.width() - 1;
-      while (now[last] == before[last]) --last;
-      top = std::min(top, y);
-      bottom = y;
-      left = std::min(left, x);
-      right = std::max(right, last);
+  const QRect changed = first ? image.rect() : ChangedRect(previous_, image);
+  if (first) shown_.assign(static_cast<std::size_t>(image.width()) * image.height(), 0);
+
+  // The palette is made for the pixels that changed: one that did not keeps the colour it is
+  // shown in, so a still part of the picture never flickers from one palette to the next.
+  // Every later frame keeps a palette entry for "leave the pixel as shown", so it has 255
+  // colours; pixels of exactly 256 colours are better kept exact without it.
+  const QImage* before = first ? nullptr : &previous_;
+  bool transparent = !first;
+  Indexed indexed = ToIndexed(image, changed, keep_, transparent ? 255 : 256, before);
+  if (transparent && !indexed.exact && indexed.distinct == 256) {
+    transparent = false;
+    before = nullptr;
+    indexed = ToIndexed(image, changed, keep_, 256);
+  }
+  if (!indexed.exact) ++approximated_;
+  const int width = image.width();
+  const auto shown = [&](int x, int y) -> QRgb& {
+    return shown_[static_cast<std::size_t>(y) * width + x];
+  };
+  // The colours the pixels of the rectangle are to be shown in: as they are for those that did
+  // not change, their palette colour for the others.
+  std::vector<QRgb> want;
+  want.reserve(static_cast<std::size_t>(changed.width()) * changed.height());
+  for (int y = changed.top(); y <= changed.bottom(); ++y) {
+    const QRgb* now = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    const QRgb* then = before ? reinterpret_cast<const QRgb*>(before->constScanLine(y)) : nullptr;
+    const std::uint8_t* index =
+        indexed.pixels.data() + static_cast<std::size_t>(y - changed.top()) * changed.width();
+    for (int x = changed.left(); x <= changed.right(); ++x, ++index) {
+      want.push_back(then && then[x] == now[x] ? shown(x, y) : indexed.colours[*index]);
     }
-    // An unchanged frame still needs one pixel to carry its delay.
-    rect = bottom < 0 ? QRect(0, 0, 1, 1) : QRect(QPoint(left, top), QPoint(right, bottom));
+  }
+  const auto wanted = [&](int x, int y) {
+    return want[static_cast<std::size_t>(y - changed.top()) * changed.width() +
+                (x - changed.left())];
+  };
+  // What the viewer must change: the pixels whose colour on screen is not the one they are to
+  // have. With transparency the rectangle shrinks to them, and the others inside it may be
+  // left as they are.
+  QRect rect = changed;
+  if (transparent) {
+    int top = changed.bottom() + 1, bottom = -1, left = changed.right() + 1, right = -1;
+    for (int y = changed.top(); y <= changed.bottom(); ++y) {
+      for (int x = changed.left(); x <= changed.right(); ++x) {
+        if (wanted(x, y) == shown(x, y)) continue;
+        top = std::min(top, y);
+        bottom = y;
+        left = std::min(left, x);
+        right = std::max(right, x);
+      }
+    }
+    rect = bottom < 0 ? QRect(changed.topLeft(), QSize(1, 1))
+                      : QRect(QPoint(left, top), QPoint(right, bottom));
+  }
+
+  // The palette holds the colours of the pixels that change. A pixel that keeps its colour is
+  // written as transparent or, where that colour is in the palette anyway, as itself: the
+  // coder takes whichever continues the string it is matching.
+  std::unordered_map<QRgb, int> number;
+  std::vector<GifColorType> colours;
+  for (int y = rect.top(); y <= rect.bottom(); ++y) {
+    for (int x = rect.left(); x <= rect.right(); ++x) {
+      const QRgb c = wanted(x, y);
+      if ((transparent && c == shown(x, y)) || number.contains(c)) continue;
+      number[c] = static_cast<int>(colours.size());
+      colours.push_back(GifColorType{static_cast<GifByteType>(qRed(c)),
+                                     static_cast<GifByteType>(qGreen(c)),
+                                     static_cast<GifByteType>(qBlue(c))});
+    }
+  }
+  const int keep = static_cast<int>(colours.size());
+  if (transparent) colours.push_back(GifColorType{255, 255, 255});
+  std::vector<LzwPixel> pixels;
+  pixels.reserve(static_cast<std::size_t>(rect.width()) * rect.height());
+  QRgb last_colour = 0;
+  int last_number = -1;  // the palette entry of last_colour; runs of one colour are the rule
+  for (int y = rect.top(); y <= rect.bottom(); ++y) {
+    for (int x = rect.left(); x <= rect.right(); ++x) {
+      const QRgb c = wanted(x, y);
+      if (last_number < 0 || c != last_colour) {
+        const auto found = number.find(c);
+        last_colour = c;
+        last_number = found != number.end() ? found->second : keep;
+      }
+      pixels.push_back(
+          LzwPixel{static_cast<std::uint8_t>(last_number), transparent && c == shown(x, y)});
+      shown(x, y) = c;
+    }
   }
   // A copy: the picture handed in may be a view of pixel memory that the next frame redraws.
   previous_ = image.copy();
-
-  Indexed indexed = ToIndexed(image, rect, keep_);
-  if (!indexed.exact) ++approximated_;
-  // A GIF colour table has a power-of-two size of at least 2 entries.
+  // A GIF colour table has a power-of-two size of at least 2 entries; codes start at 2 bits.
   int table = 2;
-  while (table < static_cast<int>(indexed.colours.size())) table *= 2;
-  std::vector<GifColorType> colours(table, GifColorType{0, 0, 0});
-  for (std::size_t i = 0; i < indexed.colours.size(); ++i) {
-    const QRgb c = indexed.colours[i];
-    colours[i] =
-        GifColorType{static_cast<GifByteType>(qRed(c)), static_cast<GifByteType>(qGreen(c)),
-                     static_cast<GifByteType>(qBlue(c))};
-  }
+  while (table < static_cast<int>(colours.size())) table *= 2;
+  colours.resize(table, GifColorType{0, 0, 0});
   ColorMapObject* map = GifMakeMapObject(table, colours.data());
   if (!map) return "not enough memory for the GIF palette";
+  const int code_size = std::max(2, map->BitsPerPixel);
+  const std::vector<std::uint8_t> code =
+      LzwCode(pixels, code_size, static_cast<std::uint8_t>(keep));
 
   GraphicsControlBlock control{};
   control.DisposalMode = DISPOSE_DO_NOT;
   control.UserInputFlag = false;
   control.DelayTime = delay_cs_;
-  control.TransparentColor = NO_TRANSPARENT_COLOR;
+  control.TransparentColor = transparent ? keep : NO_TRANSPARENT_COLOR;
   GifByteType extension[4];
   const std::size_t length = EGifGCBToExtension(&control, extension);
+  // giflib writes the descriptor, the palette and the code size; the codes go in as they are,
+  // in sub-blocks of at most 255 bytes.
   bool ok = EGifPutExtension(gif_, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(length), extension) !=
                 GIF_ERROR &&
             EGifPutImageDesc(gif_, rect.x(), rect.y(), rect.width(), rect.height(), false, map) !=
                 GIF_ERROR;
   GifFreeMapObject(map);
-  for (int y = 0; ok && y < rect.height(); ++y) {
-    ok = EGifPutLine(gif_, indexed.pixels.data() + static_cast<std::size_t>(y) * rect.width(),
-                     rect.width()) != GIF_ERROR;
+  GifByteType block[256];
+  for (std::size_t at = 0; ok && at < code.size(); at += 255) {
+    block[0] = static_cast<GifByteType>(std::min<std::size_t>(255, code.size() - at));
+    std::copy_n(code.begin() + static_cast<std::ptrdiff_t>(at), block[0], block + 1);
+    ok =
+        (at == 0 ? EGifPutCode(gif_, code_size, block) : EGifPutCodeNext(gif_, block)) != GIF_ERROR;
   }
+  ok = ok && EGifPutCodeNext(gif_, nullptr) != GIF_ERROR;
   if (!ok) return Error("writing", gif_->Error);
   ++count_;
   return "";

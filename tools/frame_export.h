@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QByteArray>
 #include <QImage>
 #include <QRect>
 #include <QRgb>
@@ -10,29 +9,28 @@
 #include <string>
 #include <vector>
 
+#include "render/image.h"
+
 struct GifFileType;
 
 namespace tarsel {
-
-// Writes bytes to a file with checked calls, so that a full disk does not pass for success.
-// Returns an empty string or the reason it failed.
-std::string WriteWholeFile(const std::string& path, const QByteArray& bytes);
-
-// Encodes an image as PNG and writes it; returns an empty string or the reason it failed.
-std::string SavePng(const QImage& image, const std::string& path);
 
 // A picture in at most 256 colours: the colours and one palette index per pixel, row by row.
 struct Indexed {
   std::vector<QRgb> colours;  // 0xRRGGBB, at most 256
   std::vector<std::uint8_t> pixels;
-  bool exact = false;  // every colour of the picture is in `colours`
+  bool exact = false;        // every colour of the picture is in `colours`
+  std::size_t distinct = 0;  // colours in the picture
 };
 
-// The part `rect` of an RGB32 image in at most 256 colours. With 256 colours or fewer they are
-// all kept. With more (antialiased edges blend the drawing colours with white and with each
-// other), the palette holds the colours of `keep` that occur, then the most frequent others,
-// and every pixel takes the nearest palette colour; a kept colour therefore stays exact.
-Indexed ToIndexed(const QImage& image, const QRect& rect, const std::vector<QRgb>& keep);
+// The part `rect` of an RGB32 image in at most `max_colours` (up to 256). With that many
+// colours or fewer they are all kept. With more (antialiased edges blend the drawing colours
+// with white and with each other), the palette holds the colours of `keep` that occur, then
+// the most frequent others, and every pixel takes the nearest palette colour; a kept colour
+// therefore stays exact. With `unchanged_from`, the pixels that have the same colour there are
+// left out: they count for no palette entry, and their index means nothing.
+Indexed ToIndexed(const QImage& image, const QRect& rect, const std::vector<QRgb>& keep,
+                  std::size_t max_colours = 256, const QImage* unchanged_from = nullptr);
 
 // The frames of a replay as numbered PNG files in one directory: frame-001.png, frame-002.png,
 // and so on (more digits past 999).
@@ -41,7 +39,9 @@ class PngFrames {
   // Creates the directory when it is missing. Unless `force`, refuses a directory that
   // already holds a frame file. Returns an empty string or the reason it cannot be used.
   std::string Open(const std::filesystem::path& dir, bool force);
-  std::string Add(const QImage& image);
+  // Written by libpng without row filters (render/png_file.h): several times faster than
+  // Qt's writer for the same pixels.
+  std::string Add(const Image& image);
   // With `force`, removes frame files numbered past the last one written, left by an earlier
   // and longer export, so that the directory holds this sweep only.
   std::string Finish();
@@ -54,7 +54,9 @@ class PngFrames {
 };
 
 // The frames of a replay as one looping animated GIF. Each frame after the first stores only
-// the rectangle that changed since the previous one, with its own palette.
+// the rectangle of pixels whose colour on screen changes, with its own palette of the colours
+// it writes and a transparent entry for the pixels inside it that stay as they are. A pixel
+// that did not change since the frame before keeps the colour it is shown in.
 class GifFrames {
  public:
   GifFrames() = default;
@@ -79,6 +81,7 @@ class GifFrames {
   int delay_cs_ = 20;
   std::vector<QRgb> keep_;
   QImage previous_;
+  std::vector<QRgb> shown_;  // what a viewer shows after the frames so far, 0xRRGGBB
   int count_ = 0;
   int approximated_ = 0;
 };

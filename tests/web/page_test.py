@@ -368,7 +368,7 @@ class ReplayMode(PageCase):
     def test_unusable_links_draw_nothing(self):
         d = self.driver
         for query, message in [
-            ("script=97%20x", "malformed script token 'x'"),
+            ("script=97%20xyz", "malformed script token 'xyz'"),
             ("script=97@0", "malformed script token '97@0'"),
             ("script=97&size=12x0", "bad size '12x0'"),
             ("script=97&size=9000x10", "bad size '9000x10'"),

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+
+#include "animation/shared_state.h"
+#include "render/image.h"
+
+namespace tarsel {
+
+// What a labelled picture says about itself: the value of k (radians, two decimals), the
+// frame number of the plain sweep when k is one of its 63 values, which curves are drawn
+// beside the profiles, and whether frames are cleared or accumulate. One line each.
+std::string LabelText(const SharedState& state);
+
+// The device pixels the label covers: a box at the top-left corner, which no curve reaches at
+// the design size in any frame or key mode (the piston curve starts to its right, the profiles
+// and their derivatives below it). Cut to the picture when that is smaller.
+Rect LabelArea(const Image& picture);
+
+// Pictures with the label drawn over them by Qt's painter. The canvas is left as it is: the
+// label goes onto a copy, so that frames drawn over earlier ones (and the skipping of redrawn
+// lines) see only what the animation drew. Needs a QGuiApplication for its fonts.
+class Labeller {
+ public:
+  const Image& Apply(const Image& picture, const SharedState& state);
+
+ private:
+  Image labelled_;
+};
+
+}  // namespace tarsel

@@ -1,0 +1,217 @@
+#include "tools/options.h"
+
+#include <QCommandLineParser>
+#include <QStringList>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <string_view>
+
+#include "tools/video.h"
+
+namespace tarsel {
+
+const char kUsage[] =
+    "usage: tarsel-render [--script \"TOKENS\"] [--log FILE|-] [--png FILE] [--frames DIR "
+    "[--force]]\n"
+    "                     [--gif FILE [--delay MS]] [--size WxH] [--scale F] [--at K]\n"
+    "                     [--label] [--video FILE.mp4|FILE.webm [--video-scale N]]\n"
+    "       tarsel-render --help | --version\n"
+    "\n"
+    "Runs the animation without a window, pressing the keys of a script.\n"
+    "\n"
+    "  --script TOKENS  keys as character codes (97, 44, 13, 8, ...), as names (space, enter,\n"
+    "                   tab, backspace, esc, comma, slash) or as a character (a, /), or dbl,\n"
+    "                   separated by spaces or commas; TOKEN@N is pressed inside the N-th\n"
+    "                   event call of a pass\n"
+    "  --at K           instead of a script, the keys that reach the frame at k = K (4.5 is the\n"
+    "                   first frame; steps of 0.025 from -100 to 20)\n"
+    "  --log FILE       every drawing and event call, one per line (- for standard output)\n"
+    "  --png FILE       the client area at the end of the run\n"
+    "  --frames DIR     the client area at each wait for a key: DIR/frame-001.png, ...\n"
+    "  --force          overwrite the frame files of an earlier export in DIR\n"
+    "  --gif FILE       the same frames as one looping animated GIF\n"
+    "  --video FILE     the same frames as a video: .mp4 (H.264) or .webm (VP9)\n"
+    "  --video-scale N  video pixels a side for each picture pixel, 1 to 4 (default 2, which\n"
+    "                   keeps the colour of one-pixel curves whole in the video's 4:2:0)\n"
+    "  --delay MS       time each GIF or video frame is shown, in milliseconds (default 200)\n"
+    "  --label          write on every picture its k, its frame of the plain sweep, the curves\n"
+    "                   shown and whether frames accumulate (in the top-left corner)\n"
+    "  --size WxH       client area in logical pixels (default 962x688)\n"
+    "  --scale F        device pixels per logical pixel (default 1)\n"
+    "\n"
+    "A GIF frame holds at most 256 colours: where antialiasing makes more, the drawing colours\n"
+    "are kept exactly and the other pixels take the nearest of the frame's 256 colours.\n"
+    "Exit status: 0 on success, 2 on a bad argument or a failed write.\n";
+
+namespace {
+
+// Largest picture: the backing image stops at this many device pixels a side, so a larger
+// request is refused rather than silently cut.
+constexpr int kMaxSide = Canvas::kMaxDeviceSide;
+// A GIF frame delay is a 16-bit count of hundredths of a second.
+constexpr int kMaxDelayMs = 655350;
+
+// A positive whole number of at most `max`, digits only.
+bool ParseWhole(std::string_view s, int max, int* out) {
+  if (s.empty() || s.find_first_not_of("0123456789") != std::string_view::npos) return false;
+  const auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), *out);
+  return ec == std::errc() && ptr == s.data() + s.size() && *out >= 1 && *out <= max;
+}
+
+bool ParseSize(std::string_view s, Size* size) {
+  const std::size_t x = s.find('x');
+  return x != std::string_view::npos && ParseWhole(s.substr(0, x), kMaxSide, &size->width) &&
+         ParseWhole(s.substr(x + 1), kMaxSide, &size->height);
+}
+
+// A finite decimal number, the whole of `s`.
+bool ParseReal(const std::string& s, double* f) {
+  if (s.empty() || s.find_first_not_of("0123456789.-+eE") != std::string::npos) return false;
+  const auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), *f);
+  return ec == std::errc() && ptr == s.data() + s.size() && std::isfinite(*f);
+}
+
+std::string ScaleText(double scale) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", scale);
+  return text;
+}
+
+// The command-line argument that QCommandLineParser names without its dashes.
+std::string ArgumentNamed(const std::vector<std::string>& args, const std::string& name) {
+  for (const std::string& a : args) {
+    const std::size_t dashes = a.find_first_not_of('-');
+    if (dashes == 0 || dashes == std::string::npos) continue;
+    if (a.substr(dashes, a.find('=') - dashes) == name) return a;
+  }
+  return name;
+}
+
+Parsed Answer(Parsed::Action action, std::string error = "") {
+  Parsed p;
+  p.action = action;
+  p.error = std::move(error);
+  return p;
+}
+
+Parsed Refuse(std::string error) {
+  return Answer(Parsed::kRefuse, std::move(error));
+}
+
+}  // namespace
+
+std::optional<std::string> ScriptReaching(double k) {
+  // The steps of the keys, in tenths of a step: the loop adds 10 after every frame, "," takes
+  // 20 back (so -10 in all), Enter 9 (+1), Tab 11 (-1).
+  constexpr double kFirst = 4.5, kTenth = 0.025, kLast = 20;
+  if (!std::isfinite(k) || k > kLast + 1e-9 || k < kLowestAt - 1e-9) return std::nullopt;
+  const double tenths = (k - kFirst) / kTenth;
+  const long n = std::lround(tenths);
+  if (std::abs(tenths - static_cast<double>(n)) > 1e-6) return std::nullopt;
+  // Whole steps to the nearest multiple of 10, then at most five tenths either way; whole steps
+  // first, so that k never passes 20 on the way (the nearest multiple is at most 20).
+  const long whole = (n >= 0 ? n + 5 : n - 4) / 10, tenth = n - 10 * whole;
+  std::string script;
+  const auto press = [&](const char* code, long times) {
+    for (long i = 0; i < times; ++i) script += std::string(script.empty() ? "" : " ") + code;
+  };
+  press(whole >= 0 ? "97" : "44", std::abs(whole));
+  press(tenth >= 0 ? "13" : "9", std::abs(tenth));
+  return script;
+}
+
+Parsed ParseOptions(const std::vector<std::string>& args) {
+  const QCommandLineOption script("script", "", "TOKENS"), log("log", "", "FILE"),
+      png("png", "", "FILE"), frames("frames", "", "DIR"), force("force", ""),
+      gif("gif", "", "FILE"), delay("delay", "", "MS"), size("size", "", "WxH"),
+      scale("scale", "", "F"), at("at", "", "K"), label("label", ""), video("video", "", "FILE"),
+      video_scale("video-scale", "", "N"), help(QStringList{"h", "help"}, ""),
+      version("version", "");
+  QCommandLineParser parser;
+  // One dash or two alike: "-scale" is not six one-letter options.
+  parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+  parser.addOptions({script, log, png, frames, force, gif, delay, size, scale, at, label, video,
+                     video_scale, help, version});
+  QStringList list{"tarsel-render"};
+  for (const std::string& a : args) list << QString::fromStdString(a);
+  if (!parser.parse(list)) {
+    const QStringList unknown = parser.unknownOptionNames();
+    if (!unknown.isEmpty()) {
+      return Refuse("unknown argument '" + ArgumentNamed(args, unknown.front().toStdString()) +
+                    "' (see --help)");
+    }
+    // A missing value: Qt's own words name the option.
+    return Refuse(parser.errorText().toStdString());
+  }
+  if (parser.isSet(help)) return Answer(Parsed::kHelp);
+  if (parser.isSet(version)) return Answer(Parsed::kVersion);
+  if (!parser.positionalArguments().isEmpty()) {
+    return Refuse("unknown argument '" + parser.positionalArguments().front().toStdString() +
+                  "' (see --help)");
+  }
+
+  Parsed p;
+  Options& o = p.options;
+  const auto text = [&](const QCommandLineOption& option) {
+    return parser.value(option).toStdString();
+  };
+  o.script = text(script);
+  o.log = text(log);
+  o.png = text(png);
+  o.frames = text(frames);
+  o.gif = text(gif);
+  o.video = text(video);
+  o.force = parser.isSet(force);
+  o.label = parser.isSet(label);
+  // An empty value would mean "no output" here, which is not what the user asked for.
+  for (const auto& [option, what] : {std::pair{&log, "file name"},
+                                     {&png, "file name"},
+                                     {&frames, "directory name"},
+                                     {&gif, "file name"},
+                                     {&video, "file name"}}) {
+    if (parser.isSet(*option) && parser.value(*option).isEmpty()) {
+      return Refuse("--" + option->names().front().toStdString() + " needs a " + what);
+    }
+  }
+  if (parser.isSet(delay) &&
+      (!ParseWhole(text(delay), kMaxDelayMs, &o.delay_ms) || o.delay_ms < 10)) {
+    return Refuse("bad --delay '" + text(delay) + "': expected milliseconds from 10 to 655350");
+  }
+  if (parser.isSet(size) && !ParseSize(text(size), &o.size)) {
+    return Refuse("bad --size '" + text(size) + "': expected WxH, 1 to 8192 each");
+  }
+  if (parser.isSet(scale) && !(ParseReal(text(scale), &o.scale) && o.scale >= 1 && o.scale <= 8)) {
+    return Refuse("bad --scale '" + text(scale) + "': expected a number from 1 to 8");
+  }
+  if (!o.video.empty() && !VideoFrames::Writable(o.video)) {
+    return Refuse("bad --video '" + o.video + "': expected a file name ending in .mp4 or .webm");
+  }
+  if (parser.isSet(video_scale) && !ParseWhole(text(video_scale), 4, &o.video_scale)) {
+    return Refuse("bad --video-scale '" + text(video_scale) + "': expected 1, 2, 3 or 4");
+  }
+  if (parser.isSet(at)) {
+    double k = 0;
+    std::optional<std::string> keys;
+    if (parser.isSet(script)) return Refuse("--at and --script cannot be given together");
+    if (!ParseReal(text(at), &k) || !(keys = ScriptReaching(k))) {
+      return Refuse("bad --at '" + text(at) +
+                    "': no key script reaches it; expected k from -100 to 20 in steps of 0.025");
+    }
+    o.script = *keys;
+  }
+  if (o.pictures() &&
+      std::max(std::ceil(o.size.width * o.scale), std::ceil(o.size.height * o.scale)) > kMaxSide) {
+    return Refuse("picture too large: " + std::to_string(o.size.width) + "x" +
+                  std::to_string(o.size.height) + " at scale " + ScaleText(o.scale) +
+                  " is more than " + std::to_string(kMaxSide) + " device pixels a side");
+  }
+  if (!o.video.empty() && std::max(std::ceil(o.size.width * o.scale) * o.video_scale,
+                                   std::ceil(o.size.height * o.scale) * o.video_scale) > kMaxSide) {
+    return Refuse("video too large: more than " + std::to_string(kMaxSide) +
+                  " pixels a side at --video-scale " + std::to_string(o.video_scale));
+  }
+  return p;
+}
+
+}  // namespace tarsel

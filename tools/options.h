@@ -1,0 +1,54 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "render/canvas.h"
+
+namespace tarsel {
+
+// What one run of tarsel-render is asked to do, as read from its command line.
+struct Options {
+  std::string script;  // the key script, TOKENS as ParseScript reads them (or that of --at)
+  std::string log;     // draw log: a file, "-" for standard output, empty for none
+  std::string png;     // the picture at the end of the run, empty for none
+  std::string frames;  // directory of numbered frames, empty for none
+  bool force = false;  // overwrite the frames of an earlier export
+  std::string gif;     // animated GIF, empty for none
+  int delay_ms = 200;  // time each frame is shown
+  Size size = {Canvas::kDesignWidth, Canvas::kDesignHeight};  // logical pixels
+  double scale = 1;                                           // device pixels per logical pixel
+  bool label = false;   // every picture says which k and which curves it shows
+  std::string video;    // .mp4 or .webm of the frames, empty for none
+  int video_scale = 2;  // video pixels a side for each picture pixel
+
+  // True when some output needs the pixels, not only the draw log.
+  bool pictures() const {
+    return !png.empty() || !frames.empty() || !gif.empty() || !video.empty();
+  }
+};
+
+// The shortest key script whose last frame is drawn at control angle `k`: plain keys or ","
+// for whole steps of 0.25 from the first frame (4.5), then Enter or Tab for tenths. Nullopt
+// when no script reaches k: off the grid of 0.025, above 20 (where the animation ends), or
+// below kLowestAt.
+std::optional<std::string> ScriptReaching(double k);
+inline constexpr double kLowestAt = -100;
+
+// How the command line turned out: run with the options, print the help or the version, or
+// refuse it (the reason in `error`, one line).
+struct Parsed {
+  enum Action { kRun, kHelp, kVersion, kRefuse } action = kRun;
+  Options options;
+  std::string error;
+};
+
+// Reads the arguments after the program name. Every value is checked here, so that a bad one
+// is refused before anything is drawn or written.
+Parsed ParseOptions(const std::vector<std::string>& args);
+
+// The summary of the options that --help prints.
+extern const char kUsage[];
+
+}  // namespace tarsel

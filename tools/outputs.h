@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "animation/shared_state.h"
+#include "render/image.h"
+#include "tools/frame_export.h"
+#include "tools/label.h"
+#include "tools/options.h"
+#include "tools/progress.h"
+#include "tools/video.h"
+
+namespace tarsel {
+
+// Every file one run of tarsel-render writes: the draw log, the numbered frames, the GIF, the
+// video and the picture at the end. Opened before the run, so that an unwritable path is refused
+// before anything is drawn; fed a picture at each wait for a key; finished after the run.
+class Outputs {
+ public:
+  Outputs() = default;
+  Outputs(const Outputs&) = delete;
+  Outputs& operator=(const Outputs&) = delete;
+
+  // Opens what `options` names for pictures of `size` device pixels, for a script of
+  // `expected_frames` frames (for the progress line). Returns an empty string or the reason an
+  // output cannot be used.
+  std::string Open(const Options& options, Size size, long expected_frames);
+
+  // Where the replay writes its draw log, or null.
+  std::FILE* log() const { return log_; }
+
+  // At each wait for a key: the picture (null when no output needs one) with the state of the
+  // animation, for the label.
+  std::string Frame(const Image* picture, const SharedState& state);
+  // After the run: flushes the log, completes the frames and the GIF, writes the picture at the
+  // end (`picture` is null when no output needs one).
+  std::string Finish(const Image* picture, const SharedState& state);
+
+ private:
+  Options options_;
+  std::FILE* log_ = nullptr;
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> owned_log_{nullptr, std::fclose};
+  std::optional<PngFrames> frames_;
+  std::optional<GifFrames> gif_;
+  std::optional<VideoFrames> video_;
+  std::optional<Labeller> labeller_;
+  std::optional<Progress> progress_;
+};
+
+}  // namespace tarsel

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "render/canvas.h"
+#include "render/image.h"
+
+namespace tarsel {
+
+// The frames of a replay as a video for slides and course pages, through FFmpeg's libraries:
+// ".mp4" is H.264, ".webm" VP9, both 4:2:0 as browsers and presentation programs play them.
+//
+// 4:2:0 keeps one colour sample for each 2 x 2 block of pixels, so a curve one pixel wide on
+// white loses most of its colour to the blocks it shares with the background. Each picture
+// pixel is therefore repeated `repeat` times each way (2 by default): then every block holds
+// one pixel of the picture and its colour survives whole. Drawing at a higher scale instead
+// makes lines wider too, and they still straddle blocks.
+class VideoFrames {
+ public:
+  VideoFrames();
+  ~VideoFrames();
+  VideoFrames(const VideoFrames&) = delete;
+  VideoFrames& operator=(const VideoFrames&) = delete;
+
+  // True for the file names this class can write (by their ending).
+  static bool Writable(const std::string& path);
+
+  // Creates the file for pictures of `size` device pixels, each shown `delay_ms`. Returns an
+  // empty string or the reason it failed.
+  std::string Open(const std::string& path, Size size, int delay_ms, int repeat);
+  std::string Add(const Image& picture);
+  // Encodes what the coder still holds and completes the file.
+  std::string Finish();
+  int count() const { return count_; }
+  // The size of the video's frames: the picture's times `repeat`, rounded up to even numbers.
+  Size frame_size() const { return frame_size_; }
+
+ private:
+  struct Codec;
+  std::string Encode(bool last);
+  std::string Error(const std::string& what, int code) const;
+
+  std::unique_ptr<Codec> codec_;
+  std::string path_;
+  Size frame_size_;
+  int repeat_ = 2;
+  int count_ = 0;
+  std::vector<std::uint32_t> enlarged_;
+};
+
+}  // namespace tarsel
