@@ -39,13 +39,22 @@ struct Rect {
   }
 };
 
-// Colours of the picture: 0xFFRRGGBB, one 32-bit word a pixel (the top byte is always FF).
-// The drawing itself passes window colours, 00BBGGRR with red in the low byte.
+// Colours of the picture: one 32-bit word a pixel, the top byte always FF. Desktop toolkits
+// take 0xFFRRGGBB words (Qt's RGB32), which is the default. A browser's canvas takes the bytes
+// R, G, B, A, the word 0xFFBBGGRR on a little-endian machine, which is the window colour
+// itself with the top byte set: built with TARSEL_PIXELS_RGBA, the image has that layout and
+// goes to the canvas without a conversion. Blending treats the three channels alike, so both
+// layouts hold the same picture. The drawing itself passes window colours, 00BBGGRR with red
+// in the low byte.
 inline constexpr std::uint32_t kWhitePixel = 0xFFFFFFFF;
 
 inline constexpr std::uint32_t PixelColour(std::uint32_t window_colour) {
+#if defined(TARSEL_PIXELS_RGBA)
+  return 0xFF000000 | (window_colour & 0xFFFFFF);
+#else
   return 0xFF000000 | (window_colour & 0xFF) << 16 | (window_colour & 0xFF00) |
          (window_colour >> 16 & 0xFF);
+#endif
 }
 
 // An RGB picture in device pixels, rows top to bottom without padding, and how many device

@@ -16,8 +16,10 @@ EM_JS(int, js_client_width, (), { return tarselPage.clientSize()[0]; });
 EM_JS(int, js_client_height, (), { return tarselPage.clientSize()[1]; });
 EM_JS(void, js_match_canvas, (int lw, int lh, int dw, int dh),
       { tarselPage.matchCanvas(lw, lh, dw, dh); });
-EM_JS(void, js_show, (const void* rgba, int x, int y, int w, int h),
-      { tarselPage.show(new Uint8ClampedArray(HEAPU8.buffer, rgba, w * h * 4), x, y, w, h); });
+EM_JS(void, js_show, (const void* rgba, int width, int height, int x, int y, int w, int h), {
+  tarselPage.show(new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4), width, height, x,
+                  y, w, h);
+});
 EM_JS(void, js_readout, (double k, int acc, int ccllss), { tarselPage.readout(k, acc, ccllss); });
 EM_JS(void, js_waiting, (), { tarselPage.waiting(); });
 EM_JS(void, js_ended, (), { tarselPage.ended(); });
@@ -26,9 +28,6 @@ EM_JS(void, js_replay_done, (const char* log, std::size_t size), {
 });
 EM_JS(void, js_replay_failed, (const char* message),
       { tarselPage.replayFailed(UTF8ToString(message)); });
-
-// The RGBA bytes of the last area shown; kept, so that a frame does not allocate.
-std::vector<std::uint32_t> rgba;
 
 }  // namespace
 
@@ -58,28 +57,10 @@ void MatchCanvas(const Canvas& canvas) {
 void Show(const Image& image, Rect area) {
   area = area & image.rect();
   if (area.empty()) return;
-  const int w = area.width(), h = area.height();
-  rgba.resize(std::size_t(w) * std::size_t(h));
-  std::uint32_t* out = rgba.data();
-  for (int y = area.top; y <= area.bottom; ++y) {
-    const std::uint32_t* in = image.row(y) + area.left;
-    // 0xFFRRGGBB words lie in memory as the bytes B, G, R, A; the canvas takes R, G, B, A, so
-    // red and blue swap places. Two pixels at a time: a full frame is 660,000 of them.
-    int x = 0;
-    for (; x + 2 <= w; x += 2) {
-      std::uint64_t p;
-      std::memcpy(&p, in + x, sizeof p);
-      p = (p & 0xFF00FF00FF00FF00) | (p >> 16 & 0x000000FF000000FF) |
-          (p & 0x000000FF000000FF) << 16;
-      std::memcpy(out + x, &p, sizeof p);
-    }
-    if (x < w) {
-      const std::uint32_t p = in[x];
-      out[x] = (p & 0xFF00FF00) | (p >> 16 & 0xFF) | (p & 0xFF) << 16;
-    }
-    out += w;
-  }
-  js_show(rgba.data(), area.left, area.top, w, h);
+  // The image's words are the canvas's R, G, B, A bytes already: the browser copies the
+  // changed area straight out of the module's memory.
+  js_show(image.pixels.data(), image.width, image.height, area.left, area.top, area.width(),
+          area.height());
 }
 
 void Readout(const SharedState& state) {

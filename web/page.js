@@ -213,8 +213,9 @@
       canvas.style.height = `${logicalHeight}px`;
       canvas.dataset.size = `${logicalWidth}x${logicalHeight}`;
     },
-    show(rgba, x, y, width, height) {
-      ctx.putImageData(new ImageData(rgba, width, height), x, y);
+    // The whole image's bytes, and the part of it that changed.
+    show(rgba, width, height, x, y, w, h) {
+      ctx.putImageData(new ImageData(rgba, width, height), 0, 0, x, y, w, h);
     },
     readout,
     waiting() {

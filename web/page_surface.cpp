@@ -43,8 +43,9 @@ void PageSurface::DoEvents() {
   HandleQueued();
   if (state_.ended) return;
   // The page receives input only while the browser has control; what arrives meanwhile is
-  // handled at once, still between the same two drawing steps.
-  if (emscripten_get_now() - last_yield_ms_ >= kRefreshMs) {
+  // handled at once, still between the same two drawing steps. The clock is read at every
+  // eighth point only: a point takes a few microseconds, the clock nearly one.
+  if (++points_ % 8 == 0 && emscripten_get_now() - last_yield_ms_ >= kRefreshMs) {
     Present();
     page::Yield();
     last_yield_ms_ = emscripten_get_now();
@@ -53,8 +54,10 @@ void PageSurface::DoEvents() {
 }
 
 void PageSurface::BeginWait() {
-  Present();
+  // The frame is complete on the canvas first; the panel's readout follows it.
+  page::Show(canvas_.image(), canvas_.TakeDirty());
   page::Waiting();
+  page::Readout(state_);
 }
 
 void PageSurface::WaitEvents(bool block) {

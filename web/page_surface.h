@@ -37,6 +37,7 @@ class PageSurface : public Surface {
   Canvas canvas_;
   Driver driver_;
   double last_yield_ms_ = 0;
+  long points_ = 0;  // event-processing calls at table points so far
 };
 
 }  // namespace tarsel
