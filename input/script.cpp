@@ -27,8 +27,10 @@ struct KeyName {
   std::string_view name;
   int code;
 };
-constexpr KeyName kKeyNames[] = {{"space", 32}, {"enter", 13}, {"tab", 9},   {"backspace", 8},
-                                 {"esc", 27},   {"comma", 44}, {"slash", 47}};
+constexpr KeyName kKeyNames[] = {{"space", key::kSpace}, {"enter", key::kEnter},
+                                 {"tab", key::kTab},     {"backspace", key::kBackSpace},
+                                 {"esc", key::kEscape},  {"comma", key::kComma},
+                                 {"slash", key::kSlash}};
 
 // A key by name or as its own printable character ("a", "/", "?"). Digits are codes, and "@"
 // introduces a call number, so neither stands for itself.

@@ -66,16 +66,14 @@ void Canvas::Line(float x1, float y1, float x2, float y2, std::uint32_t colour) 
   Rect area;
   if (thin) {
     // Aliased, so that the axis and the ticks stay crisp, and equally thick everywhere.
-    area = raster::ThinLineArea(p, q, thin_) & image_.rect();
-    raster::DrawThinLine(image_, p, q, thin_, pixel, area & redraw);
+    area = raster::DrawThinLine(image_, p, q, thin_, pixel, redraw) & image_.rect();
     filter_.Cover(area, colour);
     done(area);
   } else {
     // Thick curves are chains of short segments: antialiased with round ends they read as
     // one smooth stroke.
     const double radius = width_ * dpr / 2;
-    area = raster::AreaAround(p, q, radius + 1) & image_.rect();
-    raster::FillRoundLine(image_, p, q, radius, pixel, area);
+    area = raster::FillRoundLine(image_, p, q, radius, pixel, image_.rect());
     filter_.Cover(area);
   }
   dirty_ |= area;

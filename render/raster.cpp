@@ -121,11 +121,14 @@ void FillDot(Image& image, Point c, double radius, std::uint32_t colour, Rect ar
 
 }  // namespace
 
-void FillRoundLine(Image& image, Point p, Point q, double radius, std::uint32_t colour, Rect clip) {
+Rect FillRoundLine(Image& image, Point p, Point q, double radius, std::uint32_t colour, Rect clip) {
   const double reach = radius + kHalfDiagonal;
   const Rect area = AreaAround(p, q, reach) & clip;
-  if (area.empty()) return;
-  if (p == q) return FillDot(image, p, radius, colour, area);
+  if (area.empty()) return area;
+  if (p == q) {
+    FillDot(image, p, radius, colour, area);
+    return area;
+  }
 
   const double ux = q.x - p.x, uy = q.y - p.y;
   const double length2 = ux * ux + uy * uy;
@@ -159,8 +162,12 @@ void FillRoundLine(Image& image, Point p, Point q, double radius, std::uint32_t 
       }
     }
   }
+  return area;
 }
 
+namespace {
+
+// The pixels DrawThinLine may set.
 Rect ThinLineArea(Point p, Point q, int thickness) {
   const double h = (thickness - 1) / 2.0;
   const double dx = std::abs(q.x - p.x), dy = std::abs(q.y - p.y);
@@ -176,9 +183,14 @@ Rect ThinLineArea(Point p, Point q, int thickness) {
   return r;
 }
 
-void DrawThinLine(Image& image, Point p, Point q, int thickness, std::uint32_t colour, Rect clip) {
+}  // namespace
+
+Rect DrawThinLine(Image& image, Point p, Point q, int thickness, std::uint32_t colour, Rect clip) {
   const Rect area = ThinLineArea(p, q, thickness);
-  if (p.y == q.y || p.x == q.x) return FillRect(image, area & clip, colour);
+  if (p.y == q.y || p.x == q.x) {
+    FillRect(image, area & clip, colour);
+    return area;
+  }
 
   const double h = (thickness - 1) / 2.0;
   const bool flat = std::abs(q.x - p.x) >= std::abs(q.y - p.y);
@@ -197,6 +209,7 @@ void DrawThinLine(Image& image, Point p, Point q, int thickness, std::uint32_t c
       if (clip.contains(x, y)) image.row(y)[x] = colour;
     }
   }
+  return area;
 }
 
 }  // namespace tarsel::raster

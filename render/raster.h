@@ -62,18 +62,18 @@ void FillRect(Image& image, Rect area, std::uint32_t colour);
 
 // An antialiased thick line with round ends from p to q, blended over the pixels of `clip`
 // (which must lie within the image): every pixel gets the share of its square that lies
-// within `radius` of the segment. With p = q it is a round dot.
-void FillRoundLine(Image& image, Point p, Point q, double radius, std::uint32_t colour, Rect clip);
+// within `radius` of the segment. With p = q it is a round dot. Returns the part of `clip`
+// whose pixels it may have changed.
+Rect FillRoundLine(Image& image, Point p, Point q, double radius, std::uint32_t colour, Rect clip);
 
 // The pixels of an aliased line `thickness` pixels thick: a pixel belongs to the line when it
 // holds a point of it. A horizontal line from p to q takes the `thickness` rows around
 // p.y and the columns from p.x to q.x, each end extended by (thickness - 1) / 2 as a square
 // pen would be, so it has the same thickness wherever it lies; a vertical one likewise. A
 // slanted line takes, in each column (or row, for a steep line) along it, the rows around
-// the line's height at the column's centre.
-void DrawThinLine(Image& image, Point p, Point q, int thickness, std::uint32_t colour, Rect clip);
-
-// The pixels DrawThinLine may set (before cutting to a clip).
-Rect ThinLineArea(Point p, Point q, int thickness);
+// the line's height at the column's centre. Only pixels of `clip` (which must lie within the
+// image) are set; which ones does not depend on the clip. Returns every pixel the whole line
+// may set, clip or not.
+Rect DrawThinLine(Image& image, Point p, Point q, int thickness, std::uint32_t colour, Rect clip);
 
 }  // namespace tarsel::raster

@@ -2,9 +2,7 @@
 
 #include <emscripten.h>
 
-#include <cstdint>
-#include <cstring>
-#include <vector>
+#include <cstddef>
 
 namespace {
 

@@ -133,25 +133,6 @@ expect_placed() {
     fail "$what: client area $(xdotool getwindowgeometry "$win" | awk '/Geometry/ { print $2 }'), expected $client"
 }
 
-# Within 2 s, status 0 and nothing on stderr.
-expect_clean_end() {
-  local what=$1
-  for _ in $(seq 40); do
-    kill -0 "$app_pid" 2>/dev/null || break
-    sleep 0.05
-  done
-  if kill -0 "$app_pid" 2>/dev/null; then
-    fail "$what: the program is still running"
-    kill "$app_pid"
-  fi
-  wait "$app_pid"
-  local status=$?
-  app_pid=
-  echo "$what: status $status"
-  [ "$status" -eq 0 ] || fail "$what: status $status"
-  grep -v '^tarsel-trace ' "$work/app.err" && fail "$what: the program wrote to stderr"
-}
-
 for wm in openbox xfwm4; do
   echo "-- $wm: a screen smaller than the window: the title bar on the screen"
   if start_desktop "$wm" 800x600 && start_app TARSEL_TRACE=1; then
@@ -164,7 +145,7 @@ for wm in openbox xfwm4; do
       "$probe" icon "$win" "$icons/tarsel-$size.png" || fail "$wm: the $size px icon differs"
     done
     xdotool key Escape
-    expect_clean_end "$wm: Escape"
+    expect_exit "$wm: Escape" 2
   fi
   stop_desktop
 
@@ -182,7 +163,7 @@ for wm in openbox xfwm4; do
   if start_desktop "$wm" 1920x1080 28 48 && start_app TARSEL_TRACE=1; then
     expect_placed "$wm 1920x1080 with panels" 962x688
     xdotool key Escape
-    expect_clean_end "$wm: Escape"
+    expect_exit "$wm: Escape" 2
 
     # An installed icon theme wins over the built-in copy (here it has the 48 px size only).
     theme=$work/share/icons/hicolor
@@ -223,11 +204,11 @@ for wm in none openbox xfwm4; do
   echo "-- $wm: the window destroyed by another client"
   if start_desktop "$wm" 1600x1200 && start_app; then
     xdotool windowclose "$win"
-    expect_clean_end "$wm: destroyed during the wait"
+    expect_exit "$wm: destroyed during the wait" 2
     if start_app; then
       xdotool key --delay 0 BackSpace a b c
       xdotool windowclose "$win"
-      expect_clean_end "$wm: destroyed during drawing"
+      expect_exit "$wm: destroyed during drawing" 2
     fi
   fi
   stop_desktop

@@ -112,20 +112,7 @@ else
   done
   expect_picture "8 97 47 44" wayland-keys --scale 2
   xdotool key Escape
-  for _ in $(seq 100); do
-    kill -0 "$app_pid" 2>/dev/null || break
-    sleep 0.05
-  done
-  if kill -0 "$app_pid" 2>/dev/null; then
-    fail "Escape on Wayland: the program is still running"
-  else
-    wait "$app_pid"
-    status=$?
-    echo "Escape on Wayland: status $status"
-    [ "$status" -eq 0 ] || fail "Escape on Wayland: status $status"
-    [ -s "$work/app.err" ] && fail "on Wayland: stderr: $(cat "$work/app.err")"
-  fi
-  app_pid=
+  expect_exit "Escape on Wayland"
 fi
 
 echo "-- Qt's own options keep working; other arguments are ignored"

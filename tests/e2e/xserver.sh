@@ -9,6 +9,9 @@
 #   expect_picture SCRIPT NAME [RENDER OPTIONS]
 #                   the window ($win) must show exactly what $render draws for the same
 #                   events (compared with $shot; differing pictures go to e2e-failures/)
+#   expect_exit WHAT [SECONDS]
+#                   the program ends within SECONDS (5) with status 0, and writes nothing
+#                   to stderr but trace lines
 #   fail MESSAGE    report a failed check and count it in $failures
 
 work=$(mktemp -d)
@@ -71,4 +74,23 @@ expect_picture() {
     fail "$name: the window differs from tarsel-render --script '$script' $*"
     mkdir -p e2e-failures && cp "$work/$name".*.png e2e-failures/ 2>/dev/null
   fi
+}
+
+expect_exit() {
+  local what=$1 polls=$((${2:-5} * 20)) status errors
+  for _ in $(seq "$polls"); do
+    kill -0 "$app_pid" 2>/dev/null || break
+    sleep 0.05
+  done
+  if kill -0 "$app_pid" 2>/dev/null; then
+    fail "$what: the program is still running"
+    kill "$app_pid"
+  fi
+  wait "$app_pid"
+  status=$?
+  app_pid=
+  echo "$what: status $status"
+  [ "$status" -eq 0 ] || fail "$what: exit status $status"
+  errors=$(grep -v '^tarsel-trace ' "$work/app.err")
+  [ -z "$errors" ] || fail "$what: the program wrote to stderr: $errors"
 }

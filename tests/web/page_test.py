@@ -108,16 +108,22 @@ def open_live(driver, window=SMALL_WINDOW):
         "addEventListener('keydown', (e) => testKeys.push([e.key, e.defaultPrevented]));")
 
 
-class LivePage(PageCase):
+class OneBrowser(PageCase):
+    """One browser for all the tests of a class; `scale` forces its devicePixelRatio."""
+
+    scale = None
+
     @classmethod
     def setUpClass(cls):
         cls.stack = contextlib.ExitStack()
-        cls.driver = cls.stack.enter_context(web.chromium())
+        cls.driver = cls.stack.enter_context(web.chromium(scale=cls.scale))
 
     @classmethod
     def tearDownClass(cls):
         cls.stack.close()
 
+
+class LivePage(OneBrowser):
     def test_caption_is_the_title_and_the_bar(self):
         d = self.driver
         open_live(d)
@@ -282,17 +288,10 @@ class LivePage(PageCase):
         web.wait_until(d, lambda d: web.dataset(d, "tarsel") == "ended")
 
 
-class ScaledPage(PageCase):
+class ScaledPage(OneBrowser):
     """devicePixelRatio 2: the canvas's backing store holds twice the pixels each way."""
 
-    @classmethod
-    def setUpClass(cls):
-        cls.stack = contextlib.ExitStack()
-        cls.driver = cls.stack.enter_context(web.chromium(scale=2))
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.stack.close()
+    scale = 2
 
     def test_keys_at_ratio_2(self):
         d = self.driver
@@ -321,16 +320,7 @@ def replay(driver, script, size=None):
     return log, png and web.data_url_pixels(png)
 
 
-class ReplayMode(PageCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.stack = contextlib.ExitStack()
-        cls.driver = cls.stack.enter_context(web.chromium())
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.stack.close()
-
+class ReplayMode(OneBrowser):
     def test_log_and_pixels_equal_tarsel_render(self):
         cases = [
             ("", None),                                    # the first frame, then no key
