@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "app/image_view.h"
-#include "input/replay.h"
+#include "export/replay.h"
 #include "render/canvas.h"
-#include "render/png_file.h"
+#include "export/png_file.h"
 
 namespace {
 
@@ -156,7 +156,7 @@ void BM_LogFrame(benchmark::State& state) {
 BENCHMARK(BM_LogFrame)->ArgName("now")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // One complete 962 x 688 frame as a PNG file. Arg 0: Qt's writer into memory, as
-// tarsel-render wrote it before; 1: libpng into /dev/null, as render/png_file.h writes it now
+// tarsel-render wrote it before; 1: libpng into /dev/null, as export/png_file.h writes it now
 // (the same pixels).
 void BM_PngFrame(benchmark::State& state) {
   tarsel::Canvas canvas;

@@ -6,4 +6,4 @@ cd "$(dirname "$0")/.."
 scripts/deps.sh run
 cmake --preset app >/dev/null
 cmake --build --preset app
-exec build/default/app/tarsel "$@"
+exec build/app/app/tarsel "$@"

@@ -13,8 +13,8 @@
 #include <unordered_map>
 #include <utility>
 
-#include "render/png_file.h"
-#include "tools/gif_lzw.h"
+#include "export/png_file.h"
+#include "export/gif_lzw.h"
 
 namespace tarsel {
 
@@ -247,8 +247,10 @@ QRect ChangedRect(const QImage& before, const QImage& now) {
 
 }  // namespace
 
-std::string GifFrames::Add(const QImage& frame) {
-  const QImage image = frame.convertToFormat(QImage::Format_RGB32);
+std::string GifFrames::Add(const Image& frame) {
+  // A view of the picture's memory: its words are Qt's RGB32.
+  const QImage image(reinterpret_cast<const uchar*>(frame.pixels.data()), frame.width,
+                     frame.height, frame.bytesPerLine(), QImage::Format_RGB32);
   const bool first = previous_.isNull();
   // Only what changed since the previous frame; the rest stays on screen from before.
   const QRect changed = first ? image.rect() : ChangedRect(previous_, image);

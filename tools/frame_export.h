@@ -39,7 +39,7 @@ class PngFrames {
   // Creates the directory when it is missing. Unless `force`, refuses a directory that
   // already holds a frame file. Returns an empty string or the reason it cannot be used.
   std::string Open(const std::filesystem::path& dir, bool force);
-  // Written by libpng without row filters (render/png_file.h): several times faster than
+  // Written by libpng without row filters (export/png_file.h): several times faster than
   // Qt's writer for the same pixels.
   std::string Add(const Image& image);
   // With `force`, removes frame files numbered past the last one written, left by an earlier
@@ -67,7 +67,7 @@ class GifFrames {
   // Creates the file for frames of size `size` (device pixels), shown `delay_ms` each
   // (rounded to the GIF's hundredths of a second).
   std::string Open(const std::string& path, QSize size, int delay_ms, std::vector<QRgb> keep);
-  std::string Add(const QImage& image);
+  std::string Add(const Image& image);
   std::string Finish();
   int count() const { return count_; }
   // Frames whose colours had to be mapped to the nearest of 256.

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string_view>
 
-#include "tools/video.h"
+#include "export/video.h"
 
 namespace tarsel {
 

@@ -4,8 +4,7 @@
 #include <cstring>
 
 #include "animation/driver.h"
-#include "app/image_view.h"
-#include "render/png_file.h"
+#include "export/png_file.h"
 
 namespace tarsel {
 
@@ -58,7 +57,7 @@ std::string Outputs::Frame(const Image* drawn, const SharedState& state) {
   const Image& picture = labeller_ ? labeller_->Apply(*drawn, state) : *drawn;
   std::string error;
   if (frames_) error = frames_->Add(picture);
-  if (error.empty() && gif_) error = gif_->Add(ImageView(picture));
+  if (error.empty() && gif_) error = gif_->Add(picture);
   if (error.empty() && video_) error = video_->Add(picture);
   // The run stops here: the message gets a line of its own.
   if (!error.empty()) progress_->Finish();
@@ -75,7 +74,7 @@ std::string Outputs::Finish(const Image* drawn, const SharedState& state) {
   if (frames_ && !(error = frames_->Finish()).empty()) return error;
   if (gif_) {
     // A run that ends before its first wait still gives a valid GIF: the picture at its end.
-    if (gif_->count() == 0 && !(error = gif_->Add(ImageView(*picture))).empty()) return error;
+    if (gif_->count() == 0 && !(error = gif_->Add(*picture)).empty()) return error;
     if (!(error = gif_->Finish()).empty()) return error;
   }
   if (video_) {

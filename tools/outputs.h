@@ -11,7 +11,7 @@
 #include "tools/label.h"
 #include "tools/options.h"
 #include "tools/progress.h"
-#include "tools/video.h"
+#include "export/video.h"
 
 namespace tarsel {
 

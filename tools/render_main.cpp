@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "input/replay.h"
+#include "export/replay.h"
 #include "render/canvas.h"
 #include "tools/options.h"
 #include "tools/outputs.h"

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "input/replay.h"
+#include "export/replay.h"
 #include "input/script.h"
 #include "render/canvas.h"
 #include "web/page.h"

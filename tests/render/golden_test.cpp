@@ -9,7 +9,7 @@
 #include <cmath>
 #include <string>
 
-#include "input/replay.h"
+#include "export/replay.h"
 #include "input/script.h"
 #include "render/canvas.h"
 #include "tests/support/colours.h"

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string_view>
 
-#include "render/png_file.h"
+#include "export/png_file.h"
 
 namespace tarsel::testing {
 

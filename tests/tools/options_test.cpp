@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "input/replay.h"
+#include "export/replay.h"
 #include "tests/support/render_run.h"
 
 namespace tarsel::testing {

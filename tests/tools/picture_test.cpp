@@ -16,9 +16,9 @@
 #include <vector>
 
 #include "app/image_view.h"
-#include "input/replay.h"
+#include "export/replay.h"
 #include "render/canvas.h"
-#include "render/png_file.h"
+#include "export/png_file.h"
 #include "tests/support/colours.h"
 #include "tests/support/gif_decode.h"
 #include "tests/support/render_run.h"

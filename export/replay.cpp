@@ -1,4 +1,4 @@
-#include "input/replay.h"
+#include "export/replay.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,6 +1,6 @@
 // The scripted input and the replay: when scripted events reach the handlers, and one hash
 // that pins the driver's complete output over the whole sweep, bit for bit.
-#include "input/replay.h"
+#include "export/replay.h"
 
 #include <gtest/gtest.h>
 

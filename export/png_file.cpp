@@ -1,4 +1,4 @@
-#include "render/png_file.h"
+#include "export/png_file.h"
 
 #include <png.h>
 #include <zlib.h>

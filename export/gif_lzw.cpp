@@ -1,4 +1,4 @@
-#include "tools/gif_lzw.h"
+#include "export/gif_lzw.h"
 
 #include <array>
 #include <memory>

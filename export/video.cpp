@@ -1,4 +1,4 @@
-#include "tools/video.h"
+#include "export/video.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
