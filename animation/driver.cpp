@@ -5,20 +5,16 @@
 
 #include "geometry/linkage.h"
 #include "geometry/piston_curve.h"
+#include "animation/sweep.h"
 
 namespace tarsel {
-
-namespace {
-// Loop bounds of k, captured when the loop starts.
-constexpr double kLastK = 20;
-}  // namespace
 
 void Driver::Startup() {
   FillProfileTables(st_.tables);
   st_.pi = 4 * std::atan(1.0);
-  st_.ste = 0.25;
+  st_.ste = sweep::kStep;
   st_.ww = 65;
-  st_.k0 = 4.5;
+  st_.k0 = sweep::kFirstK;
 }
 
 namespace {
@@ -51,7 +47,7 @@ LoopEnd Driver::Form_Activate() {
   Startup();
   // The end value and the step are fixed now; the keys move k itself, and every step adds to
   // whatever value k has by then.
-  const double last = kLastK;
+  const double last = sweep::kLastK;
   const double step = st_.ste;
   for (st_.k = st_.k0; st_.k <= last; st_.k += step) {
     if (!DrawFrame()) return LoopEnd::kEnded;

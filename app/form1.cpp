@@ -14,13 +14,10 @@
 #include <cstdio>
 
 #include "app/image_view.h"
+#include "input/caption.h"
 #include "input/handlers.h"
 
 namespace tarsel {
-
-const char kCaption[] =
-    "    KLEM / Tarsel        GEOMETRY EXPLAIN          USE: SpaceBar , /  Enter Tab    USE: "
-    "BackSpace for Velocity / Acceleration     DoubleClick or ESC to Quit";
 
 std::vector<int> CharacterCodes(const QKeyEvent& event) {
   const int key = event.key();
@@ -81,7 +78,7 @@ Form1::Form1()
   setPalette(pal);
   resize(Canvas::kDesignWidth, Canvas::kDesignHeight);
   // No larger than the backing image can be, so that an absurd size cannot exhaust memory.
-  const int most = static_cast<int>(Canvas::kMaxDeviceSide / canvas_.devicePixelRatio());
+  const int most = Canvas::MostLogicalSide(canvas_.devicePixelRatio());
   setMaximumSize(most, most);
   since_present_.start();
 }

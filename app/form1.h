@@ -16,9 +16,6 @@ class QKeyEvent;
 
 namespace tarsel {
 
-// The window's caption, which is also the program's whole user guide.
-extern const char kCaption[];
-
 // The character codes a key press produces, as the handler sees them: Enter 13, Tab 9,
 // BackSpace 8, Escape 27, Ctrl+letter its control code (Ctrl+H 8). Empty for keys that produce
 // no character (arrows, function keys, a modifier alone).

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 
+#include "animation/sweep.h"
 #include "input/handlers.h"
 
 namespace tarsel {
@@ -116,6 +118,25 @@ void ScriptedInput::Deliver(const ScriptEvent& e) {
   } else {
     Form_KeyPress(state_, surface_, e.code);
   }
+}
+
+std::optional<std::string> ScriptReaching(double k) {
+  // The steps of the keys, in tenths of a step: the loop adds 10 after every frame, "," takes
+  // 20 back (so -10 in all), Enter 9 (+1), Tab 11 (-1).
+  if (!std::isfinite(k) || k > sweep::kLastK + 1e-9 || k < kLowestAt - 1e-9) return std::nullopt;
+  const double tenths = (k - sweep::kFirstK) / sweep::kTenth;
+  const long n = std::lround(tenths);
+  if (std::abs(tenths - static_cast<double>(n)) > 1e-6) return std::nullopt;
+  // Whole steps to the nearest multiple of 10, then at most five tenths either way; whole steps
+  // first, so that k never passes 20 on the way (the nearest multiple is at most 20).
+  const long whole = (n >= 0 ? n + 5 : n - 4) / 10, tenth = n - 10 * whole;
+  std::string script;
+  const auto press = [&](const char* code, long times) {
+    for (long i = 0; i < times; ++i) script += std::string(script.empty() ? "" : " ") + code;
+  };
+  press(whole >= 0 ? "97" : "44", std::abs(whole));
+  press(tenth >= 0 ? "13" : "9", std::abs(tenth));
+  return script;
 }
 
 }  // namespace tarsel

@@ -29,6 +29,13 @@ struct ScriptEvent {
 // *error.
 std::optional<std::vector<ScriptEvent>> ParseScript(std::string_view text, std::string* error);
 
+// The shortest key script whose last frame is drawn at control angle `k`: plain keys or ","
+// for whole steps of 0.25 from the first frame (4.5), then Enter or Tab for tenths. Nullopt
+// when no script reaches k: off the grid of 0.025, above 20 (where the animation ends), or
+// below kLowestAt.
+std::optional<std::string> ScriptReaching(double k);
+inline constexpr double kLowestAt = -100;
+
 // Plays a script into the handlers at the moments a user's events would reach them: the
 // events of TOKEN@N inside the N-th event-processing call at a table point (in script order
 // within one call), the others one per test of a wait. A wait that finds kk already 1 takes

@@ -14,15 +14,19 @@ constexpr double kFarAway = 1 << 18;
 
 // The logical size whose image at this pixel ratio stays within the cap on each side.
 Size Capped(Size logical, double dpr) {
-  const int most = static_cast<int>(std::floor(Canvas::kMaxDeviceSide / dpr));
+  const int most = Canvas::MostLogicalSide(dpr);
   return {std::min(logical.width, most), std::min(logical.height, most)};
 }
 
-int DeviceSide(int logical, double dpr) {
+}  // namespace
+
+int Canvas::DeviceSide(int logical, double dpr) {
   return static_cast<int>(std::ceil(logical * dpr));
 }
 
-}  // namespace
+int Canvas::MostLogicalSide(double dpr) {
+  return static_cast<int>(std::floor(kMaxDeviceSide / dpr));
+}
 
 int Canvas::ThinLinePixels(double dpr) {
   return std::max(1, static_cast<int>(std::floor(dpr + 0.5)));

@@ -29,6 +29,15 @@ class Canvas {
   // The image has at most this many device pixels on a side (256 MiB at the most): a larger
   // window shows the top-left part that fits and white beyond it.
   static constexpr int kMaxDeviceSide = 8192;
+  // Device pixels across `logical` logical pixels at ratio `dpr` (a part pixel counts whole).
+  static int DeviceSide(int logical, double dpr);
+  // The most logical pixels a side whose image stays within kMaxDeviceSide at ratio `dpr`.
+  static int MostLogicalSide(double dpr);
+  // True when the image of `logical` at ratio `dpr` stays within kMaxDeviceSide on both sides.
+  static bool FitsCap(Size logical, double dpr) {
+    return DeviceSide(logical.width, dpr) <= kMaxDeviceSide &&
+           DeviceSide(logical.height, dpr) <= kMaxDeviceSide;
+  }
 
   // logical: client area in logical pixels; dpr: device pixels per logical pixel.
   explicit Canvas(Size logical = {kDesignWidth, kDesignHeight}, double dpr = 1);

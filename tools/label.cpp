@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "animation/sweep.h"
 #include "render/canvas.h"
 
 namespace tarsel {
@@ -17,17 +18,15 @@ namespace {
 // 260 high: the piston curve begins at x = 200, the acceleration peaks below y = 270.
 constexpr int kMargin = 6, kWidth = 186, kHeight = 56;
 constexpr int kFontPixels = 12, kLineSpacing = 16;
-constexpr int kPlainFrames = 63;
 
 }  // namespace
 
 std::string LabelText(const SharedState& state) {
   char first[96];
-  const double step = (state.k - 4.5) / 0.25;
-  const long frame = std::lround(step);
-  if (std::abs(step - static_cast<double>(frame)) < 1e-6 && frame >= 0 && frame < kPlainFrames) {
-    std::snprintf(first, sizeof first, "k = %.2f rad, frame %ld of %d", state.k, frame + 1,
-                  kPlainFrames);
+  const sweep::Position at = sweep::PositionOf(state.k);
+  if (at.exact && at.frame >= 1 && at.frame <= sweep::kFrames) {
+    std::snprintf(first, sizeof first, "k = %.2f rad, frame %ld of %d", state.k, at.frame,
+                  sweep::kFrames);
   } else {
     std::snprintf(first, sizeof first, "k = %.2f rad", state.k);
   }

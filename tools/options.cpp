@@ -101,26 +101,6 @@ Parsed Refuse(std::string error) {
 
 }  // namespace
 
-std::optional<std::string> ScriptReaching(double k) {
-  // The steps of the keys, in tenths of a step: the loop adds 10 after every frame, "," takes
-  // 20 back (so -10 in all), Enter 9 (+1), Tab 11 (-1).
-  constexpr double kFirst = 4.5, kTenth = 0.025, kLast = 20;
-  if (!std::isfinite(k) || k > kLast + 1e-9 || k < kLowestAt - 1e-9) return std::nullopt;
-  const double tenths = (k - kFirst) / kTenth;
-  const long n = std::lround(tenths);
-  if (std::abs(tenths - static_cast<double>(n)) > 1e-6) return std::nullopt;
-  // Whole steps to the nearest multiple of 10, then at most five tenths either way; whole steps
-  // first, so that k never passes 20 on the way (the nearest multiple is at most 20).
-  const long whole = (n >= 0 ? n + 5 : n - 4) / 10, tenth = n - 10 * whole;
-  std::string script;
-  const auto press = [&](const char* code, long times) {
-    for (long i = 0; i < times; ++i) script += std::string(script.empty() ? "" : " ") + code;
-  };
-  press(whole >= 0 ? "97" : "44", std::abs(whole));
-  press(tenth >= 0 ? "13" : "9", std::abs(tenth));
-  return script;
-}
-
 Parsed ParseOptions(const std::vector<std::string>& args) {
   const QCommandLineOption script("script", "", "TOKENS"), log("log", "", "FILE"),
       png("png", "", "FILE"), frames("frames", "", "DIR"), force("force", ""),
@@ -200,14 +180,15 @@ Parsed ParseOptions(const std::vector<std::string>& args) {
     }
     o.script = *keys;
   }
-  if (o.pictures() &&
-      std::max(std::ceil(o.size.width * o.scale), std::ceil(o.size.height * o.scale)) > kMaxSide) {
+  if (o.pictures() && !Canvas::FitsCap(o.size, o.scale)) {
     return Refuse("picture too large: " + std::to_string(o.size.width) + "x" +
                   std::to_string(o.size.height) + " at scale " + ScaleText(o.scale) +
                   " is more than " + std::to_string(kMaxSide) + " device pixels a side");
   }
-  if (!o.video.empty() && std::max(std::ceil(o.size.width * o.scale) * o.video_scale,
-                                   std::ceil(o.size.height * o.scale) * o.video_scale) > kMaxSide) {
+  if (!o.video.empty() &&
+      std::max(Canvas::DeviceSide(o.size.width, o.scale), Canvas::DeviceSide(o.size.height, o.scale)) *
+              o.video_scale >
+          kMaxSide) {
     return Refuse("video too large: more than " + std::to_string(kMaxSide) +
                   " pixels a side at --video-scale " + std::to_string(o.video_scale));
   }

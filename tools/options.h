@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "input/script.h"
 #include "render/canvas.h"
 
 namespace tarsel {
@@ -28,13 +29,6 @@ struct Options {
     return !png.empty() || !frames.empty() || !gif.empty() || !video.empty();
   }
 };
-
-// The shortest key script whose last frame is drawn at control angle `k`: plain keys or ","
-// for whole steps of 0.25 from the first frame (4.5), then Enter or Tab for tenths. Nullopt
-// when no script reaches k: off the grid of 0.025, above 20 (where the animation ends), or
-// below kLowestAt.
-std::optional<std::string> ScriptReaching(double k);
-inline constexpr double kLowestAt = -100;
 
 // How the command line turned out: run with the options, print the help or the version, or
 // refuse it (the reason in `error`, one line).
