@@ -3,9 +3,9 @@
 #include <cmath>
 #include <limits>
 
+#include "animation/sweep.h"
 #include "geometry/linkage.h"
 #include "geometry/piston_curve.h"
-#include "animation/sweep.h"
 
 namespace tarsel {
 

@@ -9,58 +9,16 @@
 #include <QPainter>
 #include <QScreen>
 #include <algorithm>
-#include <chrono>
 #include <cmath>
-#include <cstdio>
 
 #include "app/image_view.h"
+#include "app/key_codes.h"
+#include "app/trace.h"
 #include "input/caption.h"
-#include "input/handlers.h"
 
 namespace tarsel {
 
-std::vector<int> CharacterCodes(const QKeyEvent& event) {
-  const int key = event.key();
-  const Qt::KeyboardModifiers mods = event.modifiers();
-  // Ctrl with a letter (or one of @ [ \ ] ^ _) produces the matching control character, as a
-  // keyboard does: Ctrl+H is BackSpace, Ctrl+M Enter, Ctrl+I Tab, Ctrl+[ Escape.
-  if ((mods & Qt::ControlModifier) && !(mods & Qt::AltModifier) && key >= Qt::Key_At &&
-      key <= Qt::Key_Underscore) {
-    return {key & 0x1F};
-  }
-  switch (key) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-      return {key::kEnter};
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-      return {key::kTab};
-    case Qt::Key_Backspace:
-      return {key::kBackSpace};
-    case Qt::Key_Escape:
-      return {key::kEscape};
-    case Qt::Key_Delete:  // X11 reports DEL as its text; it is an editing key, not a character
-      return {};
-    default:
-      break;
-  }
-  std::vector<int> codes;
-  for (const QChar c : event.text()) codes.push_back(c.unicode());
-  return codes;
-}
-
 namespace {
-// With TARSEL_TRACE set in the environment, one line on stderr for every key press and every
-// frame put on the screen: "tarsel-trace key|frame NS", NS the wall-clock time in nanoseconds.
-// bench/run.sh measures latencies with it.
-void Trace(const char* what) {
-  static const bool on = qEnvironmentVariableIsSet("TARSEL_TRACE");
-  if (!on) return;
-  const auto now = std::chrono::system_clock::now().time_since_epoch();
-  std::fprintf(stderr, "tarsel-trace %s %lld\n", what,
-               static_cast<long long>(std::chrono::nanoseconds(now).count()));
-}
-
 qreal PrimaryScreenRatio() {
   const QScreen* s = QGuiApplication::primaryScreen();
   return s ? s->devicePixelRatio() : 1;
@@ -117,26 +75,19 @@ void Form1::WaitEvents(bool block) {
   PresentIfDue();
 }
 
-void Form1::PressCharacter(int code) {
-  if (on_key_for_test) on_key_for_test(code);
+void Form1::Deliver(const InputEvent& event) {
   if (!running_) {
-    early_input_.push_back(code);
+    early_input_.push_back(event);
     return;
   }
-  Form_KeyPress(state_, *this, code);
+  Dispatch(state_, *this, event);
 }
 
 void Form1::DeliverEarlyInput() {
   if (early_input_.empty()) return;
-  const std::vector<int> input = std::move(early_input_);
+  const std::vector<InputEvent> input = std::move(early_input_);
   early_input_.clear();
-  for (const int code : input) {
-    if (code == kDoubleClick) {
-      Form_DblClick(state_);
-    } else {
-      Form_KeyPress(state_, *this, code);
-    }
-  }
+  for (const InputEvent& event : input) Dispatch(state_, *this, event);
 }
 
 void Form1::Present() {
@@ -178,23 +129,19 @@ bool Form1::event(QEvent* e) {
 
 void Form1::keyPressEvent(QKeyEvent* e) {
   Trace("key");
-  for (const int code : CharacterCodes(*e)) PressCharacter(code);
+  for (const int code : CharacterCodes(*e)) Deliver(InputEvent::Key(code));
   e->accept();
 }
 
 void Form1::mouseDoubleClickEvent(QMouseEvent* e) {
   e->accept();
-  if (!running_) {
-    early_input_.push_back(kDoubleClick);
-    return;
-  }
-  Form_DblClick(state_);
+  Deliver(InputEvent::DoubleClick());
 }
 
 void Form1::closeEvent(QCloseEvent* e) {
   e->accept();
   if (running_) {
-    Form_Unload(state_);  // the loop returns at its next event-processing call
+    Dispatch(state_, *this, InputEvent::Close());  // the loop returns at its next call
     return;
   }
   state_.ended = true;

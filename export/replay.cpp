@@ -69,10 +69,10 @@ Replay::Replay(std::vector<ScriptEvent> script, std::FILE* log, Canvas* canvas)
     : driver_(state_, *this), input_(std::move(script), state_, *this), log_(log), canvas_(canvas) {
   if (log_) {
     input_.OnDeliver([this](const ScriptEvent& e) {
-      if (e.double_click) {
+      if (e.event.kind == InputEvent::Kind::kDoubleClick) {
         std::fputs("D\n", log_);
       } else {
-        PutTagged(log_, 'K', e.code);
+        PutTagged(log_, 'K', e.event.code);
       }
     });
   }

@@ -69,11 +69,14 @@ std::optional<std::vector<ScriptEvent>> ParseScript(std::string_view text, std::
     ScriptEvent e;
     std::int64_t value = 0;
     bool ok = true;
+    int code = 0;
     if (what == "dbl") {
-      e.double_click = true;
+      e.event = InputEvent::DoubleClick();
     } else if (ParseNumber(what, 65535, &value)) {
-      e.code = static_cast<int>(value);
-    } else if (!ParseKey(what, &e.code)) {
+      e.event = InputEvent::Key(static_cast<int>(value));
+    } else if (ParseKey(what, &code)) {
+      e.event = InputEvent::Key(code);
+    } else {
       ok = false;
     }
     if (ok && at != std::string_view::npos) {
@@ -113,11 +116,7 @@ bool ScriptedInput::WaitRound() {
 
 void ScriptedInput::Deliver(const ScriptEvent& e) {
   if (on_deliver_) on_deliver_(e);
-  if (e.double_click) {
-    Form_DblClick(state_);
-  } else {
-    Form_KeyPress(state_, surface_, e.code);
-  }
+  Dispatch(state_, surface_, e.event);
 }
 
 std::optional<std::string> ScriptReaching(double k) {

@@ -9,15 +9,15 @@
 
 #include "animation/shared_state.h"
 #include "animation/surface.h"
+#include "input/event.h"
 
 namespace tarsel {
 
-// One user event of a script.
+// One event of a script, and when it is delivered: with `at` 0, during a wait, one per test of
+// the wait; with `at` N > 0, inside the N-th event-processing call made at a table point of a
+// drawing pass.
 struct ScriptEvent {
-  bool double_click = false;
-  int code = 0;  // character code of a key press
-  // 0: delivered during a wait, one per test of the wait. N > 0: delivered inside the N-th
-  // event-processing call made at a table point of a drawing pass.
+  InputEvent event;
   std::int64_t at = 0;
   friend bool operator==(const ScriptEvent&, const ScriptEvent&) = default;
 };

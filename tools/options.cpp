@@ -185,10 +185,10 @@ Parsed ParseOptions(const std::vector<std::string>& args) {
                   std::to_string(o.size.height) + " at scale " + ScaleText(o.scale) +
                   " is more than " + std::to_string(kMaxSide) + " device pixels a side");
   }
-  if (!o.video.empty() &&
-      std::max(Canvas::DeviceSide(o.size.width, o.scale), Canvas::DeviceSide(o.size.height, o.scale)) *
-              o.video_scale >
-          kMaxSide) {
+  if (!o.video.empty() && std::max(Canvas::DeviceSide(o.size.width, o.scale),
+                                   Canvas::DeviceSide(o.size.height, o.scale)) *
+                                  o.video_scale >
+                              kMaxSide) {
     return Refuse("video too large: more than " + std::to_string(kMaxSide) +
                   " pixels a side at --video-scale " + std::to_string(o.video_scale));
   }

@@ -4,6 +4,8 @@
 
 #include <cstddef>
 
+#include "animation/sweep.h"
+
 namespace {
 
 // The bodies run in the page; tarselPage is defined by page.js before the module loads.
@@ -18,7 +20,8 @@ EM_JS(void, js_show, (const void* rgba, int width, int height, int x, int y, int
   tarselPage.show(new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4), width, height, x,
                   y, w, h);
 });
-EM_JS(void, js_readout, (double k, int acc, int ccllss), { tarselPage.readout(k, acc, ccllss); });
+EM_JS(void, js_readout, (double k, int acc, int ccllss, int frame, int exact),
+      { tarselPage.readout(k, acc, ccllss, frame, Boolean(exact)); });
 EM_JS(void, js_waiting, (), { tarselPage.waiting(); });
 EM_JS(void, js_ended, (), { tarselPage.ended(); });
 EM_JS(void, js_replay_done, (const char* log, std::size_t size), {
@@ -31,8 +34,15 @@ EM_JS(void, js_replay_failed, (const char* message),
 
 namespace tarsel::page {
 
-int NextEvent() {
-  return js_next_event();
+std::optional<InputEvent> FromWire(int number) {
+  if (number >= 0 && number <= 0xFFFF) return InputEvent::Key(number);
+  if (number == wire::kDoubleClick) return InputEvent::DoubleClick();
+  if (number == wire::kResize) return InputEvent::Resize();
+  return std::nullopt;
+}
+
+std::optional<InputEvent> NextEvent() {
+  return FromWire(js_next_event());
 }
 
 void WaitForEvent() {
@@ -62,7 +72,8 @@ void Show(const Image& image, Rect area) {
 }
 
 void Readout(const SharedState& state) {
-  js_readout(state.k, state.acc, state.ccllss);
+  const sweep::Position at = sweep::PositionOf(state.k);
+  js_readout(state.k, state.acc, state.ccllss, static_cast<int>(at.frame), at.exact);
 }
 
 void Waiting() {

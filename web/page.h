@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 
 #include "animation/shared_state.h"
+#include "input/event.h"
 #include "render/canvas.h"
 
 // What the C++ side asks of the page (web/page.js, the object tarselPage): its queued input,
@@ -11,13 +13,20 @@
 // as they do on the desktop.
 namespace tarsel::page {
 
-inline constexpr int kNoEvent = -2;
+// How an input event crosses into the page and back: the page queues numbers. A key press is
+// its character code (0 to 65535); the other events are negative. The page's JavaScript reads
+// these from the module (tarsel_constants), never from a copy of its own.
+namespace wire {
+inline constexpr int kNone = -2;  // nothing is queued
 inline constexpr int kDoubleClick = -1;
-inline constexpr int kResized = -3;  // the client area changed size: see ClientSize()
+inline constexpr int kResize = -3;  // the client area changed size: see ClientSize()
+}  // namespace wire
 
-// The oldest queued event: a character code (0 to 65535), kDoubleClick, kResized, or kNoEvent
-// when nothing is queued.
-int NextEvent();
+// The event a queued number stands for; nullopt for wire::kNone (or a number that is no event).
+std::optional<InputEvent> FromWire(int number);
+
+// The oldest queued event, or nullopt when nothing is queued.
+std::optional<InputEvent> NextEvent();
 // Suspends the animation (its C++ stack, through Asyncify) until an event is queued. The page
 // is idle meanwhile: no timer, no polling.
 void WaitForEvent();

@@ -9,9 +9,9 @@
 //   index.html?script=TOKENS[&size=WxH][&dump=1]  plays a script as tarsel-render --script
 //   ...&trace=1                                  keeps timestamps in tarselPage.trace (benchmarks)
 (() => {
-  const kDesign = [962, 688];
-  const kMaxDeviceSide = 8192;  // as the desktop's backing image
-  const kNoEvent = -2, kDoubleClick = -1, kResized = -3;
+  // What the page shares with the core (the design size, the cap, the numbers input events
+  // travel as, the sweep), read from the module once it has loaded.
+  let shared = null;
 
   const params = new URLSearchParams(location.search);
   const script = params.get('script');  // null: the animation as the user drives it
@@ -99,18 +99,19 @@
 
   canvas.addEventListener('dblclick', (e) => {
     e.preventDefault();
-    queueEvent(kDoubleClick);
+    if (shared) queueEvent(shared.events.doubleClick);
   });
 
   // --- The client area: the stage, at least the design size.
   function clientSize() {
-    return [Math.max(kDesign[0], stage.clientWidth), Math.max(kDesign[1], stage.clientHeight)];
+    const [width, height] = shared.design;
+    return [Math.max(width, stage.clientWidth), Math.max(height, stage.clientHeight)];
   }
   new ResizeObserver(() => {
     if (phase !== 'running' && phase !== 'waiting') return;
     if (!resizeQueued) {
       resizeQueued = true;
-      queueEvent(kResized);
+      queueEvent(shared.events.resize);
     }
   }).observe(stage);
 
@@ -152,24 +153,22 @@
     }, 'image/png');
   });
 
-  // k of the plain sweep's frame n is 4.5 + 0.25 (n - 1), frames 1 to 63.
-  function frameText(k) {
-    const n = (k - 4.5) / 0.25 + 1;
-    const whole = Math.round(n);
-    if (Math.abs(n - whole) > 1e-9) {
-      return `between ${Math.floor(n)} and ${Math.floor(n) + 1}`;
-    }
-    return whole >= 1 && whole <= 63 ? `${whole} of 63` : `${whole} (the sweep has 1 to 63)`;
+  // The frame of the plain sweep at k, as the core places k on it.
+  function frameText(frame, exact) {
+    const frames = shared.sweep.frames;
+    if (!exact) return `between ${frame} and ${frame + 1}`;
+    return frame >= 1 && frame <= frames ? `${frame} of ${frames}` :
+                                           `${frame} (the sweep has 1 to ${frames})`;
   }
 
   let shown = '';
-  function readout(k, acc, ccllss) {
+  function readout(k, acc, ccllss, frame, exact) {
     const key = `${k} ${acc} ${ccllss}`;
     if (key === shown) return;
     shown = key;
     shownK = k;
     $('k-value').textContent = k.toFixed(3);
-    $('frame-value').textContent = frameText(k);
+    $('frame-value').textContent = frameText(frame, exact);
     $('acc-value').textContent = acc ? 'on' : 'off';
     $('cls-value').textContent = ccllss ? 'piling up' : 'cleared';
     for (const li of document.querySelectorAll('[data-when]')) {
@@ -181,9 +180,9 @@
   window.tarselPage = {
     trace,
     nextEvent() {
-      if (queue.length === 0) return kNoEvent;
+      if (queue.length === 0) return shared.events.none;
       const event = queue.shift();
-      if (event === kResized) {
+      if (event === shared.events.resize) {
         resizeQueued = false;
       } else if (phase === 'waiting') {
         setPhase('running');
@@ -286,27 +285,28 @@
         .catch(fail);
   }
 
-  // "WxH", each 1 to 8192, as tarsel-render's --size; null when malformed.
+  // "WxH", each 1 to the cap, as tarsel-render's --size; null when malformed.
   function parseSize(text) {
     const m = /^([0-9]+)x([0-9]+)$/.exec(text);
     if (!m) return null;
-    const w = Number(m[1]), h = Number(m[2]);
-    return w >= 1 && h >= 1 && w <= kMaxDeviceSide && h <= kMaxDeviceSide ? [w, h] : null;
+    const w = Number(m[1]), h = Number(m[2]), most = shared.maxDeviceSide;
+    return w >= 1 && h >= 1 && w <= most && h <= most ? [w, h] : null;
   }
 
   function startReplay() {
     started = true;
     for (const b of keyButtons) b.disabled = true;
-    const sizeText = params.get('size') ?? `${kDesign[0]}x${kDesign[1]}`;
+    const sizeText = params.get('size') ?? shared.design.join('x');
     const size = parseSize(sizeText);
     const dpr = window.devicePixelRatio || 1;
     if (!size) {
-      tarselPage.replayFailed(`bad size '${sizeText}': expected WxH, 1 to 8192 each`);
+      tarselPage.replayFailed(
+          `bad size '${sizeText}': expected WxH, 1 to ${shared.maxDeviceSide} each`);
       return;
     }
-    if (Math.max(Math.ceil(size[0] * dpr), Math.ceil(size[1] * dpr)) > kMaxDeviceSide) {
+    if (!module._tarsel_fits(size[0], size[1], dpr)) {
       tarselPage.replayFailed(`picture too large: ${sizeText} at scale ${dpr} is more than ` +
-                              `${kMaxDeviceSide} device pixels a side`);
+                              `${shared.maxDeviceSide} device pixels a side`);
       return;
     }
     say('Replaying…');
@@ -318,6 +318,7 @@
   setPhase('ready');
   createTarsel().then((m) => {
     module = m;
+    shared = JSON.parse(m.ccall('tarsel_constants', 'string', [], []));
     if (replay) {
       startReplay();
     } else {

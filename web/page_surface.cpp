@@ -2,7 +2,7 @@
 
 #include <emscripten.h>
 
-#include "input/handlers.h"
+#include "input/event.h"
 #include "web/page.h"
 
 namespace tarsel {
@@ -71,16 +71,10 @@ void PageSurface::WaitEvents(bool block) {
 bool PageSurface::HandleQueued() {
   bool any = false;
   while (!state_.ended) {
-    const int event = page::NextEvent();
-    if (event == page::kNoEvent) break;
+    const std::optional<InputEvent> event = page::NextEvent();
+    if (!event) break;
     any = true;
-    if (event == page::kResized) {
-      Grow();
-    } else if (event == page::kDoubleClick) {
-      Form_DblClick(state_);
-    } else {
-      Form_KeyPress(state_, *this, event);
-    }
+    if (!Dispatch(state_, *this, *event)) Grow();  // the one event of the page's own: a resize
   }
   return any;
 }

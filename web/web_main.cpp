@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "animation/sweep.h"
 #include "export/replay.h"
 #include "input/script.h"
 #include "render/canvas.h"
@@ -14,6 +15,31 @@
 #include "web/page_surface.h"
 
 extern "C" {
+
+// The constants the page shares with the core, as one JSON object: the design size and the cap
+// of the client area, the numbers its input events travel as, and the sweep. The page reads
+// them once, when the module has loaded.
+EMSCRIPTEN_KEEPALIVE const char* tarsel_constants() {
+  namespace sweep = tarsel::sweep;
+  namespace wire = tarsel::page::wire;
+  static const std::string json = [] {
+    char text[512];
+    std::snprintf(text, sizeof text,
+                  "{\"design\":[%d,%d],\"maxDeviceSide\":%d,"
+                  "\"events\":{\"none\":%d,\"doubleClick\":%d,\"resize\":%d},"
+                  "\"sweep\":{\"firstK\":%.17g,\"step\":%.17g,\"lastK\":%.17g,\"frames\":%d}}",
+                  tarsel::Canvas::kDesignWidth, tarsel::Canvas::kDesignHeight,
+                  tarsel::Canvas::kMaxDeviceSide, wire::kNone, wire::kDoubleClick, wire::kResize,
+                  sweep::kFirstK, sweep::kStep, sweep::kLastK, sweep::kFrames);
+    return std::string(text);
+  }();
+  return json.c_str();
+}
+
+// 1 when a client area of width x height CSS pixels at ratio dpr fits the image's cap.
+EMSCRIPTEN_KEEPALIVE int tarsel_fits(int width, int height, double dpr) {
+  return tarsel::Canvas::FitsCap(tarsel::Size{width, height}, dpr) ? 1 : 0;
+}
 
 // Runs the animation in a client area of width x height CSS pixels. It returns to the page
 // only when the animation has ended; in between it is suspended in its waits and yields.

@@ -35,8 +35,10 @@ Delivered Play(const std::string& script) {
   bool in_wait = false;
   input.OnDeliver([&](const ScriptEvent& e) {
     const long call = in_wait ? 0 : input.point_calls();
-    out.events.push_back((e.double_click ? std::string("dbl") : std::to_string(e.code)) + "@" +
-                         std::to_string(call));
+    out.events.push_back((e.event.kind == InputEvent::Kind::kDoubleClick
+                              ? std::string("dbl")
+                              : std::to_string(e.event.code)) +
+                         "@" + std::to_string(call));
   });
   win.on_point = [&](long) { input.PointEvents(); };
   win.on_wait = [&](bool) {

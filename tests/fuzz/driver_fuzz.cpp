@@ -89,14 +89,14 @@ std::vector<Event> Decode(const std::uint8_t* data, std::size_t size) {
     const int what = op & 0x3F;
     int repeat = 1;
     if (what < 32) {
-      e.code = kKeys[what];
+      e.event = InputEvent::Key(kKeys[what]);
     } else if (what < 40) {
-      e.double_click = true;
+      e.event = InputEvent::DoubleClick();
     } else if (what < 48) {
-      e.code = next() << 8;
-      e.code |= next();
+      const int high = next();
+      e.event = InputEvent::Key(high << 8 | next());
     } else {
-      e.code = kKeys[next() % 32];
+      e.event = InputEvent::Key(kKeys[next() % 32]);
       repeat = (next() + 1) * (e.at > 0 ? 16 : 1);
     }
     for (int r = 0; r < repeat; ++r) {

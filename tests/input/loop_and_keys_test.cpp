@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "animation/driver.h"
+#include "input/event.h"
 #include "input/handlers.h"
 #include "tests/support/recording_surface.h"
 
@@ -16,8 +17,6 @@ namespace {
 using testing::Call;
 using testing::RecordingSurface;
 
-constexpr int kDoubleClick = -1;
-
 // Runs the whole animation. Keys queued in `at_wait` are pressed one per round of a wait;
 // keys in `at_point[n]` are pressed inside the n-th table-point event call. When a wait finds
 // no key left, the user double-clicks. Records k of every frame as its wait begins.
@@ -25,22 +24,16 @@ struct Session {
   SharedState st;
   RecordingSurface win;
   Driver driver{st, win};
-  std::deque<int> at_wait;
-  std::map<long, std::vector<int>> at_point;
+  std::deque<InputEvent> at_wait;
+  std::map<long, std::vector<InputEvent>> at_point;
   std::vector<double> frames;  // k of each frame drawn to its end
   long wait_rounds_of_last_wait = 0;
 
-  void Press(int code) {
-    if (code == kDoubleClick) {
-      Form_DblClick(st);
-    } else {
-      Form_KeyPress(st, win, code);
-    }
-  }
+  void Press(InputEvent e) { Dispatch(st, win, e); }
 
   LoopEnd Run() {
     win.on_point = [this](long n) {
-      for (int code : at_point[n]) Press(code);
+      for (const InputEvent& e : at_point[n]) Press(e);
     };
     win.on_wait = [this](bool first) {
       if (first) {
@@ -50,7 +43,7 @@ struct Session {
       ++wait_rounds_of_last_wait;
       if (first && st.kk == 1) return;  // events pending from the frame were handled already
       if (at_wait.empty()) {
-        Press(kDoubleClick);
+        Press(InputEvent::DoubleClick());
         return;
       }
       Press(at_wait.front());
@@ -61,13 +54,14 @@ struct Session {
 
   // Plain keys until the frame for k = 20 is on the window.
   void AdvanceToLastFrame() {
-    for (int i = 0; i < 62; ++i) at_wait.push_back('a');
+    for (int i = 0; i < 62; ++i) at_wait.push_back(InputEvent::Key('a'));
   }
 };
 
 TEST(Loop, SixtyThreeFramesWithPlainKeysThenTheEnd) {
   Session s;
-  for (int i = 0; i < 63; ++i) s.at_wait.push_back(' ' + 1);  // '!' has no action of its own
+  for (int i = 0; i < 63; ++i)
+    s.at_wait.push_back(InputEvent::Key(' ' + 1));  // '!' has no action of its own
   EXPECT_EQ(s.Run(), LoopEnd::kPastLast);
   ASSERT_EQ(s.frames.size(), 63u);
   for (std::size_t i = 0; i < s.frames.size(); ++i) EXPECT_EQ(s.frames[i], 4.5 + 0.25 * i);
@@ -101,7 +95,7 @@ TEST(Keys, AtTheFirstFrame) {
                                       {'?', 4.75}, {8, 4.5}};
   for (const auto& [code, expected] : next) {
     Session s;
-    s.at_wait = {code};
+    s.at_wait = {InputEvent::Key(code)};
     EXPECT_EQ(s.Run(), LoopEnd::kEnded) << code;
     ASSERT_EQ(s.frames.size(), 2u) << code;
     EXPECT_DOUBLE_EQ(s.frames[1], expected) << "key " << code;
@@ -113,7 +107,7 @@ TEST(Keys, AtTheLastFrame) {
   for (int code : {'a', '\r'}) {
     Session s;
     s.AdvanceToLastFrame();
-    s.at_wait.push_back(code);
+    s.at_wait.push_back(InputEvent::Key(code));
     EXPECT_EQ(s.Run(), LoopEnd::kPastLast) << code;
     EXPECT_EQ(s.frames.size(), 63u) << code;
     EXPECT_DOUBLE_EQ(s.st.k, code == 'a' ? 20.25 : 20.025);
@@ -123,7 +117,7 @@ TEST(Keys, AtTheLastFrame) {
   for (const auto& [code, expected] : next) {
     Session s;
     s.AdvanceToLastFrame();
-    s.at_wait.push_back(code);
+    s.at_wait.push_back(InputEvent::Key(code));
     EXPECT_EQ(s.Run(), LoopEnd::kEnded) << code;
     ASSERT_EQ(s.frames.size(), 64u) << code;
     EXPECT_DOUBLE_EQ(s.frames[63], expected) << "key " << code;
@@ -132,7 +126,8 @@ TEST(Keys, AtTheLastFrame) {
 
 TEST(Keys, SwitchesFlipAndStayIndependent) {
   Session s;
-  s.at_wait = {'\b', '/', '\b', '\b'};
+  s.at_wait = {InputEvent::Key('\b'), InputEvent::Key('/'), InputEvent::Key('\b'),
+               InputEvent::Key('\b')};
   s.Run();
   EXPECT_EQ(s.st.acc, 1);     // three presses
   EXPECT_EQ(s.st.ccllss, 1);  // one press
@@ -142,7 +137,7 @@ TEST(Keys, SwitchesFlipAndStayIndependent) {
 
 TEST(Keys, KIsNotBoundedBelow) {
   Session s;
-  for (int i = 0; i < 30; ++i) s.at_wait.push_back(',');
+  for (int i = 0; i < 30; ++i) s.at_wait.push_back(InputEvent::Key(','));
   s.Run();
   ASSERT_EQ(s.frames.size(), 31u);
   EXPECT_DOUBLE_EQ(s.frames.back(), 4.5 - 30 * 0.25);
@@ -168,7 +163,7 @@ TEST(Keys, EveryKeyFlipsKkAndSpaceCancelsEarlierMoves) {
 
 TEST(Pacing, AKeyDuringDrawingReleasesTheNextWaitAtOnce) {
   Session s;
-  s.at_point[5] = {'a'};
+  s.at_point[5] = {InputEvent::Key('a')};
   s.Run();
   ASSERT_GE(s.frames.size(), 2u);
   EXPECT_EQ(s.frames[1], 4.75);
@@ -179,9 +174,9 @@ TEST(Pacing, AKeyDuringDrawingReleasesTheNextWaitAtOnce) {
 
 TEST(Pacing, TwoKeysDuringOneFrameNeedAThird) {
   Session s;
-  s.at_point[5] = {','};
-  s.at_point[10] = {','};
-  s.at_wait = {'a'};
+  s.at_point[5] = {InputEvent::Key(',')};
+  s.at_point[10] = {InputEvent::Key(',')};
+  s.at_wait = {InputEvent::Key('a')};
   s.Run();
   ASSERT_EQ(s.frames.size(), 2u);
   EXPECT_DOUBLE_EQ(s.frames[1], 4.5 - 0.75);
@@ -189,7 +184,7 @@ TEST(Pacing, TwoKeysDuringOneFrameNeedAThird) {
 
 TEST(Pacing, TheWaitProcessesEventsAtLeastOnceAndOnlyThenBlocks) {
   Session s;
-  s.at_point[1] = {'a'};
+  s.at_point[1] = {InputEvent::Key('a')};
   s.at_wait = {};
   s.Run();
   // Frame 1: kk was 1 before the wait, so exactly one non-blocking round.
@@ -205,7 +200,8 @@ TEST(Pacing, TheWaitProcessesEventsAtLeastOnceAndOnlyThenBlocks) {
 
 TEST(Ending, EscapeDuringDrawingClearsAndStopsTheFrame) {
   Session s;
-  s.at_point[150] = {27, 'a'};  // the key after Escape never reaches the loop
+  s.at_point[150] = {InputEvent::Key(27),
+                     InputEvent::Key('a')};  // the key after Escape never reaches the loop
   EXPECT_EQ(s.Run(), LoopEnd::kEnded);
   EXPECT_TRUE(s.frames.empty());
   ASSERT_FALSE(s.win.calls.empty());
@@ -217,7 +213,7 @@ TEST(Ending, EscapeDuringDrawingClearsAndStopsTheFrame) {
 
 TEST(Ending, EscapeAndDoubleClickAtTheWait) {
   Session esc;
-  esc.at_wait = {27};
+  esc.at_wait = {InputEvent::Key(27)};
   EXPECT_EQ(esc.Run(), LoopEnd::kEnded);
   EXPECT_EQ(esc.win.calls.back().kind, Call::kCls);
 
@@ -229,7 +225,7 @@ TEST(Ending, EscapeAndDoubleClickAtTheWait) {
 
 TEST(Ending, DoubleClickDuringDrawingStopsAtThatPoint) {
   Session s;
-  s.at_point[42] = {kDoubleClick};
+  s.at_point[42] = {InputEvent::DoubleClick()};
   EXPECT_EQ(s.Run(), LoopEnd::kEnded);
   EXPECT_EQ(s.win.point_calls, 42);
   EXPECT_EQ(s.win.calls.back().kind, Call::kEvents);
@@ -250,7 +246,8 @@ TEST(Ending, ClosingTheWindowEndsWithoutAClear) {
 
 TEST(Frames, SlashLetsFramesAccumulate) {
   Session s;
-  s.at_wait = {'/', 'a', 'a', '/', 'a'};
+  s.at_wait = {InputEvent::Key('/'), InputEvent::Key('a'), InputEvent::Key('a'),
+               InputEvent::Key('/'), InputEvent::Key('a')};
   s.Run();
   // After each wait: a clear only while ccllss = 0 (it is 1 after the first and second waits
   // of the three that follow the first "/"), then the piston curve again.

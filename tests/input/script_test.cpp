@@ -14,8 +14,9 @@ std::string Describe(const std::string& text) {
   const auto events = ParseScript(text, &error);
   if (!events) return "error: " + error;
   for (const ScriptEvent& e : *events) {
-    s += (s.empty() ? "" : " ") + (e.double_click ? "dbl" : std::to_string(e.code)) + "@" +
-         std::to_string(e.at);
+    s += (s.empty() ? "" : " ") +
+         (e.event.kind == InputEvent::Kind::kDoubleClick ? "dbl" : std::to_string(e.event.code)) +
+         "@" + std::to_string(e.at);
   }
   return s;
 }
