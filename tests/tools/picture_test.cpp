@@ -16,11 +16,12 @@
 #include <vector>
 
 #include "app/image_view.h"
+#include "export/png_file.h"
 #include "export/replay.h"
 #include "render/canvas.h"
-#include "export/png_file.h"
 #include "tests/support/colours.h"
 #include "tests/support/gif_decode.h"
+#include "tests/support/qt_pixels.h"
 #include "tests/support/render_run.h"
 #include "tools/frame_export.h"
 #include "tools/label.h"
@@ -36,10 +37,6 @@ long CountPixels(const QImage& image, QRgb colour) {
     for (int x = 0; x < image.width(); ++x) n += (image.pixel(x, y) & 0xFFFFFF) == colour;
   }
   return n;
-}
-
-bool AllWhite(const QImage& image) {
-  return CountPixels(image, Rgb(kBack)) == static_cast<long>(image.width()) * image.height();
 }
 
 TEST_F(RenderTest, SizeAndScaleSetThePictureSize) {
@@ -76,14 +73,14 @@ TEST_F(RenderTest, ThePictureShowsTheFrameOrIsWhiteAfterEscape) {
   for (const auto& c : shown) {
     const QImage image = Picture(c.script);
     ASSERT_FALSE(image.isNull()) << c.script;
-    EXPECT_FALSE(AllWhite(image)) << c.script;
+    EXPECT_FALSE(AllWhite(PixelsOf(image))) << c.script;
     EXPECT_GT(CountPixels(image, c.colour), 0) << c.script << " " << std::hex << c.colour;
   }
   for (const auto& [script, scale] :
        {std::pair<std::string, std::string>{"27", "1"}, {"27@300", "2"}}) {
     const QImage image = Picture(script, {"--scale", scale});
     ASSERT_FALSE(image.isNull()) << script;
-    EXPECT_TRUE(AllWhite(image)) << script;
+    EXPECT_TRUE(AllWhite(PixelsOf(image))) << script;
   }
 }
 
@@ -135,17 +132,6 @@ TEST(Label, SaysKTheSweepFrameTheCurvesAndTheClearing) {
   }
 }
 
-// Pixels of `a` and `b` that differ, inside and outside `area`.
-std::pair<long, long> Differences(const QImage& a, const QImage& b, const Rect& area) {
-  long inside = 0, outside = 0;
-  for (int y = 0; y < a.height(); ++y) {
-    for (int x = 0; x < a.width(); ++x) {
-      if (a.pixel(x, y) != b.pixel(x, y)) ++(area.contains(x, y) ? inside : outside);
-    }
-  }
-  return {inside, outside};
-}
-
 // The label's area of a picture file, from its size and the scale it was drawn at.
 Rect AreaOf(const QImage& picture, double scale) {
   return LabelArea(Image(picture.width(), picture.height(), scale));
@@ -167,7 +153,7 @@ TEST_F(RenderTest, LabelledPicturesDifferOnlyInsideTheLabel) {
     const QImage labelled = Picture(c.script, labelled_args);
     ASSERT_EQ(plain.size(), labelled.size()) << c.script;
     const Rect area = AreaOf(plain, c.scale);
-    const auto [inside, outside] = Differences(plain, labelled, area);
+    const auto [inside, outside] = CountDifferences(PixelsOf(plain), PixelsOf(labelled), area);
     EXPECT_EQ(outside, 0) << c.script;
     EXPECT_GT(inside, area.width() * area.height() / 50) << c.script;
   }
@@ -178,9 +164,9 @@ TEST_F(RenderTest, LabelledPicturesDifferOnlyInsideTheLabel) {
   for (const std::string name : {"frame-001.png", "frame-002.png", "frame-003.png"}) {
     const QImage plain = Rgb32(Path("plain") / name), labelled = Rgb32(Path("labelled") / name);
     const Rect area = AreaOf(plain, 1);
-    EXPECT_EQ(Differences(plain, labelled, area).second, 0) << name;
+    EXPECT_EQ(CountDifferences(PixelsOf(plain), PixelsOf(labelled), area).outside, 0) << name;
     if (!before.isNull()) {
-      EXPECT_GT(Differences(before, labelled, area).first, 0) << name;
+      EXPECT_GT(CountDifferences(PixelsOf(before), PixelsOf(labelled), area).inside, 0) << name;
     }
     before = labelled;
   }
