@@ -15,15 +15,10 @@
 #include <utility>
 #include <vector>
 
-#include "app/image_view.h"
-#include "export/png_file.h"
-#include "export/replay.h"
-#include "render/canvas.h"
 #include "tests/support/colours.h"
 #include "tests/support/gif_decode.h"
 #include "tests/support/qt_pixels.h"
 #include "tests/support/render_run.h"
-#include "tools/frame_export.h"
 #include "tools/label.h"
 
 namespace tarsel::testing {
@@ -81,27 +76,6 @@ TEST_F(RenderTest, ThePictureShowsTheFrameOrIsWhiteAfterEscape) {
     const QImage image = Picture(script, {"--scale", scale});
     ASSERT_FALSE(image.isNull()) << script;
     EXPECT_TRUE(AllWhite(PixelsOf(image))) << script;
-  }
-}
-
-// The PNG writer against Qt's reader: every pixel of a frame with velocity and acceleration at
-// a fractional scale, and of a picture with a colour in every bit of every channel, at odd
-// sizes.
-TEST_F(RenderTest, PngFilesHoldThePixelsExactly) {
-  Canvas canvas(Size{481, 344}, 1.5);
-  Replay replay(*ParseScript("8 97", nullptr), nullptr, &canvas);
-  replay.Run();
-  Image colours(257, 3, 1);
-  for (int i = 0; i < colours.width * colours.height; ++i) {
-    colours.pixels[i] = 0xFF000000 | (((i * 0x010101u) ^ (i * 0x3F1D07u)) & 0xFFFFFF);
-  }
-  for (const Image* image : {&canvas.image(), static_cast<const Image*>(&colours)}) {
-    const fs::path png = Path("exact.png");
-    ASSERT_EQ(WritePng(*image, png.string()), "");
-    EXPECT_EQ(Rgb32(png), ImageView(*image).convertToFormat(QImage::Format_RGB32));
-    const auto back = ReadPng(png.string());
-    ASSERT_TRUE(back);
-    EXPECT_EQ(*back, *image);
   }
 }
 
@@ -202,49 +176,6 @@ TEST_F(RenderTest, PictureAndLogTogetherMatchEachAlone) {
 
 // ------------------------------------------------------------------------------------------
 // Frames and the animated GIF
-
-// A picture of `n` different colours, one pixel each, then white; the first colours are the
-// ones to keep.
-QImage Swatches(int n, int width) {
-  QImage image(width, (n + width - 1) / width + 1, QImage::Format_RGB32);
-  image.fill(qRgb(255, 255, 255));
-  for (int i = 0; i < n; ++i) {
-    image.setPixel(i % width, i / width, qRgb(i * 37 % 256, i * 11 % 256, i / 3 % 256));
-  }
-  return image;
-}
-
-TEST(ToIndexed, KeepsASmallPaletteExactlyAndMapsALargeOneToTheNearest) {
-  for (const int n : {1, 200, 255, 300, 2000}) {
-    const QImage image = Swatches(n, 50);
-    const std::vector<QRgb> keep = {image.pixel(0, 0) & 0xFFFFFF, image.pixel(7, 0) & 0xFFFFFF,
-                                    Rgb(kBack)};
-    const Indexed indexed = ToIndexed(image, image.rect(), keep);
-    ASSERT_LE(indexed.colours.size(), 256u);
-    ASSERT_EQ(indexed.pixels.size(), static_cast<std::size_t>(image.width() * image.height()));
-    EXPECT_EQ(indexed.exact, n < 256) << n;  // n swatch colours and white
-    std::size_t i = 0;
-    for (int y = 0; y < image.height(); ++y) {
-      for (int x = 0; x < image.width(); ++x, ++i) {
-        const QRgb want = image.pixel(x, y) & 0xFFFFFF;
-        const QRgb got = indexed.colours.at(indexed.pixels[i]);
-        const bool kept = std::find(keep.begin(), keep.end(), want) != keep.end();
-        if (indexed.exact || kept) {
-          ASSERT_EQ(got, want) << n << " colours, pixel " << x << "," << y;
-          continue;
-        }
-        const auto dist = [&](QRgb a) {
-          const int r = qRed(a) - qRed(want), g = qGreen(a) - qGreen(want),
-                    b = qBlue(a) - qBlue(want);
-          return r * r + g * g + b * b;
-        };
-        for (const QRgb c : indexed.colours) {
-          ASSERT_LE(dist(got), dist(c)) << n << " colours: not the nearest at " << x << "," << y;
-        }
-      }
-    }
-  }
-}
 
 TEST_F(RenderTest, FramesAreTheClientAreaAtEachWait) {
   const fs::path dir = Path("frames/sub");
