@@ -7,9 +7,11 @@
 set -euo pipefail
 
 # Compiler, Qt (qt6-wayland for a Wayland session), libpng, FFmpeg's libraries for video; the
-# X11 protocol headers for the window's X events.
+# X11 protocol headers for the window's X events; the label's font, cut to the characters it
+# uses by fontTools' pyftsubset and drawn by stb_truetype.
 run=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libpng-dev libxcb1-dev
-  libavcodec-dev libavformat-dev libavutil-dev libswscale-dev qt6-wayland)
+  libavcodec-dev libavformat-dev libavutil-dev libswscale-dev qt6-wayland
+  libstb-dev fonts-dejavu-core fonttools)
 # CPack's DEB generator finds the library dependencies with dpkg-shlibdeps and file.
 package=(dpkg-dev file)
 test=(

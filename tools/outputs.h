@@ -9,9 +9,9 @@
 #include "export/byte_sink.h"
 #include "export/frame_folder.h"
 #include "export/gif_writer.h"
+#include "export/label.h"
 #include "export/video.h"
 #include "render/image.h"
-#include "tools/label.h"
 #include "tools/options.h"
 #include "tools/progress.h"
 

@@ -15,11 +15,11 @@
 #include <utility>
 #include <vector>
 
+#include "export/label.h"
 #include "tests/support/colours.h"
 #include "tests/support/gif_decode.h"
 #include "tests/support/qt_pixels.h"
 #include "tests/support/render_run.h"
-#include "tools/label.h"
 
 namespace tarsel::testing {
 namespace {
@@ -81,30 +81,6 @@ TEST_F(RenderTest, ThePictureShowsTheFrameOrIsWhiteAfterEscape) {
 
 // ------------------------------------------------------------------------------------------
 // The label
-
-TEST(Label, SaysKTheSweepFrameTheCurvesAndTheClearing) {
-  const struct {
-    double k;
-    int acc, ccllss;
-    std::string text;
-  } cases[] = {
-      {4.5, 0, 0, "k = 4.50 rad, frame 1 of 63\nphase offset / 13\neach frame cleared"},
-      {6.5, 1, 1, "k = 6.50 rad, frame 9 of 63\nvelocity and acceleration\nframes accumulate"},
-      {20, 0, 1, "k = 20.00 rad, frame 63 of 63\nphase offset / 13\nframes accumulate"},
-      // Between the frames of the plain sweep, before it and past it: k alone.
-      {4.525, 1, 0, "k = 4.53 rad\nvelocity and acceleration\neach frame cleared"},
-      {4.25, 0, 0, "k = 4.25 rad\nphase offset / 13\neach frame cleared"},
-      {20.25, 0, 0, "k = 20.25 rad\nphase offset / 13\neach frame cleared"},
-      {-0.5, 0, 1, "k = -0.50 rad\nphase offset / 13\nframes accumulate"},
-  };
-  for (const auto& c : cases) {
-    SharedState state;
-    state.k = c.k;
-    state.acc = c.acc;
-    state.ccllss = c.ccllss;
-    EXPECT_EQ(LabelText(state), c.text) << c.k;
-  }
-}
 
 // The label's area of a picture file, from its size and the scale it was drawn at.
 Rect AreaOf(const QImage& picture, double scale) {
