@@ -10,7 +10,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <sstream>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "animation/sweep.h"
@@ -84,7 +85,7 @@ void DrawGlyph(Pen& pen, int glyph) {
   pen.x += static_cast<float>(advance) * pen.scale;
 }
 
-void DrawText(Pen& pen, const std::string& text) {
+void DrawText(Pen& pen, std::string_view text) {
   const stbtt_fontinfo& font = Font();
   int previous = 0;
   for (const char c : text) {
@@ -142,13 +143,16 @@ const Image& Labeller::Apply(const Image& picture, const SharedState& state) {
   const double ratio = picture.dpr, spacing = kLineSpacing * ratio;
   const float pixels = static_cast<float>(std::max(1L, std::lround(kFontPixels * ratio)));
   const float scale = stbtt_ScaleForMappingEmToPixels(&Font(), pixels);
-  std::istringstream lines(LabelText(state));
-  int i = 0;
-  for (std::string line; std::getline(lines, line); ++i) {
+  // Line by line (no string streams: the page would carry their locale code for this alone).
+  const std::string text = LabelText(state);
+  std::size_t start = 0;
+  for (int i = 0; start <= text.size(); ++i) {
+    const std::size_t end = std::min(text.find('\n', start), text.size());
     const double top = area.top + kTextTop * ratio + i * spacing;
     Pen pen{labelled_, area, scale, static_cast<float>(area.left + kTextLeft * ratio),
             Baseline(top, spacing, scale)};
-    DrawText(pen, line);
+    DrawText(pen, std::string_view(text).substr(start, end - start));
+    start = end + 1;
   }
   return labelled_;
 }
