@@ -1,12 +1,17 @@
 #include "export/frame_folder.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
 #include <regex>
 #include <system_error>
 #include <utility>
 #include <vector>
 
 #include "export/png_file.h"
+#include "input/printable.h"
 
 namespace tarsel {
 
@@ -21,22 +26,24 @@ long FrameNumber(const std::string& name) {
   return std::regex_match(name, m, pattern) ? std::stol(m[1]) : 0;
 }
 
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
 }  // namespace
 
-std::string PngFrames::Open(const fs::path& dir, bool force) {
-  dir_ = dir;
+bool PngFrames::IsFrameName(const std::string& name) {
+  return FrameNumber(name) > 0;
+}
+
+std::string PngFrames::Open(const std::string& dir, bool force) {
   force_ = force;
-  std::error_code ec;
-  if (fs::exists(dir, ec) && !fs::is_directory(dir, ec)) {
-    return "'" + dir.string() + "' exists and is not a directory";
-  }
-  if (!fs::create_directories(dir, ec) && ec) {
-    return "cannot create '" + dir.string() + "': " + ec.message();
-  }
-  if (force) return "";
+  if (std::string error = folder_.Open(dir); !error.empty()) return error;
+  if (force || !folder_.existed()) return "";
   // The directory lists its files in no particular order: name the lowest-numbered frame.
+  std::error_code ec;
   std::string first;
-  for (const auto& entry : fs::directory_iterator(dir, ec)) {
+  for (const auto& entry : fs::directory_iterator(folder_.target(), ec)) {
     const std::string name = entry.path().filename().string();
     const long number = FrameNumber(name);
     if (number > 0 && (first.empty() ||
@@ -44,9 +51,9 @@ std::string PngFrames::Open(const fs::path& dir, bool force) {
       first = name;
     }
   }
-  if (ec) return "cannot read '" + dir.string() + "': " + ec.message();
+  if (ec) return "cannot read " + Quoted(dir) + ": " + ec.message();
   if (!first.empty()) {
-    return "'" + dir.string() + "' already holds " + first + "; use --force to overwrite";
+    return Quoted(dir) + " already holds " + first + "; use --force to overwrite";
   }
   return "";
 }
@@ -54,20 +61,33 @@ std::string PngFrames::Open(const fs::path& dir, bool force) {
 std::string PngFrames::Add(const Image& image) {
   char name[32];
   std::snprintf(name, sizeof name, "frame-%03d.png", ++count_);
-  return WritePng(image, (dir_ / name).string());
+  // Named in messages where it is going to be.
+  const std::string shown = (fs::path(folder_.path()) / name).string();
+  const fs::path staged = folder_.staging() / name;
+  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(staged.c_str(), "wbx"));
+  if (!file) return "cannot write " + Quoted(shown) + ": " + std::strerror(errno);
+  if (std::string error = EncodePng(image, file.get(), shown); !error.empty()) return error;
+  if (std::fclose(file.release()) != 0) {
+    return "writing " + Quoted(shown) + " failed: " + std::strerror(errno);
+  }
+  return "";
 }
 
 std::string PngFrames::Finish() {
-  if (!force_) return "";
+  return folder_.Complete();
+}
+
+std::string PngFrames::Commit() {
+  std::vector<std::string> stale;
   std::error_code ec;
-  std::vector<fs::path> stale;
-  for (const auto& entry : fs::directory_iterator(dir_, ec)) {
-    if (FrameNumber(entry.path().filename().string()) > count_) stale.push_back(entry.path());
+  if (force_ && folder_.existed()) {
+    for (const auto& entry : fs::directory_iterator(folder_.target(), ec)) {
+      const std::string name = entry.path().filename().string();
+      if (FrameNumber(name) > count_) stale.push_back(name);
+    }
+    if (ec) return "cannot read " + Quoted(folder_.path()) + ": " + ec.message();
   }
-  for (const fs::path& p : stale) {
-    if (!fs::remove(p, ec) && ec) return "cannot remove '" + p.string() + "': " + ec.message();
-  }
-  return "";
+  return folder_.Commit(stale);
 }
 
 }  // namespace tarsel

@@ -1,29 +1,41 @@
 #pragma once
 
-#include <filesystem>
 #include <string>
 
+#include "export/safe_file.h"
 #include "render/image.h"
 
 namespace tarsel {
 
 // The frames of a replay as numbered PNG files in one directory: frame-001.png, frame-002.png,
-// and so on (more digits past 999).
+// and so on (more digits past 999). They are written into a temporary folder and moved in
+// together at the end (export/safe_file.h), so that a run that stops early leaves the
+// directory as it was, and an export with `force` never leaves its frames mixed with an
+// earlier one's.
 class PngFrames {
  public:
-  // Creates the directory when it is missing. Unless `force`, refuses a directory that
-  // already holds a frame file. Returns an empty string or the reason it cannot be used.
-  std::string Open(const std::filesystem::path& dir, bool force);
+  // True for the names a frame file may have: frame-NNN.png, with three digits or more.
+  static bool IsFrameName(const std::string& name);
+
+  // Checks the directory (made at the end when it is missing) and, unless `force`, refuses
+  // one that already holds a frame file. Returns an empty string or the reason it cannot be
+  // used.
+  std::string Open(const std::string& dir, bool force);
   // Written by libpng without row filters (export/png_file.h): several times faster than
   // the usual adaptive filters for the same pixels.
   std::string Add(const Image& image);
-  // With `force`, removes frame files numbered past the last one written, left by an earlier
-  // and longer export, so that the directory holds this sweep only.
+  // The frames reach the disk, still in the temporary folder.
   std::string Finish();
+  // Moves the frames into the directory. With `force`, frame files numbered past the last one
+  // written, left by an earlier and longer export, are removed, so that the directory holds
+  // this sweep only; other files are left alone.
+  std::string Commit();
+  // Removes the frames written so far, unless committed.
+  void Discard() { folder_.Discard(); }
   int count() const { return count_; }
 
  private:
-  std::filesystem::path dir_;
+  SafeFolder folder_;
   bool force_ = false;
   int count_ = 0;
 };

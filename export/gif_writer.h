@@ -22,6 +22,13 @@ class GifFrames {
   // The bytes go to `out`, which must outlive the frames.
   explicit GifFrames(ByteSink& out) : out_(out) {}
 
+  // The memory the frames take while they are written, for pictures of `size` device pixels:
+  // the picture before, the colours on screen, and a frame's colours, palette indices and
+  // codes, 16 bytes a pixel.
+  static std::uint64_t MemoryNeed(Size size) {
+    return std::uint64_t(size.width) * std::uint64_t(size.height) * 16;
+  }
+
   // Starts the file for frames of size `size` (device pixels), shown `delay_ms` each (rounded
   // to the GIF's hundredths of a second). `keep`: colours (0xRRGGBB) that stay exact in every
   // frame. Returns an empty string or the reason the bytes could not be written.

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "animation/shared_state.h"
+#include "export/memory.h"
+#include "render/canvas.h"
 #include "render/image.h"
 
 namespace tarsel {
@@ -23,6 +26,9 @@ Rect LabelArea(const Image& picture);
 // animation drew.
 class Labeller {
  public:
+  // The memory of the labelled copy of a picture of `size` device pixels.
+  static std::uint64_t MemoryNeed(Size size) { return PictureBytes(size.width, size.height); }
+
   const Image& Apply(const Image& picture, const SharedState& state);
 
  private:

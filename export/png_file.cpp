@@ -7,40 +7,63 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
-#include <memory>
-#include <vector>
+#include <string>
+
+#include "export/memory.h"
+#include "export/safe_file.h"
+#include "input/printable.h"
 
 namespace tarsel {
 
 namespace {
 
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
+// Where libpng's bytes go, and why the writing stopped: libpng's own write function says only
+// "Write Error", which names no cause.
+struct Output {
+  std::FILE* file;
+  std::string* reason;
+  int error = 0;
+  bool out_of_memory = false;
 };
 
 void OnPngError(png_structp png, png_const_charp message) {
-  auto* reason = static_cast<std::string*>(png_get_error_ptr(png));
-  if (reason) *reason = message;
+  auto* out = static_cast<Output*>(png_get_error_ptr(png));
+  if (out && out->error == 0) *out->reason = message;
   std::longjmp(png_jmpbuf(png), 1);
 }
 
 void OnPngWarning(png_structp, png_const_charp) {}
 
-// Encodes into an open file; false with *reason on an error of libpng.
-bool Encode(const Image& image, std::FILE* out, std::string* reason) {
-  png_structp png =
-      png_create_write_struct(PNG_LIBPNG_VER_STRING, reason, OnPngError, OnPngWarning);
-  if (!png) return false;
-  png_infop info = png_create_info_struct(png);
+void OnPngWrite(png_structp png, png_bytep data, std::size_t size) {
+  auto* out = static_cast<Output*>(png_get_io_ptr(png));
+  if (std::fwrite(data, 1, size, out->file) != size) {
+    out->error = errno ? errno : EIO;
+    png_error(png, "write");
+  }
+}
+
+void OnPngFlush(png_structp png) {
+  auto* out = static_cast<Output*>(png_get_io_ptr(png));
+  if (std::fflush(out->file) != 0) {
+    out->error = errno;
+    png_error(png, "flush");
+  }
+}
+
+// Encodes into an open file; false on an error, its cause in *out.
+bool Encode(const Image& image, Output* out) {
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, out, OnPngError, OnPngWarning);
+  png_infop info = png ? png_create_info_struct(png) : nullptr;
   if (!info) {
     png_destroy_write_struct(&png, nullptr);
+    out->out_of_memory = true;
     return false;
   }
   if (setjmp(png_jmpbuf(png))) {
     png_destroy_write_struct(&png, &info);
     return false;
   }
-  png_init_io(png, out);
+  png_set_write_fn(png, out, OnPngWrite, OnPngFlush);
   png_set_IHDR(png, info, static_cast<png_uint_32>(image.width),
                static_cast<png_uint_32>(image.height), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
@@ -61,20 +84,25 @@ bool Encode(const Image& image, std::FILE* out, std::string* reason) {
 
 }  // namespace
 
-std::string WritePng(const Image& image, const std::string& path) {
+std::string EncodePng(const Image& image, std::FILE* file, const std::string& name) {
   if (image.width <= 0 || image.height <= 0) return "cannot encode an empty picture";
-  std::unique_ptr<std::FILE, FileCloser> out(std::fopen(path.c_str(), "wb"));
-  if (!out) return "cannot write '" + path + "': " + std::strerror(errno);
   std::string reason;
-  if (!Encode(image, out.get(), &reason)) {
-    return "cannot encode the picture '" + path + "'" + (reason.empty() ? "" : ": " + reason);
+  Output out{file, &reason};
+  if (Encode(image, &out)) return "";
+  if (out.error) return "writing " + Quoted(name) + " failed: " + std::strerror(out.error);
+  if (out.out_of_memory || reason.find("memory") != std::string::npos) {
+    return NotEnoughMemory(image.width, image.height);
   }
-  const bool flushed = std::fflush(out.get()) == 0 && !std::ferror(out.get());
-  const int flush_errno = errno;
-  if (std::fclose(out.release()) != 0 || !flushed) {
-    return "writing '" + path + "' failed: " + std::strerror(flushed ? errno : flush_errno);
-  }
-  return "";
+  return "cannot encode the picture " + Quoted(name) + (reason.empty() ? "" : ": " + reason);
+}
+
+std::string WritePng(const Image& image, const std::string& path) {
+  SafeFile file;
+  std::string error = file.Open(path);
+  if (error.empty() && !file.stream()) error = file.Failed(errno);
+  if (error.empty()) error = EncodePng(image, file.stream(), path);
+  if (error.empty()) error = file.Commit();
+  return error;
 }
 
 std::optional<Image> ReadPng(const std::string& path, std::string* error) {
@@ -82,7 +110,7 @@ std::optional<Image> ReadPng(const std::string& path, std::string* error) {
   std::memset(&png, 0, sizeof png);
   png.version = PNG_IMAGE_VERSION;
   const auto fail = [&](const std::string& why) -> std::optional<Image> {
-    if (error) *error = "cannot read '" + path + "': " + why;
+    if (error) *error = "cannot read " + Quoted(path) + ": " + why;
     png_image_free(&png);
     return std::nullopt;
   };

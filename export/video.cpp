@@ -10,6 +10,15 @@ extern "C" {
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <thread>
+
+#include "export/memory.h"
+#include "export/video_format.h"
+#include "input/printable.h"
 
 namespace tarsel {
 
@@ -36,12 +45,17 @@ struct VideoFrames::Codec {
 
 namespace {
 
-std::string Ending(const std::string& path) {
-  const std::size_t dot = path.rfind('.');
-  std::string end = dot == std::string::npos ? "" : path.substr(dot + 1);
-  std::transform(end.begin(), end.end(), end.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return end;
+// Whether FFmpeg or an encoder it drives reported running out of memory. libvpx says so only
+// in its log ("Memory allocation error") and returns "Invalid argument"; x264 returns a code
+// that names no cause.
+bool memory_failed = false;
+
+void OnLog(void*, int level, const char* format, va_list args) {
+  if (level > AV_LOG_ERROR) return;
+  char line[256];
+  std::vsnprintf(line, sizeof line, format, args);
+  for (char& c : line) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (std::strstr(line, "memory") || std::strstr(line, "malloc")) memory_failed = true;
 }
 
 int Even(int n) {
@@ -50,18 +64,28 @@ int Even(int n) {
 
 }  // namespace
 
+// Measured with the program's settings and kThreads threads (bench/video_memory.sh), with a
+// margin: the address space the encoder maps for each video pixel, and for its threads at
+// any size (their stacks and their own heaps).
+std::uint64_t VideoFrames::MemoryNeed(Size size, int repeat, VideoFormat format) {
+  const std::uint64_t pixels =
+      std::uint64_t(Even(size.width * repeat)) * Even(size.height * repeat);
+  const std::uint64_t per_pixel = format == VideoFormat::kWebm ? 150 : 250;
+  const std::uint64_t threads = std::uint64_t{kThreads + 2} * (64 << 20);
+  // The enlarged picture and the converted frame besides.
+  return pixels * (per_pixel + 4 + 2) + threads;
+}
+
 VideoFrames::VideoFrames() = default;
 VideoFrames::~VideoFrames() = default;
 
-bool VideoFrames::Writable(const std::string& path) {
-  const std::string end = Ending(path);
-  return end == "mp4" || end == "webm";
-}
-
 std::string VideoFrames::Error(const std::string& what, int code) const {
+  if (code == AVERROR(ENOMEM) || memory_failed) {
+    return NotEnoughMemory(frame_size_.width, frame_size_.height);
+  }
   char reason[AV_ERROR_MAX_STRING_SIZE] = {};
   av_strerror(code, reason, sizeof reason);
-  return what + " '" + path_ + "' failed: " + reason;
+  return what + " " + Quoted(file_.path()) + " failed: " + reason;
 }
 
 namespace {
@@ -106,6 +130,9 @@ void VideoFrames::SetUpCoder(int delay_ms, bool webm) {
     c.coder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
   }
   if (webm) c.coder->bit_rate = 0;
+  // Each encoding thread holds frames of its own: a fixed number of them keeps the memory a
+  // video needs (MemoryNeed) the same on every machine.
+  c.coder->thread_count = kThreads;
 }
 
 // Opens the encoder and describes its stream in the file.
@@ -135,15 +162,16 @@ std::string VideoFrames::OpenConversion() {
   c.convert = sws_getContext(frame_size_.width, frame_size_.height, AV_PIX_FMT_BGRA,
                              frame_size_.width, frame_size_.height, AV_PIX_FMT_YUV420P,
                              SWS_POINT | SWS_ACCURATE_RND, nullptr, nullptr, nullptr);
-  if (!c.convert) return "cannot convert the pictures for '" + path_ + "'";
+  if (!c.convert) return NotEnoughMemory(frame_size_.width, frame_size_.height);
   return "";
 }
 
-// Creates the file and writes its header; an MP4's index goes at the front, so that a browser
-// starts playing before the whole file is there.
+// Opens the temporary file and writes the header; an MP4's index goes at the front, so that a
+// browser starts playing before the whole file is there (FFmpeg moves it there at the end,
+// reading the file back by its temporary name).
 std::string VideoFrames::WriteHeader(bool webm) {
   Codec& c = *codec_;
-  int code = avio_open(&c.format->pb, path_.c_str(), AVIO_FLAG_WRITE);
+  int code = avio_open(&c.format->pb, file_.temporary().c_str(), AVIO_FLAG_WRITE);
   if (code < 0) return Error("opening", code);
   AVDictionary* muxing = nullptr;
   if (!webm) av_dict_set(&muxing, "movflags", "+faststart", 0);
@@ -154,25 +182,30 @@ std::string VideoFrames::WriteHeader(bool webm) {
 }
 
 std::string VideoFrames::Open(const std::string& path, Size size, int delay_ms, int repeat) {
-  path_ = path;
   repeat_ = repeat;
   frame_size_ = {Even(size.width * repeat), Even(size.height * repeat)};
+  if (std::string error = file_.Open(path); !error.empty()) return error;
   // The encoders' notes on what they chose are not the user's business; failures are reported
-  // by their codes.
-  av_log_set_level(AV_LOG_QUIET);
+  // by their codes, and running out of memory by the one line every room uses.
+  av_log_set_callback(OnLog);
+  memory_failed = false;
   codec_ = std::make_unique<Codec>();
   Codec& c = *codec_;
-  const bool webm = Ending(path) == "webm";
-  const int code =
-      avformat_alloc_output_context2(&c.format, nullptr, webm ? "webm" : "mp4", path.c_str());
+  const bool webm = VideoFormatOf(path) == VideoFormat::kWebm;
+  const int code = avformat_alloc_output_context2(&c.format, nullptr, webm ? "webm" : "mp4",
+                                                  file_.temporary().c_str());
   if (code < 0) return Error("opening", code);
   const AVCodec* encoder = avcodec_find_encoder_by_name(webm ? "libvpx-vp9" : "libx264");
-  if (!encoder) return "cannot write '" + path + "': no " + (webm ? "VP9" : "H.264") + " encoder";
+  if (!encoder) {
+    return "cannot write " + Quoted(path) + ": no " + (webm ? "VP9" : "H.264") + " encoder";
+  }
   c.stream = avformat_new_stream(c.format, nullptr);
   c.coder = avcodec_alloc_context3(encoder);
   c.frame = av_frame_alloc();
   c.packet = av_packet_alloc();
-  if (!c.stream || !c.coder || !c.frame || !c.packet) return "not enough memory for the video";
+  if (!c.stream || !c.coder || !c.frame || !c.packet) {
+    return NotEnoughMemory(frame_size_.width, frame_size_.height);
+  }
   SetUpCoder(delay_ms, webm);
   std::string error;
   if ((error = OpenEncoder(encoder, webm)).empty() && (error = OpenConversion()).empty() &&
@@ -227,7 +260,11 @@ std::string VideoFrames::Finish() {
   if (!error.empty()) return error;
   if ((code = av_write_trailer(c.format)) < 0) return Error("writing", code);
   if ((code = avio_closep(&c.format->pb)) < 0) return Error("closing", code);
-  return "";
+  return file_.Complete();
+}
+
+std::string VideoFrames::Commit() {
+  return file_.Commit();
 }
 
 }  // namespace tarsel

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "export/safe_file.h"
+#include "export/video_format.h"
 #include "render/canvas.h"
 #include "render/image.h"
 
@@ -26,15 +29,22 @@ class VideoFrames {
   VideoFrames(const VideoFrames&) = delete;
   VideoFrames& operator=(const VideoFrames&) = delete;
 
-  // True for the file names this class can write (by their ending).
-  static bool Writable(const std::string& path);
+  // The threads each encoder runs on.
+  static constexpr int kThreads = 4;
+  // The memory a video of pictures of `size` device pixels takes while it is written (the
+  // encoder's frames, the enlarged picture), in bytes; measured with kThreads threads.
+  static std::uint64_t MemoryNeed(Size size, int repeat, VideoFormat format);
 
-  // Creates the file for pictures of `size` device pixels, each shown `delay_ms`. Returns an
-  // empty string or the reason it failed.
+  // Starts the file (safely, export/safe_file.h) for pictures of `size` device pixels, each
+  // shown `delay_ms`. Returns an empty string or the reason it failed.
   std::string Open(const std::string& path, Size size, int delay_ms, int repeat);
   std::string Add(const Image& picture);
-  // Encodes what the coder still holds and completes the file.
+  // Encodes what the coder still holds and completes the file under its temporary name.
   std::string Finish();
+  // Puts the completed file in place of any earlier one.
+  std::string Commit();
+  // Removes the file written so far, unless committed; the encoder is left as it is.
+  void Discard() { file_.Discard(); }
   int count() const { return count_; }
   // The size of the video's frames: the picture's times `repeat`, rounded up to even numbers.
   Size frame_size() const { return frame_size_; }
@@ -48,8 +58,8 @@ class VideoFrames {
   std::string Encode(bool last);
   std::string Error(const std::string& what, int code) const;
 
+  SafeFile file_;
   std::unique_ptr<Codec> codec_;
-  std::string path_;
   Size frame_size_;
   int repeat_ = 2;
   int count_ = 0;

@@ -50,4 +50,8 @@ std::string Printable(std::string_view bytes) {
   return out;
 }
 
+std::string Quoted(std::string_view bytes) {
+  return "'" + Printable(bytes) + "'";
+}
+
 }  // namespace tarsel

@@ -12,4 +12,7 @@ namespace tarsel {
 // the terminal that could move its cursor or split the line, and the bytes can be read back.
 std::string Printable(std::string_view bytes);
 
+// The same in single quotes, as a message names a file or a token: 'x\x0A.png'.
+std::string Quoted(std::string_view bytes);
+
 }  // namespace tarsel

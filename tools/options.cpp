@@ -1,7 +1,7 @@
 #include "tools/options.h"
 
-#include <QCommandLineParser>
-#include <QStringList>
+#include <getopt.h>
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -10,7 +10,8 @@
 #include <string_view>
 #include <utility>
 
-#include "export/video.h"
+#include "export/video_format.h"
+#include "input/printable.h"
 
 namespace tarsel {
 
@@ -81,16 +82,6 @@ std::string ScaleText(double scale) {
   return text;
 }
 
-// The command-line argument that QCommandLineParser names without its dashes.
-std::string ArgumentNamed(const std::vector<std::string>& args, const std::string& name) {
-  for (const std::string& a : args) {
-    const std::size_t dashes = a.find_first_not_of('-');
-    if (dashes == 0 || dashes == std::string::npos) continue;
-    if (a.substr(dashes, a.find('=') - dashes) == name) return a;
-  }
-  return name;
-}
-
 Parsed Answer(Parsed::Action action, std::string error = "") {
   Parsed p;
   p.action = action;
@@ -120,30 +111,30 @@ std::string ReadVideo(const std::string& text, Options& o) {
   if (std::string error = OutputName(text, "video", "file name", &o.video); !error.empty()) {
     return error;
   }
-  if (!VideoFrames::Writable(text)) {
-    return "bad --video '" + text + "': expected a file name ending in .mp4 or .webm";
+  if (VideoFormatOf(text) == VideoFormat::kNone) {
+    return "bad --video " + Quoted(text) + ": expected a file name ending in .mp4 or .webm";
   }
   return "";
 }
 
 std::string ReadDelay(const std::string& text, Options& o) {
   if (ParseWhole(text, kMaxDelayMs, &o.delay_ms) && o.delay_ms >= 10) return "";
-  return "bad --delay '" + text + "': expected milliseconds from 10 to 655350";
+  return "bad --delay " + Quoted(text) + ": expected milliseconds from 10 to 655350";
 }
 
 std::string ReadSize(const std::string& text, Options& o) {
   if (ParseSize(text, &o.size)) return "";
-  return "bad --size '" + text + "': expected WxH, 1 to 8192 each";
+  return "bad --size " + Quoted(text) + ": expected WxH, 1 to 8192 each";
 }
 
 std::string ReadScale(const std::string& text, Options& o) {
   if (ParseReal(text, &o.scale) && o.scale >= 1 && o.scale <= 8) return "";
-  return "bad --scale '" + text + "': expected a number from 1 to 8";
+  return "bad --scale " + Quoted(text) + ": expected a number from 1 to 8";
 }
 
 std::string ReadVideoScale(const std::string& text, Options& o) {
   if (ParseWhole(text, 4, &o.video_scale)) return "";
-  return "bad --video-scale '" + text + "': expected 1, 2, 3 or 4";
+  return "bad --video-scale " + Quoted(text) + ": expected 1, 2, 3 or 4";
 }
 
 // The script that reaches k, in place of --script.
@@ -151,8 +142,8 @@ std::string ReadAt(const std::string& text, Options& o) {
   double k = 0;
   std::optional<std::string> keys;
   if (!ParseReal(text, &k) || !(keys = ScriptReaching(k))) {
-    return "bad --at '" + text +
-           "': no key script reaches it; expected k from -100 to 20 in steps of 0.025";
+    return "bad --at " + Quoted(text) +
+           ": no key script reaches it; expected k from -100 to 20 in steps of 0.025";
   }
   o.script = *keys;
   return "";
@@ -203,13 +194,83 @@ const Field kFields[] = {
 // ------------------------------------------------------------------------------------------
 // The command line as a whole
 
-// Why Qt's parser refused the command line: an unknown option, named as the user wrote it, or
-// a missing value, in Qt's own words, which name the option.
-std::string ParseError(const QCommandLineParser& parser, const std::vector<std::string>& args) {
-  const QStringList unknown = parser.unknownOptionNames();
-  if (unknown.isEmpty()) return parser.errorText().toStdString();
-  return "unknown argument '" + ArgumentNamed(args, unknown.front().toStdString()) +
-         "' (see --help)";
+// The options besides the fields, which ask for no run.
+constexpr const char* kHelpNames[] = {"help", "h"};
+constexpr const char* kVersionName = "version";
+
+// What getopt_long_only returns for each option: its place in the table, past every character
+// getopt itself returns.
+constexpr int kFirstCode = 1000;
+
+// The table getopt reads: the fields, then --help, -h and --version.
+std::vector<option> OptionTable() {
+  std::vector<option> table;
+  for (const Field& f : kFields) {
+    table.push_back({f.name, f.value ? required_argument : no_argument, nullptr,
+                     kFirstCode + static_cast<int>(table.size())});
+  }
+  for (const char* name : {kHelpNames[0], kHelpNames[1], kVersionName}) {
+    table.push_back({name, no_argument, nullptr, kFirstCode + static_cast<int>(table.size())});
+  }
+  table.push_back({nullptr, 0, nullptr, 0});
+  return table;
+}
+
+// The option an argument names, without its dashes and value: only a whole name counts, so
+// that an abbreviation that works today cannot come to mean another option tomorrow.
+const option* Named(const std::vector<option>& table, std::string_view arg) {
+  arg = arg.substr(0, arg.find('='));
+  arg.remove_prefix(std::min<std::size_t>(arg.starts_with("--") ? 2 : 1, arg.size()));
+  for (const option& o : table) {
+    if (o.name && arg == o.name) return &o;
+  }
+  return nullptr;
+}
+
+// What the arguments ask for, each option's last value; the first problem, in Qt's words where
+// the program used Qt's parser before (the messages stay the same).
+struct Read {
+  std::vector<std::optional<std::string>> values =
+      std::vector<std::optional<std::string>>(std::size(kFields));
+  bool help = false, version = false;
+  std::string error;
+};
+
+Read ReadArguments(const std::vector<std::string>& args) {
+  std::vector<std::string> copies = args;
+  std::vector<char*> argv{const_cast<char*>("tarsel-render")};
+  for (std::string& a : copies) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  const int argc = static_cast<int>(argv.size()) - 1;
+  const std::vector<option> table = OptionTable();
+  Read read;
+  // "+": stop at the first argument that is no option (it is refused); ":": a missing value is
+  // told apart from an unknown option. optind = 0 starts getopt afresh, messages off.
+  optind = 0;
+  opterr = 0;
+  for (;;) {
+    const int at = std::max(optind, 1);
+    const int code = getopt_long_only(argc, argv.data(), "+:", table.data(), nullptr);
+    if (code == -1) break;
+    const std::string_view written = argv[at];
+    const option* o = Named(table, written);
+    const std::string_view name = written.substr(0, written.find('='));
+    if (!o) {
+      read.error = "unknown argument " + Quoted(written) + " (see --help)";
+    } else if (code == ':') {
+      read.error = "Missing value after " + Quoted(name) + ".";
+    } else if (code == '?') {
+      read.error = "Unexpected value after " + Quoted(name) + ".";
+    } else if (const std::size_t i = static_cast<std::size_t>(code - kFirstCode);
+               i < std::size(kFields)) {
+      read.values[i] = optarg ? optarg : "";
+    } else {
+      (o->name == std::string_view(kVersionName) ? read.version : read.help) = true;
+    }
+    if (!read.error.empty()) return read;
+  }
+  if (optind < argc) read.error = "unknown argument " + Quoted(argv[optind]) + " (see --help)";
+  return read;
 }
 
 // What the values allow only together: pictures within the cap, and videos too once enlarged.
@@ -231,30 +292,21 @@ std::string CheckSizes(const Options& o) {
 }  // namespace
 
 Parsed ParseOptions(const std::vector<std::string>& args) {
-  QCommandLineParser parser;
-  // One dash or two alike: "-scale" is not six one-letter options.
-  parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-  for (const Field& field : kFields) {
-    parser.addOption(QCommandLineOption(field.name, "", field.value ? field.value : ""));
-  }
-  const QCommandLineOption help(QStringList{"h", "help"}, ""), version("version", "");
-  parser.addOptions({help, version});
-  QStringList list{"tarsel-render"};
-  for (const std::string& a : args) list << QString::fromStdString(a);
-  if (!parser.parse(list)) return Refuse(ParseError(parser, args));
-  if (parser.isSet(help)) return Answer(Parsed::kHelp);
-  if (parser.isSet(version)) return Answer(Parsed::kVersion);
-  if (!parser.positionalArguments().isEmpty()) {
-    return Refuse("unknown argument '" + parser.positionalArguments().front().toStdString() +
-                  "' (see --help)");
-  }
-  if (parser.isSet("at") && parser.isSet("script")) {
-    return Refuse("--at and --script cannot be given together");
-  }
+  Read read = ReadArguments(args);
+  if (!read.error.empty()) return Refuse(std::move(read.error));
+  if (read.help) return Answer(Parsed::kHelp);
+  if (read.version) return Answer(Parsed::kVersion);
+  const auto given = [&](const char* name) {
+    const auto field = std::find_if(std::begin(kFields), std::end(kFields), [&](const Field& f) {
+      return std::string_view(f.name) == name;
+    });
+    return read.values[static_cast<std::size_t>(field - std::begin(kFields))].has_value();
+  };
+  if (given("at") && given("script")) return Refuse("--at and --script cannot be given together");
   Parsed p;
-  for (const Field& field : kFields) {
-    if (!parser.isSet(field.name)) continue;
-    std::string error = field.read(parser.value(field.name).toStdString(), p.options);
+  for (std::size_t i = 0; i < std::size(kFields); ++i) {
+    if (!read.values[i]) continue;
+    std::string error = kFields[i].read(*read.values[i], p.options);
     if (!error.empty()) return Refuse(std::move(error));
   }
   if (std::string error = CheckSizes(p.options); !error.empty()) return Refuse(std::move(error));

@@ -5,21 +5,105 @@
 #include <vector>
 
 #include "animation/driver.h"
+#include "export/memory.h"
 #include "export/png_file.h"
+#include "input/printable.h"
+#include "tools/stop.h"
 
 namespace tarsel {
+
+namespace {
+
+// An output file of the command line, and what its name refers to.
+struct Named {
+  const char* option;
+  const std::string& path;
+  FileTarget target;
+};
+
+std::vector<Named> FilesOf(const Options& o) {
+  std::vector<Named> files;
+  if (!o.log.empty()) {
+    files.push_back({"--log", o.log, o.log == "-" ? StandardOutputTarget() : TargetOf(o.log)});
+  }
+  for (const auto& [option, path] :
+       {std::pair{"--png", &o.png}, std::pair{"--gif", &o.gif}, std::pair{"--video", &o.video}}) {
+    if (!path->empty()) files.push_back({option, *path, TargetOf(*path)});
+  }
+  return files;
+}
+
+// Two outputs on one file would leave one of them lost, and a file among the frames would be
+// overwritten by a frame or, with --force, removed as a frame of an earlier export.
+std::string CheckPaths(const Options& o) {
+  const std::vector<Named> files = FilesOf(o);
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    for (std::size_t j = 0; j < i; ++j) {
+      if (files[i].target.SameAs(files[j].target)) {
+        return std::string(files[j].option) + " and " + files[i].option + " name the same file " +
+               Quoted(files[i].path);
+      }
+    }
+  }
+  if (o.frames.empty()) return "";
+  const FileTarget frames = TargetOf(o.frames);
+  for (const Named& f : files) {
+    if (f.target.SameAs(frames)) {
+      return std::string("--frames and ") + f.option + " name the same file " + Quoted(f.path);
+    }
+    if (!f.target.path.empty() && f.target.path.parent_path() == frames.path &&
+        PngFrames::IsFrameName(f.target.path.filename().string())) {
+      return std::string(f.option) + " " + Quoted(f.path) + " is one of the frames of --frames " +
+             Quoted(o.frames);
+    }
+  }
+  return "";
+}
+
+}  // namespace
+
+std::uint64_t Outputs::MemoryNeed(const Options& o, Size size) {
+  if (!o.pictures()) return 0;
+  std::uint64_t need = PictureBytes(size.width, size.height);  // the canvas
+  if (o.label) need += Labeller::MemoryNeed(size);
+  if (!o.gif.empty()) need += GifFrames::MemoryNeed(size);
+  if (!o.video.empty()) {
+    need += VideoFrames::MemoryNeed(size, o.video_scale, VideoFormatOf(o.video));
+  }
+  return need;
+}
+
+std::string Outputs::Check(const Options& o, Size size) {
+  if (std::string error = CheckPaths(o); !error.empty()) return error;
+  const std::uint64_t need = MemoryNeed(o, size);
+  const std::string pictures = std::to_string(size.width) + " x " + std::to_string(size.height);
+  if (need > kMostExportBytes) {
+    return "too large an export: with " + pictures + " pictures it needs about " + ByteCount(need) +
+           " of memory, more than the " + ByteCount(kMostExportBytes) + " an export may take" +
+           (o.video.empty() ? "" : " (a smaller --video-scale needs less)");
+  }
+  if (const auto left = AddressSpaceLeft(); left && need > *left) {
+    return NotEnoughMemory(size.width, size.height) + ": the export needs about " +
+           ByteCount(need) + ", the limit on memory (ulimit -v) leaves " + ByteCount(*left);
+  }
+  return "";
+}
 
 std::string Outputs::OpenLog(const std::string& path) {
   if (path == "-") {
     log_ = stdout;
-  } else {
-    owned_log_.reset(std::fopen(path.c_str(), "w"));
-    if (!owned_log_) return "cannot write log '" + path + "': " + std::strerror(errno);
-    log_ = owned_log_.get();
+    static char buffer[1 << 16];
+    std::setvbuf(log_, buffer, _IOFBF, sizeof buffer);
+    return "";
   }
-  static char buffer[1 << 16];
-  std::setvbuf(log_, buffer, _IOFBF, sizeof buffer);
-  return "";
+  if (std::string error = log_file_.Open(path); !error.empty()) return error;
+  log_ = log_file_.stream();
+  return log_ ? "" : LogFailed(errno);
+}
+
+std::string Outputs::LogFailed(int error) const {
+  const std::string where = options_.log == "-" ? "to standard output" : Quoted(options_.log);
+  return "writing the log " + where + " failed: " + std::strerror(error ? error : EIO);
 }
 
 std::string Outputs::OpenGif(const std::string& path, Size size, int delay_ms) {
@@ -37,12 +121,9 @@ std::string Outputs::Open(const Options& options, Size size, long expected_frame
   if (options.label) labeller_.emplace();
   std::string error;
   if (!options.log.empty() && !(error = OpenLog(options.log)).empty()) return error;
-  if (!options.png.empty()) {
-    // Find out now, before the run, whether the picture can be written at all.
-    std::FILE* probe = std::fopen(options.png.c_str(), "ab");
-    if (!probe) return "cannot write '" + options.png + "': " + std::strerror(errno);
-    std::fclose(probe);
-  }
+  // Created now, written at the end: a folder that cannot take the picture is found out
+  // before the run.
+  if (!options.png.empty() && !(error = png_file_.Open(options.png)).empty()) return error;
   if (!options.frames.empty()) {
     frames_.emplace();
     if (!(error = frames_->Open(options.frames, options.force)).empty()) return error;
@@ -59,12 +140,16 @@ std::string Outputs::Open(const Options& options, Size size, long expected_frame
 
 std::string Outputs::Frame(const Image* drawn, const SharedState& state) {
   progress_->Frame();
-  if (!frames_ && !gif_ && !video_) return "";
-  const Image& picture = labeller_ ? labeller_->Apply(*drawn, state) : *drawn;
   std::string error;
-  if (frames_) error = frames_->Add(picture);
-  if (error.empty() && gif_) error = gif_->Add(picture);
-  if (error.empty() && video_) error = video_->Add(picture);
+  // The log's buffer goes out at every frame: a full disk stops the run here, its cause still
+  // in errno.
+  if (log_ && std::fflush(log_) != 0) error = LogFailed(errno);
+  if (error.empty() && (frames_ || gif_ || video_)) {
+    const Image& picture = labeller_ ? labeller_->Apply(*drawn, state) : *drawn;
+    if (frames_) error = frames_->Add(picture);
+    if (error.empty() && gif_) error = gif_->Add(picture);
+    if (error.empty() && video_) error = video_->Add(picture);
+  }
   // The run stops here: the message gets a line of its own.
   if (!error.empty()) progress_->Finish();
   return error;
@@ -85,17 +170,71 @@ std::string Outputs::FinishAnimations(const Image& last) {
   return "";
 }
 
+std::string Outputs::CompleteLog() {
+  if (!log_) return "";
+  if (std::fflush(log_) != 0 || std::ferror(log_)) return LogFailed(errno);
+  if (log_ == stdout) return "";
+  log_ = nullptr;
+  return log_file_.Complete();
+}
+
 std::string Outputs::Finish(const Image* drawn, const SharedState& state) {
   progress_->Finish();
-  if (log_ && (std::fflush(log_) != 0 || std::ferror(log_))) {
-    return "writing the log failed: " + std::string(std::strerror(errno));
-  }
+  std::string error = CompleteLog();
   const Image* picture = drawn && labeller_ ? &labeller_->Apply(*drawn, state) : drawn;
-  std::string error;
-  if (frames_ && !(error = frames_->Finish()).empty()) return error;
-  if ((gif_ || video_) && !(error = FinishAnimations(*picture)).empty()) return error;
-  if (!options_.png.empty()) error = WritePng(*picture, options_.png);
+  if (error.empty() && frames_) error = frames_->Finish();
+  if (error.empty() && (gif_ || video_)) error = FinishAnimations(*picture);
+  if (error.empty() && !options_.png.empty()) {
+    error = EncodePng(*picture, png_file_.stream(), options_.png);
+    if (error.empty()) error = png_file_.Complete();
+  }
+  if (!error.empty() || stop::Requested()) return error;
+  return CommitAll();
+}
+
+// The files go in place together: a stop asked for now waits until the last is there.
+std::string Outputs::CommitAll() {
+  const stop::Deferred deferred;
+  std::string error = log_file_.Commit();
+  if (error.empty() && frames_) error = frames_->Commit();
+  if (error.empty() && gif_) error = gif_file_.Commit();
+  if (error.empty() && video_) error = video_->Commit();
+  if (error.empty()) error = png_file_.Commit();
+  committed_ = error.empty();
   return error;
+}
+
+std::string Outputs::Unwritten() const {
+  std::string names;
+  const auto add = [&](const char* option, const std::string& path) {
+    if (path.empty() || path == "-") return;
+    names += (names.empty() ? "" : ", ") + std::string(option) + " " + Quoted(path);
+  };
+  add("--log", options_.log);
+  add("--frames", options_.frames);
+  add("--gif", options_.gif);
+  add("--video", options_.video);
+  add("--png", options_.png);
+  return names;
+}
+
+std::string Outputs::Stopped(int signal) {
+  log_file_.Discard();
+  if (frames_) frames_->Discard();
+  gif_file_.Discard();
+  if (video_) video_->Discard();
+  png_file_.Discard();
+  std::string line = std::string("stopped by ") + stop::Name(signal);
+  if (progress_) {
+    progress_->Finish();
+    line += " at frame " + std::to_string(progress_->done()) + " of " +
+            std::to_string(progress_->expected());
+  }
+  if (committed_) return line + ", after every file was written";
+  const std::string names = Unwritten();
+  if (!names.empty()) line += "; not written: " + names;
+  if (options_.log == "-") line += "; the log on standard output is cut short";
+  return line;
 }
 
 }  // namespace tarsel

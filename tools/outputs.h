@@ -1,15 +1,27 @@
 #pragma once
 
+// Adding an output safely. Every file tarsel-render writes goes through export/safe_file.h: a
+// SafeFile (one file) or a SafeFolder (a folder of files) writes under a temporary name in the
+// target's folder, and nothing of an earlier file changes until the run is complete. For a new
+// output:
+//   1. name it in Check(), so that it is compared with the other outputs (no two on one file,
+//      none among the frames) and its memory counted, before anything is created;
+//   2. Open() its SafeFile there: that refuses a folder that cannot be written, and creates
+//      only the temporary file, which the SafeFile removes when the run is refused, fails or
+//      is interrupted;
+//   3. write to its stream() in Frame() or Finish(), and Complete() it in Finish();
+//   4. Commit() it in CommitAll(), with the others, and name it in Unwritten().
+// A writer that takes a file name instead of a stream (FFmpeg) gets SafeFile::temporary().
+
 #include <cstdio>
-#include <memory>
 #include <optional>
 #include <string>
 
 #include "animation/shared_state.h"
-#include "export/byte_sink.h"
 #include "export/frame_folder.h"
 #include "export/gif_writer.h"
 #include "export/label.h"
+#include "export/safe_file.h"
 #include "export/video.h"
 #include "render/image.h"
 #include "tools/options.h"
@@ -18,17 +30,25 @@
 namespace tarsel {
 
 // Every file one run of tarsel-render writes: the draw log, the numbered frames, the GIF, the
-// video and the picture at the end. Opened before the run, so that an unwritable path is refused
-// before anything is drawn; fed a picture at each wait for a key; finished after the run.
+// video and the picture at the end. Checked and opened before the run, so that a bad path is
+// refused before anything is drawn; fed a picture at each wait for a key; completed after the
+// run and then put in place all together.
 class Outputs {
  public:
   Outputs() = default;
   Outputs(const Outputs&) = delete;
   Outputs& operator=(const Outputs&) = delete;
 
+  // What can be known before any file is created, for pictures of `size` device pixels: no
+  // two outputs write one file, no output is one of the frames, and the export fits in memory.
+  // Returns an empty string or the reason.
+  static std::string Check(const Options& options, Size size);
+  // The memory the export takes beyond the program itself.
+  static std::uint64_t MemoryNeed(const Options& options, Size size);
+
   // Opens what `options` names for pictures of `size` device pixels, for a script of
   // `expected_frames` frames (for the progress line). Returns an empty string or the reason an
-  // output cannot be used.
+  // output cannot be used; nothing an earlier run wrote has changed then.
   std::string Open(const Options& options, Size size, long expected_frames);
 
   // Where the replay writes its draw log, or null.
@@ -37,24 +57,35 @@ class Outputs {
   // At each wait for a key: the picture (null when no output needs one) with the state of the
   // animation, for the label.
   std::string Frame(const Image* picture, const SharedState& state);
-  // After the run: flushes the log, completes the frames and the GIF, writes the picture at the
-  // end (`picture` is null when no output needs one).
+  // After the run: completes the log, the frames, the GIF, the video and the picture at the
+  // end (`picture` is null when no output needs one), then puts them all in place.
   std::string Finish(const Image* picture, const SharedState& state);
+
+  // For a run that is stopped: erases the progress line, removes every temporary file and
+  // says how far the run came and which outputs it leaves unwritten. The program ends right
+  // after: an encoder's threads are not waited for.
+  std::string Stopped(int signal);
 
  private:
   std::string OpenLog(const std::string& path);
   std::string OpenGif(const std::string& path, Size size, int delay_ms);
+  std::string LogFailed(int error) const;
+  std::string CompleteLog();
   std::string FinishAnimations(const Image& last);
+  std::string CommitAll();
+  std::string Unwritten() const;
 
   Options options_;
   std::FILE* log_ = nullptr;
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> owned_log_{nullptr, std::fclose};
+  SafeFile log_file_;  // unless the log goes to standard output
   std::optional<PngFrames> frames_;
   FileSink gif_file_;  // before the GIF, which writes to it
   std::optional<GifFrames> gif_;
   std::optional<VideoFrames> video_;
+  SafeFile png_file_;
   std::optional<Labeller> labeller_;
   std::optional<Progress> progress_;
+  bool committed_ = false;
 };
 
 }  // namespace tarsel

@@ -22,6 +22,9 @@ class Progress {
   // Erases the line, if one was shown.
   void Finish();
 
+  long done() const { return done_; }
+  long expected() const { return expected_; }
+
  private:
   using Clock = std::chrono::steady_clock;
   std::FILE* out_;

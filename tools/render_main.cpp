@@ -9,10 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "export/memory.h"
 #include "export/replay.h"
 #include "render/canvas.h"
 #include "tools/options.h"
 #include "tools/outputs.h"
+#include "tools/stop.h"
 
 namespace {
 
@@ -51,9 +53,41 @@ long ExpectedFrames(const std::vector<tarsel::ScriptEvent>& script) {
                            [](const tarsel::ScriptEvent& e) { return e.at == 0; });
 }
 
+// The run, once its script and outputs are known to be good. Whatever way it ends, the
+// outputs are gone by the time it returns: put in place, or their temporary files removed.
+int Run(const tarsel::Options& options, std::vector<tarsel::ScriptEvent> script,
+        tarsel::Size device) {
+  std::optional<tarsel::Canvas> canvas;
+  if (options.pictures()) canvas.emplace(options.size, options.scale);
+  // The canvas's picture, looked up at each use.
+  const auto picture = [&]() { return canvas ? &canvas->image() : nullptr; };
+  tarsel::Outputs outputs;
+  const long expected = ExpectedFrames(script);
+  std::string error = outputs.Open(options, device, expected);
+  if (!error.empty()) return Fail(error);
+  tarsel::Replay replay(std::move(script), outputs.log(), canvas ? &*canvas : nullptr);
+  replay.OnWait([&] {
+    if (tarsel::stop::Requested()) return false;
+    error = outputs.Frame(picture(), replay.state());
+    return error.empty();
+  });
+  if (!tarsel::stop::Requested()) replay.Run();
+  if (!replay.aborted() && !tarsel::stop::Requested()) {
+    error = outputs.Finish(picture(), replay.state());
+  }
+  // A failed write during a stop is the stop's doing (an interrupted system call). The program
+  // ends at once, without waiting for an encoder to wind down.
+  if (const int signal = tarsel::stop::Requested()) {
+    Fail(outputs.Stopped(signal));
+    tarsel::stop::EndBy(signal);
+  }
+  return error.empty() ? 0 : Fail(error);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  tarsel::stop::CatchSignals();
   tarsel::Parsed parsed;
   if (const std::optional<int> status = Answered(argc, argv, &parsed)) return *status;
   const tarsel::Options& options = parsed.options;
@@ -61,30 +95,22 @@ int main(int argc, char** argv) {
   std::string error;
   auto script = tarsel::ParseScript(options.script, &error);
   if (!script) return Fail(error);
-
-  std::optional<tarsel::Canvas> canvas;
-  if (options.pictures()) {
-    try {
-      canvas.emplace(options.size, options.scale);
-    } catch (const std::bad_alloc&) {
-      return Fail("not enough memory for the picture");
-    }
-  }
-  // The canvas's picture, looked up at each use.
-  const auto picture = [&]() { return canvas ? &canvas->image() : nullptr; };
   const tarsel::Size device =
-      canvas ? tarsel::Size{picture()->width, picture()->height} : tarsel::Size{};
-  tarsel::Outputs outputs;
-  if (!(error = outputs.Open(options, device, ExpectedFrames(*script))).empty()) {
-    return Fail(error);
+      options.pictures()
+          ? tarsel::Size{tarsel::Canvas::DeviceSide(options.size.width, options.scale),
+                         tarsel::Canvas::DeviceSide(options.size.height, options.scale)}
+          : tarsel::Size{};
+  // Before any file is created or any picture allocated.
+  if (!(error = tarsel::Outputs::Check(options, device)).empty()) return Fail(error);
+  int status = 2;
+  try {
+    status = Run(options, std::move(*script), device);
+  } catch (const std::bad_alloc&) {
+    // More than the check foresaw (other programs took the memory meanwhile): the outputs
+    // removed their temporary files on the way here.
+    status = Fail(options.pictures() ? tarsel::NotEnoughMemory(device.width, device.height)
+                                     : "not enough memory");
   }
-  tarsel::Replay replay(std::move(*script), outputs.log(), canvas ? &*canvas : nullptr);
-  replay.OnWait([&] {
-    error = outputs.Frame(picture(), replay.state());
-    return error.empty();
-  });
-  replay.Run();
-  if (replay.aborted()) return Fail(error);
-  error = outputs.Finish(picture(), replay.state());
-  return error.empty() ? 0 : Fail(error);
+  if (const int signal = tarsel::stop::Requested()) tarsel::stop::EndBy(signal);
+  return status;
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "export/byte_sink.h"
+#include "export/safe_file.h"
 #include "tests/support/colours.h"
 #include "tests/support/gif_decode.h"
 #include "tests/support/qt_pixels.h"
@@ -73,6 +74,7 @@ TEST_F(RenderTest, AGifFileHoldsTheBytesOfMemoryAndQtShowsTheSameFrames) {
   ASSERT_EQ(gif.Open(Size{40, 6}, 200, kKeep), "");
   for (const Image& frame : frames) ASSERT_EQ(gif.Add(frame), "");
   ASSERT_EQ(gif.Finish(), "");
+  ASSERT_EQ(file.Commit(), "");
   const std::string written = ReadFile(Path("few.gif"));
   EXPECT_EQ(written, std::string(bytes.begin(), bytes.end()));
   const auto qt = DecodeGifWithQt(Path("few.gif"));
