@@ -24,12 +24,14 @@ std::optional<std::uint64_t> AddressSpaceLeft() {
 }
 
 std::string ByteCount(std::uint64_t bytes) {
+  // Rounded up: a need shown as "2.0 GB" is never more than the 2.0 GB it is refused for.
   char text[32];
-  const double mb = static_cast<double>(bytes) / 1e6;
-  if (mb < 1000) {
-    std::snprintf(text, sizeof text, "%.0f MB", mb < 1 ? 1 : mb);
+  if (bytes < 1'000'000'000) {
+    std::snprintf(text, sizeof text, "%llu MB",
+                  static_cast<unsigned long long>((bytes + 999'999) / 1'000'000));
   } else {
-    std::snprintf(text, sizeof text, "%.1f GB", mb / 1000);
+    std::snprintf(text, sizeof text, "%.1f GB",
+                  static_cast<double>((bytes + 99'999'999) / 100'000'000) / 10);
   }
   return text;
 }

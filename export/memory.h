@@ -15,7 +15,7 @@ namespace tarsel {
 // The most memory one export may take beyond the program itself: the largest pictures of
 // every kind fit in it, and so does a machine with 4 GB running it beside a desktop. A larger
 // request is refused with what it would need.
-inline constexpr std::uint64_t kMostExportBytes = std::uint64_t{2} << 30;
+inline constexpr std::uint64_t kMostExportBytes = 2'000'000'000;
 
 // The bytes of a picture of width x height pixels, one 32-bit word each.
 inline constexpr std::uint64_t PictureBytes(int width, int height) {
@@ -30,7 +30,7 @@ std::string NotEnoughMemory(int width, int height);
 // when there is no limit.
 std::optional<std::uint64_t> AddressSpaceLeft();
 
-// A number of bytes for a message, in MB or GB with one decimal ("1.3 GB").
+// A number of bytes for a message: whole MB, or GB with one decimal ("1.3 GB").
 std::string ByteCount(std::uint64_t bytes);
 
 }  // namespace tarsel
