@@ -16,6 +16,7 @@ const char kUsage[] =
     "[--force]]\n"
     "                     [--gif FILE [--delay MS]] [--size WxH] [--scale F] [--at K]\n"
     "                     [--label] [--video FILE.mp4|FILE.webm [--video-scale N]]\n"
+    "                     [--palette exact|distinguishable]\n"
     "       tarsel-render --help | --version\n"
     "\n"
     "Runs the animation without a window, pressing the keys of a script.\n"
@@ -38,7 +39,9 @@ const char kUsage[] =
     "  --label          write on every picture its k, its frame of the plain sweep, the curves\n"
     "                   shown and whether frames accumulate (in the top-left corner)\n"
     "  --size WxH       client area in logical pixels (default 962x688)\n"
-    "  --scale F        device pixels per logical pixel (default 1)\n"
+    "  --scale F        device pixels per logical pixel, 0.125 to 8 (default 1)\n"
+    "  --palette P      exact (the default) or distinguishable: colours that stay apart for\n"
+    "                   colour-vision deficiencies, each 3:1 or more against white\n"
     "\n"
     "A GIF frame holds at most 256 colours: where antialiasing makes more, the drawing colours\n"
     "are kept exactly and the other pixels take the nearest of the frame's 256 colours.\n"
@@ -106,13 +109,13 @@ Parsed ParseOptions(const std::vector<std::string>& args) {
       png("png", "", "FILE"), frames("frames", "", "DIR"), force("force", ""),
       gif("gif", "", "FILE"), delay("delay", "", "MS"), size("size", "", "WxH"),
       scale("scale", "", "F"), at("at", "", "K"), label("label", ""), video("video", "", "FILE"),
-      video_scale("video-scale", "", "N"), help(QStringList{"h", "help"}, ""),
-      version("version", "");
+      video_scale("video-scale", "", "N"), palette("palette", "", "P"),
+      help(QStringList{"h", "help"}, ""), version("version", "");
   QCommandLineParser parser;
   // One dash or two alike: "-scale" is not six one-letter options.
   parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
   parser.addOptions({script, log, png, frames, force, gif, delay, size, scale, at, label, video,
-                     video_scale, help, version});
+                     video_scale, palette, help, version});
   QStringList list{"tarsel-render"};
   for (const std::string& a : args) list << QString::fromStdString(a);
   if (!parser.parse(list)) {
@@ -161,8 +164,17 @@ Parsed ParseOptions(const std::vector<std::string>& args) {
   if (parser.isSet(size) && !ParseSize(text(size), &o.size)) {
     return Refuse("bad --size '" + text(size) + "': expected WxH, 1 to 8192 each");
   }
-  if (parser.isSet(scale) && !(ParseReal(text(scale), &o.scale) && o.scale >= 1 && o.scale <= 8)) {
-    return Refuse("bad --scale '" + text(scale) + "': expected a number from 1 to 8");
+  if (parser.isSet(scale) && !(ParseReal(text(scale), &o.scale) && o.scale >= Canvas::kLeastScale &&
+                               o.scale <= Canvas::kMostScale)) {
+    return Refuse("bad --scale '" + text(scale) + "': expected a number from " +
+                  ScaleText(Canvas::kLeastScale) + " to " + ScaleText(Canvas::kMostScale));
+  }
+  if (parser.isSet(palette)) {
+    const std::optional<Palette> named = PaletteNamed(text(palette));
+    if (!named) {
+      return Refuse("bad --palette '" + text(palette) + "': expected exact or distinguishable");
+    }
+    o.palette = *named;
   }
   if (!o.video.empty() && !VideoFrames::Writable(o.video)) {
     return Refuse("bad --video '" + o.video + "': expected a file name ending in .mp4 or .webm");

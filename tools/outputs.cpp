@@ -39,7 +39,9 @@ std::string Outputs::Open(const Options& options, Size size, long expected_frame
   if (!options.gif.empty()) {
     // The colours the program draws with stay exact in every GIF frame.
     std::vector<QRgb> keep;
-    for (const std::uint32_t c : colour::kAll) keep.push_back(PixelColour(c) & 0xFFFFFF);
+    for (const std::uint32_t c : colour::kAll) {
+      keep.push_back(PixelColour(Substitute(options.palette, c)) & 0xFFFFFF);
+    }
     gif_.emplace();
     error = gif_->Open(options.gif, QSize(size.width, size.height), options.delay_ms, keep);
     if (!error.empty()) return error;

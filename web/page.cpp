@@ -12,10 +12,12 @@ namespace {
 EM_JS(int, js_next_event, (), { return tarselPage.nextEvent(); });
 EM_ASYNC_JS(void, js_wait_for_event, (), { await tarselPage.waitForEvent(); });
 EM_ASYNC_JS(void, js_yield, (), { await tarselPage.yieldToBrowser(); });
-EM_JS(int, js_client_width, (), { return tarselPage.clientSize()[0]; });
-EM_JS(int, js_client_height, (), { return tarselPage.clientSize()[1]; });
-EM_JS(void, js_match_canvas, (int lw, int lh, int dw, int dh),
-      { tarselPage.matchCanvas(lw, lh, dw, dh); });
+EM_JS(int, js_view_width, (), { return tarselPage.view().size[0]; });
+EM_JS(int, js_view_height, (), { return tarselPage.view().size[1]; });
+EM_JS(double, js_view_scale, (), { return tarselPage.view().scale; });
+EM_JS(int, js_view_palette, (), { return tarselPage.view().palette; });
+EM_JS(void, js_match_canvas, (int lw, int lh, int dw, int dh, double scale),
+      { tarselPage.matchCanvas(lw, lh, dw, dh, scale); });
 EM_JS(void, js_show, (const void* rgba, int width, int height, int x, int y, int w, int h), {
   tarselPage.show(new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4), width, height, x,
                   y, w, h);
@@ -23,9 +25,12 @@ EM_JS(void, js_show, (const void* rgba, int width, int height, int x, int y, int
 EM_JS(void, js_readout, (double k, int acc, int ccllss, int frame, int exact),
       { tarselPage.readout(k, acc, ccllss, frame, Boolean(exact)); });
 EM_JS(void, js_waiting, (), { tarselPage.waiting(); });
-EM_JS(void, js_ended, (), { tarselPage.ended(); });
-EM_JS(void, js_replay_done, (const char* log, std::size_t size), {
-  tarselPage.replayDone(log ? new TextDecoder().decode(HEAPU8.subarray(log, log + size)) : null);
+EM_JS(void, js_ended, (int past_last), { tarselPage.ended(Boolean(past_last)); });
+EM_JS(void, js_replay_progress, (double done, double total),
+      { tarselPage.replayProgress(done, total); });
+EM_JS(void, js_replay_done, (const char* log, std::size_t size, double cut_after), {
+  tarselPage.replayDone(log ? new TextDecoder().decode(HEAPU8.subarray(log, log + size)) : null,
+                        cut_after);
 });
 EM_JS(void, js_replay_failed, (const char* message),
       { tarselPage.replayFailed(UTF8ToString(message)); });
@@ -53,13 +58,17 @@ void Yield() {
   js_yield();
 }
 
-Size ClientSize() {
-  return {js_client_width(), js_client_height()};
+View CurrentView() {
+  View view{{js_view_width(), js_view_height()}, js_view_scale(), Palette::kExact};
+  if (js_view_palette() == static_cast<int>(Palette::kDistinguishable)) {
+    view.palette = Palette::kDistinguishable;
+  }
+  return view;
 }
 
 void MatchCanvas(const Canvas& canvas) {
   js_match_canvas(canvas.logicalSize().width, canvas.logicalSize().height, canvas.image().width,
-                  canvas.image().height);
+                  canvas.image().height, canvas.devicePixelRatio());
 }
 
 void Show(const Image& image, Rect area) {
@@ -80,12 +89,16 @@ void Waiting() {
   js_waiting();
 }
 
-void Ended() {
-  js_ended();
+void Ended(bool past_last) {
+  js_ended(past_last ? 1 : 0);
 }
 
-void ReplayDone(const char* log, std::size_t size) {
-  js_replay_done(log, size);
+void ReplayProgress(long done, long total) {
+  js_replay_progress(static_cast<double>(done), static_cast<double>(total));
+}
+
+void ReplayDone(const char* log, std::size_t size, long cut_after) {
+  js_replay_done(log, size, static_cast<double>(cut_after));
 }
 
 void ReplayFailed(const char* message) {

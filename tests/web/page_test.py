@@ -27,16 +27,20 @@ from selenium.webdriver.common.keys import Keys  # noqa: E402
 SITE = None
 RENDER = None
 DESIGN = (962, 688)
-# A window smaller than the design size: the canvas opens at the design size.
+# A window smaller than the design size: the page draws the design area smaller, to fit.
 SMALL_WINDOW = (900, 700)
+# A window with room for the design size, its key bar and the panel: drawn one to one.
+ROOMY_WINDOW = (1500, 1000)
 
 
-def rendered(script, size=DESIGN, scale=1, log=False):
+def rendered(script, size=DESIGN, scale=1, log=False, palette=None):
     """tarsel-render's picture (width, height, RGB) and, with log, its draw log."""
     with tempfile.TemporaryDirectory() as d:
         png, log_file = os.path.join(d, "p.png"), os.path.join(d, "log")
         args = [RENDER, "--script", script, "--png", png, "--size", f"{size[0]}x{size[1]}",
                 "--scale", str(scale)]
+        if palette:
+            args += ["--palette", palette]
         if log:
             args += ["--log", log_file]
         subprocess.run(args, check=True)
@@ -85,6 +89,18 @@ def step(driver, send):
     n = web.frames(driver)
     send()
     web.wait_frames(driver, n + 1)
+
+
+def shown_as(driver):
+    """The logical size and the scale the page reports: tarsel-render's --size and --scale."""
+    size = tuple(int(v) for v in web.dataset(driver, "tarselSize").split("x"))
+    return size, web.dataset(driver, "tarselScale")
+
+
+def as_page(driver, script, palette=None):
+    """tarsel-render's picture of the script at the size and scale the page shows."""
+    size, scale = shown_as(driver)
+    return rendered(script, size, scale, palette=palette)
 
 
 def canvas_size(driver):
@@ -136,7 +152,7 @@ class LivePage(OneBrowser):
         open_live(d)
         self.assertEqual(canvas_size(d), DESIGN)
         self.assertEqual(web.dataset(d, "frames"), "1")
-        self.assertSamePixels(web.canvas_pixels(d), rendered(""), "first-frame")
+        self.assertSamePixels(web.canvas_pixels(d), as_page(d, ""), "first-frame")
         for key in ["a", Keys.BACKSPACE, ",", Keys.TAB, Keys.ENTER, "/", "a", Keys.SPACE]:
             step(d, lambda: press(d, key))
         # Keys without a character do nothing, not even release a frame: the next frame
@@ -144,7 +160,7 @@ class LivePage(OneBrowser):
         step(d, lambda: (press(d, Keys.ARROW_RIGHT, Keys.F2, Keys.SHIFT, Keys.HOME),
                          press_ctrl(d, "h")))
         step(d, lambda: press(d, "<"))  # Shift+","; only a next frame
-        self.assertSamePixels(web.canvas_pixels(d), rendered("97 8 44 9 13 47 97 32 8 60"),
+        self.assertSamePixels(web.canvas_pixels(d), as_page(d, "97 8 44 9 13 47 97 32 8 60"),
                               "keys")
         # k: 4.5, 4.75, 4.75, 4.25, 4.225, 4.25, 4.25, 4.5, 4.5, 4.5, 4.75.
         self.assertEqual(text(d, "k-value"), "4.750")
@@ -186,7 +202,7 @@ class LivePage(OneBrowser):
                                               {"type": "keyDown", "autoRepeat": repeat, **key}))
         d.execute_cdp_cmd("Input.dispatchKeyEvent", {"type": "keyUp", **key})
         self.assertEqual(web.dataset(d, "frames"), "4")
-        self.assertSamePixels(web.canvas_pixels(d), rendered("97 97 97"), "held-key")
+        self.assertSamePixels(web.canvas_pixels(d), as_page(d, "97 97 97"), "held-key")
 
     def test_keys_keep_the_page_where_it_is(self):
         d = self.driver
@@ -205,14 +221,16 @@ class LivePage(OneBrowser):
 
     def test_grows_like_a_larger_client_area(self):
         d = self.driver
-        open_live(d)
+        open_live(d, ROOMY_WINDOW)
+        self.assertEqual(shown_as(d)[1], "1")
         step(d, lambda: press(d, "a"))
         before = web.canvas_pixels(d)
-        d.set_window_size(1500, 1000)
-        web.wait_until(d, lambda d: canvas_size(d) != DESIGN)
+        roomy = canvas_size(d)
+        d.set_window_size(1900, 1250)
+        web.wait_until(d, lambda d: canvas_size(d) != roomy)
         grown = canvas_size(d)
-        self.assertGreater(grown[0], DESIGN[0])
-        self.assertGreater(grown[1], DESIGN[1])
+        self.assertGreater(grown[0], roomy[0])
+        self.assertGreater(grown[1], roomy[1])
         # Nothing rescaled, nothing lost: the old picture at the top left, white beyond.
         w, h, rgb = web.canvas_pixels(d)
         self.assertEqual((w, h), grown)
@@ -225,7 +243,7 @@ class LivePage(OneBrowser):
         step(d, lambda: press(d, "a"))
         self.assertSamePixels(web.canvas_pixels(d), rendered("97 97", grown), "grown")
         # A smaller window again shows the top-left part; the canvas keeps its size.
-        d.set_window_size(*SMALL_WINDOW)
+        d.set_window_size(*ROOMY_WINDOW)
         step(d, lambda: press(d, "a"))
         self.assertEqual(canvas_size(d), grown)
         self.assertSamePixels(web.canvas_pixels(d), rendered("97 97 97", grown), "shrunk")
@@ -236,15 +254,15 @@ class LivePage(OneBrowser):
         step(d, lambda: press(d, "a"))
         press(d, Keys.ESCAPE)
         web.wait_until(d, lambda d: web.dataset(d, "tarsel") == "ended")
-        self.assertSamePixels(web.canvas_pixels(d), rendered("97 27"), "escape")
+        self.assertSamePixels(web.canvas_pixels(d), as_page(d, "97 27"), "escape")
         self.assertIn("has ended", text(d, "status"))
-        self.assertIn("Reload", text(d, "status"))
+        self.assertIn("Start again", text(d, "status"))
         # Afterwards the page no longer takes keys, and nothing more is drawn.
         press(d, "a", Keys.SPACE)
         time.sleep(0.3)
         self.assertEqual(d.execute_script("return testKeys.slice(-2)"),
                          [["a", False], [" ", False]])
-        self.assertSamePixels(web.canvas_pixels(d), rendered("97 27"), "after-escape")
+        self.assertSamePixels(web.canvas_pixels(d), as_page(d, "97 27"), "after-escape")
 
     def test_double_click_ends(self):
         d = self.driver
@@ -252,7 +270,7 @@ class LivePage(OneBrowser):
         step(d, lambda: press(d, Keys.BACKSPACE))
         ActionChains(d).double_click(d.find_element(By.ID, "canvas")).perform()
         web.wait_until(d, lambda d: web.dataset(d, "tarsel") == "ended")
-        self.assertSamePixels(web.canvas_pixels(d), rendered("8 dbl"), "double-click")
+        self.assertSamePixels(web.canvas_pixels(d), as_page(d, "8 dbl"), "double-click")
         self.assertIn("has ended", text(d, "status"))
 
     def test_touch_keys_and_panel(self):
@@ -260,12 +278,12 @@ class LivePage(OneBrowser):
         downloads = self.stack.enter_context(tempfile.TemporaryDirectory())
         d.execute_cdp_cmd("Browser.setDownloadBehavior",
                           {"behavior": "allow", "downloadPath": downloads})
-        open_live(d, (1500, 900))
+        open_live(d, ROOMY_WINDOW)
         size = canvas_size(d)
         for code in [110, 44, 8, 9, 47, 13, 32, 110]:
             button = d.find_element(By.CSS_SELECTOR, f"button.key[data-code='{code}']")
             step(d, button.click)
-        expected = rendered("110 44 8 9 47 13 32 110", size)
+        expected = as_page(d, "110 44 8 9 47 13 32 110")
         self.assertSamePixels(web.canvas_pixels(d), expected, "touch")
         self.assertEqual(d.execute_script("return document.activeElement.id"), "canvas")
 
@@ -298,12 +316,14 @@ class ScaledPage(OneBrowser):
         self.assertEqual(canvas_size(d), DESIGN)
         for key in ["a", Keys.BACKSPACE, "/", "a"]:
             step(d, lambda: press(d, key))
-        self.assertSamePixels(web.canvas_pixels(d), rendered("97 8 47 97", scale=2), "ratio-2")
+        self.assertSamePixels(web.canvas_pixels(d), as_page(d, "97 8 47 97"), "ratio-2")
 
     def test_replay_at_ratio_2(self):
         d = self.driver
+        d.set_window_size(*ROOMY_WINDOW)
         _, png = replay(d, "97 8 97@300", "700x500")
-        self.assertSamePixels(png, rendered("97 8 97@300", (700, 500), scale=2), "replay-ratio-2")
+        self.assertEqual(shown_as(d), ((700, 500), "2"))
+        self.assertSamePixels(png, as_page(d, "97 8 97@300"), "replay-ratio-2")
 
 
 def replay(driver, script, size=None):
@@ -338,8 +358,9 @@ class ReplayMode(OneBrowser):
         for script, size in cases:
             with self.subTest(script=script, size=size):
                 log, png = replay(self.driver, script, size)
-                w, h = map(int, (size or "962x688").split("x"))
-                want_png, want_log = rendered(script, (w, h), log=True)
+                shown, scale = shown_as(self.driver)
+                self.assertEqual(shown, tuple(map(int, (size or "962x688").split("x"))))
+                want_png, want_log = rendered(script, shown, scale, log=True)
                 self.assertEqual(len(log), len(want_log))
                 self.assertTrue(log == want_log, "the draw logs differ")
                 self.assertSamePixels(png, want_png, "replay-" + script.replace(" ", "_"))
@@ -348,7 +369,7 @@ class ReplayMode(OneBrowser):
         # 62 plain keys reach k = 20; one more steps past it and the animation ends (X).
         script = " ".join(["97"] * 63)
         log, png = replay(self.driver, script)
-        want_png, want_log = rendered(script, log=True)
+        want_png, want_log = rendered(script, *shown_as(self.driver), log=True)
         self.assertTrue(log.endswith("X\n"))
         self.assertTrue(log == want_log, "the draw logs differ")
         self.assertSamePixels(png, want_png, "past-the-last")
