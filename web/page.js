@@ -96,10 +96,13 @@
     return codes;
   }
 
-  // The animation has the keys unless the focus is on one of the page's controls.
+  // The animation has the keys while the focus is on the picture, or on nothing in particular
+  // after it was last on the picture (a click on the page's text). Once the focus has been among
+  // the controls, Tab goes on moving it, also when it has left the last one.
+  let onControls = false;
   function animationHasKeys() {
     const a = document.activeElement;
-    return !a || a === document.body || a === canvas;
+    return a === canvas || ((!a || a === document.body) && !onControls);
   }
 
   // The page's controls in their order, as Tab visits them.
@@ -110,7 +113,8 @@
 
   let lastControl = null;
   document.addEventListener('focusin', (e) => {
-    if (e.target !== canvas && controls().includes(e.target)) lastControl = e.target;
+    onControls = e.target !== canvas;
+    if (onControls && controls().includes(e.target)) lastControl = e.target;
   });
 
   // F6: from the picture to the control used last (or the first), and back.
@@ -283,6 +287,7 @@
   });
   againButton.addEventListener('click', startAgain);
 
+  pointerKeepsFocus(paletteSwitch);
   // The colour switch: remembered on this device, for the students who need it every time.
   try {
     paletteSwitch.checked = localStorage.getItem(storedPalette) === 'distinguishable';
@@ -452,9 +457,11 @@
       againButton.hidden = false;
     },
     replayProgress(done, total) {
+      root.dataset.replayProgress = String(done);
       say(`Replaying: frame ${done} of ${total}…`);
     },
     replayDone(log, cutAfter) {
+      root.dataset.heapBytes = String(module._tarsel_heap_bytes());
       if (dump) {
         pre('tarsel-log').textContent = log;
         pre('tarsel-png').textContent = canvas.toDataURL('image/png');

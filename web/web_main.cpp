@@ -1,6 +1,7 @@
 // The entry points that the page calls: the animation as the user drives it, and the replay of
 // a script for tests and for links to a given frame.
 #include <emscripten.h>
+#include <emscripten/heap.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -99,6 +100,11 @@ EMSCRIPTEN_KEEPALIVE const char* tarsel_constants() {
 // 1 when a client area of width x height CSS pixels at ratio dpr fits the image's cap.
 EMSCRIPTEN_KEEPALIVE int tarsel_fits(int width, int height, double dpr) {
   return tarsel::Canvas::FitsCap(tarsel::Size{width, height}, dpr) ? 1 : 0;
+}
+
+// The module's memory in bytes, for the tests: a replay holds no more than its canvas needs.
+EMSCRIPTEN_KEEPALIVE double tarsel_heap_bytes() {
+  return static_cast<double>(emscripten_get_heap_size());
 }
 
 // The most logical pixels a side of the client area at ratio dpr.
