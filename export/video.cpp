@@ -64,6 +64,95 @@ std::string VideoFrames::Error(const std::string& what, int code) const {
   return what + " '" + path_ + "' failed: " + reason;
 }
 
+namespace {
+
+// The encoder's settings: constant quality in both. For VP9, "good" at speed 4 with row threads
+// is several times faster than the default and barely larger.
+AVDictionary* EncoderSettings(bool webm) {
+  AVDictionary* settings = nullptr;
+  if (webm) {
+    av_dict_set(&settings, "crf", "31", 0);
+    av_dict_set(&settings, "deadline", "good", 0);
+    av_dict_set(&settings, "cpu-used", "4", 0);
+    av_dict_set(&settings, "row-mt", "1", 0);
+  } else {
+    av_dict_set(&settings, "crf", "18", 0);
+    av_dict_set(&settings, "preset", "medium", 0);
+    av_dict_set(&settings, "profile", "high", 0);
+  }
+  return settings;
+}
+
+}  // namespace
+
+// The coder's frame size, rate and colours. One tick of the time base is one frame, shown for
+// `delay_ms`. The colours as swscale converts them by default: BT.601 in the limited range,
+// said so in the file for players that would otherwise guess.
+void VideoFrames::SetUpCoder(int delay_ms, bool webm) {
+  Codec& c = *codec_;
+  AVRational tick{delay_ms, 1000};
+  av_reduce(&tick.num, &tick.den, tick.num, tick.den, 1 << 30);
+  c.coder->time_base = tick;
+  c.coder->framerate = av_inv_q(tick);
+  c.coder->width = frame_size_.width;
+  c.coder->height = frame_size_.height;
+  c.coder->pix_fmt = AV_PIX_FMT_YUV420P;
+  c.coder->gop_size = 250;
+  c.coder->color_range = AVCOL_RANGE_MPEG;
+  c.coder->colorspace = AVCOL_SPC_SMPTE170M;
+  c.coder->color_primaries = AVCOL_PRI_SMPTE170M;
+  c.coder->color_trc = AVCOL_TRC_SMPTE170M;
+  if (c.format->oformat->flags & AVFMT_GLOBALHEADER) {
+    c.coder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+  }
+  if (webm) c.coder->bit_rate = 0;
+}
+
+// Opens the encoder and describes its stream in the file.
+std::string VideoFrames::OpenEncoder(const AVCodec* encoder, bool webm) {
+  Codec& c = *codec_;
+  AVDictionary* settings = EncoderSettings(webm);
+  int code = avcodec_open2(c.coder, encoder, &settings);
+  av_dict_free(&settings);
+  if (code < 0) return Error("opening the encoder for", code);
+  code = avcodec_parameters_from_context(c.stream->codecpar, c.coder);
+  if (code < 0) return Error("opening", code);
+  c.stream->time_base = c.coder->time_base;
+  c.stream->avg_frame_rate = c.coder->framerate;
+  return "";
+}
+
+// The frame the pictures are converted into, and the conversion. The enlarged picture is
+// converted at its own size: the repetition is done here, exactly.
+std::string VideoFrames::OpenConversion() {
+  Codec& c = *codec_;
+  c.frame->format = AV_PIX_FMT_YUV420P;
+  c.frame->width = frame_size_.width;
+  c.frame->height = frame_size_.height;
+  c.frame->color_range = c.coder->color_range;
+  c.frame->colorspace = c.coder->colorspace;
+  if (const int code = av_frame_get_buffer(c.frame, 0); code < 0) return Error("opening", code);
+  c.convert = sws_getContext(frame_size_.width, frame_size_.height, AV_PIX_FMT_BGRA,
+                             frame_size_.width, frame_size_.height, AV_PIX_FMT_YUV420P,
+                             SWS_POINT | SWS_ACCURATE_RND, nullptr, nullptr, nullptr);
+  if (!c.convert) return "cannot convert the pictures for '" + path_ + "'";
+  return "";
+}
+
+// Creates the file and writes its header; an MP4's index goes at the front, so that a browser
+// starts playing before the whole file is there.
+std::string VideoFrames::WriteHeader(bool webm) {
+  Codec& c = *codec_;
+  int code = avio_open(&c.format->pb, path_.c_str(), AVIO_FLAG_WRITE);
+  if (code < 0) return Error("opening", code);
+  AVDictionary* muxing = nullptr;
+  if (!webm) av_dict_set(&muxing, "movflags", "+faststart", 0);
+  code = avformat_write_header(c.format, &muxing);
+  av_dict_free(&muxing);
+  if (code < 0) return Error("writing", code);
+  return "";
+}
+
 std::string VideoFrames::Open(const std::string& path, Size size, int delay_ms, int repeat) {
   path_ = path;
   repeat_ = repeat;
@@ -74,7 +163,7 @@ std::string VideoFrames::Open(const std::string& path, Size size, int delay_ms, 
   codec_ = std::make_unique<Codec>();
   Codec& c = *codec_;
   const bool webm = Ending(path) == "webm";
-  int code =
+  const int code =
       avformat_alloc_output_context2(&c.format, nullptr, webm ? "webm" : "mp4", path.c_str());
   if (code < 0) return Error("opening", code);
   const AVCodec* encoder = avcodec_find_encoder_by_name(webm ? "libvpx-vp9" : "libx264");
@@ -84,70 +173,13 @@ std::string VideoFrames::Open(const std::string& path, Size size, int delay_ms, 
   c.frame = av_frame_alloc();
   c.packet = av_packet_alloc();
   if (!c.stream || !c.coder || !c.frame || !c.packet) return "not enough memory for the video";
-
-  // One tick of the time base is one frame, shown for --delay.
-  AVRational tick{delay_ms, 1000};
-  av_reduce(&tick.num, &tick.den, tick.num, tick.den, 1 << 30);
-  c.coder->time_base = tick;
-  c.coder->framerate = av_inv_q(tick);
-  c.coder->width = frame_size_.width;
-  c.coder->height = frame_size_.height;
-  c.coder->pix_fmt = AV_PIX_FMT_YUV420P;
-  c.coder->gop_size = 250;
-  // The colours as swscale converts them by default: BT.601 in the limited range, said so in
-  // the file for players that would otherwise guess.
-  c.coder->color_range = AVCOL_RANGE_MPEG;
-  c.coder->colorspace = AVCOL_SPC_SMPTE170M;
-  c.coder->color_primaries = AVCOL_PRI_SMPTE170M;
-  c.coder->color_trc = AVCOL_TRC_SMPTE170M;
-  if (c.format->oformat->flags & AVFMT_GLOBALHEADER) {
-    c.coder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+  SetUpCoder(delay_ms, webm);
+  std::string error;
+  if ((error = OpenEncoder(encoder, webm)).empty() && (error = OpenConversion()).empty() &&
+      (error = WriteHeader(webm)).empty()) {
+    enlarged_.assign(static_cast<std::size_t>(frame_size_.width) * frame_size_.height, kWhitePixel);
   }
-  AVDictionary* settings = nullptr;
-  if (webm) {
-    // Constant quality; "good" at speed 4 with row threads is several times faster than the
-    // default and barely larger.
-    c.coder->bit_rate = 0;
-    av_dict_set(&settings, "crf", "31", 0);
-    av_dict_set(&settings, "deadline", "good", 0);
-    av_dict_set(&settings, "cpu-used", "4", 0);
-    av_dict_set(&settings, "row-mt", "1", 0);
-  } else {
-    av_dict_set(&settings, "crf", "18", 0);
-    av_dict_set(&settings, "preset", "medium", 0);
-    av_dict_set(&settings, "profile", "high", 0);
-  }
-  code = avcodec_open2(c.coder, encoder, &settings);
-  av_dict_free(&settings);
-  if (code < 0) return Error("opening the encoder for", code);
-  code = avcodec_parameters_from_context(c.stream->codecpar, c.coder);
-  if (code < 0) return Error("opening", code);
-  c.stream->time_base = tick;
-  c.stream->avg_frame_rate = c.coder->framerate;
-
-  c.frame->format = AV_PIX_FMT_YUV420P;
-  c.frame->width = frame_size_.width;
-  c.frame->height = frame_size_.height;
-  c.frame->color_range = c.coder->color_range;
-  c.frame->colorspace = c.coder->colorspace;
-  if ((code = av_frame_get_buffer(c.frame, 0)) < 0) return Error("opening", code);
-  // The enlarged picture is converted at its own size: the repetition is done here, exactly.
-  c.convert = sws_getContext(frame_size_.width, frame_size_.height, AV_PIX_FMT_BGRA,
-                             frame_size_.width, frame_size_.height, AV_PIX_FMT_YUV420P,
-                             SWS_POINT | SWS_ACCURATE_RND, nullptr, nullptr, nullptr);
-  if (!c.convert) return "cannot convert the pictures for '" + path + "'";
-
-  if ((code = avio_open(&c.format->pb, path.c_str(), AVIO_FLAG_WRITE)) < 0) {
-    return Error("opening", code);
-  }
-  AVDictionary* muxing = nullptr;
-  // The index at the front, so that a browser starts playing before the whole file is there.
-  if (!webm) av_dict_set(&muxing, "movflags", "+faststart", 0);
-  code = avformat_write_header(c.format, &muxing);
-  av_dict_free(&muxing);
-  if (code < 0) return Error("writing", code);
-  enlarged_.assign(static_cast<std::size_t>(frame_size_.width) * frame_size_.height, kWhitePixel);
-  return "";
+  return error;
 }
 
 std::string VideoFrames::Add(const Image& picture) {

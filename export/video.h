@@ -7,6 +7,8 @@
 #include "render/canvas.h"
 #include "render/image.h"
 
+struct AVCodec;  // FFmpeg's, of which video.cpp alone sees more
+
 namespace tarsel {
 
 // The frames of a replay as a video for slides and course pages, through FFmpeg's libraries:
@@ -39,6 +41,10 @@ class VideoFrames {
 
  private:
   struct Codec;
+  void SetUpCoder(int delay_ms, bool webm);
+  std::string OpenEncoder(const AVCodec* encoder, bool webm);
+  std::string OpenConversion();
+  std::string WriteHeader(bool webm);
   std::string Encode(bool last);
   std::string Error(const std::string& what, int code) const;
 

@@ -46,7 +46,7 @@ grep -q '^Categories=Education;' "$root/$share/applications/tarsel.desktop" || f
 [ "$(dpkg-deb -f "$deb" Package)" = tarsel ] || fail "package name"
 [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "package version"
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libqt6gui6 libqt6widgets6 libgif7 libavcodec libswscale; do
+for lib in libqt6gui6 libqt6widgets6 libpng16 libavcodec libswscale; do
   [[ $depends == *"$lib"* ]] || fail "Depends lacks $lib: $depends"
 done
 [ "$(dpkg-deb -f "$deb" Recommends)" = qt6-wayland ] || fail "Recommends: $(dpkg-deb -f "$deb" Recommends)"

@@ -57,6 +57,27 @@ inline constexpr std::uint32_t PixelColour(std::uint32_t window_colour) {
 #endif
 }
 
+// The colour of a pixel word as 0xRRGGBB, in either layout: what picture files, palettes and
+// colour distances work with, so that both builds write the same colours in the same order.
+inline constexpr std::uint32_t PixelRgb(std::uint32_t pixel) {
+#if defined(TARSEL_PIXELS_RGBA)
+  return (pixel & 0xFF) << 16 | (pixel & 0xFF00) | (pixel >> 16 & 0xFF);
+#else
+  return pixel & 0xFFFFFF;
+#endif
+}
+
+// The channels of a 0xRRGGBB colour, 0 to 255.
+inline constexpr int RgbRed(std::uint32_t rgb) {
+  return static_cast<int>(rgb >> 16 & 0xFF);
+}
+inline constexpr int RgbGreen(std::uint32_t rgb) {
+  return static_cast<int>(rgb >> 8 & 0xFF);
+}
+inline constexpr int RgbBlue(std::uint32_t rgb) {
+  return static_cast<int>(rgb & 0xFF);
+}
+
 // An RGB picture in device pixels, rows top to bottom without padding, and how many device
 // pixels make one logical pixel. A front end shows it as it is: the pixel memory can be
 // wrapped by a toolkit's image type without a copy.

@@ -6,14 +6,18 @@
 #                              benchmarks (scripts/test.sh, bench/run.sh)
 set -euo pipefail
 
-# Compiler, Qt (qt6-wayland for a Wayland session), giflib, libpng, FFmpeg's libraries for
-# video; the X11 protocol headers for the window's X events.
-run=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libgif-dev libpng-dev libxcb1-dev
-  libavcodec-dev libavformat-dev libavutil-dev libswscale-dev qt6-wayland)
+# Compiler, Qt (qt6-wayland for a Wayland session), libpng, FFmpeg's libraries for video; the
+# X11 protocol headers for the window's X events; the label's font, cut to the characters it
+# uses by fontTools' pyftsubset and drawn by stb_truetype.
+run=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libpng-dev libxcb1-dev
+  libavcodec-dev libavformat-dev libavutil-dev libswscale-dev qt6-wayland
+  libstb-dev fonts-dejavu-core fonttools)
 # CPack's DEB generator finds the library dependencies with dpkg-shlibdeps and file.
 package=(dpkg-dev file)
 test=(
   libgtest-dev libbenchmark-dev
+  # giflib decodes the GIFs in the tests, apart from the program's own writer.
+  libgif-dev
   desktop-file-utils lintian
   xvfb xdotool x11-utils libx11-dev
   openbox xfwm4 dbus-daemon weston

@@ -2,10 +2,13 @@
 
 #include <QCommandLineParser>
 #include <QStringList>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <string>
 #include <string_view>
+#include <utility>
 
 #include "export/video.h"
 
@@ -102,108 +105,175 @@ Parsed Refuse(std::string error) {
   return Answer(Parsed::kRefuse, std::move(error));
 }
 
+// ------------------------------------------------------------------------------------------
+// Each option's value, checked and stored: an empty string, or why it is refused.
+
+using Reader = std::string (*)(const std::string& text, Options& o);
+
+// An output's name: an empty value would mean "no output" here, which is not what the user
+// asked for.
+std::string OutputName(const std::string& text, const char* option, const char* what,
+                       std::string* out) {
+  if (text.empty()) return std::string("--") + option + " needs a " + what;
+  *out = text;
+  return "";
+}
+
+std::string ReadVideo(const std::string& text, Options& o) {
+  if (std::string error = OutputName(text, "video", "file name", &o.video); !error.empty()) {
+    return error;
+  }
+  if (!VideoFrames::Writable(text)) {
+    return "bad --video '" + text + "': expected a file name ending in .mp4 or .webm";
+  }
+  return "";
+}
+
+std::string ReadDelay(const std::string& text, Options& o) {
+  if (ParseWhole(text, kMaxDelayMs, &o.delay_ms) && o.delay_ms >= 10) return "";
+  return "bad --delay '" + text + "': expected milliseconds from 10 to 655350";
+}
+
+std::string ReadSize(const std::string& text, Options& o) {
+  if (ParseSize(text, &o.size)) return "";
+  return "bad --size '" + text + "': expected WxH, 1 to 8192 each";
+}
+
+std::string ReadScale(const std::string& text, Options& o) {
+  if (ParseReal(text, &o.scale) && o.scale >= Canvas::kLeastScale &&
+      o.scale <= Canvas::kMostScale) {
+    return "";
+  }
+  return "bad --scale '" + text + "': expected a number from " + ScaleText(Canvas::kLeastScale) +
+         " to " + ScaleText(Canvas::kMostScale);
+}
+
+std::string ReadPalette(const std::string& text, Options& o) {
+  if (const std::optional<Palette> named = PaletteNamed(text)) {
+    o.palette = *named;
+    return "";
+  }
+  return "bad --palette '" + text + "': expected exact or distinguishable";
+}
+
+std::string ReadVideoScale(const std::string& text, Options& o) {
+  if (ParseWhole(text, 4, &o.video_scale)) return "";
+  return "bad --video-scale '" + text + "': expected 1, 2, 3 or 4";
+}
+
+// The script that reaches k, in place of --script.
+std::string ReadAt(const std::string& text, Options& o) {
+  double k = 0;
+  std::optional<std::string> keys;
+  if (!ParseReal(text, &k) || !(keys = ScriptReaching(k))) {
+    return "bad --at '" + text +
+           "': no key script reaches it; expected k from -100 to 20 in steps of 0.025";
+  }
+  o.script = *keys;
+  return "";
+}
+
+// The options, with the name of their value (null for a switch) and its reader, in the order
+// their values are checked (--at after --script, whose keys it replaces).
+struct Field {
+  const char* name;
+  const char* value;
+  Reader read;
+};
+
+const Field kFields[] = {
+    {"script", "TOKENS",
+     [](const std::string& t, Options& o) {
+       o.script = t;
+       return std::string();
+     }},
+    {"log", "FILE",
+     [](const std::string& t, Options& o) { return OutputName(t, "log", "file name", &o.log); }},
+    {"png", "FILE",
+     [](const std::string& t, Options& o) { return OutputName(t, "png", "file name", &o.png); }},
+    {"frames", "DIR",
+     [](const std::string& t, Options& o) {
+       return OutputName(t, "frames", "directory name", &o.frames);
+     }},
+    {"force", nullptr,
+     [](const std::string&, Options& o) {
+       o.force = true;
+       return std::string();
+     }},
+    {"gif", "FILE",
+     [](const std::string& t, Options& o) { return OutputName(t, "gif", "file name", &o.gif); }},
+    {"video", "FILE", ReadVideo},
+    {"delay", "MS", ReadDelay},
+    {"size", "WxH", ReadSize},
+    {"scale", "F", ReadScale},
+    {"video-scale", "N", ReadVideoScale},
+    {"palette", "P", ReadPalette},
+    {"at", "K", ReadAt},
+    {"label", nullptr,
+     [](const std::string&, Options& o) {
+       o.label = true;
+       return std::string();
+     }},
+};
+
+// ------------------------------------------------------------------------------------------
+// The command line as a whole
+
+// Why Qt's parser refused the command line: an unknown option, named as the user wrote it, or
+// a missing value, in Qt's own words, which name the option.
+std::string ParseError(const QCommandLineParser& parser, const std::vector<std::string>& args) {
+  const QStringList unknown = parser.unknownOptionNames();
+  if (unknown.isEmpty()) return parser.errorText().toStdString();
+  return "unknown argument '" + ArgumentNamed(args, unknown.front().toStdString()) +
+         "' (see --help)";
+}
+
+// What the values allow only together: pictures within the cap, and videos too once enlarged.
+std::string CheckSizes(const Options& o) {
+  if (o.pictures() && !Canvas::FitsCap(o.size, o.scale)) {
+    return "picture too large: " + std::to_string(o.size.width) + "x" +
+           std::to_string(o.size.height) + " at scale " + ScaleText(o.scale) + " is more than " +
+           std::to_string(kMaxSide) + " device pixels a side";
+  }
+  const int side = std::max(Canvas::DeviceSide(o.size.width, o.scale),
+                            Canvas::DeviceSide(o.size.height, o.scale));
+  if (!o.video.empty() && side * o.video_scale > kMaxSide) {
+    return "video too large: more than " + std::to_string(kMaxSide) +
+           " pixels a side at --video-scale " + std::to_string(o.video_scale);
+  }
+  return "";
+}
+
 }  // namespace
 
 Parsed ParseOptions(const std::vector<std::string>& args) {
-  const QCommandLineOption script("script", "", "TOKENS"), log("log", "", "FILE"),
-      png("png", "", "FILE"), frames("frames", "", "DIR"), force("force", ""),
-      gif("gif", "", "FILE"), delay("delay", "", "MS"), size("size", "", "WxH"),
-      scale("scale", "", "F"), at("at", "", "K"), label("label", ""), video("video", "", "FILE"),
-      video_scale("video-scale", "", "N"), palette("palette", "", "P"),
-      help(QStringList{"h", "help"}, ""), version("version", "");
   QCommandLineParser parser;
   // One dash or two alike: "-scale" is not six one-letter options.
   parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-  parser.addOptions({script, log, png, frames, force, gif, delay, size, scale, at, label, video,
-                     video_scale, palette, help, version});
+  for (const Field& field : kFields) {
+    parser.addOption(QCommandLineOption(field.name, "", field.value ? field.value : ""));
+  }
+  const QCommandLineOption help(QStringList{"h", "help"}, ""), version("version", "");
+  parser.addOptions({help, version});
   QStringList list{"tarsel-render"};
   for (const std::string& a : args) list << QString::fromStdString(a);
-  if (!parser.parse(list)) {
-    const QStringList unknown = parser.unknownOptionNames();
-    if (!unknown.isEmpty()) {
-      return Refuse("unknown argument '" + ArgumentNamed(args, unknown.front().toStdString()) +
-                    "' (see --help)");
-    }
-    // A missing value: Qt's own words name the option.
-    return Refuse(parser.errorText().toStdString());
-  }
+  if (!parser.parse(list)) return Refuse(ParseError(parser, args));
   if (parser.isSet(help)) return Answer(Parsed::kHelp);
   if (parser.isSet(version)) return Answer(Parsed::kVersion);
   if (!parser.positionalArguments().isEmpty()) {
     return Refuse("unknown argument '" + parser.positionalArguments().front().toStdString() +
                   "' (see --help)");
   }
-
+  if (parser.isSet("at") && parser.isSet("script")) {
+    return Refuse("--at and --script cannot be given together");
+  }
   Parsed p;
-  Options& o = p.options;
-  const auto text = [&](const QCommandLineOption& option) {
-    return parser.value(option).toStdString();
-  };
-  o.script = text(script);
-  o.log = text(log);
-  o.png = text(png);
-  o.frames = text(frames);
-  o.gif = text(gif);
-  o.video = text(video);
-  o.force = parser.isSet(force);
-  o.label = parser.isSet(label);
-  // An empty value would mean "no output" here, which is not what the user asked for.
-  for (const auto& [option, what] : {std::pair{&log, "file name"},
-                                     {&png, "file name"},
-                                     {&frames, "directory name"},
-                                     {&gif, "file name"},
-                                     {&video, "file name"}}) {
-    if (parser.isSet(*option) && parser.value(*option).isEmpty()) {
-      return Refuse("--" + option->names().front().toStdString() + " needs a " + what);
-    }
+  for (const Field& field : kFields) {
+    if (!parser.isSet(field.name)) continue;
+    std::string error = field.read(parser.value(field.name).toStdString(), p.options);
+    if (!error.empty()) return Refuse(std::move(error));
   }
-  if (parser.isSet(delay) &&
-      (!ParseWhole(text(delay), kMaxDelayMs, &o.delay_ms) || o.delay_ms < 10)) {
-    return Refuse("bad --delay '" + text(delay) + "': expected milliseconds from 10 to 655350");
-  }
-  if (parser.isSet(size) && !ParseSize(text(size), &o.size)) {
-    return Refuse("bad --size '" + text(size) + "': expected WxH, 1 to 8192 each");
-  }
-  if (parser.isSet(scale) && !(ParseReal(text(scale), &o.scale) && o.scale >= Canvas::kLeastScale &&
-                               o.scale <= Canvas::kMostScale)) {
-    return Refuse("bad --scale '" + text(scale) + "': expected a number from " +
-                  ScaleText(Canvas::kLeastScale) + " to " + ScaleText(Canvas::kMostScale));
-  }
-  if (parser.isSet(palette)) {
-    const std::optional<Palette> named = PaletteNamed(text(palette));
-    if (!named) {
-      return Refuse("bad --palette '" + text(palette) + "': expected exact or distinguishable");
-    }
-    o.palette = *named;
-  }
-  if (!o.video.empty() && !VideoFrames::Writable(o.video)) {
-    return Refuse("bad --video '" + o.video + "': expected a file name ending in .mp4 or .webm");
-  }
-  if (parser.isSet(video_scale) && !ParseWhole(text(video_scale), 4, &o.video_scale)) {
-    return Refuse("bad --video-scale '" + text(video_scale) + "': expected 1, 2, 3 or 4");
-  }
-  if (parser.isSet(at)) {
-    double k = 0;
-    std::optional<std::string> keys;
-    if (parser.isSet(script)) return Refuse("--at and --script cannot be given together");
-    if (!ParseReal(text(at), &k) || !(keys = ScriptReaching(k))) {
-      return Refuse("bad --at '" + text(at) +
-                    "': no key script reaches it; expected k from -100 to 20 in steps of 0.025");
-    }
-    o.script = *keys;
-  }
-  if (o.pictures() && !Canvas::FitsCap(o.size, o.scale)) {
-    return Refuse("picture too large: " + std::to_string(o.size.width) + "x" +
-                  std::to_string(o.size.height) + " at scale " + ScaleText(o.scale) +
-                  " is more than " + std::to_string(kMaxSide) + " device pixels a side");
-  }
-  if (!o.video.empty() && std::max(Canvas::DeviceSide(o.size.width, o.scale),
-                                   Canvas::DeviceSide(o.size.height, o.scale)) *
-                                  o.video_scale >
-                              kMaxSide) {
-    return Refuse("video too large: more than " + std::to_string(kMaxSide) +
-                  " pixels a side at --video-scale " + std::to_string(o.video_scale));
-  }
+  if (std::string error = CheckSizes(p.options); !error.empty()) return Refuse(std::move(error));
   return p;
 }
 

@@ -6,12 +6,14 @@
 #include <string>
 
 #include "animation/shared_state.h"
+#include "export/byte_sink.h"
+#include "export/frame_folder.h"
+#include "export/gif_writer.h"
+#include "export/label.h"
+#include "export/video.h"
 #include "render/image.h"
-#include "tools/frame_export.h"
-#include "tools/label.h"
 #include "tools/options.h"
 #include "tools/progress.h"
-#include "export/video.h"
 
 namespace tarsel {
 
@@ -40,10 +42,15 @@ class Outputs {
   std::string Finish(const Image* picture, const SharedState& state);
 
  private:
+  std::string OpenLog(const std::string& path);
+  std::string OpenGif(const std::string& path, Size size, int delay_ms);
+  std::string FinishAnimations(const Image& last);
+
   Options options_;
   std::FILE* log_ = nullptr;
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> owned_log_{nullptr, std::fclose};
   std::optional<PngFrames> frames_;
+  FileSink gif_file_;  // before the GIF, which writes to it
   std::optional<GifFrames> gif_;
   std::optional<VideoFrames> video_;
   std::optional<Labeller> labeller_;

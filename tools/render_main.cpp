@@ -1,8 +1,7 @@
 // tarsel-render: the animation without a window. It replays a script of key presses and
 // double-clicks through the same driver and handlers as the window, and writes the draw log
 // and/or pictures of the client area: at the end of the run, at every wait for a key (numbered
-// PNG files), or as one animated GIF.
-#include <QGuiApplication>
+// PNG files), or as one animated GIF or a video.
 #include <algorithm>
 #include <cstdio>
 #include <new>
@@ -22,17 +21,16 @@ int Fail(const std::string& message) {
   return 2;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+// The answer to a command line that asks for no run (help, version, nothing, or a refused
+// one), as an exit status; nullopt when the run goes ahead.
+std::optional<int> Answered(int argc, char** argv, tarsel::Parsed* parsed) {
   // Without arguments there is nothing to export: say how to ask for something.
   if (argc < 2) {
     std::fputs(tarsel::kUsage, stderr);
     return 2;
   }
-  const tarsel::Parsed parsed =
-      tarsel::ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
-  switch (parsed.action) {
+  *parsed = tarsel::ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
+  switch (parsed->action) {
     case tarsel::Parsed::kHelp:
       std::fputs(tarsel::kUsage, stdout);
       return 0;
@@ -40,28 +38,25 @@ int main(int argc, char** argv) {
       std::fputs("tarsel-render " TARSEL_VERSION "\n", stdout);
       return 0;
     case tarsel::Parsed::kRefuse:
-      return Fail(parsed.error);
+      return Fail(parsed->error);
     case tarsel::Parsed::kRun:
       break;
   }
-  const tarsel::Options& options = parsed.options;
+  return std::nullopt;
+}
 
-  // The label's text needs Qt's fonts, and so an application object; the offscreen platform
-  // needs no display.
-  std::optional<QGuiApplication> fonts;
-  char platform_arg[] = "-platform", offscreen[] = "offscreen";
-  char* qt_argv[] = {argv[0], platform_arg, offscreen, nullptr};
-  int qt_argc = 3;
-  if (options.label) {
-    // Qt's notes on the environment (no runtime directory, say) are not the user's business:
-    // standard error carries this program's own one-line messages only.
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-      if (type == QtCriticalMsg || type == QtFatalMsg) {
-        std::fprintf(stderr, "tarsel-render: %s\n", text.toLocal8Bit().constData());
-      }
-    });
-    fonts.emplace(qt_argc, qt_argv);
-  }
+// A frame for each key pressed at a wait, and the first.
+long ExpectedFrames(const std::vector<tarsel::ScriptEvent>& script) {
+  return 1 + std::count_if(script.begin(), script.end(),
+                           [](const tarsel::ScriptEvent& e) { return e.at == 0; });
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  tarsel::Parsed parsed;
+  if (const std::optional<int> status = Answered(argc, argv, &parsed)) return *status;
+  const tarsel::Options& options = parsed.options;
 
   std::string error;
   auto script = tarsel::ParseScript(options.script, &error);
@@ -76,21 +71,21 @@ int main(int argc, char** argv) {
       return Fail("not enough memory for the picture");
     }
   }
-  tarsel::Outputs outputs;
+  // The canvas's picture, looked up at each use.
+  const auto picture = [&]() { return canvas ? &canvas->image() : nullptr; };
   const tarsel::Size device =
-      canvas ? tarsel::Size{canvas->image().width, canvas->image().height} : tarsel::Size{};
-  // A frame for each key pressed at a wait, and the first.
-  const long expected = 1 + std::count_if(script->begin(), script->end(),
-                                          [](const tarsel::ScriptEvent& e) { return e.at == 0; });
-  if (!(error = outputs.Open(options, device, expected)).empty()) return Fail(error);
-
+      canvas ? tarsel::Size{picture()->width, picture()->height} : tarsel::Size{};
+  tarsel::Outputs outputs;
+  if (!(error = outputs.Open(options, device, ExpectedFrames(*script))).empty()) {
+    return Fail(error);
+  }
   tarsel::Replay replay(std::move(*script), outputs.log(), canvas ? &*canvas : nullptr);
   replay.OnWait([&] {
-    error = outputs.Frame(canvas ? &canvas->image() : nullptr, replay.state());
+    error = outputs.Frame(picture(), replay.state());
     return error.empty();
   });
   replay.Run();
   if (replay.aborted()) return Fail(error);
-  error = outputs.Finish(canvas ? &canvas->image() : nullptr, replay.state());
+  error = outputs.Finish(picture(), replay.state());
   return error.empty() ? 0 : Fail(error);
 }

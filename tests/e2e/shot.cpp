@@ -12,6 +12,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "tests/support/qt_pixels.h"
+
 namespace {
 
 QImage Grab(WId window) {
@@ -19,15 +21,11 @@ QImage Grab(WId window) {
       QImage::Format_RGB32);
 }
 
+// Pixels that differ, or -1 for pictures of different sizes.
 long Differences(const QImage& a, const QImage& b) {
   if (a.size() != b.size()) return -1;
-  long n = 0;
-  for (int y = 0; y < a.height(); ++y) {
-    const auto* pa = reinterpret_cast<const QRgb*>(a.constScanLine(y));
-    const auto* pb = reinterpret_cast<const QRgb*>(b.constScanLine(y));
-    for (int x = 0; x < a.width(); ++x) n += (pa[x] & 0xFFFFFF) != (pb[x] & 0xFFFFFF);
-  }
-  return n;
+  using tarsel::testing::PixelsOf;
+  return tarsel::testing::CountDifferences(PixelsOf(a), PixelsOf(b)).total();
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "input/script.h"
+#include "tests/support/fnv.h"
 #include "tests/support/recording_surface.h"
 
 namespace tarsel {
@@ -76,15 +77,7 @@ TEST(ScriptedInput, DeliversAtTheirCallsAndOnePerTestOfTheWait) {
 // ------------------------------------------------------------------------------------------
 // The whole sweep, pinned
 
-// FNV-1a, 64 bits: the same value on every platform and compiler.
-std::uint64_t Fnv1a(const std::string& bytes) {
-  std::uint64_t h = 14695981039346656037ull;
-  for (const unsigned char c : bytes) {
-    h ^= c;
-    h *= 1099511628211ull;
-  }
-  return h;
-}
+using testing::Fnv1a;
 
 std::string DrawLog(const std::string& script) {
   char* text = nullptr;

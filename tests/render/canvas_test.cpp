@@ -13,27 +13,20 @@
 #include "animation/driver.h"
 #include "input/handlers.h"
 #include "tests/support/colours.h"
+#include "tests/support/pixels.h"
 #include "tests/support/recording_surface.h"
 #include "tests/support/tolerances.h"
 
 namespace tarsel {
 namespace {
 
+using testing::AllWhite;
 using testing::Decimals;
 using testing::Pixel;
+using testing::PixelsOf;
 
 constexpr std::uint32_t kBlack = 0xFF000000;
 constexpr double kRatios[] = {1, 1.25, 1.5, 2, 3};
-
-bool AllWhite(const Image& img, Rect area) {
-  area = area & img.rect();
-  for (int y = area.top; y <= area.bottom; ++y) {
-    for (int x = area.left; x <= area.right; ++x) {
-      if (img.pixel(x, y) != kWhitePixel) return false;
-    }
-  }
-  return true;
-}
 
 // The part of `img` inside `area`, as an image of its own.
 Image Crop(const Image& img, Rect area) {
@@ -103,8 +96,9 @@ TEST(Mapping, ALargerAreaShowsMoreWithoutRescaling) {
     // The extra area shows the rest of the plane: the axis and the green line go on there.
     const int axis_row = static_cast<int>(Canvas::ToPixel(0, 0).y * dpr);
     EXPECT_NE(large.image().pixel(large.image().width - 1, axis_row), kWhitePixel) << dpr;
-    EXPECT_FALSE(AllWhite(large.image(), Rect{small.image().width, small.image().height,
-                                              large.image().width, large.image().height}));
+    EXPECT_FALSE(
+        AllWhite(PixelsOf(large.image()), Rect{small.image().width, small.image().height,
+                                               large.image().width, large.image().height}));
   }
 }
 
@@ -135,7 +129,7 @@ TEST(Surface, ClsWhitensEverythingAndDrawingGoesOn) {
   Canvas c;
   DrawSample(c);
   c.Cls();
-  EXPECT_TRUE(AllWhite(c.image(), c.image().rect()));
+  EXPECT_TRUE(AllWhite(PixelsOf(c.image()), c.image().rect()));
   c.Line(-50, 10, -49, 10, 0);
   EXPECT_EQ(c.image().pixel(0, 0), kBlack);
 }
@@ -148,8 +142,8 @@ TEST(Surface, GrowingKeepsTheDrawingAndAddsWhite) {
   EXPECT_EQ(c.image().width, 1200);
   EXPECT_EQ(c.image().height, 800);
   EXPECT_EQ(Crop(c.image(), before.rect()), before);
-  EXPECT_TRUE(AllWhite(c.image(), Rect{962, 0, 1199, 799}));
-  EXPECT_TRUE(AllWhite(c.image(), Rect{0, 688, 1199, 799}));
+  EXPECT_TRUE(AllWhite(PixelsOf(c.image()), Rect{962, 0, 1199, 799}));
+  EXPECT_TRUE(AllWhite(PixelsOf(c.image()), Rect{0, 688, 1199, 799}));
   c.EnsureSize(Size{500, 300});  // a smaller window loses nothing
   EXPECT_EQ(c.image().width, 1200);
   EXPECT_EQ(c.logicalSize(), (Size{1200, 800}));

@@ -27,9 +27,15 @@ inline constexpr int kPistonSegments = 943;
 inline constexpr std::uint32_t Pixel(std::uint32_t window_colour) {
   return PixelColour(window_colour);
 }
-// The same without the top byte, 0xRRGGBB, as picture files and palettes give it.
+// The same as 0xRRGGBB, as picture files and palettes give it.
 inline constexpr std::uint32_t Rgb(std::uint32_t window_colour) {
-  return PixelColour(window_colour) & 0xFFFFFF;
+  return PixelRgb(PixelColour(window_colour));
+}
+// A 0xRRGGBB colour as a pixel of the image, in the image's layout.
+inline constexpr std::uint32_t RgbPixel(std::uint32_t rgb) {
+  return PixelColour(static_cast<std::uint32_t>(RgbRed(rgb)) |
+                     static_cast<std::uint32_t>(RgbGreen(rgb)) << 8 |
+                     static_cast<std::uint32_t>(RgbBlue(rgb)) << 16);
 }
 
 }  // namespace tarsel::testing

@@ -4,13 +4,16 @@
 
 #include <QImageReader>
 #include <QString>
+#include <algorithm>
 #include <string>
 
 namespace tarsel::testing {
 
-std::optional<DecodedGif> DecodeGif(const std::filesystem::path& path) {
+namespace {
+
+// Reads and closes a GIF that giflib has opened.
+std::optional<DecodedGif> Decode(GifFileType* gif) {
   int error = 0;
-  GifFileType* gif = DGifOpenFileName(path.c_str(), &error);
   if (!gif) return std::nullopt;
   if (DGifSlurp(gif) == GIF_ERROR) {
     DGifCloseFile(gif, &error);
@@ -46,6 +49,33 @@ std::optional<DecodedGif> DecodeGif(const std::filesystem::path& path) {
   }
   DGifCloseFile(gif, &error);
   return out;
+}
+
+// Bytes in memory, handed to giflib as it asks for them.
+struct Reading {
+  const std::vector<std::uint8_t>& bytes;
+  std::size_t at = 0;
+};
+
+int ReadFromMemory(GifFileType* gif, GifByteType* to, int wanted) {
+  Reading& r = *static_cast<Reading*>(gif->UserData);
+  const std::size_t n = std::min(static_cast<std::size_t>(wanted), r.bytes.size() - r.at);
+  std::copy_n(r.bytes.begin() + static_cast<std::ptrdiff_t>(r.at), n, to);
+  r.at += n;
+  return static_cast<int>(n);
+}
+
+}  // namespace
+
+std::optional<DecodedGif> DecodeGif(const std::filesystem::path& path) {
+  int error = 0;
+  return Decode(DGifOpenFileName(path.c_str(), &error));
+}
+
+std::optional<DecodedGif> DecodeGif(const std::vector<std::uint8_t>& bytes) {
+  Reading reading{bytes};
+  int error = 0;
+  return Decode(DGifOpen(&reading, ReadFromMemory, &error));
 }
 
 }  // namespace tarsel::testing

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <vector>
@@ -18,6 +19,8 @@ struct DecodedGif {
 // Decodes with giflib, frame by frame: the test's own compositing of each frame's rectangle,
 // palette and transparent entry over the one before.
 std::optional<DecodedGif> DecodeGif(const std::filesystem::path& path);
+// The same from the bytes of a GIF in memory.
+std::optional<DecodedGif> DecodeGif(const std::vector<std::uint8_t>& bytes);
 
 // The same with Qt's GIF reader, a decoder written by others: what a viewer shows.
 std::optional<DecodedGif> DecodeGifWithQt(const std::filesystem::path& path);

@@ -15,16 +15,12 @@
 #include <utility>
 #include <vector>
 
-#include "app/image_view.h"
-#include "export/png_file.h"
-#include "export/replay.h"
-#include "render/canvas.h"
+#include "export/label.h"
 #include "render/palette.h"
 #include "tests/support/colours.h"
 #include "tests/support/gif_decode.h"
+#include "tests/support/qt_pixels.h"
 #include "tests/support/render_run.h"
-#include "tools/frame_export.h"
-#include "tools/label.h"
 
 namespace tarsel::testing {
 namespace {
@@ -37,10 +33,6 @@ long CountPixels(const QImage& image, QRgb colour) {
     for (int x = 0; x < image.width(); ++x) n += (image.pixel(x, y) & 0xFFFFFF) == colour;
   }
   return n;
-}
-
-bool AllWhite(const QImage& image) {
-  return CountPixels(image, Rgb(kBack)) == static_cast<long>(image.width()) * image.height();
 }
 
 TEST_F(RenderTest, SizeAndScaleSetThePictureSize) {
@@ -80,14 +72,14 @@ TEST_F(RenderTest, ThePictureShowsTheFrameOrIsWhiteAfterEscape) {
   for (const auto& c : shown) {
     const QImage image = Picture(c.script);
     ASSERT_FALSE(image.isNull()) << c.script;
-    EXPECT_FALSE(AllWhite(image)) << c.script;
+    EXPECT_FALSE(AllWhite(PixelsOf(image))) << c.script;
     EXPECT_GT(CountPixels(image, c.colour), 0) << c.script << " " << std::hex << c.colour;
   }
   for (const auto& [script, scale] :
        {std::pair<std::string, std::string>{"27", "1"}, {"27@300", "2"}}) {
     const QImage image = Picture(script, {"--scale", scale});
     ASSERT_FALSE(image.isNull()) << script;
-    EXPECT_TRUE(AllWhite(image)) << script;
+    EXPECT_TRUE(AllWhite(PixelsOf(image))) << script;
   }
 }
 
@@ -114,64 +106,8 @@ TEST_F(RenderTest, TheDistinguishablePaletteReplacesEveryCurveColour) {
   }
 }
 
-// The PNG writer against Qt's reader: every pixel of a frame with velocity and acceleration at
-// a fractional scale, and of a picture with a colour in every bit of every channel, at odd
-// sizes.
-TEST_F(RenderTest, PngFilesHoldThePixelsExactly) {
-  Canvas canvas(Size{481, 344}, 1.5);
-  Replay replay(*ParseScript("8 97", nullptr), nullptr, &canvas);
-  replay.Run();
-  Image colours(257, 3, 1);
-  for (int i = 0; i < colours.width * colours.height; ++i) {
-    colours.pixels[i] = 0xFF000000 | (((i * 0x010101u) ^ (i * 0x3F1D07u)) & 0xFFFFFF);
-  }
-  for (const Image* image : {&canvas.image(), static_cast<const Image*>(&colours)}) {
-    const fs::path png = Path("exact.png");
-    ASSERT_EQ(WritePng(*image, png.string()), "");
-    EXPECT_EQ(Rgb32(png), ImageView(*image).convertToFormat(QImage::Format_RGB32));
-    const auto back = ReadPng(png.string());
-    ASSERT_TRUE(back);
-    EXPECT_EQ(*back, *image);
-  }
-}
-
 // ------------------------------------------------------------------------------------------
 // The label
-
-TEST(Label, SaysKTheSweepFrameTheCurvesAndTheClearing) {
-  const struct {
-    double k;
-    int acc, ccllss;
-    std::string text;
-  } cases[] = {
-      {4.5, 0, 0, "k = 4.50 rad, frame 1 of 63\nphase offset / 13\neach frame cleared"},
-      {6.5, 1, 1, "k = 6.50 rad, frame 9 of 63\nvelocity and acceleration\nframes accumulate"},
-      {20, 0, 1, "k = 20.00 rad, frame 63 of 63\nphase offset / 13\nframes accumulate"},
-      // Between the frames of the plain sweep, before it and past it: k alone.
-      {4.525, 1, 0, "k = 4.53 rad\nvelocity and acceleration\neach frame cleared"},
-      {4.25, 0, 0, "k = 4.25 rad\nphase offset / 13\neach frame cleared"},
-      {20.25, 0, 0, "k = 20.25 rad\nphase offset / 13\neach frame cleared"},
-      {-0.5, 0, 1, "k = -0.50 rad\nphase offset / 13\nframes accumulate"},
-  };
-  for (const auto& c : cases) {
-    SharedState state;
-    state.k = c.k;
-    state.acc = c.acc;
-    state.ccllss = c.ccllss;
-    EXPECT_EQ(LabelText(state), c.text) << c.k;
-  }
-}
-
-// Pixels of `a` and `b` that differ, inside and outside `area`.
-std::pair<long, long> Differences(const QImage& a, const QImage& b, const Rect& area) {
-  long inside = 0, outside = 0;
-  for (int y = 0; y < a.height(); ++y) {
-    for (int x = 0; x < a.width(); ++x) {
-      if (a.pixel(x, y) != b.pixel(x, y)) ++(area.contains(x, y) ? inside : outside);
-    }
-  }
-  return {inside, outside};
-}
 
 // The label's area of a picture file, from its size and the scale it was drawn at.
 Rect AreaOf(const QImage& picture, double scale) {
@@ -194,7 +130,7 @@ TEST_F(RenderTest, LabelledPicturesDifferOnlyInsideTheLabel) {
     const QImage labelled = Picture(c.script, labelled_args);
     ASSERT_EQ(plain.size(), labelled.size()) << c.script;
     const Rect area = AreaOf(plain, c.scale);
-    const auto [inside, outside] = Differences(plain, labelled, area);
+    const auto [inside, outside] = CountDifferences(PixelsOf(plain), PixelsOf(labelled), area);
     EXPECT_EQ(outside, 0) << c.script;
     EXPECT_GT(inside, area.width() * area.height() / 50) << c.script;
   }
@@ -205,9 +141,9 @@ TEST_F(RenderTest, LabelledPicturesDifferOnlyInsideTheLabel) {
   for (const std::string name : {"frame-001.png", "frame-002.png", "frame-003.png"}) {
     const QImage plain = Rgb32(Path("plain") / name), labelled = Rgb32(Path("labelled") / name);
     const Rect area = AreaOf(plain, 1);
-    EXPECT_EQ(Differences(plain, labelled, area).second, 0) << name;
+    EXPECT_EQ(CountDifferences(PixelsOf(plain), PixelsOf(labelled), area).outside, 0) << name;
     if (!before.isNull()) {
-      EXPECT_GT(Differences(before, labelled, area).first, 0) << name;
+      EXPECT_GT(CountDifferences(PixelsOf(before), PixelsOf(labelled), area).inside, 0) << name;
     }
     before = labelled;
   }
@@ -243,49 +179,6 @@ TEST_F(RenderTest, PictureAndLogTogetherMatchEachAlone) {
 
 // ------------------------------------------------------------------------------------------
 // Frames and the animated GIF
-
-// A picture of `n` different colours, one pixel each, then white; the first colours are the
-// ones to keep.
-QImage Swatches(int n, int width) {
-  QImage image(width, (n + width - 1) / width + 1, QImage::Format_RGB32);
-  image.fill(qRgb(255, 255, 255));
-  for (int i = 0; i < n; ++i) {
-    image.setPixel(i % width, i / width, qRgb(i * 37 % 256, i * 11 % 256, i / 3 % 256));
-  }
-  return image;
-}
-
-TEST(ToIndexed, KeepsASmallPaletteExactlyAndMapsALargeOneToTheNearest) {
-  for (const int n : {1, 200, 255, 300, 2000}) {
-    const QImage image = Swatches(n, 50);
-    const std::vector<QRgb> keep = {image.pixel(0, 0) & 0xFFFFFF, image.pixel(7, 0) & 0xFFFFFF,
-                                    Rgb(kBack)};
-    const Indexed indexed = ToIndexed(image, image.rect(), keep);
-    ASSERT_LE(indexed.colours.size(), 256u);
-    ASSERT_EQ(indexed.pixels.size(), static_cast<std::size_t>(image.width() * image.height()));
-    EXPECT_EQ(indexed.exact, n < 256) << n;  // n swatch colours and white
-    std::size_t i = 0;
-    for (int y = 0; y < image.height(); ++y) {
-      for (int x = 0; x < image.width(); ++x, ++i) {
-        const QRgb want = image.pixel(x, y) & 0xFFFFFF;
-        const QRgb got = indexed.colours.at(indexed.pixels[i]);
-        const bool kept = std::find(keep.begin(), keep.end(), want) != keep.end();
-        if (indexed.exact || kept) {
-          ASSERT_EQ(got, want) << n << " colours, pixel " << x << "," << y;
-          continue;
-        }
-        const auto dist = [&](QRgb a) {
-          const int r = qRed(a) - qRed(want), g = qGreen(a) - qGreen(want),
-                    b = qBlue(a) - qBlue(want);
-          return r * r + g * g + b * b;
-        };
-        for (const QRgb c : indexed.colours) {
-          ASSERT_LE(dist(got), dist(c)) << n << " colours: not the nearest at " << x << "," << y;
-        }
-      }
-    }
-  }
-}
 
 TEST_F(RenderTest, FramesAreTheClientAreaAtEachWait) {
   const fs::path dir = Path("frames/sub");

@@ -17,9 +17,10 @@ std::string LabelText(const SharedState& state);
 // and their derivatives below it). Cut to the picture when that is smaller.
 Rect LabelArea(const Image& picture);
 
-// Pictures with the label drawn over them by Qt's painter. The canvas is left as it is: the
-// label goes onto a copy, so that frames drawn over earlier ones (and the skipping of redrawn
-// lines) see only what the animation drew. Needs a QGuiApplication for its fonts.
+// Pictures with the label drawn over them: black text in DejaVu Sans, built into the program,
+// antialiased onto the white box. The canvas is left as it is: the label goes onto a copy, so
+// that frames drawn over earlier ones (and the skipping of redrawn lines) see only what the
+// animation drew.
 class Labeller {
  public:
   const Image& Apply(const Image& picture, const SharedState& state);
