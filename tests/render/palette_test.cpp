@@ -19,6 +19,7 @@
 #include "input/script.h"
 #include "render/canvas.h"
 #include "tests/support/colours.h"
+#include "tests/support/replay_log.h"
 
 namespace tarsel {
 namespace {
@@ -194,23 +195,10 @@ TEST(Palette, NamesAndSubstitution) {
   EXPECT_EQ(Substitute(Palette::kDistinguishable, 0x123456), 0x123456u);
 }
 
-// The draw log of a script (tarsel-render --log's format).
-std::string LogOf(const std::string& script) {
-  char* text = nullptr;
-  std::size_t size = 0;
-  std::FILE* log = open_memstream(&text, &size);
-  Replay replay(*ParseScript(script, nullptr), log, nullptr);
-  replay.Run();
-  std::fclose(log);
-  std::string out(text, size);
-  std::free(text);
-  return out;
-}
-
 TEST(Palette, LegendWidthsAreTheDrawingsAndEveryColourIsInIt) {
   // Every line of a frame with and of one without the derivative curves, with the pen width in
   // force when it is drawn.
-  std::istringstream log(LogOf("97 8 97"));
+  std::istringstream log(testing::DrawLog("97 8 97"));
   std::map<std::uint32_t, std::set<int>> widths;
   int width = 1;
   for (std::string line; std::getline(log, line);) {
