@@ -8,11 +8,6 @@ namespace {
 
 using Tables = ProfileTables;
 
-// The linkage's crank angle for a point of the second table, as the trace pass solves it.
-double CrankAngle(const SharedState& state, double xb) {
-  return state.k - (state.pi * xb) / 180;
-}
-
 // The table point whose drawn position `x_of(n)` is nearest x; the lower index on a tie.
 template <class XOf>
 int Nearest(double x, XOf&& x_of) {
@@ -27,9 +22,12 @@ int Nearest(double x, XOf&& x_of) {
 
 }  // namespace
 
+LinkagePose BluePointPose(const SharedState& state, int n) {
+  return LinkagePoseAt(state.k - (state.pi * state.tables.xb[n]) / 180, state.ww, state.pi);
+}
+
 double BlueX(const SharedState& state, int n) {
-  const double xb = state.tables.xb[n];
-  return state.ww - xb + LinkagePoseAt(CrankAngle(state, xb), state.ww, state.pi).ff;
+  return state.ww - state.tables.xb[n] + BluePointPose(state, n).ff;
 }
 
 ProbeReadout ReadProbe(const SharedState& state, double x) {
@@ -46,7 +44,7 @@ ProbeReadout ReadProbe(const SharedState& state, double x) {
   for (int n = Tables::kFirst; n <= Tables::kLast; ++n) blue_x[n] = BlueX(state, n);
   const int blue = Nearest(x, [&](int n) { return blue_x[n]; });
   r.blue = {blue, t.xb[blue], t.yb[blue], blue_x[blue]};
-  r.linkage = LinkagePoseAt(CrankAngle(state, t.xb[blue]), ww, state.pi);
+  r.linkage = BluePointPose(state, blue);
   r.piston = PistonPoseAt(PistonAngleAt(x, state.pi));
   return r;
 }

@@ -36,7 +36,10 @@ struct ProbeReadout {
   PistonPose piston;
 };
 
-// Where the blue trace draws point n of the second table at the state's k.
+// The linkage for point n of the second table at the state's k, solved at the crank angle the
+// trace pass gives it: theta = k - xb(n) pi/180.
+LinkagePose BluePointPose(const SharedState& state, int n);
+// Where the blue trace draws point n: the green curve's point shifted by the phase offset.
 double BlueX(const SharedState& state, int n);
 
 // The readout at x. The state must have been started (tables filled, pi and ww set).

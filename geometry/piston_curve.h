@@ -74,19 +74,25 @@ struct PistonSegment {
   double x1, y1, x2, y2;
 };
 
-// Walks the crank angle from -pi to 2 pi by repeated addition of 0.01 (the end value is
-// computed once) and hands each segment to `emit`, 943 in all. Each segment starts at the
-// abscissa of theta - 0.01 and the previous height; the first starts at height 0, so every
+// The crank angles of the curve's points: from -pi to 2 pi by repeated addition of 0.01 (the
+// end value is computed once), 943 in all, the last near 6.2784.
+template <class Visit>
+void ForEachPistonAngle(double pi, Visit&& visit) {
+  const double end = 2 * pi;
+  for (double theta = -pi; theta <= end; theta += piston::kStep) visit(theta);
+}
+
+// Hands each segment of the curve to `emit`, one per crank angle above. Each segment starts at
+// the abscissa of theta - 0.01 and the previous height; the first starts at height 0, so every
 // curve begins with a nearly vertical stroke from the axis up to 55.85.
 template <class Emit>
 void ForEachPistonSegment(double pi, Emit&& emit) {
-  const double end = 2 * pi;
   double yp = 0;
-  for (double theta = -pi; theta <= end; theta += piston::kStep) {
+  ForEachPistonAngle(pi, [&](double theta) {
     const double yq = yp;
     yp = PistonHeight(theta);
     emit(PistonSegment{PistonX(theta - piston::kStep, pi), yq, PistonX(theta, pi), yp});
-  }
+  });
 }
 
 }  // namespace tarsel
