@@ -6,6 +6,7 @@
 
 #include "animation/sweep.h"
 #include "input/handlers.h"
+#include "input/printable.h"
 
 namespace tarsel {
 
@@ -84,7 +85,7 @@ std::optional<std::vector<ScriptEvent>> ParseScript(std::string_view text, std::
       e.at = value;
     }
     if (!ok) {
-      if (error) *error = "malformed script token '" + std::string(token) + "'";
+      if (error) *error = "malformed script token '" + Printable(token) + "'";
       return std::nullopt;
     }
     events.push_back(e);

@@ -18,6 +18,7 @@
 #include "animation/shared_state.h"
 #include "tests/support/colours.h"
 #include "tests/support/recording_surface.h"
+#include "tests/support/tolerances.h"
 
 namespace tarsel {
 namespace {
@@ -34,19 +35,6 @@ constexpr const char* kNoRed = "W4 W1 E";
 constexpr const char* kRedOnly = "W4 L255@4 W1 E";
 constexpr const char* kCurves = "W4 L255@4 W2 L33023@2 L16711935@2 W1 E";
 
-// "W3" sets the pen width, "L255@4" is a line of colour 255 at width 4, "E" processes the
-// events of a table point, "B" begins the wait, "R" is a round of it and "C" a clear.
-std::string Signature(const Calls& calls) {
-  std::string out;
-  for (const Call& c : calls) {
-    out += out.empty() ? "" : " ";
-    out += "LCWEBR"[c.kind];
-    if (c.kind == Call::kLine) out += std::to_string(c.colour) + "@";
-    if (c.kind == Call::kLine || c.kind == Call::kWidth) out += std::to_string(c.width);
-  }
-  return out;
-}
-
 // Splits a run of calls into table points: each group ends with its event-processing call.
 std::vector<Calls> PerPoint(const Calls& calls) {
   std::vector<Calls> points(1);
@@ -58,13 +46,6 @@ std::vector<Calls> PerPoint(const Calls& calls) {
   return points;
 }
 
-Calls OfColour(const Calls& calls, std::uint32_t colour) {
-  Calls out;
-  std::copy_if(calls.begin(), calls.end(), std::back_inserter(out),
-               [&](const Call& c) { return c.kind == Call::kLine && c.colour == colour; });
-  return out;
-}
-
 // The lowest and highest line ends from line `from` on (0 counts as seen).
 std::pair<float, float> Band(const Calls& lines, std::size_t from = 0) {
   float low = 0, high = 0;
@@ -73,20 +54,6 @@ std::pair<float, float> Band(const Calls& lines, std::size_t from = 0) {
     high = std::max({high, lines[i].y1, lines[i].y2});
   }
   return {low, high};
-}
-
-// The line runs from (x1, y1) to (x2, y2), to single precision.
-::testing::AssertionResult Joins(const Call& c, double x1, double y1, double x2, double y2) {
-  auto near = [](float got, double want) {
-    return std::abs(static_cast<double>(got) - want) <= 1e-5 * std::max(1.0, std::abs(want));
-  };
-  if (c.kind == Call::kLine && near(c.x1, x1) && near(c.y1, y1) && near(c.x2, x2) &&
-      near(c.y2, y2)) {
-    return ::testing::AssertionSuccess();
-  }
-  return ::testing::AssertionFailure()
-         << "line (" << c.x1 << ", " << c.y1 << ") -> (" << c.x2 << ", " << c.y2 << "), expected ("
-         << x1 << ", " << y1 << ") -> (" << x2 << ", " << y2 << ")";
 }
 
 class PassTest : public ::testing::Test {
@@ -117,11 +84,7 @@ class PassTest : public ::testing::Test {
     return RunPass2();
   }
   // Runs `act` inside the n-th event-processing call.
-  void At(long n, std::function<void()> act) {
-    surface.on_point = [n, act](long k) {
-      if (k == n) act();
-    };
-  }
+  void At(long n, std::function<void()> act) { surface.At(n, std::move(act)); }
   Calls CallsFrom(std::size_t mark) const {
     return {surface.calls.begin() + static_cast<std::ptrdiff_t>(mark), surface.calls.end()};
   }
@@ -204,10 +167,10 @@ TEST_P(EachPass, JoinsConsecutivePointsAtItsPenWidthAndProcessesEventsOncePerPoi
     ASSERT_TRUE(Joins(lines[i - 1], PX(i), PY(i), PX(i + 1), PY(i + 1))) << "segment " << i;
   }
   // Both curves run right to left across the window.
-  EXPECT_NEAR(lines.front().x1, first() ? 166.8395 : 170.58, 1e-4);
-  EXPECT_NEAR(lines.back().x2, first() ? -35.0116 : -37.9599, 1e-4);
+  EXPECT_NEAR(lines.front().x1, first() ? 166.8395 : 170.58, Decimals(4));
+  EXPECT_NEAR(lines.back().x2, first() ? -35.0116 : -37.9599, Decimals(4));
   if (first()) {
-    EXPECT_NEAR(Band(lines).second, 9.574539564, 1e-5);
+    EXPECT_NEAR(Band(lines).second, 9.574539564, Decimals(5));
   }
   // With acc off neither pass touches the slope history.
   EXPECT_EQ(Slopes(), (std::vector{kS0, kS1, kS2}));
@@ -353,13 +316,13 @@ TEST_F(DerivativeCurvesTest, FollowEveryRedSegmentFromThePointAndTheSlopeHistori
   // The velocity starts and ends at 0; the acceleration ends at 0 and from its third segment on
   // stays in its band.
   const auto [vel_low, vel_high] = Band(vel);
-  EXPECT_NEAR(vel_low, -2.2047, 5e-4);
-  EXPECT_NEAR(vel_high, 2.2008, 5e-4);
+  EXPECT_NEAR(vel_low, -2.2047, Rounded(3));
+  EXPECT_NEAR(vel_high, 2.2008, Rounded(3));
   EXPECT_EQ(vel.front().y1, 0);
   EXPECT_EQ(vel.back().y2, 0);
   const auto [acc_low, acc_high] = Band(acc, 2);
-  EXPECT_NEAR(acc_low, -1.5722, 5e-4);
-  EXPECT_NEAR(acc_high, 3.9271, 5e-4);
+  EXPECT_NEAR(acc_low, -1.5722, Rounded(3));
+  EXPECT_NEAR(acc_high, 3.9271, Rounded(3));
   EXPECT_EQ(acc.back().y2, 0);
   // The slopes of the last segments are 0: the history is left clean for the next pass.
   EXPECT_EQ(Slopes(), (std::vector<double>{0, 0, 0}));
@@ -423,13 +386,13 @@ TEST_F(PistonCurveTest, StrokeFromTheAxisThenTheSameUnbrokenCurveEachTime) {
   const Calls calls = surface.calls;
   const auto lines = surface.Lines(kPiston);
   ASSERT_EQ(lines.size(), 943u);
-  EXPECT_NEAR(lines[0].x1, -75.2865, 1e-4);
+  EXPECT_NEAR(lines[0].x1, -75.2865, Decimals(4));
   EXPECT_EQ(lines[0].y1, 0);
-  EXPECT_NEAR(lines[0].x2, -75, 1e-4);
-  EXPECT_NEAR(lines[0].y2, 55.85, 1e-4);
+  EXPECT_NEAR(lines[0].x2, -75, Decimals(4));
+  EXPECT_NEAR(lines[0].y2, 55.85, Decimals(4));
   for (std::size_t i = 1; i < lines.size(); ++i) {
-    ASSERT_NEAR(lines[i].y1, lines[i - 1].y2, 1e-6) << "segment " << i;
-    ASSERT_NEAR(lines[i].x1, lines[i - 1].x2, 1e-4) << "segment " << i;
+    ASSERT_NEAR(lines[i].y1, lines[i - 1].y2, Decimals(6)) << "segment " << i;
+    ASSERT_NEAR(lines[i].x1, lines[i - 1].x2, Decimals(4)) << "segment " << i;
   }
 
   // The same segments whatever happened in between.

@@ -16,6 +16,7 @@
 #include "geometry/linkage.h"
 #include "tests/support/colours.h"
 #include "tests/support/recording_surface.h"
+#include "tests/support/tolerances.h"
 
 namespace tarsel {
 namespace {
@@ -24,25 +25,6 @@ using namespace tarsel::testing;
 using testing::Call;
 using Calls = std::vector<Call>;
 
-Calls OfColour(const Calls& calls, std::uint32_t colour) {
-  Calls out;
-  std::copy_if(calls.begin(), calls.end(), std::back_inserter(out),
-               [&](const Call& c) { return c.kind == Call::kLine && c.colour == colour; });
-  return out;
-}
-
-// "W3" sets the pen width, "L255@4" is a line of colour 255 at width 4, "E" processes events.
-std::string Signature(const Calls& calls) {
-  std::string out;
-  for (const Call& c : calls) {
-    out += out.empty() ? "" : " ";
-    out += c.kind == Call::kWidth ? "W" + std::to_string(c.width)
-           : c.kind == Call::kEvents
-               ? "E"
-               : "L" + std::to_string(c.colour) + "@" + std::to_string(c.width);
-  }
-  return out;
-}
 // `head`, then what every point draws last: the axis, two marker lines and 32 tick marks.
 std::string WithAxes(std::string head) {
   for (int i = 0; i < 35; ++i) head += " L7@1";
@@ -56,14 +38,6 @@ bool Same(const Calls& a, const Calls& b) {
   });
 }
 
-// The line runs from (x1, y1) to (x2, y2), to single precision.
-bool Joins(const Call& c, double x1, double y1, double x2, double y2) {
-  auto near = [](float got, double want) {
-    return std::abs(got - want) <= 1e-5 * std::max(1.0, std::abs(want));
-  };
-  return near(c.x1, x1) && near(c.y1, y1) && near(c.x2, x2) && near(c.y2, y2);
-}
-
 // A driver on a recording window that runs whole frames; every wait ends at once.
 struct Rig {
   explicit Rig(int acc = 0) {
@@ -75,12 +49,7 @@ struct Rig {
 
   // Adds `act` to what runs inside the events of point p of the trace pass (0: the last point
   // of pass 2). A change made there reaches point p + 1.
-  void At(int p, std::function<void()> act) {
-    surface.on_point = [p, act, before = surface.on_point](long n) {
-      if (before) before(n);
-      if (n == 400 + p) act();
-    };
-  }
+  void At(int p, std::function<void()> act) { surface.At(400 + p, std::move(act)); }
 
   // One frame up to and including the second piston curve. Returns the trace pass split into
   // its points (each ends with its last tick mark) and keeps it whole in `pass`; the whole
@@ -148,7 +117,7 @@ TEST(TracePass, FrameWithoutDerivativesDrawsTraceOffsetAndAxesAtEveryPoint) {
   const Calls blue = rig.surface.Lines(kBlue), olive = rig.surface.Lines(kOlive);
   // The first segment joins the last point of pass 2 (no offset yet) to the first trace point.
   EXPECT_TRUE(Joins(blue[0], 167.9599331, 0, rig.TraceX(1), 0));
-  EXPECT_NEAR(blue[0].x2, 170.58, 0.01);
+  EXPECT_NEAR(blue[0].x2, 170.58, Decimals(2));
   for (int i = 2; i <= 200; ++i) {
     const auto j = static_cast<std::size_t>(i - 1);
     ASSERT_TRUE(Joins(blue[j], rig.TraceX(i - 1), rig.yb(i - 1), rig.TraceX(i), rig.yb(i))) << i;
@@ -194,7 +163,7 @@ TEST(TracePass, DerivativeCurvesFollowTheTraceAndStartAfreshEachFrame) {
   }
   // The slope history (which pass 2 of the next frame takes over), at point 100.
   for (std::size_t b = 0; b < 3; ++b) {
-    EXPECT_NEAR((std::vector{mid.s0, mid.s1, mid.s2})[b], slopes[99 - b], 1e-12);
+    EXPECT_NEAR((std::vector{mid.s0, mid.s1, mid.s2})[b], slopes[99 - b], kDoubleRounding);
   }
 
   // The next frame's acceleration curve is not joined to this one.
@@ -203,7 +172,7 @@ TEST(TracePass, DerivativeCurvesFollowTheTraceAndStartAfreshEachFrame) {
   EXPECT_EQ(Signature(points[0]), WithAxes("W3 L16711680@3 W2 L16744576@2 E W2 W1"));
   acc = OfColour(rig.pass, kTeal);
   ASSERT_EQ(acc.size(), 199u);
-  EXPECT_NEAR(acc[0].x1, rig.TraceX(1), 1e-4);
+  EXPECT_NEAR(acc[0].x1, rig.TraceX(1), Decimals(4));
 }
 
 TEST(TracePass, CurvesStayInTheirBandsForEveryK) {
@@ -223,13 +192,13 @@ TEST(TracePass, CurvesStayInTheirBandsForEveryK) {
   const auto [vel_low, vel_high] = std::minmax_element(vel.begin(), vel.end());
   const auto [acc_low, acc_high] = std::minmax_element(acc.begin(), acc.end());
   const auto [left, right] = std::minmax_element(trace.begin(), trace.end());
-  EXPECT_NEAR(*vel_low, -3.3995, 1e-3);
-  EXPECT_NEAR(*vel_high, 2.5768, 1e-3);
-  EXPECT_NEAR(*acc_low, -2.9534, 1e-3);
-  EXPECT_NEAR(*acc_high, 7.4642, 1e-3);
+  EXPECT_NEAR(*vel_low, -3.3995, Decimals(3));
+  EXPECT_NEAR(*vel_high, 2.5768, Decimals(3));
+  EXPECT_NEAR(*acc_low, -2.9534, Decimals(3));
+  EXPECT_NEAR(*acc_high, 7.4642, Decimals(3));
   // The ends of the table shifted by the extremes of the offset, -13.487 and 13.126.
-  EXPECT_NEAR(*left, 65 - rig.xb(200) - 13.487, 0.01);
-  EXPECT_NEAR(*right, 65 - rig.xb(1) + 13.126, 0.01);
+  EXPECT_NEAR(*left, 65 - rig.xb(200) - 13.487, Decimals(2));
+  EXPECT_NEAR(*right, 65 - rig.xb(1) + 13.126, Decimals(2));
 }
 
 TEST(TracePass, AccSwitchedBetweenItsTwoReadsDrawsBothCurvesOrNeither) {
@@ -261,7 +230,7 @@ TEST(TracePass, KeyThatMovesKChangesOnlyTheRestOfThePass) {
     for (int i = 21; i <= 200; ++i) {
       const auto j = static_cast<std::size_t>(i - 1);
       ASSERT_NE(new_blue[j].x2, old_blue[j].x2) << i;
-      ASSERT_NEAR(new_blue[j].x2, moved.TraceX(i), 1e-4) << i;
+      ASSERT_NEAR(new_blue[j].x2, moved.TraceX(i), Decimals(4)) << i;
     }
   }
 }

@@ -6,8 +6,12 @@
 #include <cstddef>
 #include <vector>
 
+#include "tests/support/tolerances.h"
+
 namespace tarsel {
 namespace {
+
+using namespace tarsel::testing;
 
 const double kPi = 4 * std::atan(1.0);
 
@@ -26,24 +30,24 @@ double EndAngle(const PistonSegment& s) {
 
 TEST(PistonHeight, IsLargestAtBottomDeadCentre) {
   // With the crank pointing away from the cylinder the pin is 100 - 25.5 from the crank centre.
-  EXPECT_NEAR(PistonHeight(-kPi), 55.85, 1e-12);
-  EXPECT_NEAR(PistonHeight(kPi), 55.85, 1e-12);
-  EXPECT_NEAR(PistonX(-kPi, kPi), -75, 1e-12);
-  EXPECT_NEAR(PistonX(kPi, kPi), 105, 1e-12);
+  EXPECT_NEAR(PistonHeight(-kPi), 55.85, kDoubleRounding);
+  EXPECT_NEAR(PistonHeight(kPi), 55.85, kDoubleRounding);
+  EXPECT_NEAR(PistonX(-kPi, kPi), -75, kDoubleRounding);
+  EXPECT_NEAR(PistonX(kPi, kPi), 105, kDoubleRounding);
 }
 
 TEST(PistonHeight, IsTheOffsetAtTopDeadCentre) {
-  EXPECT_NEAR(PistonHeight(0), 4.85, 1e-12);
-  EXPECT_NEAR(PistonX(0, kPi), 15, 1e-12);
+  EXPECT_NEAR(PistonHeight(0), 4.85, kDoubleRounding);
+  EXPECT_NEAR(PistonX(0, kPi), 15, kDoubleRounding);
 }
 
 TEST(PistonHeight, AtQuarterTurnsIncludesTheRodAngularity) {
   // Not the midpoint 30.35 of the stroke: the rod's tilt lowers the pin by 100 - sqrt(100^2 -
   // 25.5^2), so the piston is past half travel when the crank is square to the cylinder.
-  EXPECT_NEAR(PistonHeight(kPi / 2), 33.6558947, 1e-7);
-  EXPECT_NEAR(PistonHeight(-kPi / 2), 33.6558947, 1e-7);
-  EXPECT_NEAR(PistonX(kPi / 2, kPi), 60, 1e-12);
-  EXPECT_NEAR(PistonX(-kPi / 2, kPi), -30, 1e-12);
+  EXPECT_NEAR(PistonHeight(kPi / 2), 33.6558947, Decimals(7));
+  EXPECT_NEAR(PistonHeight(-kPi / 2), 33.6558947, Decimals(7));
+  EXPECT_NEAR(PistonX(kPi / 2, kPi), 60, kDoubleRounding);
+  EXPECT_NEAR(PistonX(-kPi / 2, kPi), -30, kDoubleRounding);
 }
 
 // --- The walk over one and a half crank turns ----------------------------------------------
@@ -55,11 +59,11 @@ TEST(PistonWalk, EmitsTheFixedNumberOfSegments) {
 
 TEST(PistonWalk, FirstSegmentRisesFromTheAxisToTheCurve) {
   const PistonSegment first = Walk().front();
-  EXPECT_NEAR(first.x1, -75.2865, 1e-4);
-  EXPECT_NEAR(first.x1, -75 - 0.9 / kPi, 1e-12);
+  EXPECT_NEAR(first.x1, -75.2865, Decimals(4));
+  EXPECT_NEAR(first.x1, -75 - 0.9 / kPi, kDoubleRounding);
   EXPECT_EQ(first.y1, 0.0);
-  EXPECT_NEAR(first.x2, -75, 1e-12);
-  EXPECT_NEAR(first.y2, 55.85, 1e-12);
+  EXPECT_NEAR(first.x2, -75, kDoubleRounding);
+  EXPECT_NEAR(first.y2, 55.85, kDoubleRounding);
 }
 
 TEST(PistonWalk, SegmentsJoinEndToEnd) {
@@ -68,11 +72,11 @@ TEST(PistonWalk, SegmentsJoinEndToEnd) {
   const std::vector<PistonSegment> segments = Walk();
   for (std::size_t k = 1; k < segments.size(); ++k) {
     SCOPED_TRACE(k);
-    EXPECT_NEAR(segments[k].x1, segments[k - 1].x2, 1e-9);
+    EXPECT_NEAR(segments[k].x1, segments[k - 1].x2, Decimals(9));
     EXPECT_EQ(segments[k].y1, segments[k - 1].y2);
   }
   for (const PistonSegment& s : segments) {
-    EXPECT_NEAR(s.x2 - s.x1, 0.9 / kPi, 1e-9);
+    EXPECT_NEAR(s.x2 - s.x1, 0.9 / kPi, Decimals(9));
   }
 }
 
@@ -90,9 +94,9 @@ TEST(PistonWalk, PassesJustBeforeTopDeadCentre) {
   for (const PistonSegment& s : segments) {
     if (std::abs(s.x2 - 15) < std::abs(nearest->x2 - 15)) nearest = &s;
   }
-  EXPECT_NEAR(EndAngle(*nearest), -0.0015927, 1e-7);
-  EXPECT_NEAR(nearest->x2, 14.954, 1e-3);
-  EXPECT_NEAR(nearest->y2, 4.8500406, 1e-7);
+  EXPECT_NEAR(EndAngle(*nearest), -0.0015927, Decimals(7));
+  EXPECT_NEAR(nearest->x2, 14.954, Decimals(3));
+  EXPECT_NEAR(nearest->y2, 4.8500406, Decimals(7));
 }
 
 TEST(PistonWalk, StraddlesBottomDeadCentre) {
@@ -102,8 +106,8 @@ TEST(PistonWalk, StraddlesBottomDeadCentre) {
   ASSERT_GT(after, 0u);
   const double below = kPi - EndAngle(segments[after - 1]);
   const double above = EndAngle(segments[after]) - kPi;
-  EXPECT_NEAR(below, 0.0032, 1e-4);
-  EXPECT_NEAR(above, 0.0068, 1e-4);
+  EXPECT_NEAR(below, 0.0032, Decimals(4));
+  EXPECT_NEAR(above, 0.0068, Decimals(4));
   EXPECT_LT(segments[after - 1].y2, 55.85);
   EXPECT_LT(segments[after].y2, 55.85);
 }
@@ -111,11 +115,11 @@ TEST(PistonWalk, StraddlesBottomDeadCentre) {
 TEST(PistonWalk, EndsShortOfTwoPi) {
   const PistonSegment last = Walk().back();
   const double theta = EndAngle(last);
-  EXPECT_NEAR(theta, 6.2784, 1e-4);
+  EXPECT_NEAR(theta, 6.2784, Decimals(4));
   EXPECT_LT(theta, 2 * kPi);
   EXPECT_GT(theta + piston::kStep, 2 * kPi);
-  EXPECT_NEAR(last.x2, 194.86, 1e-2);
-  EXPECT_NEAR(last.y2, 4.8504, 1e-4);
+  EXPECT_NEAR(last.x2, 194.86, Decimals(2));
+  EXPECT_NEAR(last.y2, 4.8504, Decimals(4));
 }
 
 TEST(PistonWalk, IsTheSameEveryTime) {

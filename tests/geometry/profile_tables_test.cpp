@@ -4,8 +4,12 @@
 
 #include <cmath>
 
+#include "tests/support/tolerances.h"
+
 namespace tarsel {
 namespace {
+
+using namespace tarsel::testing;
 
 constexpr int kFirst = ProfileTables::kFirst;
 constexpr int kLast = ProfileTables::kLast;
@@ -139,10 +143,10 @@ TEST(ProfileFirstScale, FallsAtEveryStepAndCrossesZeroJustAfterThePeak) {
 TEST(ProfileFirstScale, StepsAreUniformOutsideTheIrregularStretch) {
   for (int i = kFirst; i < kLast; ++i) {
     if (i >= kIrregularFrom && i < kIrregularTo) continue;
-    EXPECT_NEAR(XaStep(i), 1.04, 5e-8) << "step from i = " << i;
+    EXPECT_NEAR(XaStep(i), 1.04, Rounded(7)) << "step from i = " << i;
   }
   // Across the stretch the scale falls 1.57993315 more than 21 uniform steps would.
-  EXPECT_NEAR(Filled().xa[kIrregularFrom] - Filled().xa[kIrregularTo], 23.41993315, 1e-9);
+  EXPECT_NEAR(Filled().xa[kIrregularFrom] - Filled().xa[kIrregularTo], 23.41993315, Decimals(9));
 }
 
 TEST(ProfileFirstScale, UniformRunsKeepTheirRoundingPrecision) {
@@ -152,14 +156,14 @@ TEST(ProfileFirstScale, UniformRunsKeepTheirRoundingPrecision) {
   // (i = 196..200, seven decimals) ...9331 stands for ...933147.
   const ProfileTables& t = Filled();
   for (int i = kFirst; i <= kIrregularFrom; ++i) {
-    EXPECT_NEAR(t.xa[i], 105.58 - 1.04 * (i - 1), 1e-12) << "i = " << i;
+    EXPECT_NEAR(t.xa[i], 105.58 - 1.04 * (i - 1), kDoubleRounding) << "i = " << i;
   }
   for (int i = kIrregularTo; i <= kLast; ++i) {
     const double exact = 104.000066853 - 1.04 * (i - 1);
     double rounding = -3e-9;
     if (i >= 90 && i <= 109) rounding = 0;
     if (i >= 196) rounding = 4.7e-8;
-    EXPECT_NEAR(t.xa[i] - exact, rounding, 1e-12) << "i = " << i;
+    EXPECT_NEAR(t.xa[i] - exact, rounding, kDoubleRounding) << "i = " << i;
   }
 }
 
@@ -176,9 +180,9 @@ TEST(ProfileFirstScale, IrregularStepsWidenThenNarrowSmoothly) {
   for (int i = kWidest; i + 1 < kIrregularTo; ++i) {
     EXPECT_GT(XaStep(i), XaStep(i + 1)) << "narrowing from i = " << i;
   }
-  EXPECT_NEAR(XaStep(kIrregularFrom), 1.04336454, 1e-9);
-  EXPECT_NEAR(XaStep(kWidest), 1.19003063, 1e-9);
-  EXPECT_NEAR(XaStep(kIrregularTo - 1), 1.04000729, 1e-9);
+  EXPECT_NEAR(XaStep(kIrregularFrom), 1.04336454, Decimals(9));
+  EXPECT_NEAR(XaStep(kWidest), 1.19003063, Decimals(9));
+  EXPECT_NEAR(XaStep(kIrregularTo - 1), 1.04000729, Decimals(9));
 }
 
 // --- Second angle scale --------------------------------------------------------------------
@@ -207,16 +211,16 @@ TEST(ProfileSecondScale, StepsGrowFromNarrowestNearTheStartToWidestAtTheEnd) {
   double widest = XbStep(kFirst);
   for (int i = kFirst; i < kLast; ++i) {
     if (i >= 8 && i <= 10) {
-      EXPECT_NEAR(XbStep(i), 0.8136, 1e-9) << "step from i = " << i;
+      EXPECT_NEAR(XbStep(i), 0.8136, Decimals(9)) << "step from i = " << i;
     } else {
       EXPECT_GT(XbStep(i), 0.8136 + 1e-9) << "step from i = " << i;
     }
     narrowest = std::fmin(narrowest, XbStep(i));
     widest = std::fmax(widest, XbStep(i));
   }
-  EXPECT_NEAR(narrowest, 0.8136, 1e-9);
+  EXPECT_NEAR(narrowest, 0.8136, Decimals(9));
   EXPECT_EQ(widest, XbStep(kLast - 1));
-  EXPECT_NEAR(widest, 1.3055909753146437, 1e-12);
+  EXPECT_NEAR(widest, 1.3055909753146437, kDoubleRounding);
 }
 
 TEST(ProfileSecondScale, StepRatioToTheFirstScaleChangesSmoothly) {
@@ -230,8 +234,8 @@ TEST(ProfileSecondScale, StepRatioToTheFirstScaleChangesSmoothly) {
   double ratio[kLast] = {};  // ratio[i]: step from i to i + 1
   for (int i = kFirst; i < kLast; ++i) ratio[i] = XbStep(i) / XaStep(i);
 
-  EXPECT_NEAR(ratio[kFirst], 0.7845, 5e-5);
-  EXPECT_NEAR(ratio[kLast - 1], 1.2554, 5e-5);
+  EXPECT_NEAR(ratio[kFirst], 0.7845, Rounded(4));
+  EXPECT_NEAR(ratio[kLast - 1], 1.2554, Rounded(4));
   for (int i = kFirst; i < kLast; ++i) {
     EXPECT_GT(ratio[i], 0.78) << "i = " << i;
     EXPECT_LT(ratio[i], 1.26) << "i = " << i;
@@ -249,12 +253,12 @@ TEST(ProfileSecondScale, StepRatioToTheFirstScaleChangesSmoothly) {
 TEST(ProfileScales, SpanTheLiftEventAsExpected) {
   // On the second scale the event is shorter, its rise compressed and its fall stretched.
   const ProfileTables& t = Filled();
-  EXPECT_NEAR(t.xa[4] - t.xa[194], 199.17993315, 1e-9);
-  EXPECT_NEAR(t.xa[4] - t.xa[kPeak], 102.459933147, 1e-9);
-  EXPECT_NEAR(t.xa[kPeak] - t.xa[194], 96.720000003, 1e-9);
-  EXPECT_NEAR(t.xb[194] - t.xb[4], 191.61198425672727, 1e-10);
-  EXPECT_NEAR(t.xb[kPeak] - t.xb[4], 86.4039847792599, 1e-10);
-  EXPECT_NEAR(t.xb[194] - t.xb[kPeak], 105.20799947746737, 1e-10);
+  EXPECT_NEAR(t.xa[4] - t.xa[194], 199.17993315, Decimals(9));
+  EXPECT_NEAR(t.xa[4] - t.xa[kPeak], 102.459933147, Decimals(9));
+  EXPECT_NEAR(t.xa[kPeak] - t.xa[194], 96.720000003, Decimals(9));
+  EXPECT_NEAR(t.xb[194] - t.xb[4], 191.61198425672727, Decimals(10));
+  EXPECT_NEAR(t.xb[kPeak] - t.xb[4], 86.4039847792599, Decimals(10));
+  EXPECT_NEAR(t.xb[194] - t.xb[kPeak], 105.20799947746737, Decimals(10));
 }
 
 }  // namespace

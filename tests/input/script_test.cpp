@@ -37,7 +37,7 @@ TEST(ParseScript, KeyNamesAndPrintableCharactersParseAsTheirCodes) {
   };
   for (const auto& c : cases) EXPECT_EQ(Describe(c.names), c.codes) << c.names;
   for (const std::string token : {"Enter", "SPACE", "Esc", "escape", "aa", "a1", "\xc3\xa9", "@5",
-                                  "a@", "a@0", "comma@x", "spaces", "\t"}) {
+                                  "a@", "a@0", "comma@x", "spaces"}) {
     std::string error;
     EXPECT_FALSE(ParseScript(token, &error)) << token;
     EXPECT_NE(error.find("'" + token + "'"), std::string::npos) << token << ": " << error;
@@ -67,6 +67,23 @@ TEST(ParseScript, RejectsAMalformedTokenAndNamesIt) {
   EXPECT_NE(error.find("'abc@3'"), std::string::npos) << error;
   EXPECT_EQ(error.find("13"), std::string::npos) << error;
   EXPECT_EQ(error.find("44"), std::string::npos) << error;
+}
+
+TEST(ParseScript, NamesABadTokenOnOneLineWithItsControlCharactersEscaped) {
+  // A tab, a newline that would split the message, an escape sequence that would reach the
+  // terminal, a NUL (a page's link can carry one), and a byte that is not UTF-8.
+  const struct {
+    std::string token, shown;
+  } cases[] = {{"\t", "'\\x09'"},
+               {"a\nb", "'a\\x0Ab'"},
+               {"\x1b[2J", "'\\x1B[2J'"},
+               {std::string("a\0zz", 4), "'a\\x00zz'"},
+               {"x\xff", "'x\\xFF'"}};
+  for (const auto& c : cases) {
+    std::string error;
+    EXPECT_FALSE(ParseScript(c.token, &error)) << c.shown;
+    EXPECT_NE(error.find(c.shown), std::string::npos) << error;
+  }
 }
 
 }  // namespace

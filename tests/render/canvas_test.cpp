@@ -14,10 +14,12 @@
 #include "input/handlers.h"
 #include "tests/support/colours.h"
 #include "tests/support/recording_surface.h"
+#include "tests/support/tolerances.h"
 
 namespace tarsel {
 namespace {
 
+using testing::Decimals;
 using testing::Pixel;
 
 constexpr std::uint32_t kBlack = 0xFF000000;
@@ -50,8 +52,8 @@ TEST(Mapping, DesignCornersAndUnits) {
   EXPECT_DOUBLE_EQ(br.x, 962);
   EXPECT_DOUBLE_EQ(br.y, 688);
   // 4.1826 pixels per x unit, 52.923 per y unit; y grows upward.
-  EXPECT_NEAR(Canvas::ToPixel(-49, 10).x, 4.1826, 1e-4);
-  EXPECT_NEAR(Canvas::ToPixel(-50, 9).y, 52.923, 1e-3);
+  EXPECT_NEAR(Canvas::ToPixel(-49, 10).x, 4.1826, Decimals(4));
+  EXPECT_NEAR(Canvas::ToPixel(-50, 9).y, 52.923, Decimals(3));
   EXPECT_LT(Canvas::ToPixel(0, 5).y, Canvas::ToPixel(0, 0).y);
 }
 
@@ -313,8 +315,10 @@ TEST(ThinLines, CoverTheirWholeLengthAndEnds) {
     ASSERT_EQ(runs.size(), 1u);
     // From the pixel holding one end to the pixel holding the other, and the pen's half
     // thickness beyond each.
+    // Each end lands somewhere in its pixel: together at most one pixel more or less.
     const int thick = Canvas::ThinLinePixels(dpr);
-    EXPECT_NEAR(runs[0], (b.x - a.x) * dpr + thick, 1.0) << dpr;
+    constexpr double kEndsInTheirPixels = 1.0;
+    EXPECT_NEAR(runs[0], (b.x - a.x) * dpr + thick, kEndsInTheirPixels) << dpr;
   }
 }
 
