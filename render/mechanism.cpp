@@ -194,10 +194,18 @@ std::vector<Label> Labels(const LinkagePose& linkage, const PistonPose& piston) 
   const raster::Point top = s.At(piston::kCrank + piston::kRod, kBore + 11);
   const raster::Point bottom = s.At(piston::kRod - piston::kCrank, kBore + 11);
   const raster::Point crank_pin = beside(s.At(0, 0), s.At(piston.crank_pin), 12);
-  return {{"O", o.x - 12, o.y - 9},        {"Q", q.x + 12, q.y - 9},
-          {"P", p_label.x, p_label.y},     {"R", r_label.x, r_label.y},
-          {"φ", phi_label.x, phi_label.y}, {"top", top.x, top.y},
-          {"bottom", bottom.x, bottom.y},  {"crank", crank_pin.x, crank_pin.y}};
+  std::vector<Label> labels = {
+      {"O", o.x - 12, o.y - 9},        {"Q", q.x + 12, q.y - 9},
+      {"P", p_label.x, p_label.y},     {"R", r_label.x, r_label.y},
+      {"φ", phi_label.x, phi_label.y}, {"top", top.x, top.y},
+      {"bottom", bottom.x, bottom.y},  {"crank", crank_pin.x, crank_pin.y}};
+  // Within the view, with room for a short word on either side of its centre.
+  for (Label& l : labels) {
+    const double half = 6.0 + 3.5 * static_cast<double>(l.text.size());
+    l.x = std::clamp(l.x, half, kSize.width - half);
+    l.y = std::clamp(l.y, 8.0, kSize.height - 8.0);
+  }
+  return labels;
 }
 
 }  // namespace tarsel::mechanism
