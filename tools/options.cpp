@@ -16,6 +16,7 @@ const char kUsage[] =
     "[--force]]\n"
     "                     [--gif FILE [--delay MS]] [--size WxH] [--scale F] [--at K]\n"
     "                     [--label] [--video FILE.mp4|FILE.webm [--video-scale N]]\n"
+    "                     [--csv FILE] [--piston-csv FILE] [--mechanism FILE.png [--probe X]]\n"
     "       tarsel-render --help | --version\n"
     "\n"
     "Runs the animation without a window, pressing the keys of a script.\n"
@@ -37,6 +38,12 @@ const char kUsage[] =
     "  --delay MS       time each GIF or video frame is shown, in milliseconds (default 200)\n"
     "  --label          write on every picture its k, its frame of the plain sweep, the curves\n"
     "                   shown and whether frames accumulate (in the top-left corner)\n"
+    "  --csv FILE       the frame at the end of the run as CSV: one row per table point,\n"
+    "                   n,k,xa,ya,xb,yb,theta,ff,blue_x,Px,Py,Rx,Ry,phi\n"
+    "  --piston-csv FILE  the piston curve's points as CSV: point,crank_angle,travel,x,y\n"
+    "  --mechanism FILE the mechanism view at the end of the run (PNG): the four-bar at the\n"
+    "                   blue point nearest the probe, the slider-crank at the probe's angle\n"
+    "  --probe X        the probe's position in plot units (default 65)\n"
     "  --size WxH       client area in logical pixels (default 962x688)\n"
     "  --scale F        device pixels per logical pixel (default 1)\n"
     "\n"
@@ -106,13 +113,14 @@ Parsed ParseOptions(const std::vector<std::string>& args) {
       png("png", "", "FILE"), frames("frames", "", "DIR"), force("force", ""),
       gif("gif", "", "FILE"), delay("delay", "", "MS"), size("size", "", "WxH"),
       scale("scale", "", "F"), at("at", "", "K"), label("label", ""), video("video", "", "FILE"),
-      video_scale("video-scale", "", "N"), help(QStringList{"h", "help"}, ""),
-      version("version", "");
+      video_scale("video-scale", "", "N"), csv("csv", "", "FILE"),
+      piston_csv("piston-csv", "", "FILE"), mechanism("mechanism", "", "FILE"),
+      probe("probe", "", "X"), help(QStringList{"h", "help"}, ""), version("version", "");
   QCommandLineParser parser;
   // One dash or two alike: "-scale" is not six one-letter options.
   parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
   parser.addOptions({script, log, png, frames, force, gif, delay, size, scale, at, label, video,
-                     video_scale, help, version});
+                     video_scale, csv, piston_csv, mechanism, probe, help, version});
   QStringList list{"tarsel-render"};
   for (const std::string& a : args) list << QString::fromStdString(a);
   if (!parser.parse(list)) {
@@ -142,6 +150,9 @@ Parsed ParseOptions(const std::vector<std::string>& args) {
   o.frames = text(frames);
   o.gif = text(gif);
   o.video = text(video);
+  o.csv = text(csv);
+  o.piston_csv = text(piston_csv);
+  o.mechanism = text(mechanism);
   o.force = parser.isSet(force);
   o.label = parser.isSet(label);
   // An empty value would mean "no output" here, which is not what the user asked for.
@@ -149,7 +160,10 @@ Parsed ParseOptions(const std::vector<std::string>& args) {
                                      {&png, "file name"},
                                      {&frames, "directory name"},
                                      {&gif, "file name"},
-                                     {&video, "file name"}}) {
+                                     {&video, "file name"},
+                                     {&csv, "file name"},
+                                     {&piston_csv, "file name"},
+                                     {&mechanism, "file name"}}) {
     if (parser.isSet(*option) && parser.value(*option).isEmpty()) {
       return Refuse("--" + option->names().front().toStdString() + " needs a " + what);
     }
@@ -169,6 +183,13 @@ Parsed ParseOptions(const std::vector<std::string>& args) {
   }
   if (parser.isSet(video_scale) && !ParseWhole(text(video_scale), 4, &o.video_scale)) {
     return Refuse("bad --video-scale '" + text(video_scale) + "': expected 1, 2, 3 or 4");
+  }
+  if (parser.isSet(probe)) {
+    if (o.mechanism.empty()) return Refuse("--probe needs --mechanism FILE");
+    if (!ParseReal(text(probe), &o.probe) || !(std::abs(o.probe) <= probe::kLimit)) {
+      return Refuse("bad --probe '" + text(probe) +
+                    "': expected a number from -1000000 to 1000000");
+    }
   }
   if (parser.isSet(at)) {
     double k = 0;

@@ -6,18 +6,19 @@
 #include <string>
 
 #include "animation/shared_state.h"
+#include "export/video.h"
 #include "render/image.h"
 #include "tools/frame_export.h"
 #include "tools/label.h"
 #include "tools/options.h"
 #include "tools/progress.h"
-#include "export/video.h"
 
 namespace tarsel {
 
 // Every file one run of tarsel-render writes: the draw log, the numbered frames, the GIF, the
-// video and the picture at the end. Opened before the run, so that an unwritable path is refused
-// before anything is drawn; fed a picture at each wait for a key; finished after the run.
+// video, the picture at the end, the data (CSV) and the mechanism view. Opened before the run, so
+// that an unwritable path is refused before anything is drawn; fed a picture at each wait for a
+// key; finished after the run.
 class Outputs {
  public:
   Outputs() = default;
@@ -40,6 +41,9 @@ class Outputs {
   std::string Finish(const Image* picture, const SharedState& state);
 
  private:
+  // The CSV files and the mechanism view, from the state at the end of the run.
+  std::string WriteData(const SharedState& state);
+
   Options options_;
   std::FILE* log_ = nullptr;
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> owned_log_{nullptr, std::fclose};
