@@ -69,7 +69,7 @@ class Pen {
   }
   // A straight line in dashes of about `dash` logical pixels.
   void Dashed(raster::Point a, raster::Point b, double width, double dash, std::uint32_t colour) {
-    const double length = std::hypot(b.x - a.x, b.y - a.y);
+    const double length = std::sqrt((b.x - a.x) * (b.x - a.x) + (b.y - a.y) * (b.y - a.y));
     const int pieces = std::max(1, static_cast<int>(length / dash));
     for (int i = 0; i < pieces; i += 2) {
       const double s = static_cast<double>(i) / pieces, e = static_cast<double>(i + 1) / pieces;
@@ -116,7 +116,7 @@ void DrawLinkage(Pen& pen, const LinkagePose& pose) {
   pen.Stroke(o, q, 2, kFrame);
   // phi: the sight line from O through R, and the arc from the fixed line up to it.
   const double phi = pose.phi * pi / 180;
-  const double reach = 1.15 * std::hypot(pose.r.x, pose.r.y);
+  const double reach = 1.15 * std::sqrt(pose.r.x * pose.r.x + pose.r.y * pose.r.y);
   pen.Dashed(o, f.At(reach * same::Cos(phi), reach * same::Sin(phi)), 1.5, 5, colour::kOlive);
   pen.Arc(o, 11 * f.scale, 0, phi, 2.5, colour::kOlive);
   Ground(pen, o);
@@ -181,7 +181,8 @@ std::vector<Label> Labels(const LinkagePose& linkage, const PistonPose& piston) 
   const double pi = 4 * same::Atan(1.0);
   // A joint's name a little outside the mechanism: along the direction from `from` to it.
   const auto beside = [](raster::Point from, raster::Point at, double gap) {
-    const double d = std::max(1e-9, std::hypot(at.x - from.x, at.y - from.y));
+    const double dx = at.x - from.x, dy = at.y - from.y;
+    const double d = std::max(1e-9, std::sqrt(dx * dx + dy * dy));
     return raster::Point{at.x + gap * (at.x - from.x) / d, at.y + gap * (at.y - from.y) / d};
   };
   const raster::Point o = f.At(linkage.o), q = f.At(linkage.q), p = f.At(linkage.p),
