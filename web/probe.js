@@ -126,7 +126,8 @@
     button.addEventListener('mousedown', (e) => e.preventDefault());
     button.addEventListener('click', () => {
       if (!module || !live) return;
-      const text = module.ccall('tarsel_data', 'string', ['number'], [which]);
+      // Called directly: ccall would take the suspended animation for a call of its own.
+      const text = module.UTF8ToString(module._tarsel_data(which));
       if (text) download(text, `${name()}.csv`);
       canvas.focus({preventScroll: true});
     });

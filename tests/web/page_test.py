@@ -361,7 +361,11 @@ class LiveProbe(OneBrowser):
         (saved,) = [f for f in os.listdir(downloads) if f.endswith(".csv")]
         self.assertEqual(saved, "tarsel-k4.750.csv")
         with open(os.path.join(downloads, saved), encoding="ascii") as f:
-            self.assertTrue(f.read() == rendered_data("97")[0], "the saved data differs")
+            saved_text, want = f.read(), rendered_data("97")[0]
+        if saved_text != want:
+            with open("web-saved.csv", "w", encoding="ascii") as f:
+                f.write(saved_text)
+            self.fail(f"the saved data differs from tarsel-render --csv ({os.path.abspath('web-saved.csv')})")
 
 
 class ScaledPage(OneBrowser):
