@@ -15,6 +15,9 @@ namespace probe {
 inline constexpr double kStartX = 65;
 // Table points a move with Shift takes at once.
 inline constexpr int kLongStep = 10;
+// The probe stands within +-kLimit: far beyond any window, and close enough that its crank
+// angle keeps every digit in the functions that give the same bits everywhere.
+inline constexpr double kLimit = 1e6;
 }  // namespace probe
 
 // One point of a profile table as a curve draws it.

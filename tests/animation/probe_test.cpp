@@ -32,6 +32,18 @@ std::vector<testing::Call> TracePoints(double k) {
   return surface.Lines(colour::kBlue);
 }
 
+TEST(ProbeReadout, TheNearestBluePointAnywhere) {
+  for (const double k : {4.5, 6.5, 13.0}) {
+    const SharedState state = Started(k);
+    for (const double x : {-300.0, -40.0, 0.0, 65.0, 98.76, 150.0, 178.0, 500.0}) {
+      const ProbeReadout r = ReadProbe(state, x);
+      for (int n = 1; n <= 200; ++n) {
+        ASSERT_LE(std::abs(r.blue.x - x), std::abs(BlueX(state, n) - x)) << k << " " << x;
+      }
+    }
+  }
+}
+
 TEST(ProbeReadout, NamesTheNearestPointOfEachCurve) {
   const SharedState state = Started(6.5);
   const ProbeReadout r = ReadProbe(state, 70.3);
