@@ -3,6 +3,8 @@
 #include <emscripten.h>
 
 #include <cstddef>
+#include <cstdio>
+#include <string>
 
 #include "animation/sweep.h"
 
@@ -22,11 +24,20 @@ EM_JS(void, js_show, (const void* rgba, int width, int height, int x, int y, int
 });
 EM_JS(void, js_readout, (double k, int acc, int ccllss, int frame, int exact),
       { tarselPage.readout(k, acc, ccllss, frame, Boolean(exact)); });
+EM_JS(void, js_show_probe,
+      (double x, const char* lines, const char* labels, const void* rgba, int width, int height), {
+        tarselProbe.show(x, UTF8ToString(lines), UTF8ToString(labels),
+                         new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4), width,
+                         height);
+      });
 EM_JS(void, js_waiting, (), { tarselPage.waiting(); });
 EM_JS(void, js_ended, (), { tarselPage.ended(); });
-EM_JS(void, js_replay_done, (const char* log, std::size_t size), {
-  tarselPage.replayDone(log ? new TextDecoder().decode(HEAPU8.subarray(log, log + size)) : null);
-});
+EM_JS(void, js_replay_done,
+      (const char* log, std::size_t size, const char* csv, const char* piston_csv), {
+        tarselPage.replayDone(
+            log ? new TextDecoder().decode(HEAPU8.subarray(log, log + size)) : null,
+            csv ? UTF8ToString(csv) : null, piston_csv ? UTF8ToString(piston_csv) : null);
+      });
 EM_JS(void, js_replay_failed, (const char* message),
       { tarselPage.replayFailed(UTF8ToString(message)); });
 
@@ -76,6 +87,22 @@ void Readout(const SharedState& state) {
   js_readout(state.k, state.acc, state.ccllss, static_cast<int>(at.frame), at.exact);
 }
 
+void ShowProbe(double x, const ProbeView& view) {
+  // Tab-separated lines: the page lays them out as it likes.
+  std::string lines, labels;
+  for (const ReadoutLine& l : view.lines()) {
+    lines += std::string(l.key) + "\t" + l.label + "\t" + l.value + "\n";
+  }
+  char position[64];
+  for (const mechanism::Label& l : view.labels()) {
+    std::snprintf(position, sizeof position, "\t%.2f\t%.2f\n", l.x, l.y);
+    labels += std::string(l.text) + position;
+  }
+  const Image& picture = view.picture();
+  js_show_probe(x, lines.c_str(), labels.c_str(), picture.pixels.data(), picture.width,
+                picture.height);
+}
+
 void Waiting() {
   js_waiting();
 }
@@ -84,8 +111,8 @@ void Ended() {
   js_ended();
 }
 
-void ReplayDone(const char* log, std::size_t size) {
-  js_replay_done(log, size);
+void ReplayDone(const char* log, std::size_t size, const char* csv, const char* piston_csv) {
+  js_replay_done(log, size, csv, piston_csv);
 }
 
 void ReplayFailed(const char* message) {

@@ -6,6 +6,7 @@
 #include "animation/shared_state.h"
 #include "input/event.h"
 #include "render/canvas.h"
+#include "render/probe_view.h"
 
 // What the C++ side asks of the page (web/page.js, the object tarselPage): its queued input,
 // its canvas element and its panel. The page only queues input events; the animation takes
@@ -44,13 +45,17 @@ void Show(const Image& image, Rect area);
 
 // The panel's readout of the shared state.
 void Readout(const SharedState& state);
+// The probe's readout and the mechanism view, in the panel (web/probe.js), with the probe's
+// marker over the canvas at x.
+void ShowProbe(double x, const ProbeView& view);
 // The frame is complete on the canvas and the animation waits for a key.
 void Waiting();
 // The animation is over; nothing more will be drawn.
 void Ended();
 
-// Replay mode: the run is over. log is the draw log (null when none was asked for).
-void ReplayDone(const char* log, std::size_t size);
+// Replay mode: the run is over. log is the draw log and csv the data export (both null when
+// none was asked for).
+void ReplayDone(const char* log, std::size_t size, const char* csv, const char* piston_csv);
 // Replay mode: the script or the size is unusable; nothing is drawn.
 void ReplayFailed(const char* message);
 

@@ -6,7 +6,9 @@
 //
 // Modes:
 //   index.html                                   the animation, started by the first focus
-//   index.html?script=TOKENS[&size=WxH][&dump=1]  plays a script as tarsel-render --script
+//   index.html?script=TOKENS[&size=WxH][&probe=X][&dump=1]
+//                                                plays a script as tarsel-render --script, the
+//                                                probe at X (as --mechanism --probe X)
 //   ...&trace=1                                  keeps timestamps in tarselPage.trace (benchmarks)
 (() => {
   // What the page shares with the core (the design size, the cap, the numbers input events
@@ -233,10 +235,12 @@
       again.addEventListener('click', () => location.reload());
       status.append(again);
     },
-    replayDone(log) {
+    replayDone(log, csv, pistonCsv) {
       if (dump) {
         pre('tarsel-log').textContent = log;
         pre('tarsel-png').textContent = canvas.toDataURL('image/png');
+        pre('tarsel-csv').textContent = csv;
+        pre('tarsel-piston-csv').textContent = pistonCsv;
       }
       say(`Replayed: ${script}`);
       setPhase('done');
@@ -304,14 +308,23 @@
           `bad size '${sizeText}': expected WxH, 1 to ${shared.maxDeviceSide} each`);
       return;
     }
+    const probeText = params.get('probe');
+    const probe = probeText === null ? shared.probe.startX : Number(probeText);
+    const decimal = /^[+-]?([0-9]+[.]?[0-9]*|[.][0-9]+)([eE][+-]?[0-9]+)?$/;
+    if (probeText !== null && !(decimal.test(probeText) && Math.abs(probe) <= shared.probe.limit)) {
+      tarselPage.replayFailed(`bad probe '${probeText}': expected a number from ` +
+                              `-${shared.probe.limit} to ${shared.probe.limit}`);
+      return;
+    }
     if (!module._tarsel_fits(size[0], size[1], dpr)) {
       tarselPage.replayFailed(`picture too large: ${sizeText} at scale ${dpr} is more than ` +
                               `${shared.maxDeviceSide} device pixels a side`);
       return;
     }
     say('Replaying…');
-    module.ccall('tarsel_replay', null, ['string', 'number', 'number', 'number', 'number'],
-                 [script, size[0], size[1], dpr, dump ? 1 : 0]);
+    module.ccall('tarsel_replay', null,
+                 ['string', 'number', 'number', 'number', 'number', 'number'],
+                 [script, size[0], size[1], dpr, dump ? 1 : 0, probe]);
   }
 
   canvas.focus({preventScroll: true});
@@ -319,6 +332,7 @@
   createTarsel().then((m) => {
     module = m;
     shared = JSON.parse(m.ccall('tarsel_constants', 'string', [], []));
+    tarselProbe.attach(m, shared, !replay);
     if (replay) {
       startReplay();
     } else {

@@ -2,6 +2,7 @@
 
 #include <emscripten.h>
 
+#include "export/data_csv.h"
 #include "input/event.h"
 #include "web/page.h"
 
@@ -58,6 +59,28 @@ void PageSurface::BeginWait() {
   page::Show(canvas_.image(), canvas_.TakeDirty());
   page::Waiting();
   page::Readout(state_);
+  ShowProbe();
+}
+
+void PageSurface::MoveProbeTo(double x) {
+  probe_x_ = x;
+  ShowProbe();
+}
+
+void PageSurface::PressProbeKey(ProbeKey key, bool shift) {
+  if (!Started()) return;
+  MoveProbeTo(MoveProbe(state_, probe_x_, key, shift));
+}
+
+std::string PageSurface::Csv(bool piston) const {
+  if (!Started()) return "";
+  return piston ? PistonCsv(state_) : LinkageCsv(state_);
+}
+
+void PageSurface::ShowProbe() {
+  if (!Started()) return;
+  probe_.Update(state_, probe_x_, canvas_.devicePixelRatio());
+  page::ShowProbe(probe_x_, probe_);
 }
 
 void PageSurface::WaitEvents(bool block) {

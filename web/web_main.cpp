@@ -2,35 +2,58 @@
 // a script for tests and for links to a given frame.
 #include <emscripten.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
 
+#include "animation/probe.h"
 #include "animation/sweep.h"
+#include "export/data_csv.h"
 #include "export/replay.h"
+#include "input/probe_keys.h"
 #include "input/script.h"
 #include "render/canvas.h"
+#include "render/mechanism.h"
+#include "render/probe_view.h"
 #include "web/page.h"
 #include "web/page_surface.h"
+
+namespace {
+// The animation as the user drives it; lives as long as the page (a new run needs a new page).
+std::unique_ptr<tarsel::PageSurface> live;
+}  // namespace
 
 extern "C" {
 
 // The constants the page shares with the core, as one JSON object: the design size and the cap
-// of the client area, the numbers its input events travel as, and the sweep. The page reads
-// them once, when the module has loaded.
+// of the client area, the numbers its input events travel as, the sweep, the mapping from user
+// coordinates to the canvas's pixels (for the probe's marker), the probe's start and keys and
+// the mechanism view's size. The page reads them once, when the module has loaded.
 EMSCRIPTEN_KEEPALIVE const char* tarsel_constants() {
   namespace sweep = tarsel::sweep;
   namespace wire = tarsel::page::wire;
+  using tarsel::Canvas;
+  using tarsel::ProbeKey;
   static const std::string json = [] {
-    char text[512];
-    std::snprintf(text, sizeof text,
-                  "{\"design\":[%d,%d],\"maxDeviceSide\":%d,"
-                  "\"events\":{\"none\":%d,\"doubleClick\":%d,\"resize\":%d},"
-                  "\"sweep\":{\"firstK\":%.17g,\"step\":%.17g,\"lastK\":%.17g,\"frames\":%d}}",
-                  tarsel::Canvas::kDesignWidth, tarsel::Canvas::kDesignHeight,
-                  tarsel::Canvas::kMaxDeviceSide, wire::kNone, wire::kDoubleClick, wire::kResize,
-                  sweep::kFirstK, sweep::kStep, sweep::kLastK, sweep::kFrames);
+    char text[1024];
+    std::snprintf(
+        text, sizeof text,
+        "{\"design\":[%d,%d],\"maxDeviceSide\":%d,"
+        "\"events\":{\"none\":%d,\"doubleClick\":%d,\"resize\":%d},"
+        "\"sweep\":{\"firstK\":%.17g,\"step\":%.17g,\"lastK\":%.17g,\"frames\":%d},"
+        "\"mapping\":{\"left\":%.17g,\"top\":%.17g,\"pixelsPerX\":%.17g,\"pixelsPerY\":%.17g},"
+        "\"probe\":{\"startX\":%.17g,\"limit\":%.17g,\"keys\":{\"left\":%d,\"right\":%d,\"home\":%"
+        "d,\"end\":%d}},"
+        "\"mechanism\":[%d,%d]}",
+        Canvas::kDesignWidth, Canvas::kDesignHeight, Canvas::kMaxDeviceSide, wire::kNone,
+        wire::kDoubleClick, wire::kResize, sweep::kFirstK, sweep::kStep, sweep::kLastK,
+        sweep::kFrames, Canvas::kLeft, Canvas::kTop, Canvas::kPixelsPerX, Canvas::kPixelsPerY,
+        tarsel::probe::kStartX, tarsel::probe::kLimit, static_cast<int>(ProbeKey::kLeft),
+        static_cast<int>(ProbeKey::kRight), static_cast<int>(ProbeKey::kHome),
+        static_cast<int>(ProbeKey::kEnd), tarsel::mechanism::kSize.width,
+        tarsel::mechanism::kSize.height);
     return std::string(text);
   }();
   return json.c_str();
@@ -44,17 +67,34 @@ EMSCRIPTEN_KEEPALIVE int tarsel_fits(int width, int height, double dpr) {
 // Runs the animation in a client area of width x height CSS pixels. It returns to the page
 // only when the animation has ended; in between it is suspended in its waits and yields.
 EMSCRIPTEN_KEEPALIVE void tarsel_live(int width, int height, double dpr) {
-  // Lives as long as the page: a new run needs a new page.
-  static std::unique_ptr<tarsel::PageSurface> surface;
-  if (surface) return;
-  surface = std::make_unique<tarsel::PageSurface>(tarsel::Size{width, height}, dpr);
-  surface->Run();
+  if (live) return;
+  live = std::make_unique<tarsel::PageSurface>(tarsel::Size{width, height}, dpr);
+  live->Run();
 }
 
-// Plays a script as tarsel-render --script does, on a canvas of width x height CSS pixels, and
-// hands the page the draw log when `dump` is set.
+// The probe of the running animation: moved to x (user units), or by one of its keys
+// (tarsel::ProbeKey). Called while the animation is suspended; the readout follows at once.
+EMSCRIPTEN_KEEPALIVE void tarsel_probe_at(double x) {
+  if (live && std::abs(x) <= tarsel::probe::kLimit) live->MoveProbeTo(x);
+}
+EMSCRIPTEN_KEEPALIVE void tarsel_probe_key(int key, int shift) {
+  if (live && key >= 0 && key <= static_cast<int>(tarsel::ProbeKey::kEnd)) {
+    live->PressProbeKey(static_cast<tarsel::ProbeKey>(key), shift != 0);
+  }
+}
+
+// The data export of the frame on the canvas (which 0) or of the piston curve (1), for "Save
+// data"; empty before the animation has started.
+EMSCRIPTEN_KEEPALIVE const char* tarsel_data(int which) {
+  static std::string csv;
+  csv = live ? live->Csv(which == 1) : "";
+  return csv.c_str();
+}
+
+// Plays a script as tarsel-render --script does, on a canvas of width x height CSS pixels, with
+// the probe at `probe`, and hands the page the draw log and the data export when `dump` is set.
 EMSCRIPTEN_KEEPALIVE void tarsel_replay(const char* script, int width, int height, double dpr,
-                                        int dump) {
+                                        int dump, double probe) {
   std::string error;
   auto events = tarsel::ParseScript(script, &error);
   if (!events) {
@@ -72,7 +112,13 @@ EMSCRIPTEN_KEEPALIVE void tarsel_replay(const char* script, int width, int heigh
   tarsel::page::MatchCanvas(canvas);
   tarsel::page::Show(canvas.image(), canvas.image().rect());
   tarsel::page::Readout(replay.state());
-  tarsel::page::ReplayDone(log_text, log_size);
+  tarsel::ProbeView view;
+  view.Update(replay.state(), probe, dpr);
+  tarsel::page::ShowProbe(probe, view);
+  const std::string csv = dump ? tarsel::LinkageCsv(replay.state()) : "";
+  const std::string piston_csv = dump ? tarsel::PistonCsv(replay.state()) : "";
+  tarsel::page::ReplayDone(log_text, log_size, dump ? csv.c_str() : nullptr,
+                           dump ? piston_csv.c_str() : nullptr);
   std::free(log_text);
 }
 
