@@ -21,6 +21,18 @@ inline constexpr Size kSize{300, 330};
 // Draws the view into `image`, which becomes kSize logical pixels at `dpr` device pixels each.
 void Draw(Image& image, double dpr, const LinkagePose& linkage, const PistonPose& piston);
 
+// The same, for a view drawn again and again: the parts that never move (the crank circles,
+// the fixed line, the pivots' bases, the cylinder and the marks of the stroke) are drawn once
+// for a ratio and copied under every view, and only the links, the joints, the piston and phi
+// are drawn each time. Two thirds of the view's strokes are in the still part.
+class Painter {
+ public:
+  void Draw(Image& image, double dpr, const LinkagePose& linkage, const PistonPose& piston);
+
+ private:
+  Image still_;
+};
+
 // A name that the front ends write beside a part of the view (the picture itself holds no
 // text), centred on (x, y) in the view's logical pixels.
 struct Label {

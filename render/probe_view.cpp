@@ -44,7 +44,7 @@ std::vector<ReadoutLine> ReadoutLines(const ProbeReadout& r) {
 
 void ProbeView::Update(const SharedState& state, double x, double dpr) {
   readout_ = ReadProbe(state, x);
-  mechanism::Draw(picture_, dpr, readout_.linkage, readout_.piston);
+  painter_.Draw(picture_, dpr, readout_.linkage, readout_.piston);
 }
 
 std::vector<mechanism::Label> ProbeView::labels() const {

@@ -37,6 +37,7 @@ class ProbeView {
 
  private:
   ProbeReadout readout_;
+  mechanism::Painter painter_;
   Image picture_;
 };
 

@@ -57,6 +57,21 @@ TEST(MechanismView, HasItsOwnSizeAndIsDrawnAfreshEachTime) {
   EXPECT_NE(reused, first);
 }
 
+TEST(MechanismView, APainterKeepsItsStillPartsOnlyForItsRatio) {
+  // The probe's view is drawn again after every frame by one painter, whose still parts are
+  // drawn once: every picture must be what a fresh view draws, also when the ratio changes.
+  mechanism::Painter painter;
+  Image image;
+  const Pose poses[] = {At(1.1, 0.7), At(4.4, 3.6), At(-2, 5.9)};
+  for (const double dpr : {1.0, 1.0, 2.0, 1.25, 1.0}) {
+    for (const Pose& pose : poses) {
+      painter.Draw(image, dpr, pose.linkage, pose.piston);
+      ASSERT_EQ(image, Drawn(pose, dpr)) << dpr;
+      ASSERT_EQ(image.dpr, dpr);
+    }
+  }
+}
+
 TEST(MechanismView, TheLinksHaveTheColoursOfTheirCurves) {
   const Image image = Drawn(At(1.1, 0.7), 1);
   long blue = 0, piston = 0;
