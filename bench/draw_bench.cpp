@@ -13,9 +13,10 @@
 #include <vector>
 
 #include "app/image_view.h"
+#include "export/png_file.h"
 #include "export/replay.h"
 #include "render/canvas.h"
-#include "export/png_file.h"
+#include "render/probe_view.h"
 
 namespace {
 
@@ -175,6 +176,38 @@ void BM_PngFrame(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_PngFrame)->ArgName("now")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// One complete frame with the panel open and without it: the frame's drawing calls into the
+// image, and with arg 1 the panel's work after it (the readout at the probe and the mechanism
+// view), as the window and the page do after every frame.
+void BM_FramePanel(benchmark::State& state) {
+  const std::vector<Call> calls = RecordLastFrame("97");
+  tarsel::Replay replay(*tarsel::ParseScript("97", nullptr), nullptr, nullptr);
+  replay.Run();
+  tarsel::Canvas canvas;
+  tarsel::ProbeView view;
+  Draw(canvas, calls);
+  for (auto _ : state) {
+    Draw(canvas, calls);
+    if (state.range(0) == 1) view.Update(replay.state(), 101.5, 1);
+    benchmark::DoNotOptimize(canvas.image().pixels.data());
+  }
+}
+BENCHMARK(BM_FramePanel)->ArgName("panel")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// A move of the probe: the readout and the mechanism view.
+void BM_ProbeMove(benchmark::State& state) {
+  tarsel::Replay replay(*tarsel::ParseScript("97", nullptr), nullptr, nullptr);
+  replay.Run();
+  tarsel::ProbeView view;
+  double x = -40;
+  for (auto _ : state) {
+    view.Update(replay.state(), x, 1);
+    x = x > 170 ? -40 : x + 0.7;
+    benchmark::DoNotOptimize(view.picture().pixels.data());
+  }
+}
+BENCHMARK(BM_ProbeMove)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -19,6 +19,7 @@ const char kUsage[] =
     "[--force]]\n"
     "                     [--gif FILE [--delay MS]] [--size WxH] [--scale F] [--at K]\n"
     "                     [--label] [--video FILE.mp4|FILE.webm [--video-scale N]]\n"
+    "                     [--csv FILE] [--piston-csv FILE] [--mechanism FILE.png [--probe X]]\n"
     "                     [--palette exact|distinguishable]\n"
     "       tarsel-render --help | --version\n"
     "\n"
@@ -41,6 +42,12 @@ const char kUsage[] =
     "  --delay MS       time each GIF or video frame is shown, in milliseconds (default 200)\n"
     "  --label          write on every picture its k, its frame of the plain sweep, the curves\n"
     "                   shown and whether frames accumulate (in the top-left corner)\n"
+    "  --csv FILE       the frame at the end of the run as CSV: one row per table point,\n"
+    "                   n,k,xa,ya,xb,yb,theta,ff,blue_x,Px,Py,Rx,Ry,phi\n"
+    "  --piston-csv FILE  the piston curve's points as CSV: point,crank_angle,travel,x,y\n"
+    "  --mechanism FILE the mechanism view at the end of the run (PNG): the four-bar at the\n"
+    "                   blue point nearest the probe, the slider-crank at the probe's angle\n"
+    "  --probe X        the probe's position in plot units (default 65)\n"
     "  --size WxH       client area in logical pixels (default 962x688)\n"
     "  --scale F        device pixels per logical pixel, 0.125 to 8 (default 1)\n"
     "  --palette P      exact (the default) or distinguishable: colours that stay apart for\n"
@@ -173,6 +180,11 @@ std::string ReadAt(const std::string& text, Options& o) {
   return "";
 }
 
+std::string ReadProbe(const std::string& text, Options& o) {
+  if (ParseReal(text, &o.probe) && std::abs(o.probe) <= probe::kLimit) return "";
+  return "bad --probe '" + text + "': expected a number from -1000000 to 1000000";
+}
+
 // The options, with the name of their value (null for a switch) and its reader, in the order
 // their values are checked (--at after --script, whose keys it replaces).
 struct Field {
@@ -214,6 +226,17 @@ const Field kFields[] = {
        o.label = true;
        return std::string();
      }},
+    {"csv", "FILE",
+     [](const std::string& t, Options& o) { return OutputName(t, "csv", "file name", &o.csv); }},
+    {"piston-csv", "FILE",
+     [](const std::string& t, Options& o) {
+       return OutputName(t, "piston-csv", "file name", &o.piston_csv);
+     }},
+    {"mechanism", "FILE",
+     [](const std::string& t, Options& o) {
+       return OutputName(t, "mechanism", "file name", &o.mechanism);
+     }},
+    {"probe", "X", ReadProbe},
 };
 
 // ------------------------------------------------------------------------------------------
@@ -266,6 +289,9 @@ Parsed ParseOptions(const std::vector<std::string>& args) {
   }
   if (parser.isSet("at") && parser.isSet("script")) {
     return Refuse("--at and --script cannot be given together");
+  }
+  if (parser.isSet("probe") && !parser.isSet("mechanism")) {
+    return Refuse("--probe needs --mechanism FILE");
   }
   Parsed p;
   for (const Field& field : kFields) {

@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "animation/driver.h"
+#include "export/data_csv.h"
 #include "export/png_file.h"
+#include "render/probe_view.h"
 
 namespace tarsel {
 
@@ -39,10 +41,12 @@ std::string Outputs::Open(const Options& options, Size size, long expected_frame
   if (options.label) labeller_.emplace();
   std::string error;
   if (!options.log.empty() && !(error = OpenLog(options.log)).empty()) return error;
-  if (!options.png.empty()) {
-    // Find out now, before the run, whether the picture can be written at all.
-    std::FILE* probe = std::fopen(options.png.c_str(), "ab");
-    if (!probe) return "cannot write '" + options.png + "': " + std::strerror(errno);
+  // Find out now, before the run, whether each file can be written at all.
+  for (const std::string* path :
+       {&options.png, &options.csv, &options.piston_csv, &options.mechanism}) {
+    if (path->empty()) continue;
+    std::FILE* probe = std::fopen(path->c_str(), "ab");
+    if (!probe) return "cannot write '" + *path + "': " + std::strerror(errno);
     std::fclose(probe);
   }
   if (!options.frames.empty()) {
@@ -96,7 +100,47 @@ std::string Outputs::Finish(const Image* drawn, const SharedState& state) {
   std::string error;
   if (frames_ && !(error = frames_->Finish()).empty()) return error;
   if ((gif_ || video_) && !(error = FinishAnimations(*picture)).empty()) return error;
-  if (!options_.png.empty()) error = WritePng(*picture, options_.png);
+  if (!options_.png.empty() && !(error = WritePng(*picture, options_.png)).empty()) return error;
+  return WriteData(state);
+}
+
+namespace {
+
+// Writes `text` to `path` under a temporary name first, renamed when it is complete, so that an
+// interrupted run never leaves half a table where a whole one was.
+std::string WriteText(const std::string& path, const std::string& text) {
+  const std::string part = path + ".part";
+  std::FILE* f = std::fopen(part.c_str(), "wb");
+  if (!f) return "cannot write '" + path + "': " + std::strerror(errno);
+  const bool written = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+  const int saved = errno;
+  if (std::fclose(f) != 0 || !written) {
+    std::remove(part.c_str());
+    return "writing '" + path + "' failed: " + std::strerror(written ? errno : saved);
+  }
+  if (std::rename(part.c_str(), path.c_str()) != 0) {
+    std::remove(part.c_str());
+    return "cannot write '" + path + "': " + std::strerror(errno);
+  }
+  return "";
+}
+
+}  // namespace
+
+std::string Outputs::WriteData(const SharedState& state) {
+  std::string error;
+  if (!options_.csv.empty() && !(error = WriteText(options_.csv, LinkageCsv(state))).empty()) {
+    return error;
+  }
+  if (!options_.piston_csv.empty() &&
+      !(error = WriteText(options_.piston_csv, PistonCsv(state))).empty()) {
+    return error;
+  }
+  if (!options_.mechanism.empty()) {
+    ProbeView view;
+    view.Update(state, options_.probe, options_.scale);
+    error = WritePng(view.picture(), options_.mechanism);
+  }
   return error;
 }
 

@@ -18,8 +18,9 @@
 namespace tarsel {
 
 // Every file one run of tarsel-render writes: the draw log, the numbered frames, the GIF, the
-// video and the picture at the end. Opened before the run, so that an unwritable path is refused
-// before anything is drawn; fed a picture at each wait for a key; finished after the run.
+// video, the picture at the end, the data (CSV) and the mechanism view. Opened before the run, so
+// that an unwritable path is refused before anything is drawn; fed a picture at each wait for a
+// key; finished after the run.
 class Outputs {
  public:
   Outputs() = default;
@@ -45,6 +46,8 @@ class Outputs {
   std::string OpenLog(const std::string& path);
   std::string OpenGif(const std::string& path, Size size, int delay_ms);
   std::string FinishAnimations(const Image& last);
+  // The CSV files and the mechanism view, from the state at the end of the run.
+  std::string WriteData(const SharedState& state);
 
   Options options_;
   std::FILE* log_ = nullptr;

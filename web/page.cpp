@@ -3,6 +3,8 @@
 #include <emscripten.h>
 
 #include <cstddef>
+#include <cstdio>
+#include <string>
 
 #include "animation/sweep.h"
 
@@ -16,6 +18,7 @@ EM_JS(int, js_view_width, (), { return tarselPage.view().size[0]; });
 EM_JS(int, js_view_height, (), { return tarselPage.view().size[1]; });
 EM_JS(double, js_view_scale, (), { return tarselPage.view().scale; });
 EM_JS(int, js_view_palette, (), { return tarselPage.view().palette; });
+EM_JS(double, js_device_ratio, (), { return window.devicePixelRatio || 1; });
 EM_JS(void, js_match_canvas, (int lw, int lh, int dw, int dh, double scale),
       { tarselPage.matchCanvas(lw, lh, dw, dh, scale); });
 EM_JS(void, js_show, (const void* rgba, int width, int height, int x, int y, int w, int h), {
@@ -24,14 +27,25 @@ EM_JS(void, js_show, (const void* rgba, int width, int height, int x, int y, int
 });
 EM_JS(void, js_readout, (double k, int acc, int ccllss, int frame, int exact),
       { tarselPage.readout(k, acc, ccllss, frame, Boolean(exact)); });
+EM_JS(void, js_show_probe,
+      (double x, const char* lines, const char* labels, const void* rgba, int width, int height), {
+        tarselProbe.show(x, UTF8ToString(lines), UTF8ToString(labels),
+                         new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4), width,
+                         height);
+      });
 EM_JS(void, js_waiting, (), { tarselPage.waiting(); });
 EM_JS(void, js_ended, (int past_last), { tarselPage.ended(Boolean(past_last)); });
 EM_JS(void, js_replay_progress, (double done, double total),
       { tarselPage.replayProgress(done, total); });
-EM_JS(void, js_replay_done, (const char* log, std::size_t size, double cut_after), {
-  tarselPage.replayDone(log ? new TextDecoder().decode(HEAPU8.subarray(log, log + size)) : null,
-                        cut_after);
-});
+EM_JS(void, js_replay_done,
+      (const char* log, std::size_t size, const char* csv, const char* piston_csv,
+       double cut_after),
+      {
+        tarselPage.replayDone(
+            log ? new TextDecoder().decode(HEAPU8.subarray(log, log + size)) : null,
+            csv ? UTF8ToString(csv) : null, piston_csv ? UTF8ToString(piston_csv) : null,
+            cut_after);
+      });
 EM_JS(void, js_replay_failed, (const char* message),
       { tarselPage.replayFailed(UTF8ToString(message)); });
 
@@ -66,6 +80,10 @@ View CurrentView() {
   return view;
 }
 
+double DeviceRatio() {
+  return js_device_ratio();
+}
+
 void MatchCanvas(const Canvas& canvas) {
   js_match_canvas(canvas.logicalSize().width, canvas.logicalSize().height, canvas.image().width,
                   canvas.image().height, canvas.devicePixelRatio());
@@ -85,6 +103,22 @@ void Readout(const SharedState& state) {
   js_readout(state.k, state.acc, state.ccllss, static_cast<int>(at.frame), at.exact);
 }
 
+void ShowProbe(double x, const ProbeView& view) {
+  // Tab-separated lines: the page lays them out as it likes.
+  std::string lines, labels;
+  for (const ReadoutLine& l : view.lines()) {
+    lines += std::string(l.key) + "\t" + l.label + "\t" + l.value + "\n";
+  }
+  char position[64];
+  for (const mechanism::Label& l : view.labels()) {
+    std::snprintf(position, sizeof position, "\t%.2f\t%.2f\n", l.x, l.y);
+    labels += std::string(l.text) + position;
+  }
+  const Image& picture = view.picture();
+  js_show_probe(x, lines.c_str(), labels.c_str(), picture.pixels.data(), picture.width,
+                picture.height);
+}
+
 void Waiting() {
   js_waiting();
 }
@@ -97,8 +131,9 @@ void ReplayProgress(long done, long total) {
   js_replay_progress(static_cast<double>(done), static_cast<double>(total));
 }
 
-void ReplayDone(const char* log, std::size_t size, long cut_after) {
-  js_replay_done(log, size, static_cast<double>(cut_after));
+void ReplayDone(const char* log, std::size_t size, const char* csv, const char* piston_csv,
+                long cut_after) {
+  js_replay_done(log, size, csv, piston_csv, static_cast<double>(cut_after));
 }
 
 void ReplayFailed(const char* message) {

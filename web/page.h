@@ -6,6 +6,7 @@
 #include "animation/shared_state.h"
 #include "input/event.h"
 #include "render/canvas.h"
+#include "render/probe_view.h"
 
 // What the C++ side asks of the page (web/page.js, the object tarselPage): its queued input,
 // its canvas element and its panel. The page only queues input events; the animation takes
@@ -44,6 +45,8 @@ struct View {
   Palette palette = Palette::kExact;
 };
 View CurrentView();
+// The browser's devicePixelRatio: the panel's mechanism view is drawn at it, never fitted.
+double DeviceRatio();
 // Gives the canvas element the image's size: its device pixels as the backing store, shown one
 // to one on the screen's pixels. This clears the element; Show the whole image afterwards.
 void MatchCanvas(const Canvas& canvas);
@@ -52,6 +55,9 @@ void Show(const Image& image, Rect area);
 
 // The panel's readout of the shared state.
 void Readout(const SharedState& state);
+// The probe's readout and the mechanism view, in the panel (web/probe.js), with the probe's
+// marker over the canvas at x.
+void ShowProbe(double x, const ProbeView& view);
 // The frame is complete on the canvas and the animation waits for a key.
 void Waiting();
 // The animation is over; nothing more will be drawn. `past_last`: a step took k past the last
@@ -61,10 +67,11 @@ void Ended(bool past_last);
 // Replay mode: `done` of the script's `total` frames are drawn (a long replay shows this while
 // it runs, and gives the browser control meanwhile).
 void ReplayProgress(long done, long total);
-// Replay mode: the run is over. log is the draw log (null when none was asked for). A log that
-// would have grown past what a page can hold stops the replay after `cut_after` frames (0: the
-// whole script was played).
-void ReplayDone(const char* log, std::size_t size, long cut_after);
+// Replay mode: the run is over. log is the draw log and csv the data export (both null when
+// none was asked for). A log that would have grown past what a page can hold stops the replay
+// after `cut_after` frames (0: the whole script was played).
+void ReplayDone(const char* log, std::size_t size, const char* csv, const char* piston_csv,
+                long cut_after);
 // Replay mode: the script or the size is unusable; nothing is drawn.
 void ReplayFailed(const char* message);
 

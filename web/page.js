@@ -7,8 +7,9 @@
 //
 // Modes:
 //   index.html                                   the animation, started by the first focus
-//   index.html?script=TOKENS[&size=WxH][&palette=distinguishable][&dump=1]
-//                                                plays a script as tarsel-render --script
+//   index.html?script=TOKENS[&size=WxH][&palette=distinguishable][&probe=X][&dump=1]
+//                                                plays a script as tarsel-render --script, the
+//                                                probe at X (as --mechanism --probe X)
 //   ...&trace=1                                  keeps timestamps in tarselPage.trace (benchmarks)
 (() => {
   // What the page shares with the core (the design size, the cap, the scales, the numbers input
@@ -179,10 +180,12 @@
     return shared.palettes.indexOf(name);
   }
 
-  // The stage's room in CSS pixels (whole pixels, never more than there is).
+  // The stage's room in CSS pixels, inside the margin kept for the canvas's focus ring (whole
+  // pixels, never more than there is).
   function room() {
     const r = stage.getBoundingClientRect();
-    return [Math.max(1, Math.floor(r.width)), Math.max(1, Math.floor(r.height))];
+    const ring = 2 * canvas.offsetLeft;
+    return [Math.max(1, Math.floor(r.width) - ring), Math.max(1, Math.floor(r.height) - ring)];
   }
 
   // The design size fits the stage: drawn one to one (at the browser's devicePixelRatio), the
@@ -460,11 +463,13 @@
       root.dataset.replayProgress = String(done);
       say(`Replaying: frame ${done} of ${total}…`);
     },
-    replayDone(log, cutAfter) {
+    replayDone(log, csv, pistonCsv, cutAfter) {
       root.dataset.heapBytes = String(module._tarsel_heap_bytes());
       if (dump) {
         pre('tarsel-log').textContent = log;
         pre('tarsel-png').textContent = canvas.toDataURL('image/png');
+        pre('tarsel-csv').textContent = csv;
+        pre('tarsel-piston-csv').textContent = pistonCsv;
       }
       if (cutAfter > 0) {
         root.dataset.tarselCut = String(cutAfter);
@@ -540,6 +545,7 @@
 
   // --- Replay links.
   let replaySize = null;
+  let replayProbe = 0;
 
   // "WxH", each 1 to the cap, as tarsel-render's --size; null when malformed.
   function parseSize(text) {
@@ -560,7 +566,17 @@
     if (!replaySize) {
       return `bad size '${sizeText}': expected WxH, 1 to ${shared.maxDeviceSide} each`;
     }
-    if (palette() < 0) return `bad palette '${params.get('palette')}': expected exact or distinguishable`;
+    if (palette() < 0) {
+      return `bad palette '${params.get('palette')}': expected exact or distinguishable`;
+    }
+    const probeText = params.get('probe');
+    replayProbe = probeText === null ? shared.probe.startX : Number(probeText);
+    const decimal = /^[+-]?([0-9]+[.]?[0-9]*|[.][0-9]+)([eE][+-]?[0-9]+)?$/;
+    if (probeText !== null &&
+        !(decimal.test(probeText) && Math.abs(replayProbe) <= shared.probe.limit)) {
+      return `bad probe '${probeText}': expected a number from -${shared.probe.limit} to ` +
+             `${shared.probe.limit}`;
+    }
     const {scale} = fitted(replaySize);
     if (!module._tarsel_fits(replaySize[0], replaySize[1], scale)) {
       return `picture too large: ${sizeText} at scale ${scale} is more than ` +
@@ -583,8 +599,9 @@
     say('Replaying…');
     const v = view();
     module.ccall('tarsel_replay', null,
-                 ['string', 'number', 'number', 'number', 'number', 'number'],
-                 [script, v.size[0], v.size[1], v.scale, dump ? 1 : 0, v.palette], {async: true})
+                 ['string', 'number', 'number', 'number', 'number', 'number', 'number'],
+                 [script, v.size[0], v.size[1], v.scale, dump ? 1 : 0, v.palette, replayProbe],
+                 {async: true})
         .catch(fail);
   }
 
@@ -601,6 +618,7 @@
   createTarsel().then((m) => {
     module = m;
     shared = JSON.parse(m.ccall('tarsel_constants', 'string', [], []));
+    tarselProbe.attach(m, shared, !replay);
     if (replay) {
       startReplay();
     } else {

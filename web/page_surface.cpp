@@ -2,6 +2,7 @@
 
 #include <emscripten.h>
 
+#include "export/data_csv.h"
 #include "input/event.h"
 #include "web/page.h"
 
@@ -66,7 +67,29 @@ void PageSurface::BeginWait() {
   // page learns that the frame is done (and announces the readout).
   page::Show(canvas_.image(), canvas_.TakeDirty());
   page::Readout(state_);
+  ShowProbe();
   page::Waiting();
+}
+
+void PageSurface::MoveProbeTo(double x) {
+  probe_x_ = x;
+  ShowProbe();
+}
+
+void PageSurface::PressProbeKey(ProbeKey key, bool shift) {
+  if (!Started()) return;
+  MoveProbeTo(MoveProbe(state_, probe_x_, key, shift));
+}
+
+std::string PageSurface::Csv(bool piston) const {
+  if (!Started()) return "";
+  return piston ? PistonCsv(state_) : LinkageCsv(state_);
+}
+
+void PageSurface::ShowProbe() {
+  if (!Started()) return;
+  probe_.Update(state_, probe_x_, page::DeviceRatio());
+  page::ShowProbe(probe_x_, probe_);
 }
 
 void PageSurface::WaitEvents(bool block) {

@@ -1,9 +1,13 @@
 #pragma once
 
+#include <string>
+
 #include "animation/driver.h"
 #include "animation/shared_state.h"
 #include "animation/surface.h"
+#include "input/probe_keys.h"
 #include "render/canvas.h"
+#include "render/probe_view.h"
 #include "web/page.h"
 
 namespace tarsel {
@@ -24,6 +28,14 @@ class PageSurface : public Surface {
   // itself.
   void ApplyView();
 
+  // The probe, moved by the page's pointer or keys while the animation is suspended (between
+  // two drawing steps or in its wait): the readout and the mechanism view follow at once. It
+  // only reads the shared state.
+  void MoveProbeTo(double x);
+  void PressProbeKey(ProbeKey key, bool shift);
+  // The data export of the frame on the canvas (piston: the piston curve's points).
+  std::string Csv(bool piston) const;
+
   void Line(float x1, float y1, float x2, float y2, std::uint32_t colour) override;
   void Cls() override;
   void DrawWidth(int width) override;
@@ -38,10 +50,16 @@ class PageSurface : public Surface {
   void ShowAnew();
   // The changed part of the image onto the canvas element, and the panel's readout.
   void Present();
+  // The probe's readout and view at its position, once the animation has started.
+  void ShowProbe();
+  // The tables are filled and pi is set: the readout has something to read.
+  bool Started() const { return state_.pi > 0; }
 
   SharedState state_;
   Canvas canvas_;
   Driver driver_;
+  double probe_x_ = probe::kStartX;
+  ProbeView probe_;
   double last_yield_ms_ = 0;
   long points_ = 0;  // event-processing calls at table points so far
   bool ended_ = false;

@@ -4,17 +4,23 @@
 #include <emscripten/heap.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
 #include <string_view>
 
+#include "animation/probe.h"
 #include "animation/sweep.h"
+#include "export/data_csv.h"
 #include "export/replay.h"
+#include "input/probe_keys.h"
 #include "input/script.h"
 #include "render/canvas.h"
+#include "render/mechanism.h"
 #include "render/palette.h"
+#include "render/probe_view.h"
 #include "web/page.h"
 #include "web/page_surface.h"
 
@@ -65,16 +71,23 @@ std::string CurvesJson() {
 std::string ConstantsJson() {
   namespace wire = tarsel::page::wire;
   using tarsel::Canvas;
-  char text[512];
-  std::snprintf(text, sizeof text,
-                "{\"design\":[%d,%d],\"maxDeviceSide\":%d,\"scales\":[%.17g,%.17g],"
-                "\"events\":{\"none\":%d,\"doubleClick\":%d,\"resize\":%d},"
-                "\"sweep\":{\"firstK\":%.17g,\"step\":%.17g,\"lastK\":%.17g,\"frames\":%d},"
-                "\"mostLogBytes\":%zu,",
-                Canvas::kDesignWidth, Canvas::kDesignHeight, Canvas::kMaxDeviceSide,
-                Canvas::kLeastScale, Canvas::kMostScale, wire::kNone, wire::kDoubleClick,
-                wire::kResize, sweep::kFirstK, sweep::kStep, sweep::kLastK, sweep::kFrames,
-                kMostLogBytes);
+  using tarsel::ProbeKey;
+  char text[1024];
+  std::snprintf(
+      text, sizeof text,
+      "{\"design\":[%d,%d],\"maxDeviceSide\":%d,\"scales\":[%.17g,%.17g],"
+      "\"events\":{\"none\":%d,\"doubleClick\":%d,\"resize\":%d},"
+      "\"sweep\":{\"firstK\":%.17g,\"step\":%.17g,\"lastK\":%.17g,\"frames\":%d},"
+      "\"mapping\":{\"left\":%.17g,\"top\":%.17g,\"pixelsPerX\":%.17g,\"pixelsPerY\":%.17g},"
+      "\"probe\":{\"startX\":%.17g,\"limit\":%.17g,\"keys\":{\"left\":%d,\"right\":%d,\"home\":%d,"
+      "\"end\":%d}},\"mechanism\":[%d,%d],\"mostLogBytes\":%zu,",
+      Canvas::kDesignWidth, Canvas::kDesignHeight, Canvas::kMaxDeviceSide, Canvas::kLeastScale,
+      Canvas::kMostScale, wire::kNone, wire::kDoubleClick, wire::kResize, sweep::kFirstK,
+      sweep::kStep, sweep::kLastK, sweep::kFrames, Canvas::kLeft, Canvas::kTop, Canvas::kPixelsPerX,
+      Canvas::kPixelsPerY, tarsel::probe::kStartX, tarsel::probe::kLimit,
+      static_cast<int>(ProbeKey::kLeft), static_cast<int>(ProbeKey::kRight),
+      static_cast<int>(ProbeKey::kHome), static_cast<int>(ProbeKey::kEnd),
+      tarsel::mechanism::kSize.width, tarsel::mechanism::kSize.height, kMostLogBytes);
   std::string json = text;
   json += "\"palettes\":[" + Quoted(NameOf(tarsel::Palette::kExact)) + "," +
           Quoted(NameOf(tarsel::Palette::kDistinguishable)) + "],";
@@ -91,7 +104,9 @@ extern "C" {
 
 // The constants the page shares with the core, as one JSON object: the design size and the cap
 // of the client area, the scales it can be drawn at, the numbers its input events travel as,
-// the sweep, the palettes and the legend. The page reads them once, when the module has loaded.
+// the sweep, the mapping from user coordinates to the canvas's pixels (for the probe's marker),
+// the probe's start and keys, the mechanism view's size, the palettes and the legend. The page
+// reads them once, when the module has loaded.
 EMSCRIPTEN_KEEPALIVE const char* tarsel_constants() {
   static const std::string json = ConstantsJson();
   return json.c_str();
@@ -128,11 +143,30 @@ EMSCRIPTEN_KEEPALIVE void tarsel_view_changed() {
   if (live && live->ended()) live->ApplyView();
 }
 
+// The probe of the running animation: moved to x (user units), or by one of its keys
+// (tarsel::ProbeKey). Called while the animation is suspended; the readout follows at once.
+EMSCRIPTEN_KEEPALIVE void tarsel_probe_at(double x) {
+  if (live && std::abs(x) <= tarsel::probe::kLimit) live->MoveProbeTo(x);
+}
+EMSCRIPTEN_KEEPALIVE void tarsel_probe_key(int key, int shift) {
+  if (live && key >= 0 && key <= static_cast<int>(tarsel::ProbeKey::kEnd)) {
+    live->PressProbeKey(static_cast<tarsel::ProbeKey>(key), shift != 0);
+  }
+}
+
+// The data export of the frame on the canvas (which 0) or of the piston curve (1), for "Save
+// data"; empty before the animation has started.
+EMSCRIPTEN_KEEPALIVE const char* tarsel_data(int which) {
+  static std::string csv;
+  csv = live ? live->Csv(which == 1) : "";
+  return csv.c_str();
+}
+
 // Plays a script as tarsel-render --script does, on a canvas of width x height CSS pixels at
-// ratio dpr in palette `palette` (0 exact, 1 distinguishable), and hands the page the draw log
-// when `dump` is set.
+// ratio dpr in palette `palette` (0 exact, 1 distinguishable), with the probe at `probe`, and
+// hands the page the draw log and the data export when `dump` is set.
 EMSCRIPTEN_KEEPALIVE void tarsel_replay(const char* script, int width, int height, double dpr,
-                                        int dump, int palette) {
+                                        int dump, int palette, double probe) {
   std::string error;
   auto events = tarsel::ParseScript(script, &error);
   if (!events) {
@@ -169,7 +203,13 @@ EMSCRIPTEN_KEEPALIVE void tarsel_replay(const char* script, int width, int heigh
   tarsel::page::MatchCanvas(canvas);
   tarsel::page::Show(canvas.image(), canvas.image().rect());
   tarsel::page::Readout(replay.state());
-  tarsel::page::ReplayDone(log_text, log_size, cut_after);
+  tarsel::ProbeView view;
+  view.Update(replay.state(), probe, tarsel::page::DeviceRatio());
+  tarsel::page::ShowProbe(probe, view);
+  const std::string csv = dump ? tarsel::LinkageCsv(replay.state()) : "";
+  const std::string piston_csv = dump ? tarsel::PistonCsv(replay.state()) : "";
+  tarsel::page::ReplayDone(log_text, log_size, dump ? csv.c_str() : nullptr,
+                           dump ? piston_csv.c_str() : nullptr, cut_after);
   std::free(log_text);
 }
 

@@ -53,6 +53,22 @@ def rendered(script, size=DESIGN, scale=1, log=False, palette=None):
             return pixels, f.read().decode("ascii")
 
 
+def rendered_data(script, probe=None, scale=1):
+    """tarsel-render's CSV files and, with a probe, its mechanism view (width, height, RGB)."""
+    with tempfile.TemporaryDirectory() as d:
+        csv, piston, view = (os.path.join(d, n) for n in ("f.csv", "p.csv", "m.png"))
+        args = [RENDER, "--script", script, "--csv", csv, "--piston-csv", piston]
+        if probe is not None:
+            args += ["--mechanism", view, "--probe", str(probe), "--scale", str(scale)]
+        subprocess.run(args, check=True)
+        with open(csv, "rb") as f, open(piston, "rb") as g:
+            texts = f.read().decode("ascii"), g.read().decode("ascii")
+        if probe is None:
+            return texts
+        with open(view, "rb") as f:
+            return texts + (web.png_pixels(f.read()),)
+
+
 def save_picture(name, pixels):
     w, h, rgb = pixels
     path = os.path.abspath(f"web-{name}.png")
@@ -169,7 +185,8 @@ class LivePage(OneBrowser):
         self.assertEqual(text(d, "acc-value"), "off")
         self.assertEqual(text(d, "cls-value"), "piling up")
         pressed = d.execute_script("return testKeys")
-        self.assertIn(["ArrowRight", False], pressed)  # the browser keeps the keys it owns
+        self.assertIn(["F2", False], pressed)  # the browser keeps the keys it owns
+        self.assertIn(["ArrowRight", True], pressed)  # the probe's: the page does not scroll
         # The browser gets control about once per display refresh while a frame is drawn
         # (a frame takes a few ms), not at each of its 600 event-processing calls.
         self.assertLess(int(web.dataset(d, "yields") or 0), 10 * 11)
@@ -305,6 +322,71 @@ class LivePage(OneBrowser):
         web.wait_until(d, lambda d: web.dataset(d, "tarsel") == "ended")
 
 
+def element_pixels(driver, element_id):
+    """What the screen shows of an element (overlays included), at devicePixelRatio 1."""
+    return web.png_pixels(driver.find_element(By.ID, element_id).screenshot_as_png)
+
+
+class LiveProbe(OneBrowser):
+    def test_the_probe_moves_and_the_animation_stays(self):
+        d = self.driver
+        downloads = self.stack.enter_context(tempfile.TemporaryDirectory())
+        d.execute_cdp_cmd("Browser.setDownloadBehavior",
+                          {"behavior": "allow", "downloadPath": downloads})
+        open_live(d, (1400, 1100))  # the whole canvas in view, for its screenshot
+        size = canvas_size(d)
+        step(d, lambda: press(d, "a"))
+        canvas = d.find_element(By.ID, "canvas")
+        # Hovering puts the probe under the pointer; the readout and the view follow.
+        ActionChains(d).move_to_element_with_offset(canvas, 120 - size[0] // 2, 0).perform()
+        web.wait_until(d, lambda d: d.execute_script(
+            "return document.getElementById('tarsel-mechanism').dataset.probe") is not None)
+        hovered = float(d.execute_script(
+            "return document.getElementById('tarsel-mechanism').dataset.probe"))
+        self.assertAlmostEqual(hovered, -50 + 120 * 230 / 962, delta=0.5)
+        for keys in [[Keys.ARROW_RIGHT], [Keys.SHIFT, Keys.ARROW_RIGHT], [Keys.ARROW_LEFT],
+                     [Keys.END], [Keys.HOME]]:
+            chain = ActionChains(d)
+            if keys[0] == Keys.SHIFT:
+                chain.key_down(Keys.SHIFT).send_keys(keys[1]).key_up(Keys.SHIFT)
+            else:
+                chain.send_keys(keys[0])
+            chain.perform()
+        probe = float(d.execute_script(
+            "return document.getElementById('tarsel-mechanism').dataset.probe"))
+        self.assertNotEqual(probe, hovered)
+        self.assertLess(probe, 20)  # Home: the left end of the blue trace
+        # No frame was released, k did not move, nothing scrolled, the pixels are the frame's.
+        time.sleep(0.3)
+        self.assertEqual(web.dataset(d, "frames"), "2")
+        self.assertEqual(text(d, "k-value"), "4.750")
+        self.assertEqual(d.execute_script("return [scrollX, scrollY]"), [0, 0])
+        self.assertEqual(d.execute_script("return testKeys.filter((k) => !k[1]).length"), 1)
+        expected = rendered("97", size)
+        self.assertSamePixels(web.canvas_pixels(d), expected, "probe-canvas")
+        # On the screen the marker stands over the picture; everywhere else it is the picture.
+        marker = round((probe + 50) * 962 / 230)
+        shown = element_pixels(d, "canvas")
+        self.assertEqual(shown[:2], expected[:2])
+        w, _, got = shown
+        _, _, want = expected
+        skip = {marker - 2, marker - 1, marker, marker + 1}
+        differing = {(i // 3) % w for i in range(0, len(got), 3) if got[i:i + 3] != want[i:i + 3]}
+        self.assertTrue(differing, "the marker is not on the screen")
+        self.assertLessEqual(differing, skip, "the screen differs away from the marker")
+        # "Save data" saves what tarsel-render --csv writes for the same keys.
+        d.find_element(By.ID, "save-data").click()
+        web.wait_until(d, lambda d: [f for f in os.listdir(downloads) if f.endswith(".csv")])
+        (saved,) = [f for f in os.listdir(downloads) if f.endswith(".csv")]
+        self.assertEqual(saved, "tarsel-k4.750.csv")
+        with open(os.path.join(downloads, saved), encoding="ascii") as f:
+            saved_text, want = f.read(), rendered_data("97")[0]
+        if saved_text != want:
+            with open("web-saved.csv", "w", encoding="ascii") as f:
+                f.write(saved_text)
+            self.fail(f"the saved data differs from tarsel-render --csv ({os.path.abspath('web-saved.csv')})")
+
+
 class ScaledPage(OneBrowser):
     """devicePixelRatio 2: the canvas's backing store holds twice the pixels each way."""
 
@@ -322,15 +404,20 @@ class ScaledPage(OneBrowser):
     def test_replay_at_ratio_2(self):
         d = self.driver
         d.set_window_size(*ROOMY_WINDOW)
-        _, png = replay(d, "97 8 97@300", "700x500")
+        _, png = replay(d, "97 8 97@300", "700x500", probe=33.3)
         self.assertEqual(shown_as(d), ((700, 500), "2"))
         self.assertSamePixels(png, as_page(d, "97 8 97@300"), "replay-ratio-2")
+        view = replay_data(d)[2]
+        self.assertSamePixels(view, rendered_data("97 8 97@300", 33.3, scale=2)[2],
+                              "mechanism-ratio-2")
 
 
-def replay(driver, script, size=None):
+def replay(driver, script, size=None, probe=None):
     query = {"script": script, "dump": "1"}
     if size:
         query["size"] = size
+    if probe is not None:
+        query["probe"] = str(probe)
     driver.get(PAGE + "?" + urllib.parse.urlencode(query, quote_via=urllib.parse.quote))
     web.wait_until(driver, lambda d: web.dataset(d, "tarsel") == "done")
     log, png = driver.execute_script(
@@ -339,7 +426,38 @@ def replay(driver, script, size=None):
     return log, png and web.data_url_pixels(png)
 
 
+def replay_data(driver):
+    """The page's CSV files and its mechanism view, after a replay with dump=1."""
+    csv, piston, view = driver.execute_script(
+        "const t = (id) => document.getElementById(id).textContent;"
+        "return [t('tarsel-csv'), t('tarsel-piston-csv'),"
+        " document.getElementById('tarsel-mechanism').toDataURL('image/png')];")
+    return csv, piston, web.data_url_pixels(view)
+
+
 class ReplayMode(OneBrowser):
+    def test_data_and_mechanism_equal_tarsel_render(self):
+        for script, probe in [("", None), ("97 8 44 13", 101.5), ("97 97 47 9", -20.25),
+                              (" ".join(["44"] * 30), 15)]:
+            with self.subTest(script=script, probe=probe):
+                replay(self.driver, script, probe=probe)
+                csv, piston, view = replay_data(self.driver)
+                want_csv, want_piston, want_view = rendered_data(
+                    script, 65 if probe is None else probe)
+                self.assertEqual(len(csv.splitlines()), 201)
+                self.assertTrue(csv == want_csv, "the CSV files differ")
+                self.assertTrue(piston == want_piston, "the piston CSV files differ")
+                self.assertSamePixels(view, want_view, f"mechanism-{probe}")
+
+    def test_bad_probe_links_draw_nothing(self):
+        d = self.driver
+        for probe in ["abc", "2e6", "0x10", ""]:
+            with self.subTest(probe=probe):
+                d.get(PAGE + "?script=97&dump=1&probe=" + urllib.parse.quote(probe))
+                web.wait_until(d, lambda d: web.dataset(d, "tarsel") == "done")
+                self.assertIn(f"bad probe '{probe}'", text(d, "status"))
+                self.assertIsNone(d.execute_script("return document.getElementById('tarsel-csv')"))
+
     def test_log_and_pixels_equal_tarsel_render(self):
         cases = [
             ("", None),                                    # the first frame, then no key
