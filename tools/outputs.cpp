@@ -138,7 +138,7 @@ std::string Outputs::WriteData(const SharedState& state) {
   }
   if (!options_.mechanism.empty()) {
     ProbeView view;
-    view.Update(state, options_.probe, options_.scale);
+    view.Update(state, options_.probe, options_.scale, options_.palette);
     error = WritePng(view.picture(), options_.mechanism);
   }
   return error;

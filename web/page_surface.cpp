@@ -17,6 +17,7 @@ constexpr double kRefreshMs = 1000.0 / 60;
 PageSurface::PageSurface(const page::View& view)
     : canvas_(view.logical, view.scale), driver_(state_, *this) {
   canvas_.SetPalette(view.palette);
+  probe_palette_ = view.palette;
   // A turned tablet or a new zoom changes the scale, and the colour switch the palette, in the
   // middle of a picture: the canvas keeps what it drew to draw it again.
   canvas_.KeepDrawing(true);
@@ -88,7 +89,7 @@ std::string PageSurface::Csv(bool piston) const {
 
 void PageSurface::ShowProbe() {
   if (!Started()) return;
-  probe_.Update(state_, probe_x_, page::DeviceRatio());
+  probe_.Update(state_, probe_x_, page::DeviceRatio(), probe_palette_);
   page::ShowProbe(probe_x_, probe_);
 }
 
@@ -123,6 +124,11 @@ void PageSurface::ApplyView() {
   anew = anew || canvas_.image().width != width || canvas_.image().height != height;
   // Resizing the element clears it: put back everything, an added area white.
   if (anew) ShowAnew();
+  // The mechanism view beside it takes the palette too.
+  if (view.palette != probe_palette_) {
+    probe_palette_ = view.palette;
+    ShowProbe();
+  }
 }
 
 void PageSurface::ShowAnew() {

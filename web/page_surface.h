@@ -60,6 +60,7 @@ class PageSurface : public Surface {
   Driver driver_;
   double probe_x_ = probe::kStartX;
   ProbeView probe_;
+  Palette probe_palette_ = Palette::kExact;  // the mechanism view's palette
   double last_yield_ms_ = 0;
   long points_ = 0;  // event-processing calls at table points so far
   bool ended_ = false;

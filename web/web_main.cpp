@@ -177,7 +177,9 @@ EMSCRIPTEN_KEEPALIVE void tarsel_replay(const char* script, int width, int heigh
   const long total = 1 + std::count_if(events->begin(), events->end(),
                                        [](const tarsel::ScriptEvent& e) { return e.at == 0; });
   tarsel::Canvas canvas(tarsel::Size{width, height}, dpr);
-  canvas.SetPalette(palette == 1 ? tarsel::Palette::kDistinguishable : tarsel::Palette::kExact);
+  const tarsel::Palette colours =
+      palette == 1 ? tarsel::Palette::kDistinguishable : tarsel::Palette::kExact;
+  canvas.SetPalette(colours);
   char* log_text = nullptr;
   std::size_t log_size = 0;
   std::FILE* log = dump ? open_memstream(&log_text, &log_size) : nullptr;
@@ -204,7 +206,7 @@ EMSCRIPTEN_KEEPALIVE void tarsel_replay(const char* script, int width, int heigh
   tarsel::page::Show(canvas.image(), canvas.image().rect());
   tarsel::page::Readout(replay.state());
   tarsel::ProbeView view;
-  view.Update(replay.state(), probe, tarsel::page::DeviceRatio());
+  view.Update(replay.state(), probe, tarsel::page::DeviceRatio(), colours);
   tarsel::page::ShowProbe(probe, view);
   const std::string csv = dump ? tarsel::LinkageCsv(replay.state()) : "";
   const std::string piston_csv = dump ? tarsel::PistonCsv(replay.state()) : "";
