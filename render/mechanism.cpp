@@ -39,15 +39,15 @@ constexpr double kCylinderTo = 125.5 + kPistonHalfLength + 2;
 // Drawing in logical pixels onto the image of device pixels.
 class Pen {
  public:
-  Pen(Image& image, double dpr) : image_(image), dpr_(dpr) {}
+  Pen(Image& image, double dpr, Palette palette) : image_(image), dpr_(dpr), palette_(palette) {}
 
   // A line `width` logical pixels wide with round ends.
   void Stroke(raster::Point a, raster::Point b, double width, std::uint32_t colour) {
-    raster::FillRoundLine(image_, Device(a), Device(b), width * dpr_ / 2, PixelColour(colour),
+    raster::FillRoundLine(image_, Device(a), Device(b), width * dpr_ / 2, Pixel(colour),
                           image_.rect());
   }
   void Dot(raster::Point c, double radius, std::uint32_t colour) {
-    raster::FillRoundLine(image_, Device(c), Device(c), radius * dpr_, PixelColour(colour),
+    raster::FillRoundLine(image_, Device(c), Device(c), radius * dpr_, Pixel(colour),
                           image_.rect());
   }
   // A joint: a dark ring with a white middle.
@@ -85,17 +85,22 @@ class Pen {
                       static_cast<int>(std::lround(std::min(p.y, q.y))),
                       static_cast<int>(std::lround(std::max(p.x, q.x))) - 1,
                       static_cast<int>(std::lround(std::max(p.y, q.y))) - 1},
-                     PixelColour(colour));
+                     Pixel(colour));
   }
 
  private:
   raster::Point Device(raster::Point p) const { return {p.x * dpr_, p.y * dpr_}; }
+  // In the palette of the picture beside it, so that each part keeps its curve's colour.
+  std::uint32_t Pixel(std::uint32_t colour) const {
+    return PixelColour(Substitute(palette_, colour));
+  }
   static raster::Point Around(raster::Point c, double radius, double angle) {
     return {c.x + radius * same::Cos(angle), c.y - radius * same::Sin(angle)};
   }
 
   Image& image_;
   double dpr_;
+  Palette palette_;
 };
 
 // A fixed pivot: a short base under the joint with three hatch strokes.
@@ -177,11 +182,13 @@ void DrawSlider(Pen& pen, const PistonPose& pose) {
 
 }  // namespace
 
-void Painter::Draw(Image& image, double dpr, const LinkagePose& linkage, const PistonPose& piston) {
-  if (still_.pixels.empty() || still_.dpr != dpr) {
+void Painter::Draw(Image& image, double dpr, const LinkagePose& linkage, const PistonPose& piston,
+                   Palette palette) {
+  if (still_.pixels.empty() || still_.dpr != dpr || still_palette_ != palette) {
     still_ =
         Image(Canvas::DeviceSide(kSize.width, dpr), Canvas::DeviceSide(kSize.height, dpr), dpr);
-    Pen pen(still_, dpr);
+    still_palette_ = palette;
+    Pen pen(still_, dpr, palette);
     DrawLinkageFrame(pen);
     DrawSliderFrame(pen);
   }
@@ -190,13 +197,14 @@ void Painter::Draw(Image& image, double dpr, const LinkagePose& linkage, const P
   } else {
     std::copy(still_.pixels.begin(), still_.pixels.end(), image.pixels.begin());
   }
-  Pen pen(image, dpr);
+  Pen pen(image, dpr, palette);
   DrawLinkage(pen, linkage);
   DrawSlider(pen, piston);
 }
 
-void Draw(Image& image, double dpr, const LinkagePose& linkage, const PistonPose& piston) {
-  Painter().Draw(image, dpr, linkage, piston);
+void Draw(Image& image, double dpr, const LinkagePose& linkage, const PistonPose& piston,
+          Palette palette) {
+  Painter().Draw(image, dpr, linkage, piston, palette);
 }
 
 std::vector<Label> Labels(const LinkagePose& linkage, const PistonPose& piston) {

@@ -26,9 +26,11 @@ std::string Outputs::OpenLog(const std::string& path) {
 
 std::string Outputs::OpenGif(const std::string& path, Size size, int delay_ms) {
   if (std::string error = gif_file_.Open(path); !error.empty()) return error;
-  // The colours the program draws with stay exact in every GIF frame.
+  // The colours the program draws with (in the palette asked for) stay exact in every GIF frame.
   std::vector<std::uint32_t> keep;
-  for (const std::uint32_t c : colour::kAll) keep.push_back(PixelRgb(PixelColour(c)));
+  for (const std::uint32_t c : colour::kAll) {
+    keep.push_back(PixelRgb(PixelColour(Substitute(options_.palette, c))));
+  }
   gif_.emplace(gif_file_);
   return gif_->Open(size, delay_ms, std::move(keep));
 }
@@ -136,7 +138,7 @@ std::string Outputs::WriteData(const SharedState& state) {
   }
   if (!options_.mechanism.empty()) {
     ProbeView view;
-    view.Update(state, options_.probe, options_.scale);
+    view.Update(state, options_.probe, options_.scale, options_.palette);
     error = WritePng(view.picture(), options_.mechanism);
   }
   return error;

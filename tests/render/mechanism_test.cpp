@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -106,6 +107,36 @@ TEST(MechanismView, LabelsStandBesideTheirParts) {
   // The top of the stroke is further from the crank than the bottom.
   EXPECT_GT(find("top").x, find("bottom").x);
   find("φ");
+}
+
+}  // namespace
+}  // namespace tarsel
+
+namespace tarsel {
+namespace {
+
+// Beside a picture in the distinguishable palette the view takes the same colours: its links
+// are in the trace's colour there, none in the exact blue; a painter that drew in one palette
+// draws its still parts again in the other.
+TEST(MechanismView, TakesThePaletteOfThePicture) {
+  const auto count = [](const Image& image, std::uint32_t colour) {
+    return std::count(image.pixels.begin(), image.pixels.end(), PixelColour(colour));
+  };
+  const Pose pose = At(1.1, 0.7);
+  mechanism::Painter painter;
+  Image exact, other;
+  painter.Draw(exact, 1, pose.linkage, pose.piston);
+  painter.Draw(other, 1, pose.linkage, pose.piston, Palette::kDistinguishable);
+  for (const std::uint32_t c : {colour::kBlue, colour::kPiston}) {
+    const std::uint32_t substitute = Substitute(Palette::kDistinguishable, c);
+    EXPECT_GT(count(exact, c), 100);
+    EXPECT_EQ(count(other, c), 0);
+    // As many in full colour, give or take a blend whose rounding lands on the full colour.
+    EXPECT_NEAR(count(other, substitute), count(exact, c), count(exact, c) / 50);
+  }
+  Image again;
+  painter.Draw(again, 1, pose.linkage, pose.piston);
+  EXPECT_TRUE(again == exact);
 }
 
 }  // namespace
