@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -13,8 +14,10 @@
 
 #include "app/image_view.h"
 #include "app/key_codes.h"
+#include "app/panel.h"
 #include "app/trace.h"
 #include "input/caption.h"
+#include "render/raster.h"
 
 namespace tarsel {
 
@@ -39,6 +42,18 @@ Form1::Form1()
   const int most = Canvas::MostLogicalSide(canvas_.devicePixelRatio());
   setMaximumSize(most, most);
   since_present_.start();
+  // The probe follows the pointer over the client area while the panel is open.
+  setMouseTracking(true);
+  panel_ = new Panel(this);
+  panel_->hide();
+  keys_ = new QLabel(KeysText(), this);
+  keys_->setAttribute(Qt::WA_TransparentForMouseEvents);
+  keys_->setStyleSheet(
+      "QLabel { background: rgba(255, 255, 255, 235); border: 1px solid #8aa0bd;"
+      " border-radius: 6px; padding: 10px; color: #16202c; }");
+  keys_->adjustSize();
+  keys_->move(24, 24);
+  keys_->hide();
 }
 
 Form1::~Form1() = default;
@@ -65,7 +80,76 @@ void Form1::DoEvents() {
 void Form1::BeginWait() {
   ++waits_begun_;
   Present();
+  UpdateProbe();
   Trace("frame");
+}
+
+int Form1::ClientWidth() const {
+  return std::max(1, width() - (panel_open_ ? Panel::kWidth : 0));
+}
+
+int Form1::MarkerColumn() const {
+  return raster::FloorInt(Canvas::ToPixel(probe_x_, 0).x);
+}
+
+void Form1::SetPanelOpen(bool open) {
+  if (open == panel_open_) return;
+  panel_open_ = open;
+  const int most = Canvas::MostLogicalSide(canvas_.devicePixelRatio());
+  // The window grows by the panel and shrinks by it again: the client area stays as it is.
+  if (open) {
+    setMaximumSize(most + Panel::kWidth, most);
+    resize(width() + Panel::kWidth, height());
+  } else {
+    resize(width() - Panel::kWidth, height());
+    setMaximumSize(most, most);
+  }
+  panel_->setGeometry(ClientWidth(), 0, Panel::kWidth, height());
+  panel_->setVisible(open);
+  UpdateProbe();
+  update(MarkerColumn() - 1, 0, 3, height());
+}
+
+void Form1::MoveProbeTo(double x) {
+  if (!(std::abs(x) <= probe::kLimit)) return;
+  update(MarkerColumn() - 1, 0, 3, height());
+  probe_x_ = x;
+  update(MarkerColumn() - 1, 0, 3, height());
+  UpdateProbe();
+}
+
+void Form1::UpdateProbe() {
+  // Before the loop has started there are no tables to read.
+  if (!panel_open_ || state_.pi <= 0) return;
+  probe_.Update(state_, probe_x_, canvas_.devicePixelRatio());
+  panel_->Show(probe_);
+  panel_->ShowModes(state_);
+}
+
+bool Form1::WindowKey(const QKeyEvent& e) {
+  const bool shift = e.modifiers() & Qt::ShiftModifier;
+  const auto probe_key = [&](ProbeKey key) {
+    if (state_.pi > 0) MoveProbeTo(MoveProbe(state_, probe_x_, key, shift));
+    return true;
+  };
+  switch (e.key()) {
+    case Qt::Key_F1:
+      keys_->setVisible(!keys_->isVisible());
+      return true;
+    case Qt::Key_F2:
+      SetPanelOpen(!panel_open_);
+      return true;
+    case Qt::Key_Left:
+      return probe_key(ProbeKey::kLeft);
+    case Qt::Key_Right:
+      return probe_key(ProbeKey::kRight);
+    case Qt::Key_Home:
+      return probe_key(ProbeKey::kHome);
+    case Qt::Key_End:
+      return probe_key(ProbeKey::kEnd);
+    default:
+      return false;
+  }
 }
 
 void Form1::WaitEvents(bool block) {
@@ -129,7 +213,18 @@ bool Form1::event(QEvent* e) {
 
 void Form1::keyPressEvent(QKeyEvent* e) {
   Trace("key");
-  for (const int code : CharacterCodes(*e)) Deliver(InputEvent::Key(code));
+  const std::vector<int> codes = CharacterCodes(*e);
+  // Keys without a character never reach the handler; a few are the window's own.
+  if (codes.empty()) WindowKey(*e);
+  for (const int code : codes) Deliver(InputEvent::Key(code));
+  e->accept();
+}
+
+void Form1::mouseMoveEvent(QMouseEvent* e) {
+  const double x = e->position().x();
+  if (panel_open_ && x >= 0 && x < ClientWidth()) {
+    MoveProbeTo(Canvas::kLeft + x / Canvas::kPixelsPerX);
+  }
   e->accept();
 }
 
@@ -152,13 +247,23 @@ void Form1::paintEvent(QPaintEvent* e) {
   QPainter p(this);
   p.setClipRegion(e->region());
   p.drawImage(QPointF(0, 0), ImageView(canvas_.image()));
+  // The probe's marker goes over the picture on the screen, never into the canvas's pixels.
+  const int column = MarkerColumn();
+  if (panel_open_ && column >= 0 && column < ClientWidth()) {
+    QPen pen(QColor(0x7a, 0x1f, 0xa2));
+    pen.setStyle(Qt::DashLine);
+    pen.setCosmetic(true);
+    p.setPen(pen);
+    p.drawLine(QPointF(column + 0.5, 0), QPointF(column + 0.5, height()));
+  }
 }
 
 void Form1::resizeEvent(QResizeEvent* e) {
   // Without a window manager any X client can make the window larger than its maximum size;
   // Qt's own backing store would then take that much memory as well.
   if (size() != size().boundedTo(maximumSize())) resize(size().boundedTo(maximumSize()));
-  canvas_.EnsureSize(Size{width(), height()});
+  canvas_.EnsureSize(Size{ClientWidth(), height()});
+  panel_->setGeometry(ClientWidth(), 0, Panel::kWidth, height());
   QWidget::resizeEvent(e);
 }
 

@@ -7,14 +7,20 @@
 #include <vector>
 
 #include "animation/driver.h"
+#include "animation/probe.h"
 #include "animation/shared_state.h"
 #include "animation/surface.h"
 #include "input/event.h"
+#include "input/probe_keys.h"
 #include "render/canvas.h"
+#include "render/probe_view.h"
 
 class QKeyEvent;
+class QLabel;
 
 namespace tarsel {
+
+class Panel;
 
 // The one window. It keeps everything drawn in a backing image, runs the animation from its
 // first activation and hands key presses and double-clicks to the handlers while the
@@ -36,10 +42,21 @@ class Form1 : public QWidget, public Surface {
   long waits_begun() const { return waits_begun_; }
   const Canvas& canvas() const { return canvas_; }
 
+  // The side panel (F2): off at start, so that the window opens as the client area alone. Open,
+  // the window is wider by the panel; the client area keeps its size and its pixels.
+  void SetPanelOpen(bool open);
+  bool panel_open() const { return panel_open_; }
+  const Panel* panel() const { return panel_; }
+  // The probe's position (user units); its marker is drawn over the client area while the panel
+  // is open.
+  double probe_x() const { return probe_x_; }
+  void MoveProbeTo(double x);
+
  protected:
   bool event(QEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
   void mouseDoubleClickEvent(QMouseEvent* e) override;
+  void mouseMoveEvent(QMouseEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
   void paintEvent(QPaintEvent* e) override;
   void resizeEvent(QResizeEvent* e) override;
@@ -55,6 +72,16 @@ class Form1 : public QWidget, public Surface {
   void Present();
   // Presents when a display refresh has passed since the last time.
   void PresentIfDue();
+  // The keys without a character that the window uses itself: F1, F2 and the probe's. True
+  // when the key was one of them.
+  bool WindowKey(const QKeyEvent& e);
+  // The readout and the mechanism view at the probe, when the panel is open and the animation
+  // has started.
+  void UpdateProbe();
+  // The logical width of the client area: the window without the panel.
+  int ClientWidth() const;
+  // The column of the probe's marker, in logical pixels.
+  int MarkerColumn() const;
 
   SharedState state_;
   Canvas canvas_;
@@ -66,6 +93,11 @@ class Form1 : public QWidget, public Surface {
   std::vector<InputEvent> early_input_;
   QElapsedTimer since_present_;
   long waits_begun_ = 0;
+  bool panel_open_ = false;
+  Panel* panel_ = nullptr;
+  QLabel* keys_ = nullptr;  // F1's overlay
+  double probe_x_ = probe::kStartX;
+  ProbeView probe_;
 };
 
 }  // namespace tarsel

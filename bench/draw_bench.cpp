@@ -13,9 +13,10 @@
 #include <vector>
 
 #include "app/image_view.h"
+#include "export/png_file.h"
 #include "export/replay.h"
 #include "render/canvas.h"
-#include "export/png_file.h"
+#include "render/probe_view.h"
 
 namespace {
 
@@ -96,6 +97,25 @@ void BM_TwoFramesIntoImage(benchmark::State& state) {
 }
 BENCHMARK(BM_TwoFramesIntoImage)->Unit(benchmark::kMillisecond);
 
+// The page's redraw when the colour switch flips or a tablet is turned: the kept calls since the
+// last clear drawn again in the other palette at ratio 2. Arg n: "/" and n - 1 plain keys, so
+// n + 1 frames piled up on the picture: the cost grows with what it holds.
+void BM_Restyle(benchmark::State& state) {
+  tarsel::Canvas canvas({962, 688}, 2);
+  canvas.KeepDrawing(true);
+  std::string script = "47";
+  for (long i = 1; i < state.range(0); ++i) script += " 97";
+  tarsel::Replay replay(*tarsel::ParseScript(script, nullptr), nullptr, &canvas);
+  replay.Run();
+  bool other = false;
+  for (auto _ : state) {
+    other = !other;
+    canvas.Restyle(2, other ? tarsel::Palette::kDistinguishable : tarsel::Palette::kExact);
+    benchmark::DoNotOptimize(canvas.image().pixels.data());
+  }
+}
+BENCHMARK(BM_Restyle)->ArgName("frames")->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
+
 // The same without drawing: the driver's own arithmetic and bookkeeping.
 void BM_TwoFramesDriverOnly(benchmark::State& state) {
   const auto script = *tarsel::ParseScript("8", nullptr);
@@ -175,6 +195,38 @@ void BM_PngFrame(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_PngFrame)->ArgName("now")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// One complete frame with the panel open and without it: the frame's drawing calls into the
+// image, and with arg 1 the panel's work after it (the readout at the probe and the mechanism
+// view), as the window and the page do after every frame.
+void BM_FramePanel(benchmark::State& state) {
+  const std::vector<Call> calls = RecordLastFrame("97");
+  tarsel::Replay replay(*tarsel::ParseScript("97", nullptr), nullptr, nullptr);
+  replay.Run();
+  tarsel::Canvas canvas;
+  tarsel::ProbeView view;
+  Draw(canvas, calls);
+  for (auto _ : state) {
+    Draw(canvas, calls);
+    if (state.range(0) == 1) view.Update(replay.state(), 101.5, 1);
+    benchmark::DoNotOptimize(canvas.image().pixels.data());
+  }
+}
+BENCHMARK(BM_FramePanel)->ArgName("panel")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// A move of the probe: the readout and the mechanism view.
+void BM_ProbeMove(benchmark::State& state) {
+  tarsel::Replay replay(*tarsel::ParseScript("97", nullptr), nullptr, nullptr);
+  replay.Run();
+  tarsel::ProbeView view;
+  double x = -40;
+  for (auto _ : state) {
+    view.Update(replay.state(), x, 1);
+    x = x > 170 ? -40 : x + 0.7;
+    benchmark::DoNotOptimize(view.picture().pixels.data());
+  }
+}
+BENCHMARK(BM_ProbeMove)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -69,6 +69,14 @@ def main():
         press_frames(d, "a", args.keys)
         derivatives = trace(d)[len(plain):]
 
+        # Probe moves: the pointer over the canvas, from the event to the readout and the
+        # mechanism view updated (the page's own timestamps).
+        canvas = d.find_element("id", "canvas")
+        before = len(trace(d))
+        for i in range(args.keys * 2):
+            ActionChains(d).move_to_element_with_offset(canvas, -300 + 17 * i, 10).perform()
+        probe = [t for t in trace(d)[before:] if t[0] in ("probe", "probe-shown")]
+
         time.sleep(1)
         renderers = web.renderer_pids(d)
         before = web.cpu_ticks(renderers)
@@ -86,6 +94,8 @@ def main():
         pairs(plain + derivatives, "key", "frame"))
     row(f"opening the address to the first frame, {args.loads} loads (ms)", opening)
     row("  the first, cold (ms)", opening[:1])
+    row("pointer event to probe readout and mechanism view (ms)",
+        pairs(probe, "probe", "probe-shown"))
     row("CPU while waiting for a key, 10 s (% of a core)", [idle])
     width = max(len(r[0]) for r in rows)
     print(f"| {'measure':<{width}} | {'median':>8} | {'least':>8} |")

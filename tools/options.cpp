@@ -20,6 +20,8 @@ const char kUsage[] =
     "[--force]]\n"
     "                     [--gif FILE [--delay MS]] [--size WxH] [--scale F] [--at K]\n"
     "                     [--label] [--video FILE.mp4|FILE.webm [--video-scale N]]\n"
+    "                     [--csv FILE] [--piston-csv FILE] [--mechanism FILE.png [--probe X]]\n"
+    "                     [--palette exact|distinguishable]\n"
     "       tarsel-render --help | --version\n"
     "\n"
     "Runs the animation without a window, pressing the keys of a script.\n"
@@ -41,8 +43,16 @@ const char kUsage[] =
     "  --delay MS       time each GIF or video frame is shown, in milliseconds (default 200)\n"
     "  --label          write on every picture its k, its frame of the plain sweep, the curves\n"
     "                   shown and whether frames accumulate (in the top-left corner)\n"
+    "  --csv FILE       the frame at the end of the run as CSV: one row per table point,\n"
+    "                   n,k,xa,ya,xb,yb,theta,ff,blue_x,Px,Py,Rx,Ry,phi\n"
+    "  --piston-csv FILE  the piston curve's points as CSV: point,crank_angle,travel,x,y\n"
+    "  --mechanism FILE the mechanism view at the end of the run (PNG): the four-bar at the\n"
+    "                   blue point nearest the probe, the slider-crank at the probe's angle\n"
+    "  --probe X        the probe's position in plot units (default 65)\n"
     "  --size WxH       client area in logical pixels (default 962x688)\n"
-    "  --scale F        device pixels per logical pixel (default 1)\n"
+    "  --scale F        device pixels per logical pixel, 0.125 to 8 (default 1)\n"
+    "  --palette P      exact (the default) or distinguishable: colours that stay apart for\n"
+    "                   colour-vision deficiencies, each 3:1 or more against white\n"
     "\n"
     "A GIF frame holds at most 256 colours: where antialiasing makes more, the drawing colours\n"
     "are kept exactly and the other pixels take the nearest of the frame's 256 colours.\n"
@@ -128,8 +138,20 @@ std::string ReadSize(const std::string& text, Options& o) {
 }
 
 std::string ReadScale(const std::string& text, Options& o) {
-  if (ParseReal(text, &o.scale) && o.scale >= 1 && o.scale <= 8) return "";
-  return "bad --scale " + Quoted(text) + ": expected a number from 1 to 8";
+  if (ParseReal(text, &o.scale) && o.scale >= Canvas::kLeastScale &&
+      o.scale <= Canvas::kMostScale) {
+    return "";
+  }
+  return "bad --scale " + Quoted(text) + ": expected a number from " +
+         ScaleText(Canvas::kLeastScale) + " to " + ScaleText(Canvas::kMostScale);
+}
+
+std::string ReadPalette(const std::string& text, Options& o) {
+  if (const std::optional<Palette> named = PaletteNamed(text)) {
+    o.palette = *named;
+    return "";
+  }
+  return "bad --palette " + Quoted(text) + ": expected exact or distinguishable";
 }
 
 std::string ReadVideoScale(const std::string& text, Options& o) {
@@ -147,6 +169,11 @@ std::string ReadAt(const std::string& text, Options& o) {
   }
   o.script = *keys;
   return "";
+}
+
+std::string ReadProbe(const std::string& text, Options& o) {
+  if (ParseReal(text, &o.probe) && std::abs(o.probe) <= probe::kLimit) return "";
+  return "bad --probe " + Quoted(text) + ": expected a number from -1000000 to 1000000";
 }
 
 // The options, with the name of their value (null for a switch) and its reader, in the order
@@ -183,12 +210,24 @@ const Field kFields[] = {
     {"size", "WxH", ReadSize},
     {"scale", "F", ReadScale},
     {"video-scale", "N", ReadVideoScale},
+    {"palette", "P", ReadPalette},
     {"at", "K", ReadAt},
     {"label", nullptr,
      [](const std::string&, Options& o) {
        o.label = true;
        return std::string();
      }},
+    {"csv", "FILE",
+     [](const std::string& t, Options& o) { return OutputName(t, "csv", "file name", &o.csv); }},
+    {"piston-csv", "FILE",
+     [](const std::string& t, Options& o) {
+       return OutputName(t, "piston-csv", "file name", &o.piston_csv);
+     }},
+    {"mechanism", "FILE",
+     [](const std::string& t, Options& o) {
+       return OutputName(t, "mechanism", "file name", &o.mechanism);
+     }},
+    {"probe", "X", ReadProbe},
 };
 
 // ------------------------------------------------------------------------------------------
@@ -303,6 +342,7 @@ Parsed ParseOptions(const std::vector<std::string>& args) {
     return read.values[static_cast<std::size_t>(field - std::begin(kFields))].has_value();
   };
   if (given("at") && given("script")) return Refuse("--at and --script cannot be given together");
+  if (given("probe") && !given("mechanism")) return Refuse("--probe needs --mechanism FILE");
   Parsed p;
   for (std::size_t i = 0; i < std::size(kFields); ++i) {
     if (!read.values[i]) continue;

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "animation/probe.h"
 #include "input/script.h"
 #include "render/canvas.h"
 
@@ -20,9 +21,14 @@ struct Options {
   int delay_ms = 200;  // time each frame is shown
   Size size = {Canvas::kDesignWidth, Canvas::kDesignHeight};  // logical pixels
   double scale = 1;                                           // device pixels per logical pixel
-  bool label = false;   // every picture says which k and which curves it shows
-  std::string video;    // .mp4 or .webm of the frames, empty for none
-  int video_scale = 2;  // video pixels a side for each picture pixel
+  Palette palette = Palette::kExact;                          // colours on the pictures
+  bool label = false;             // every picture says which k and which curves it shows
+  std::string video;              // .mp4 or .webm of the frames, empty for none
+  int video_scale = 2;            // video pixels a side for each picture pixel
+  std::string csv;                // the frame at the end of the run as CSV, empty for none
+  std::string piston_csv;         // the piston curve's points as CSV, empty for none
+  std::string mechanism;          // the mechanism view at the end of the run (PNG), empty for none
+  double probe = probe::kStartX;  // where the probe stands for the mechanism view
 
   // True when some output needs the pixels, not only the draw log.
   bool pictures() const {

@@ -5,9 +5,12 @@
 #include <vector>
 
 #include "animation/driver.h"
+#include "export/data_csv.h"
 #include "export/memory.h"
 #include "export/png_file.h"
 #include "input/printable.h"
+#include "render/mechanism.h"
+#include "render/probe_view.h"
 #include "tools/stop.h"
 
 namespace tarsel {
@@ -63,8 +66,13 @@ std::string CheckPaths(const Options& o) {
 }  // namespace
 
 std::uint64_t Outputs::MemoryNeed(const Options& o, Size size) {
-  if (!o.pictures()) return 0;
-  std::uint64_t need = PictureBytes(size.width, size.height);  // the canvas
+  std::uint64_t need = 0;
+  if (!o.mechanism.empty()) {
+    need += PictureBytes(Canvas::DeviceSide(mechanism::kSize.width, o.scale),
+                         Canvas::DeviceSide(mechanism::kSize.height, o.scale));
+  }
+  if (!o.pictures()) return need;
+  need += PictureBytes(size.width, size.height);  // the canvas
   if (o.label) need += Labeller::MemoryNeed(size);
   if (!o.gif.empty()) need += GifFrames::MemoryNeed(size);
   if (!o.video.empty()) {
@@ -108,9 +116,11 @@ std::string Outputs::LogFailed(int error) const {
 
 std::string Outputs::OpenGif(const std::string& path, Size size, int delay_ms) {
   if (std::string error = gif_file_.Open(path); !error.empty()) return error;
-  // The colours the program draws with stay exact in every GIF frame.
+  // The colours the program draws with (in the palette asked for) stay exact in every GIF frame.
   std::vector<std::uint32_t> keep;
-  for (const std::uint32_t c : colour::kAll) keep.push_back(PixelRgb(PixelColour(c)));
+  for (const std::uint32_t c : colour::kAll) {
+    keep.push_back(PixelRgb(PixelColour(Substitute(options_.palette, c))));
+  }
   gif_.emplace(gif_file_);
   return gif_->Open(size, delay_ms, std::move(keep));
 }
@@ -121,9 +131,14 @@ std::string Outputs::Open(const Options& options, Size size, long expected_frame
   if (options.label) labeller_.emplace();
   std::string error;
   if (!options.log.empty() && !(error = OpenLog(options.log)).empty()) return error;
-  // Created now, written at the end: a folder that cannot take the picture is found out
-  // before the run.
-  if (!options.png.empty() && !(error = png_file_.Open(options.png)).empty()) return error;
+  // Created now, written at the end: a folder that cannot take a file is found out before the
+  // run.
+  for (const auto& [path, file] : {std::pair{&options.png, &png_file_},
+                                   {&options.csv, &csv_file_},
+                                   {&options.piston_csv, &piston_csv_file_},
+                                   {&options.mechanism, &mechanism_file_}}) {
+    if (!path->empty() && !(error = file->Open(*path)).empty()) return error;
+  }
   if (!options.frames.empty()) {
     frames_.emplace();
     if (!(error = frames_->Open(options.frames, options.force)).empty()) return error;
@@ -188,8 +203,40 @@ std::string Outputs::Finish(const Image* drawn, const SharedState& state) {
     error = EncodePng(*picture, png_file_.stream(), options_.png);
     if (error.empty()) error = png_file_.Complete();
   }
+  if (error.empty()) error = WriteData(state);
   if (!error.empty() || stop::Requested()) return error;
   return CommitAll();
+}
+
+namespace {
+
+// Writes `text` into a file's temporary name and completes it.
+std::string WriteText(SafeFile& file, const std::string& text) {
+  std::FILE* out = file.stream();
+  if (!out || std::fwrite(text.data(), 1, text.size(), out) != text.size()) {
+    return file.Failed(errno);
+  }
+  return file.Complete();
+}
+
+}  // namespace
+
+std::string Outputs::WriteData(const SharedState& state) {
+  std::string error;
+  if (!options_.csv.empty() && !(error = WriteText(csv_file_, LinkageCsv(state))).empty()) {
+    return error;
+  }
+  if (!options_.piston_csv.empty() &&
+      !(error = WriteText(piston_csv_file_, PistonCsv(state))).empty()) {
+    return error;
+  }
+  if (!options_.mechanism.empty()) {
+    ProbeView view;
+    view.Update(state, options_.probe, options_.scale, options_.palette);
+    error = EncodePng(view.picture(), mechanism_file_.stream(), options_.mechanism);
+    if (error.empty()) error = mechanism_file_.Complete();
+  }
+  return error;
 }
 
 // The files go in place together: a stop asked for now waits until the last is there.
@@ -199,7 +246,9 @@ std::string Outputs::CommitAll() {
   if (error.empty() && frames_) error = frames_->Commit();
   if (error.empty() && gif_) error = gif_file_.Commit();
   if (error.empty() && video_) error = video_->Commit();
-  if (error.empty()) error = png_file_.Commit();
+  for (SafeFile* file : {&png_file_, &csv_file_, &piston_csv_file_, &mechanism_file_}) {
+    if (error.empty()) error = file->Commit();
+  }
   committed_ = error.empty();
   return error;
 }
@@ -215,6 +264,9 @@ std::string Outputs::Unwritten() const {
   add("--gif", options_.gif);
   add("--video", options_.video);
   add("--png", options_.png);
+  add("--csv", options_.csv);
+  add("--piston-csv", options_.piston_csv);
+  add("--mechanism", options_.mechanism);
   return names;
 }
 
@@ -223,7 +275,9 @@ std::string Outputs::Stopped(int signal) {
   if (frames_) frames_->Discard();
   gif_file_.Discard();
   if (video_) video_->Discard();
-  png_file_.Discard();
+  for (SafeFile* file : {&png_file_, &csv_file_, &piston_csv_file_, &mechanism_file_}) {
+    file->Discard();
+  }
   std::string line = std::string("stopped by ") + stop::Name(signal);
   if (progress_) {
     progress_->Finish();

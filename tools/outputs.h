@@ -30,9 +30,9 @@
 namespace tarsel {
 
 // Every file one run of tarsel-render writes: the draw log, the numbered frames, the GIF, the
-// video and the picture at the end. Checked and opened before the run, so that a bad path is
-// refused before anything is drawn; fed a picture at each wait for a key; completed after the
-// run and then put in place all together.
+// video, the picture at the end, the data (CSV) and the mechanism view. Checked and opened
+// before the run, so that a bad path is refused before anything is drawn; fed a picture at each
+// wait for a key; completed after the run and then put in place all together.
 class Outputs {
  public:
   Outputs() = default;
@@ -72,6 +72,8 @@ class Outputs {
   std::string LogFailed(int error) const;
   std::string CompleteLog();
   std::string FinishAnimations(const Image& last);
+  // The CSV files and the mechanism view, from the state at the end of the run.
+  std::string WriteData(const SharedState& state);
   std::string CommitAll();
   std::string Unwritten() const;
 
@@ -83,6 +85,9 @@ class Outputs {
   std::optional<GifFrames> gif_;
   std::optional<VideoFrames> video_;
   SafeFile png_file_;
+  SafeFile csv_file_;
+  SafeFile piston_csv_file_;
+  SafeFile mechanism_file_;
   std::optional<Labeller> labeller_;
   std::optional<Progress> progress_;
   bool committed_ = false;

@@ -58,7 +58,10 @@ long ExpectedFrames(const std::vector<tarsel::ScriptEvent>& script) {
 int Run(const tarsel::Options& options, std::vector<tarsel::ScriptEvent> script,
         tarsel::Size device) {
   std::optional<tarsel::Canvas> canvas;
-  if (options.pictures()) canvas.emplace(options.size, options.scale);
+  if (options.pictures()) {
+    canvas.emplace(options.size, options.scale);
+    canvas->SetPalette(options.palette);
+  }
   // The canvas's picture, looked up at each use.
   const auto picture = [&]() { return canvas ? &canvas->image() : nullptr; };
   tarsel::Outputs outputs;

@@ -1,9 +1,14 @@
 #pragma once
 
+#include <string>
+
 #include "animation/driver.h"
 #include "animation/shared_state.h"
 #include "animation/surface.h"
+#include "input/probe_keys.h"
 #include "render/canvas.h"
+#include "render/probe_view.h"
+#include "web/page.h"
 
 namespace tarsel {
 
@@ -12,11 +17,24 @@ namespace tarsel {
 // inside the driver's event-processing calls, as the desktop window does.
 class PageSurface : public Surface {
  public:
-  // logical: the client area in CSS pixels; dpr: the browser's devicePixelRatio.
-  PageSurface(Size logical, double dpr);
+  // The client area as the page shows it now (its size, scale and palette).
+  explicit PageSurface(const page::View& view);
 
   // Runs the animation until it ends. The page then keeps the last picture.
   void Run();
+  bool ended() const { return ended_; }
+  // Shows the picture as the page now wants it: larger, at another scale, in another palette.
+  // The animation calls it for the page's resize events; after the end the page calls it
+  // itself.
+  void ApplyView();
+
+  // The probe, moved by the page's pointer or keys while the animation is suspended (between
+  // two drawing steps or in its wait): the readout and the mechanism view follow at once. It
+  // only reads the shared state.
+  void MoveProbeTo(double x);
+  void PressProbeKey(ProbeKey key, bool shift);
+  // The data export of the frame on the canvas (piston: the piston curve's points).
+  std::string Csv(bool piston) const;
 
   void Line(float x1, float y1, float x2, float y2, std::uint32_t colour) override;
   void Cls() override;
@@ -28,16 +46,24 @@ class PageSurface : public Surface {
  private:
   // Runs the handlers of every queued event; true when there was one.
   bool HandleQueued();
-  // Grows the image to the page's client area, as a larger window does.
-  void Grow();
+  // The whole image onto a canvas element of its size.
+  void ShowAnew();
   // The changed part of the image onto the canvas element, and the panel's readout.
   void Present();
+  // The probe's readout and view at its position, once the animation has started.
+  void ShowProbe();
+  // The tables are filled and pi is set: the readout has something to read.
+  bool Started() const { return state_.pi > 0; }
 
   SharedState state_;
   Canvas canvas_;
   Driver driver_;
+  double probe_x_ = probe::kStartX;
+  ProbeView probe_;
+  Palette probe_palette_ = Palette::kExact;  // the mechanism view's palette
   double last_yield_ms_ = 0;
   long points_ = 0;  // event-processing calls at table points so far
+  bool ended_ = false;
 };
 
 }  // namespace tarsel

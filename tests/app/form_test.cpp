@@ -11,6 +11,7 @@
 
 #include "app/form1.h"
 #include "app/key_codes.h"
+#include "app/panel.h"
 
 namespace tarsel {
 namespace {
@@ -213,6 +214,59 @@ TEST(Form, ClosingTheWindowDuringTheWaitEndsWithoutAClear) {
   });
   EXPECT_EQ(code, 0);
   EXPECT_EQ(form.canvas().image(), at_wait);
+}
+
+TEST(Form, ThePanelAndTheProbeLeaveTheClientAreaAsItIs) {
+  Form1 form;
+  EXPECT_FALSE(form.panel_open());  // the window opens as the client area alone
+  Image before;
+  double k = 0;
+  std::vector<double> probe;
+  int stage = 0;
+  const int code = RunWindow(form, [&](Form1& f) {
+    if (f.waits_begun() != 1) return false;
+    if (stage == 0) {
+      before = f.canvas().image();
+      k = f.state().k;
+      QTest::keyClick(&f, Qt::Key_F2);
+      EXPECT_TRUE(f.panel_open());
+      EXPECT_EQ(f.size(), QSize(962 + Panel::kWidth, 688));
+      EXPECT_EQ(f.canvas().logicalSize(), (Size{962, 688}));
+      // The probe moves by the pointer and by its keys, none of which is a key of the
+      // animation.
+      QTest::mouseMove(&f, QPoint(400, 300));
+      probe.push_back(f.probe_x());
+      for (const auto& [key, mods] : {std::pair{Qt::Key_Right, Qt::NoModifier},
+                                      {Qt::Key_Right, Qt::ShiftModifier},
+                                      {Qt::Key_Left, Qt::NoModifier},
+                                      {Qt::Key_Home, Qt::NoModifier},
+                                      {Qt::Key_End, Qt::NoModifier}}) {
+        QTest::keyClick(&f, key, mods);
+        probe.push_back(f.probe_x());
+      }
+      stage = 1;
+      return false;
+    }
+    // Events have been processed since: still the same frame, the same k, the same pixels.
+    EXPECT_EQ(f.waits_begun(), 1);
+    EXPECT_EQ(f.state().k, k);
+    EXPECT_EQ(f.canvas().image(), before);
+    EXPECT_EQ(f.panel()->Value("x"), QString::asprintf("x = %.2f", probe.back()));
+    QTest::keyClick(&f, Qt::Key_F2);
+    EXPECT_FALSE(f.panel_open());
+    EXPECT_EQ(f.size(), QSize(962, 688));
+    QTest::keyClick(&f, Qt::Key_Escape);
+    return true;
+  });
+  EXPECT_EQ(code, 0);
+  ASSERT_EQ(probe.size(), 6u);
+  EXPECT_NEAR(probe[0], -50 + 400 / Canvas::kPixelsPerX, 1e-9);
+  const SharedState& state = form.state();
+  EXPECT_EQ(probe[1], StepProbe(state, probe[0], 1));
+  EXPECT_EQ(probe[2], StepProbe(state, probe[1], 10));
+  EXPECT_EQ(probe[3], StepProbe(state, probe[2], -1));
+  EXPECT_EQ(probe[4], ProbeEnd(state, false));
+  EXPECT_EQ(probe[5], ProbeEnd(state, true));
 }
 
 }  // namespace

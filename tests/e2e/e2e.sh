@@ -39,6 +39,29 @@ if start_app; then
   expect_exit "Escape"
 fi
 
+echo "-- the panel open and the probe shown: the client area is still tarsel-render's picture"
+if start_app; then
+  keys a F2
+  # The pointer over the client area puts the probe at column 430; the arrow keys move it on
+  # along the blue trace without releasing a frame.
+  xdotool mousemove --window "$win" 430 300
+  sleep 0.3
+  keys Right Right
+  geometry=$(xdotool getwindowgeometry "$win")
+  echo "$geometry" | grep -q 'Geometry: 1302x688' || fail "window with the panel: $geometry"
+  "$render" --script "97" --png "$work/panel.expected.png" || fail "render panel"
+  # Two right steps from column 430 stay within 15 pixels of it (a point of the trace is about
+  # 4 pixels from the next); the marker lies in those columns, the rest must be exact.
+  if ! "$shot" match-client "$win" "$work/panel.expected.png" 10000 "$work/panel.got.png" 425 450; then
+    fail "panel: the client area differs from tarsel-render --script 97 away from the marker"
+    mkdir -p e2e-failures && cp "$work"/panel.*.png e2e-failures/ 2>/dev/null
+  fi
+  keys F2
+  expect_picture "97" panel-closed
+  xdotool key Escape
+  expect_exit "Escape with the panel"
+fi
+
 echo "-- double-click ends the program"
 if start_app; then
   expect_picture "" dbl-first-frame

@@ -63,3 +63,60 @@ TEST(LinkagePhaseOffset, MatchesTheFormWithTheLibraryInverseSineAndCosine) {
 
 }  // namespace
 }  // namespace tarsel
+
+namespace tarsel {
+namespace {
+
+double Distance(Joint a, Joint b) {
+  return std::hypot(a.x - b.x, a.y - b.y);
+}
+
+// --- The whole pose ------------------------------------------------------------------------
+
+TEST(LinkagePose, EveryPoseClosesTheLinkage) {
+  for (int i = -3600; i <= 3600; ++i) {
+    const double theta = i * 0.0031;  // a little over three turns either way
+    const LinkagePose pose = LinkagePoseAt(theta, kWw, kPi);
+    SCOPED_TRACE(theta);
+    EXPECT_EQ(pose.o, (Joint{0, 0}));
+    EXPECT_EQ(pose.q, (Joint{31.5, 0}));
+    ASSERT_NEAR(Distance(pose.o, pose.p), 7, 1e-9);
+    ASSERT_NEAR(Distance(pose.p, pose.r), 25, 1e-9);
+    ASSERT_NEAR(Distance(pose.q, pose.r), 31, 1e-9);
+    // phi is the direction of OR, and ff is twice its difference from ww.
+    ASSERT_NEAR(pose.phi, std::atan2(pose.r.y, pose.r.x) * 180 / kPi, 1e-10);
+    ASSERT_EQ(pose.ff, 2 * (kWw - pose.phi));
+    // The rocker tip stays above the fixed line, as the linkage is assembled.
+    ASSERT_GT(pose.r.y, 0);
+  }
+}
+
+TEST(LinkagePose, AtTheQuarterTurns) {
+  struct Case {
+    double theta, d, ff;
+  };
+  for (const Case& c : {Case{0, 24.5, 3.8307597}, Case{kPi / 2, 32.268406, 10.6442696},
+                        Case{kPi, 38.5, -7.1246156}, Case{3 * kPi / 2, 32.268406, -13.0318594}}) {
+    const LinkagePose pose = LinkagePoseAt(c.theta, kWw, kPi);
+    SCOPED_TRACE(c.theta);
+    EXPECT_NEAR(Distance(pose.p, pose.q), c.d, 1e-6);
+    EXPECT_NEAR(pose.ff, c.ff, 1e-7);
+    EXPECT_NEAR(pose.phi, kWw - c.ff / 2, 1e-7);
+  }
+  // At theta = 0 the crank lies along the fixed line: t and alpha are exactly 0.
+  const LinkagePose zero = LinkagePoseAt(0, kWw, kPi);
+  EXPECT_EQ(zero.p, (Joint{7, 0}));
+}
+
+TEST(LinkagePose, AgreesWithTheDrawingsOffsetToTheLastBits) {
+  // The drawing solves with the C library's functions, the pose with the ones that give the
+  // same bits everywhere: a few units in the last place of the angles apart, which the
+  // conversion to degrees multiplies by 114.
+  for (int i = 0; i < 7200; ++i) {
+    const double theta = -20 + i * 0.0061;
+    ASSERT_NEAR(LinkagePoseAt(theta, kWw, kPi).ff, Offset(theta), 1e-12) << theta;
+  }
+}
+
+}  // namespace
+}  // namespace tarsel

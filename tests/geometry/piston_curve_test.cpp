@@ -137,3 +137,52 @@ TEST(PistonWalk, IsTheSameEveryTime) {
 
 }  // namespace
 }  // namespace tarsel
+
+namespace tarsel {
+namespace {
+
+// --- The slider-crank at one crank angle ----------------------------------------------------
+
+TEST(PistonPose, ClosesTheSliderCrankAndGivesTheCurvesValue) {
+  for (int i = -1000; i <= 2000; ++i) {
+    const double theta = i * 0.00628;
+    const PistonPose pose = PistonPoseAt(theta);
+    SCOPED_TRACE(theta);
+    ASSERT_NEAR(std::hypot(pose.crank_pin.x, pose.crank_pin.y), 25.5, 1e-9);
+    ASSERT_NEAR(
+        std::hypot(pose.piston_pin.x - pose.crank_pin.x, pose.piston_pin.y - pose.crank_pin.y), 100,
+        1e-9);
+    ASSERT_EQ(pose.piston_pin.y, 0);
+    ASSERT_NEAR(pose.height, PistonHeight(theta), 1e-12);
+    ASSERT_NEAR(pose.height - pose.travel, 4.85, 1e-12);
+    ASSERT_GE(pose.travel, -1e-12);
+    ASSERT_LE(pose.travel, 51 + 1e-12);
+  }
+}
+
+TEST(PistonPose, AtTheEdgesOfTheStroke) {
+  const PistonPose top = PistonPoseAt(0);
+  EXPECT_EQ(top.travel, 0);
+  EXPECT_NEAR(top.height, 4.85, 1e-12);
+  EXPECT_EQ(top.piston_pin, (Joint{125.5, 0}));
+  for (const double bottom : {kPi, -kPi}) {
+    EXPECT_NEAR(PistonPoseAt(bottom).travel, 51, 1e-12);
+    EXPECT_NEAR(PistonPoseAt(bottom).height, 55.85, 1e-12);
+    EXPECT_NEAR(PistonPoseAt(bottom).piston_pin.x, 74.5, 1e-12);
+  }
+  EXPECT_NEAR(PistonPoseAt(kPi / 2).height, 33.6558947, 1e-7);
+  EXPECT_NEAR(PistonPoseAt(-kPi / 2).height, 33.6558947, 1e-7);
+}
+
+TEST(PistonAngleAt, UndoesThePlotPosition) {
+  EXPECT_EQ(PistonAngleAt(15, kPi), 0);
+  EXPECT_NEAR(PistonAngleAt(105, kPi), kPi, 1e-15);
+  EXPECT_NEAR(PistonAngleAt(-75, kPi), -kPi, 1e-15);
+  EXPECT_NEAR(PistonAngleAt(60, kPi), kPi / 2, 1e-15);
+  for (int i = -100; i <= 300; ++i) {
+    ASSERT_NEAR(PistonX(PistonAngleAt(i * 0.7, kPi), kPi), i * 0.7, 1e-12);
+  }
+}
+
+}  // namespace
+}  // namespace tarsel

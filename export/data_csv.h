@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+
+#include "animation/shared_state.h"
+
+namespace tarsel {
+
+// The data behind the picture, as CSV for a spreadsheet: comma-separated, a header row first,
+// one row per point, "\n" at the end of each row. Every number is written in the fewest digits
+// that read back to the same double, so a spreadsheet or a program that reads the file gets the
+// very numbers the program computed; the desktop and the browser write the same text.
+
+// The frame at the state's k, one row per point of the second table:
+//   n,k,xa,ya,xb,yb,theta,ff,blue_x,Px,Py,Rx,Ry,phi
+// n the table index; k the control angle (radians); xa, ya, xb, yb the two tables' angles
+// (degrees) and lifts; theta the crank angle the linkage is solved at for point n (k - xb
+// pi/180, radians); ff the phase offset (degrees) and blue_x where the blue trace draws the
+// point (ww - xb + ff); P the crank pin and R the rocker tip with O at (0, 0), Q at (31.5, 0)
+// and y upward; phi the angle under which R is seen from O (degrees).
+std::string LinkageCsv(const SharedState& state);
+inline constexpr char kLinkageCsvHeader[] = "n,k,xa,ya,xb,yb,theta,ff,blue_x,Px,Py,Rx,Ry,phi";
+
+// The piston curve's points, the same in every frame: one row per crank angle of the curve
+//   point,crank_angle,travel,x,y
+// crank_angle in radians, travel the piston's distance from the top of its stroke, x and y
+// where the curve draws the point (y is the travel plus 4.85).
+std::string PistonCsv(const SharedState& state);
+inline constexpr char kPistonCsvHeader[] = "point,crank_angle,travel,x,y";
+
+// Appends v in the fewest significant digits (15 to 17) that read back to the same double.
+void AppendNumber(std::string& out, double v);
+
+}  // namespace tarsel

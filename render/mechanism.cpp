@@ -1,0 +1,243 @@
+#include "render/mechanism.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#include "animation/driver.h"
+#include "geometry/same_math.h"
+#include "render/raster.h"
+
+namespace tarsel::mechanism {
+
+namespace {
+
+// Colours of the parts, 00BBGGRR like the drawing's: the moving links in the colour of the
+// curve they drive, the frame of the machine in the axis colour.
+constexpr std::uint32_t kFrame = colour::kAxis;
+constexpr std::uint32_t kPath = 0xC8C8C8;     // the circles the crank pins run on
+constexpr std::uint32_t kOutline = 0x505050;  // around the piston's pale parts
+constexpr std::uint32_t kWhite = colour::kBack;
+
+// Where each mechanism lies in the view, in logical pixels: the origin of its own lengths
+// (O for the four-bar, the crank centre for the slider-crank) and the pixels per unit of
+// length. The four-bar spans about -8 to 34 across and -8 to 32 up; the slider-crank -25.5 to
+// 137 along the cylinder and 25.5 either side of it.
+struct Frame {
+  double ox, oy, scale;
+  raster::Point At(Joint j) const { return {ox + scale * j.x, oy - scale * j.y}; }
+  raster::Point At(double x, double y) const { return At(Joint{x, y}); }
+};
+constexpr Frame kLinkageFrame{84, 171, 5.1};
+constexpr Frame kSliderFrame{48, 276, 1.6};
+
+// Piston and cylinder, in the slider-crank's lengths.
+constexpr double kPistonHalfLength = 9, kPistonHalfWidth = 10, kBore = 11;
+constexpr double kCylinderFrom = 74.5 - kPistonHalfLength - 2;
+constexpr double kCylinderTo = 125.5 + kPistonHalfLength + 2;
+
+// Drawing in logical pixels onto the image of device pixels.
+class Pen {
+ public:
+  Pen(Image& image, double dpr, Palette palette) : image_(image), dpr_(dpr), palette_(palette) {}
+
+  // A line `width` logical pixels wide with round ends.
+  void Stroke(raster::Point a, raster::Point b, double width, std::uint32_t colour) {
+    raster::FillRoundLine(image_, Device(a), Device(b), width * dpr_ / 2, Pixel(colour),
+                          image_.rect());
+  }
+  void Dot(raster::Point c, double radius, std::uint32_t colour) {
+    raster::FillRoundLine(image_, Device(c), Device(c), radius * dpr_, Pixel(colour),
+                          image_.rect());
+  }
+  // A joint: a dark ring with a white middle.
+  void Joint(raster::Point c) {
+    Dot(c, 4, kFrame);
+    Dot(c, 2, kWhite);
+  }
+  // An arc around c from angle `from` to `to` (radians, counter-clockwise on the screen), as a
+  // chain of short strokes; `dash` leaves every other one out.
+  void Arc(raster::Point c, double radius, double from, double to, double width,
+           std::uint32_t colour, bool dash = false) {
+    const int pieces = std::max(2, static_cast<int>(std::abs(to - from) * radius / 4));
+    raster::Point last = Around(c, radius, from);
+    for (int i = 1; i <= pieces; ++i) {
+      const raster::Point next = Around(c, radius, from + (to - from) * i / pieces);
+      if (!dash || i % 2 == 1) Stroke(last, next, width, colour);
+      last = next;
+    }
+  }
+  // A straight line in dashes of about `dash` logical pixels.
+  void Dashed(raster::Point a, raster::Point b, double width, double dash, std::uint32_t colour) {
+    const double length = std::sqrt((b.x - a.x) * (b.x - a.x) + (b.y - a.y) * (b.y - a.y));
+    const int pieces = std::max(1, static_cast<int>(length / dash));
+    for (int i = 0; i < pieces; i += 2) {
+      const double s = static_cast<double>(i) / pieces, e = static_cast<double>(i + 1) / pieces;
+      Stroke({a.x + (b.x - a.x) * s, a.y + (b.y - a.y) * s},
+             {a.x + (b.x - a.x) * e, a.y + (b.y - a.y) * e}, width, colour);
+    }
+  }
+  // The pixels of a rectangle between two corners, filled without antialiasing.
+  void Fill(raster::Point a, raster::Point b, std::uint32_t colour) {
+    const raster::Point p = Device(a), q = Device(b);
+    raster::FillRect(image_,
+                     {static_cast<int>(std::lround(std::min(p.x, q.x))),
+                      static_cast<int>(std::lround(std::min(p.y, q.y))),
+                      static_cast<int>(std::lround(std::max(p.x, q.x))) - 1,
+                      static_cast<int>(std::lround(std::max(p.y, q.y))) - 1},
+                     Pixel(colour));
+  }
+
+ private:
+  raster::Point Device(raster::Point p) const { return {p.x * dpr_, p.y * dpr_}; }
+  // In the palette of the picture beside it, so that each part keeps its curve's colour.
+  std::uint32_t Pixel(std::uint32_t colour) const {
+    return PixelColour(Substitute(palette_, colour));
+  }
+  static raster::Point Around(raster::Point c, double radius, double angle) {
+    return {c.x + radius * same::Cos(angle), c.y - radius * same::Sin(angle)};
+  }
+
+  Image& image_;
+  double dpr_;
+  Palette palette_;
+};
+
+// A fixed pivot: a short base under the joint with three hatch strokes.
+void Ground(Pen& pen, raster::Point c) {
+  pen.Stroke({c.x - 6, c.y + 3}, {c.x, c.y}, 1.5, kFrame);
+  pen.Stroke({c.x + 6, c.y + 3}, {c.x, c.y}, 1.5, kFrame);
+  pen.Stroke({c.x - 9, c.y + 3}, {c.x + 9, c.y + 3}, 1.5, kFrame);
+  for (int i = -1; i <= 1; ++i) {
+    pen.Stroke({c.x + 6.0 * i, c.y + 3}, {c.x + 6.0 * i - 4, c.y + 8}, 1, kFrame);
+  }
+}
+
+// The four-bar's parts that never move: the circle the crank pin runs on, the fixed line and
+// the bases of the pivots O and Q.
+void DrawLinkageFrame(Pen& pen) {
+  const Frame& f = kLinkageFrame;
+  const double pi = 4 * same::Atan(1.0);
+  const raster::Point o = f.At(0, 0), q = f.At(linkage::kFixed, 0);
+  pen.Arc(o, linkage::kCrank * f.scale, 0, 2 * pi, 1, kPath);
+  pen.Stroke(o, q, 2, kFrame);
+  Ground(pen, o);
+  Ground(pen, q);
+}
+
+void DrawLinkage(Pen& pen, const LinkagePose& pose) {
+  const Frame& f = kLinkageFrame;
+  const double pi = 4 * same::Atan(1.0);
+  const raster::Point o = f.At(pose.o), q = f.At(pose.q), p = f.At(pose.p), r = f.At(pose.r);
+  // phi: the sight line from O through R, and the arc from the fixed line up to it.
+  const double phi = pose.phi * pi / 180;
+  const double reach = 1.15 * std::sqrt(pose.r.x * pose.r.x + pose.r.y * pose.r.y);
+  pen.Dashed(o, f.At(reach * same::Cos(phi), reach * same::Sin(phi)), 1.5, 5, colour::kOlive);
+  pen.Arc(o, 11 * f.scale, 0, phi, 2.5, colour::kOlive);
+  pen.Stroke(o, p, 5, colour::kBlue);
+  pen.Stroke(p, r, 5, colour::kBlue);
+  pen.Stroke(q, r, 5, colour::kBlue);
+  for (const raster::Point j : {o, q, p, r}) pen.Joint(j);
+}
+
+// A link of the slider-crank: its pale colour inside a dark edge.
+void PaleLink(Pen& pen, raster::Point a, raster::Point b) {
+  pen.Stroke(a, b, 7, kOutline);
+  pen.Stroke(a, b, 5, colour::kPiston);
+}
+
+// The slider-crank's parts that never move: the crank circle, the cylinder, the marks of the
+// top and the bottom of the stroke, and the base of the crank's centre.
+void DrawSliderFrame(Pen& pen) {
+  const Frame& f = kSliderFrame;
+  const double pi = 4 * same::Atan(1.0);
+  pen.Arc(f.At(0, 0), piston::kCrank * f.scale, 0, 2 * pi, 1, kPath);
+  // The cylinder: two walls and the closed end beyond the top of the stroke.
+  for (const double side : {-kBore, kBore}) {
+    pen.Stroke(f.At(kCylinderFrom, side), f.At(kCylinderTo, side), 1.5, kFrame);
+  }
+  pen.Stroke(f.At(kCylinderTo, -kBore), f.At(kCylinderTo, kBore), 1.5, kFrame);
+  // The top and the bottom of the stroke: where the piston pin stands at each.
+  for (const double pin : {piston::kCrank + piston::kRod, piston::kRod - piston::kCrank}) {
+    pen.Dashed(f.At(pin, -kBore - 5), f.At(pin, kBore + 5), 1, 3, kFrame);
+  }
+  Ground(pen, f.At(0, 0));
+}
+
+void DrawSlider(Pen& pen, const PistonPose& pose) {
+  const Frame& f = kSliderFrame;
+  // The piston, then the rod and the crank over it.
+  const double xp = pose.piston_pin.x;
+  pen.Fill(f.At(xp - kPistonHalfLength, kPistonHalfWidth),
+           f.At(xp + kPistonHalfLength, -kPistonHalfWidth), kOutline);
+  pen.Fill({f.At(xp - kPistonHalfLength, 0).x + 1.5, f.At(0, kPistonHalfWidth).y + 1.5},
+           {f.At(xp + kPistonHalfLength, 0).x - 1.5, f.At(0, -kPistonHalfWidth).y - 1.5},
+           colour::kPiston);
+  const raster::Point centre = f.At(0, 0), crank_pin = f.At(pose.crank_pin),
+                      piston_pin = f.At(pose.piston_pin);
+  PaleLink(pen, crank_pin, piston_pin);
+  PaleLink(pen, centre, crank_pin);
+  for (const raster::Point j : {centre, crank_pin, piston_pin}) pen.Joint(j);
+}
+
+}  // namespace
+
+void Painter::Draw(Image& image, double dpr, const LinkagePose& linkage, const PistonPose& piston,
+                   Palette palette) {
+  if (still_.pixels.empty() || still_.dpr != dpr || still_palette_ != palette) {
+    still_ =
+        Image(Canvas::DeviceSide(kSize.width, dpr), Canvas::DeviceSide(kSize.height, dpr), dpr);
+    still_palette_ = palette;
+    Pen pen(still_, dpr, palette);
+    DrawLinkageFrame(pen);
+    DrawSliderFrame(pen);
+  }
+  if (image.width != still_.width || image.height != still_.height || image.dpr != dpr) {
+    image = still_;
+  } else {
+    std::copy(still_.pixels.begin(), still_.pixels.end(), image.pixels.begin());
+  }
+  Pen pen(image, dpr, palette);
+  DrawLinkage(pen, linkage);
+  DrawSlider(pen, piston);
+}
+
+void Draw(Image& image, double dpr, const LinkagePose& linkage, const PistonPose& piston,
+          Palette palette) {
+  Painter().Draw(image, dpr, linkage, piston, palette);
+}
+
+std::vector<Label> Labels(const LinkagePose& linkage, const PistonPose& piston) {
+  const Frame& f = kLinkageFrame;
+  const double pi = 4 * same::Atan(1.0);
+  // A joint's name a little outside the mechanism: along the direction from `from` to it.
+  const auto beside = [](raster::Point from, raster::Point at, double gap) {
+    const double dx = at.x - from.x, dy = at.y - from.y;
+    const double d = std::max(1e-9, std::sqrt(dx * dx + dy * dy));
+    return raster::Point{at.x + gap * (at.x - from.x) / d, at.y + gap * (at.y - from.y) / d};
+  };
+  const raster::Point o = f.At(linkage.o), q = f.At(linkage.q), p = f.At(linkage.p),
+                      r = f.At(linkage.r);
+  const raster::Point mid_pr{(p.x + r.x) / 2, (p.y + r.y) / 2};
+  const raster::Point p_label = beside(mid_pr, p, 13), r_label = beside(q, r, 12);
+  const double half_phi = linkage.phi * pi / 360;
+  const raster::Point phi_label = f.At(14 * same::Cos(half_phi), 14 * same::Sin(half_phi));
+  const Frame& s = kSliderFrame;
+  const raster::Point top = s.At(piston::kCrank + piston::kRod, kBore + 11);
+  const raster::Point bottom = s.At(piston::kRod - piston::kCrank, kBore + 11);
+  const raster::Point crank_pin = beside(s.At(0, 0), s.At(piston.crank_pin), 12);
+  std::vector<Label> labels = {
+      {"O", o.x - 12, o.y - 9},        {"Q", q.x + 12, q.y - 9},
+      {"P", p_label.x, p_label.y},     {"R", r_label.x, r_label.y},
+      {"φ", phi_label.x, phi_label.y}, {"top", top.x, top.y},
+      {"bottom", bottom.x, bottom.y},  {"crank", crank_pin.x, crank_pin.y}};
+  // Within the view, with room for a short word on either side of its centre.
+  for (Label& l : labels) {
+    const double half = 6.0 + 3.5 * static_cast<double>(l.text.size());
+    l.x = std::clamp(l.x, half, kSize.width - half);
+    l.y = std::clamp(l.y, 8.0, kSize.height - 8.0);
+  }
+  return labels;
+}
+
+}  // namespace tarsel::mechanism

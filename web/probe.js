@@ -1,0 +1,141 @@
+'use strict';
+// The probe in the page: a marker over the canvas (never in its pixels), moved by the pointer
+// (hover, or a drag with a finger or pen) and by the arrow keys, Home and End while the canvas
+// has the focus; the readout and the mechanism view beside it; "Save data". The module does the
+// work (the readout, the mechanism's pixels, the CSV) and calls back tarselProbe.show.
+(() => {
+  const $ = (id) => document.getElementById(id);
+  const canvas = $('canvas'), marker = $('probe-marker'), view = $('tarsel-mechanism');
+  const labelsBox = $('mechanism-labels'), readout = $('probe-readout');
+  const viewCtx = view.getContext('2d', {alpha: false});
+  let module = null, shared = null, live = false;
+  let keys = {};  // KeyboardEvent.key -> the module's number for the probe key
+
+  function trace(kind, t) {
+    const log = window.tarselPage && window.tarselPage.trace;
+    if (log) log.push([kind, t]);
+  }
+
+  // Tab-separated lines "key label value" become the rows of the readout, made once.
+  const cells = new Map();
+  function showLines(text) {
+    for (const line of text.split('\n')) {
+      if (!line) continue;
+      const [key, label, value] = line.split('\t');
+      let cell = cells.get(key);
+      if (!cell) {
+        const dt = document.createElement('dt');
+        dt.textContent = label;
+        cell = document.createElement('dd');
+        cell.dataset.key = key;
+        readout.append(dt, cell);
+        cells.set(key, cell);
+      }
+      if (cell.textContent !== value) cell.textContent = value;
+    }
+  }
+
+  // "name x y" lines: the names written over the mechanism view, at logical pixels.
+  const spans = [];
+  function showLabels(text) {
+    const lines = text.split('\n').filter(Boolean);
+    lines.forEach((line, i) => {
+      const [name, x, y] = line.split('\t');
+      if (!spans[i]) {
+        spans[i] = document.createElement('span');
+        labelsBox.append(spans[i]);
+      }
+      spans[i].textContent = name;
+      spans[i].style.left = `${x}px`;
+      spans[i].style.top = `${y}px`;
+    });
+  }
+
+  // CSS pixels per logical pixel: below 1 where the page draws the picture smaller, to fit.
+  function zoom() {
+    const scale = Number(document.documentElement.dataset.tarselScale);
+    return scale > 0 ? scale / (window.devicePixelRatio || 1) : 1;
+  }
+
+  function placeMarker(x) {
+    const m = shared.mapping;
+    marker.style.left = `${canvas.offsetLeft + (x - m.left) * m.pixelsPerX * zoom()}px`;
+    marker.hidden = false;
+  }
+
+  function download(text, name) {
+    const a = document.createElement('a');
+    a.href = URL.createObjectURL(new Blob([text], {type: 'text/csv'}));
+    a.download = name;
+    document.body.append(a);
+    a.click();
+    a.remove();
+    URL.revokeObjectURL(a.href);
+  }
+
+  window.tarselProbe = {
+    // The module has loaded; `isLive`: the animation as the user drives it (not a replay).
+    attach(m, constants, isLive) {
+      module = m;
+      shared = constants;
+      live = isLive;
+      keys = {ArrowLeft: shared.probe.keys.left, ArrowRight: shared.probe.keys.right,
+              Home: shared.probe.keys.home, End: shared.probe.keys.end};
+      const [width, height] = shared.mechanism;
+      view.style.width = `${width}px`;
+      view.style.height = `${height}px`;
+    },
+    // The readout at x, the mechanism view's device pixels and its labels.
+    show(x, lines, labels, rgba, width, height) {
+      if (view.width !== width || view.height !== height) {
+        view.width = width;
+        view.height = height;
+      }
+      viewCtx.putImageData(new ImageData(rgba, width, height), 0, 0);
+      showLines(lines);
+      showLabels(labels);
+      placeMarker(x);
+      view.dataset.probe = String(x);
+    },
+  };
+
+  // --- Moving it. The module answers at once, also while a frame is being drawn.
+  function moveTo(offsetX, timeStamp) {
+    if (!live || !module) return;
+    trace('probe', timeStamp);
+    module._tarsel_probe_at(shared.mapping.left + offsetX / zoom() / shared.mapping.pixelsPerX);
+    trace('probe-shown', performance.now());
+  }
+
+  canvas.addEventListener('pointermove', (e) => {
+    // A mouse moves it by hovering; a finger or a pen by dragging.
+    if (e.pointerType === 'mouse' || e.buttons !== 0) moveTo(e.offsetX, e.timeStamp);
+  });
+  canvas.addEventListener('pointerdown', (e) => {
+    if (e.pointerType !== 'mouse') moveTo(e.offsetX, e.timeStamp);
+  });
+
+  canvas.addEventListener('keydown', (e) => {
+    const key = keys[e.key];
+    if (key === undefined || e.ctrlKey || e.altKey || e.metaKey || !live || !module) return;
+    // Not a scroll of the page: the probe moves instead.
+    e.preventDefault();
+    module._tarsel_probe_key(key, e.shiftKey ? 1 : 0);
+  });
+
+  // --- "Save data": the frame on the canvas, and the piston curve, each a CSV of its own.
+  const frameName = () => `tarsel-k${$('k-value').textContent}`;
+  for (const [id, which, name] of [['save-data', 0, frameName],
+                                   ['save-piston', 1, () => 'tarsel-piston']]) {
+    const button = $(id);
+    button.addEventListener('mousedown', (e) => e.preventDefault());
+    button.addEventListener('click', (e) => {
+      if (!module || !live) return;
+      // Called directly: ccall would take the suspended animation for a call of its own.
+      const text = module.UTF8ToString(module._tarsel_data(which));
+      if (text) download(text, `${name()}.csv`);
+      // A pointer leaves the keys with the animation; the keyboard keeps its place.
+      if (e.detail > 0) canvas.focus({preventScroll: true});
+    });
+  }
+})();
