@@ -22,9 +22,13 @@
 namespace tarsel {
 
 namespace {
+// The screen's ratio as the canvas can draw at it: Qt multiplies QT_SCALE_FACTOR (checked at
+// the start) by the screen's own factors, which may carry it out of range.
 qreal PrimaryScreenRatio() {
   const QScreen* s = QGuiApplication::primaryScreen();
-  return s ? s->devicePixelRatio() : 1;
+  const qreal ratio = s ? s->devicePixelRatio() : 1;
+  if (!std::isfinite(ratio) || ratio <= 0) return 1;
+  return std::clamp(ratio, qreal(Canvas::kLeastScale), qreal(Canvas::kMostScale));
 }
 }  // namespace
 
@@ -262,7 +266,9 @@ void Form1::resizeEvent(QResizeEvent* e) {
   // Without a window manager any X client can make the window larger than its maximum size;
   // Qt's own backing store would then take that much memory as well.
   if (size() != size().boundedTo(maximumSize())) resize(size().boundedTo(maximumSize()));
+  // Larger at once; smaller when that gives back a quarter of the image or more.
   canvas_.EnsureSize(Size{ClientWidth(), height()});
+  canvas_.ShrinkTo(Size{ClientWidth(), height()});
   panel_->setGeometry(ClientWidth(), 0, Panel::kWidth, height());
   QWidget::resizeEvent(e);
 }

@@ -7,9 +7,12 @@
 int main(int argc, char** argv) {
   if (const auto status = tarsel::AnswerHelpOrVersion(argc, argv)) return *status;
   const bool geometry_given = tarsel::GeometryGiven(argc, argv);
+  tarsel::CheckScaleFactor();
   tarsel::HoldStartupMessages(argc, argv);
   QApplication app(argc, argv);
   tarsel::ReleaseStartupMessages();
+  if (const auto status = tarsel::RefuseUnknownArguments(argc, argv)) return *status;
+  if (const auto status = tarsel::RefuseScreenWithoutColour()) return *status;
   // The animation decides when the program ends: Escape, a double-click, closing the window or
   // the last frame.
   app.setQuitOnLastWindowClosed(false);

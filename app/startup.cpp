@@ -2,14 +2,20 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include "input/printable.h"
+#include "render/canvas.h"
 
 namespace tarsel {
 
@@ -20,8 +26,9 @@ constexpr char kHelp[] =
     "WxH+X+Y]\n"
     "       tarsel --help | --version\n"
     "\n"
-    "Opens the animation window. The program takes no options of its own: keys step the\n"
-    "animation, as the window's caption says. See man tarsel for the keys and for showing the\n"
+    "Opens the animation window. The program takes no options of its own (any other argument\n"
+    "is refused, status 2): keys step the animation, as the window's caption says. See man tarsel "
+    "for the keys and for showing the\n"
     "drawing larger on a projector (QT_SCALE_FACTOR=2 tarsel), and tarsel-render --help (or\n"
     "man tarsel-render) for the same frames as PNG files or a GIF, without a window.\n";
 
@@ -139,6 +146,36 @@ std::optional<int> AnswerHelpOrVersion(int argc, char** argv) {
     }
   }
   return std::nullopt;
+}
+
+void CheckScaleFactor() {
+  const QByteArray text = qgetenv("QT_SCALE_FACTOR");
+  if (text.isNull()) return;
+  bool number = false;
+  const double factor = text.toDouble(&number);
+  if (!number ||
+      (std::isfinite(factor) && factor >= Canvas::kLeastScale && factor <= Canvas::kMostScale)) {
+    return;
+  }
+  std::fprintf(stderr, "tarsel: QT_SCALE_FACTOR %s is not a scale from %g to %g; using 1\n",
+               Quoted(text.toStdString()).c_str(), Canvas::kLeastScale, Canvas::kMostScale);
+  qputenv("QT_SCALE_FACTOR", "1");
+}
+
+std::optional<int> RefuseUnknownArguments(int argc, char** argv) {
+  if (argc < 2) return std::nullopt;
+  std::fprintf(stderr, "tarsel: unknown argument %s (see --help)\n", Quoted(argv[1]).c_str());
+  return 2;
+}
+
+std::optional<int> RefuseScreenWithoutColour() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (!screen || screen->depth() >= 15) return std::nullopt;
+  std::fprintf(stderr,
+               "tarsel: cannot draw on this display: it has %d bits a pixel, the window needs 15 "
+               "or more (true colour)\n",
+               screen->depth());
+  return 1;
 }
 
 bool GeometryGiven(int argc, char** argv) {

@@ -7,10 +7,26 @@
 namespace tarsel {
 
 // The program takes no command line of its own: every argument goes to Qt, which honours its
-// own (-platform, -display, -qwindowgeometry, ...) and ignores the rest. Only --help and
-// --version are answered here, on standard output and without a display. Returns the exit
-// status when one of them was given.
+// own (-platform, -display, -qwindowgeometry, ...). Only --help and --version are answered
+// here, on standard output and without a display. Returns the exit status when one of them
+// was given.
 std::optional<int> AnswerHelpOrVersion(int argc, char** argv);
+
+// QT_SCALE_FACTOR scales the whole window, and the canvas draws at that ratio. A value it
+// cannot draw at (not a number from Canvas::kLeastScale to kMostScale: nan, inf, 0, -1, 1e300)
+// is replaced by 1, with one warning line on standard error, before Qt reads it. Qt itself
+// ignores a value that is not a number at all, and so does this.
+void CheckScaleFactor();
+
+// Once the application object exists, Qt has taken its own options out of argv: an argument
+// left there is a mistake (a typo of --help, an option of another program). It is named in
+// one line on standard error and the program ends with status 2, before a window opens.
+std::optional<int> RefuseUnknownArguments(int argc, char** argv);
+
+// A display of fewer than 15 bits a pixel (8-bit colour maps) gives Qt no paint engine: the
+// window would stay black and Qt would repeat its warnings at every repaint. One line says
+// so instead, and the program ends with status 1, as when no display can be opened.
+std::optional<int> RefuseScreenWithoutColour();
 
 // Whether the command line gives the window a geometry of its own (Qt's -qwindowgeometry, or
 // -geometry on X11), which the placement must then leave alone.

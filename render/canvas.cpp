@@ -126,19 +126,35 @@ void Canvas::Cls() {
 
 void Canvas::EnsureSize(Size logical) {
   const Size capped = Capped(logical, image_.dpr);
-  const Size grown{std::max(logical_.width, capped.width),
-                   std::max(logical_.height, capped.height)};
-  if (grown == logical_) return;
-  Image bigger(DeviceSide(grown.width, image_.dpr), DeviceSide(grown.height, image_.dpr),
-               image_.dpr);
-  for (int y = 0; y < image_.height; ++y) {
-    std::copy(image_.row(y), image_.row(y) + image_.width, bigger.row(y));
+  ResizeTo({std::max(logical_.width, capped.width), std::max(logical_.height, capped.height)});
+}
+
+void Canvas::ShrinkTo(Size logical) {
+  const Size kept{std::min(logical_.width, std::max(logical.width, kDesignWidth)),
+                  std::min(logical_.height, std::max(logical.height, kDesignHeight))};
+  const auto bytes = [&](Size s) {
+    return std::uint64_t(DeviceSide(s.width, image_.dpr)) *
+           std::uint64_t(DeviceSide(s.height, image_.dpr));
+  };
+  if (bytes(kept) * 4 <= bytes(logical_) * 3) ResizeTo(kept);
+}
+
+void Canvas::ResizeTo(Size logical) {
+  const Size size = Capped(logical, image_.dpr);
+  if (size == logical_) return;
+  Image resized(DeviceSide(size.width, image_.dpr), DeviceSide(size.height, image_.dpr),
+                image_.dpr);
+  const int width = std::min(image_.width, resized.width);
+  for (int y = 0; y < std::min(image_.height, resized.height); ++y) {
+    std::copy(image_.row(y), image_.row(y) + width, resized.row(y));
   }
-  image_ = std::move(bigger);
-  logical_ = grown;
+  image_ = std::move(resized);
+  logical_ = size;
   filter_.Forget();
-  if (keeping_)
-    Keep({static_cast<float>(grown.width), static_cast<float>(grown.height), 0, 0, 0, 0});
+  dirty_ = dirty_ & image_.rect();
+  if (keeping_) {
+    Keep({static_cast<float>(size.width), static_cast<float>(size.height), 0, 0, 0, 0});
+  }
 }
 
 void Canvas::KeepDrawing(bool on) {
@@ -211,7 +227,7 @@ void Canvas::DrawKept(double dpr) {
   StartImage(kept_from_, dpr);
   for (const Kept& k : kept) {
     if (k.width == 0) {
-      EnsureSize({static_cast<int>(k.x1), static_cast<int>(k.y1)});
+      ResizeTo({static_cast<int>(k.x1), static_cast<int>(k.y1)});
     } else if (k.width > 0) {
       width_ = k.width;
       Line(k.x1, k.y1, k.x2, k.y2, k.colour);

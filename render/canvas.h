@@ -65,9 +65,14 @@ class Canvas {
   int drawWidth() const { return width_; }
 
   // Makes the image at least this large (logical pixels); what was drawn stays where it is
-  // and the added area is white. It never shrinks, so nothing is lost when the window is made
-  // smaller and then larger again.
+  // and the added area is white.
   void EnsureSize(Size logical);
+  // Gives memory back when the window is made smaller: the image is cut to `logical`, but
+  // never below the design size, once that frees a quarter of it or more (so that dragging a
+  // window's edge does not copy the image at every step). What lay beyond the new edges is
+  // gone: a window made larger again shows white there until the next frame draws it, and
+  // frames that accumulate keep only what the smaller window showed.
+  void ShrinkTo(Size logical);
 
   const Image& image() const { return image_; }
   Size logicalSize() const { return logical_; }
@@ -103,7 +108,7 @@ class Canvas {
   }
 
  private:
-  // A kept call: a line at pen width `width`, or with width 0 the image growing to x1 x y1.
+  // A kept call: a line at pen width `width`, or with width 0 the image becoming x1 x y1.
   // Width -1 marks a width-1 line drawn again later, which redraws all of its pixels.
   struct Kept {
     float x1, y1, x2, y2;
@@ -116,6 +121,8 @@ class Canvas {
   };
   // A new white image of `logical` at ratio `dpr`.
   void StartImage(Size logical, double dpr);
+  // The image becomes `logical` (within the cap), what was drawn staying where it is.
+  void ResizeTo(Size logical);
   void Keep(const Kept& call);
   // Draws the kept calls again onto a new image.
   void DrawKept(double dpr);

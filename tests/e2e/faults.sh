@@ -142,6 +142,30 @@ if start_app; then
   expect_end "Escape at the largest size" "$(now_ms)" 0
 fi
 
+echo "-- memory given back when the window is made small again"
+# The image and Qt's backing store follow the window down as they follow it up; the frame at
+# the design size is still whole, exactly what tarsel-render draws.
+if start_app; then
+  settle
+  rss_start=$(vm VmRSS)
+  xdotool windowsize "$win" 8000 8000
+  sleep 0.5
+  keys a
+  settle
+  rss_large=$(vm VmRSS)
+  xdotool windowsize --sync "$win" 962 688
+  sleep 0.3
+  keys a
+  settle
+  rss_back=$(vm VmRSS)
+  echo "resident memory: $rss_start KiB at the start, $rss_large KiB at 8000x8000," \
+    "$rss_back KiB back at 962x688"
+  [ "$rss_back" -le $((rss_start + 32768)) ] || fail "kept $rss_back KiB after shrinking"
+  expect_picture "97 97" shrunk-again
+  xdotool key Escape
+  expect_end "Escape after shrinking" "$(now_ms)" 0
+fi
+
 echo "-- closed from the window frame"
 if start_app; then
   "$wm_close" "$win"

@@ -17,11 +17,11 @@ run_bare() {
   status=$?
 }
 
-# Status 1 and exactly one line on stderr that contains the expected words.
+# Status 1 (or $3) and exactly one line on stderr that contains the expected words.
 expect_refused() {
-  local what=$1 words=$2
+  local what=$1 words=$2 want=${3:-1}
   echo "$what: status $status: $(cat "$work/err")"
-  [ "$status" -eq 1 ] || fail "$what: status $status, expected 1"
+  [ "$status" -eq "$want" ] || fail "$what: status $status, expected $want"
   [ "$(wc -l <"$work/err")" -eq 1 ] || fail "$what: not one line on stderr"
   grep -qF "$words" "$work/err" || fail "$what: stderr does not say '$words'"
   [ -s "$work/out" ] && fail "$what: wrote to stdout: $(cat "$work/out")"
@@ -115,28 +115,51 @@ else
   expect_exit "Escape on Wayland"
 fi
 
-echo "-- Qt's own options keep working; other arguments are ignored"
+echo "-- Qt's own options keep working; any other argument is refused"
 # -display names the X server that DISPLAY, unset here, would have named.
 real_tarsel=$tarsel
-printf '#!/bin/sh\nexec "%s" -display "%s" foo --bar "$@"\n' "$tarsel" "$DISPLAY" >"$work/with-args"
+printf '#!/bin/sh\nexec "%s" -display "%s" -name tarsel-test "$@"\n' "$tarsel" "$DISPLAY" >"$work/with-args"
 chmod +x "$work/with-args"
 tarsel=$work/with-args
 if start_app -u DISPLAY -u WAYLAND_DISPLAY; then
   expect_picture "" with-arguments
   xdotool key Escape
-  for _ in $(seq 100); do
-    kill -0 "$app_pid" 2>/dev/null || break
-    sleep 0.05
-  done
-  kill -0 "$app_pid" 2>/dev/null && { fail "with arguments: still running after Escape"; kill "$app_pid"; }
-  wait "$app_pid"
-  status=$?
-  app_pid=
-  echo "-display \$DISPLAY foo --bar, then Escape: status $status"
-  [ "$status" -eq 0 ] || fail "with arguments: status $status"
-  [ -s "$work/app.err" ] && fail "with arguments: stderr: $(cat "$work/app.err")"
+  expect_exit "-display \$DISPLAY -name tarsel-test, then Escape"
 fi
 tarsel=$real_tarsel
+# The first argument Qt does not take is named; -display is Qt's.
+for case in "--bogus|--bogus" "foo bar|foo" "-display $DISPLAY --sacle 2|--sacle"; do
+  args=${case%|*}
+  # shellcheck disable=SC2086 # the words of $args are the arguments
+  run_bare DISPLAY="$DISPLAY" "$tarsel" $args
+  expect_refused "tarsel $args" "tarsel: unknown argument '${case#*|}' (see --help)" 2
+done
+
+echo "-- QT_SCALE_FACTOR that is no scale: one warning line, the window at scale 1"
+for f in nan inf -inf 0 -2; do
+  if start_app "QT_SCALE_FACTOR=$f"; then
+    expect_picture "" "scale-factor-$f"
+    xdotool key Escape
+    for _ in $(seq 100); do
+      kill -0 "$app_pid" 2>/dev/null || break
+      sleep 0.05
+    done
+    wait "$app_pid"
+    status=$?
+    app_pid=
+    echo "QT_SCALE_FACTOR=$f: status $status: $(cat "$work/app.err")"
+    [ "$status" -eq 0 ] || fail "QT_SCALE_FACTOR=$f: status $status"
+    [ "$(cat "$work/app.err")" = "tarsel: QT_SCALE_FACTOR '$f' is not a scale from 0.125 to 8; using 1" ] ||
+      fail "QT_SCALE_FACTOR=$f: stderr: $(cat "$work/app.err")"
+  fi
+done
+
+echo "-- a display of 8 bits a pixel"
+kill "$xvfb_pid"
+wait "$xvfb_pid" 2>/dev/null
+start_x 1024x768x8
+run_bare DISPLAY="$DISPLAY" "$tarsel"
+expect_refused "8-bit display" "cannot draw on this display: it has 8 bits a pixel"
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures start check(s) failed"

@@ -2,7 +2,9 @@
 # and bench/run.sh). It makes a temporary folder $work (removed on exit, together with the
 # program $app_pid and the server $xvfb_pid), gives the program a private XDG_RUNTIME_DIR,
 # and defines:
-#   start_x [WxH]   start Xvfb on a free display (Xvfb picks the number) and export DISPLAY
+#   start_x [WxH[xD]]
+#                   start Xvfb on a free display (Xvfb picks the number), D bits a pixel
+#                   (24 unless given), and export DISPLAY
 #   start_app [VAR=VALUE ...]
 #                   start $tarsel with those variables, set $app_pid and $win (its window)
 #   keys KEY ...    press keys one at a time, each after the program is waiting again
@@ -36,9 +38,11 @@ fail() {
 }
 
 start_x() {
+  local screen=${1:-2600x1600}
+  [[ $screen == *x*x* ]] || screen=${screen}x24
   rm -f "$work/display"
   # -displayfd: Xvfb chooses a free display number itself and writes it to fd 3.
-  Xvfb -displayfd 3 -screen 0 "${1:-2600x1600}x24" -nolisten tcp 3>"$work/display" \
+  Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp 3>"$work/display" \
     2>"$work/xvfb.log" &
   xvfb_pid=$!
   for _ in $(seq 100); do

@@ -149,6 +149,26 @@ TEST(Surface, GrowingKeepsTheDrawingAndAddsWhite) {
   EXPECT_EQ(c.logicalSize(), (Size{1200, 800}));
 }
 
+// A window made smaller gives its memory back, but keeps at least the design size, so that a
+// window shrunk and restored shows its frame whole; small changes keep the image as it is.
+TEST(Surface, ShrinkingGivesMemoryBackDownToTheDesignSize) {
+  for (const double dpr : kRatios) {
+    Canvas c(Size{962, 688}, dpr);
+    c.EnsureSize(Size{2000, 1500});
+    DrawSample(c);
+    const Image large = c.image();
+    c.ShrinkTo(Size{1900, 1450});  // a step of a dragged edge: frees too little
+    EXPECT_EQ(c.logicalSize(), (Size{2000, 1500})) << dpr;
+    c.ShrinkTo(Size{100, 80});
+    EXPECT_EQ(c.logicalSize(), (Size{962, 688})) << dpr;
+    EXPECT_EQ(c.image(), Crop(large, Rect::Sized(0, 0, c.image().width, c.image().height))) << dpr;
+    // Made larger again: white beyond the design size until the next frame draws there.
+    c.EnsureSize(Size{1400, 900});
+    EXPECT_TRUE(AllWhite(PixelsOf(c.image()), Rect{Canvas::DeviceSide(962, dpr), 0,
+                                                   c.image().width - 1, c.image().height - 1}));
+  }
+}
+
 TEST(Surface, DeviceSizeIsTheLogicalSizeTimesTheRatioRoundedUp) {
   const struct {
     double dpr;

@@ -212,10 +212,11 @@ TEST(Palette, LegendWidthsAreTheDrawingsAndEveryColourIsInIt) {
   }
 }
 
-// The canvas of a replay of `script` (with a resize to `grown` after the first frame when it is
-// set), drawn at `dpr` in `palette` from the start or restyled to them at `restyle_at_frame`.
+// The canvas of a replay of `script` (with a resize to `grown` after the first frame and one
+// down to `shrunk` after the second when they are set), drawn at `dpr` in `palette` from the
+// start or restyled to them at `restyle_at_frame`.
 Image Drawn(const std::string& script, double dpr, Palette palette, int restyle_at_frame = 0,
-            Size grown = {}) {
+            Size grown = {}, Size shrunk = {}) {
   Canvas canvas({700, 500}, restyle_at_frame ? 1.0 : dpr);
   canvas.KeepDrawing(true);
   if (!restyle_at_frame) canvas.SetPalette(palette);
@@ -224,6 +225,7 @@ Image Drawn(const std::string& script, double dpr, Palette palette, int restyle_
   replay.OnWait([&] {
     ++frame;
     if (frame == 1 && grown.width) canvas.EnsureSize(grown);
+    if (frame == 2 && shrunk.width) canvas.ShrinkTo(shrunk);
     if (frame == restyle_at_frame) {
       EXPECT_TRUE(canvas.Restyle(dpr, palette));
     }
@@ -243,6 +245,11 @@ TEST(Restyle, RedrawsExactlyAsIfDrawnThatWayFromTheStart) {
       const Image restyled = Drawn(script, dpr, p, 4, {900, 600});
       EXPECT_EQ(direct.width, restyled.width);
       EXPECT_TRUE(direct == restyled) << "ratio " << dpr << ", " << NameOf(p);
+      // And with the area made smaller again in between.
+      const Image shrunk = Drawn(script, dpr, p, 0, {1400, 1000}, {800, 600});
+      EXPECT_EQ(shrunk.width, Canvas::DeviceSide(962, dpr));
+      EXPECT_TRUE(shrunk == Drawn(script, dpr, p, 4, {1400, 1000}, {800, 600}))
+          << "shrunk, ratio " << dpr << ", " << NameOf(p);
     }
   }
 }
