@@ -598,9 +598,12 @@
     }
     say('Replaying…');
     const v = view();
+    // The script's UTF-8 bytes and their count: a C string would end at a NUL (%00).
+    const bytes = new TextEncoder().encode(script);
     module.ccall('tarsel_replay', null,
-                 ['string', 'number', 'number', 'number', 'number', 'number', 'number'],
-                 [script, v.size[0], v.size[1], v.scale, dump ? 1 : 0, v.palette, replayProbe],
+                 ['array', 'number', 'number', 'number', 'number', 'number', 'number', 'number'],
+                 [bytes, bytes.length, v.size[0], v.size[1], v.scale, dump ? 1 : 0, v.palette,
+                  replayProbe],
                  {async: true})
         .catch(fail);
   }

@@ -165,10 +165,13 @@ EMSCRIPTEN_KEEPALIVE const char* tarsel_data(int which) {
 // Plays a script as tarsel-render --script does, on a canvas of width x height CSS pixels at
 // ratio dpr in palette `palette` (0 exact, 1 distinguishable), with the probe at `probe`, and
 // hands the page the draw log and the data export when `dump` is set.
-EMSCRIPTEN_KEEPALIVE void tarsel_replay(const char* script, int width, int height, double dpr,
-                                        int dump, int palette, double probe) {
+EMSCRIPTEN_KEEPALIVE void tarsel_replay(const char* script, int length, int width, int height,
+                                        double dpr, int dump, int palette, double probe) {
   std::string error;
-  auto events = tarsel::ParseScript(script, &error);
+  // The script comes with its length, as the bytes of the link: a NUL among them is refused
+  // with the token that holds it, instead of ending the script there.
+  auto events =
+      tarsel::ParseScript(std::string_view(script, static_cast<std::size_t>(length)), &error);
   if (!events) {
     tarsel::page::ReplayFailed(error.c_str());
     return;

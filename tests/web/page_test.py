@@ -498,6 +498,10 @@ class ReplayMode(OneBrowser):
         for query, message in [
             ("script=97%20xyz", "malformed script token 'xyz'"),
             ("script=97@0", "malformed script token '97@0'"),
+            # The bytes after a NUL or a control character are not dropped: the token is refused.
+            ("script=a%00zz", "malformed script token 'a\\x00zz'"),
+            ("script=97%2098%0A99", "malformed script token '98\\x0A99'"),
+            ("script=97%1B%5B2J", "malformed script token '97\\x1B[2J'"),
             ("script=97&size=12x0", "bad size '12x0'"),
             ("script=97&size=9000x10", "bad size '9000x10'"),
         ]:
