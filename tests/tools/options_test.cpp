@@ -1,4 +1,5 @@
-// Tests of tarsel-render's options that need no child process: the key script that --at finds.
+// Tests of tarsel-render's options that need no child process: the key script that --at finds,
+// the arguments as bytes, the memory an export is said to need.
 #include "tools/options.h"
 
 #include <gtest/gtest.h>
@@ -8,8 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "export/memory.h"
 #include "export/replay.h"
 #include "tests/support/render_run.h"
+#include "tools/outputs.h"
 
 namespace tarsel::testing {
 namespace {
@@ -59,6 +62,65 @@ TEST(ScriptReaching, TheLastFrameOfTheScriptIsAtK) {
     EXPECT_TRUE(replay.stopped_for_input()) << k;
     EXPECT_NEAR(replay.state().k, k, kStepRounding) << k;
   }
+}
+
+// The arguments are bytes: a name that is not UTF-8 arrives as it was given, and the forms the
+// command always took still work; an abbreviation does not, so that a new option can never
+// change what an old command line means.
+TEST(ParseOptions, KeepsTheBytesAndTheFormsOfTheArguments) {
+  const Parsed bytes = ParseOptions({"--png", "x\xff.png", "-gif=caf\xe9/s.gif", "--scale=2"});
+  ASSERT_EQ(bytes.action, Parsed::kRun) << bytes.error;
+  EXPECT_EQ(bytes.options.png, "x\xff.png");
+  EXPECT_EQ(bytes.options.gif, "caf\xe9/s.gif");
+  EXPECT_EQ(bytes.options.scale, 2);
+  // The last of an option given twice counts, and "--" ends the options.
+  const Parsed twice = ParseOptions({"--script", "97", "--script", "98", "--"});
+  ASSERT_EQ(twice.action, Parsed::kRun) << twice.error;
+  EXPECT_EQ(twice.options.script, "98");
+  const struct {
+    std::vector<std::string> args;
+    std::string error;
+  } refused[] = {
+      {{"--scr", "97"}, "unknown argument '--scr' (see --help)"},
+      {{"--hel"}, "unknown argument '--hel' (see --help)"},
+      {{"--log"}, "Missing value after '--log'."},
+      {{"-label=1"}, "Unexpected value after '-label'."},
+      {{"--", "-"}, "unknown argument '-' (see --help)"},
+      {{"--png", "p.png", "--\x1b[2J"}, "unknown argument '--\\x1B[2J' (see --help)"},
+  };
+  for (const auto& c : refused) {
+    const Parsed p = ParseOptions(c.args);
+    EXPECT_EQ(p.action, Parsed::kRefuse) << c.error;
+    EXPECT_EQ(p.error, c.error);
+  }
+  EXPECT_EQ(ParseOptions({"-h"}).action, Parsed::kHelp);
+  EXPECT_EQ(ParseOptions({"-version"}).action, Parsed::kVersion);
+}
+
+// The largest pictures of every kind fit in what an export may take; a video of them does not,
+// and is refused before anything is allocated. The needs in closed form: 4 bytes a pixel for
+// the canvas and again for the label's copy, 16 for the GIF.
+TEST(MemoryNeed, TheLargestPicturesFitAndTheirVideoDoesNot) {
+  Options o;
+  o.png = "p.png";
+  o.frames = "F";
+  o.gif = "g.gif";
+  o.label = true;
+  const Size largest{Canvas::kMaxDeviceSide, Canvas::kMaxDeviceSide};
+  const std::uint64_t pixels = std::uint64_t{8192} * 8192;
+  EXPECT_EQ(Outputs::MemoryNeed(o, largest), pixels * (4 + 4 + 16));
+  EXPECT_LE(Outputs::MemoryNeed(o, largest), kMostExportBytes);
+  for (const char* video : {"v.mp4", "v.webm"}) {
+    o.video = video;
+    o.video_scale = 1;
+    EXPECT_GT(Outputs::MemoryNeed(o, largest), kMostExportBytes) << video;
+    // The window's picture at scale 2 as a video, the usual way: within it.
+    o.video_scale = 2;
+    EXPECT_LE(Outputs::MemoryNeed(o, Size{1924, 1376}), kMostExportBytes) << video;
+  }
+  EXPECT_EQ(ByteCount(1'999'999'999), "2.0 GB");
+  EXPECT_EQ(ByteCount(2'000'000'001), "2.1 GB");
+  EXPECT_EQ(ByteCount(61'440), "1 MB");
 }
 
 }  // namespace
