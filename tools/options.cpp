@@ -56,7 +56,9 @@ const char kUsage[] =
     "\n"
     "A GIF frame holds at most 256 colours: where antialiasing makes more, the drawing colours\n"
     "are kept exactly and the other pixels take the nearest of the frame's 256 colours.\n"
-    "Exit status: 0 on success, 2 on a bad argument or a failed write.\n";
+    "Exit status: 0 on success, 2 on a bad argument, a failed write or too little memory.\n"
+    "Every file is written under a temporary name and put in place when the run is complete:\n"
+    "a refused, failed or interrupted run (Ctrl+C) leaves earlier files as they were.\n";
 
 namespace {
 

@@ -10,15 +10,7 @@
 #include <vector>
 
 #include "tests/support/render_run.h"
-
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define TARSEL_HAS_ASAN 1
-#endif
-#endif
-#ifndef TARSEL_HAS_ASAN
-#define TARSEL_HAS_ASAN 0
-#endif
+#include "tests/support/sanitizer.h"
 
 namespace tarsel::testing {
 namespace {
@@ -95,7 +87,7 @@ TEST_F(RenderTest, BadArgumentsAndFailedWritesAreRejectedWithOneLine) {
 }
 
 TEST_F(RenderTest, PictureLargerThanTheImageCapIsRefusedWithOneLine) {
-#if defined(__SANITIZE_ADDRESS__) || TARSEL_HAS_ASAN
+#if TARSEL_HAS_ASAN
   GTEST_SKIP() << "the address space limit conflicts with the sanitizer's shadow memory";
 #else
   // Each value is within its own bounds, but the picture would be 65536 device pixels a side;
@@ -111,7 +103,7 @@ TEST_F(RenderTest, PictureLargerThanTheImageCapIsRefusedWithOneLine) {
 // On a terminal a long export shows how far it is and erases the line at the end; elsewhere
 // (a pipe, a file, a test) it writes nothing.
 TEST_F(RenderTest, ProgressLineOnATerminalOnly) {
-#if defined(__SANITIZE_ADDRESS__) || TARSEL_HAS_ASAN
+#if TARSEL_HAS_ASAN
   GTEST_SKIP() << "an export of a second takes minutes in the sanitizer build";
 #endif
   const Lines args = {"--script", Repeat("97", kPlainFrames - 1), "--gif", Path("p.gif").string()};

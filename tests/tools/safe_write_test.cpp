@@ -20,18 +20,7 @@
 #include <vector>
 
 #include "tests/support/render_run.h"
-
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define TARSEL_HAS_ASAN 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__) && !defined(TARSEL_HAS_ASAN)
-#define TARSEL_HAS_ASAN 1
-#endif
-#ifndef TARSEL_HAS_ASAN
-#define TARSEL_HAS_ASAN 0
-#endif
+#include "tests/support/sanitizer.h"
 
 namespace tarsel::testing {
 namespace {
@@ -70,6 +59,17 @@ class SafeWrites : public RenderTest {
     std::ofstream(Path("F/notes.txt")) << "mine";
   }
 };
+
+// The frames an export has made so far: the files of the temporary folder in `dir`.
+long StagedFrames(const fs::path& dir) {
+  long n = 0;
+  for (const auto& entry : fs::directory_iterator(dir)) {
+    if (entry.path().filename().string().starts_with(".tarsel-frames-")) {
+      n += std::distance(fs::directory_iterator(entry.path()), fs::directory_iterator());
+    }
+  }
+  return n;
+}
 
 // Files left exactly as they were: no byte changed, none added, none removed.
 void ExpectUnchanged(const Files& before, const Files& after, const std::string& what) {
@@ -143,15 +143,7 @@ TEST_F(SafeWrites, InterruptedExportsLeaveEveryFileAsItWas) {
       _exit(127);
     }
     // Halfway: when the temporary folder holds half of the 621 frames.
-    const auto staged = [&] {
-      long n = 0;
-      for (const auto& entry : fs::directory_iterator(Path("F"))) {
-        if (entry.path().filename().string().starts_with(".tarsel-frames-")) {
-          n += std::distance(fs::directory_iterator(entry.path()), fs::directory_iterator());
-        }
-      }
-      return n;
-    };
+    const auto staged = [&] { return StagedFrames(Path("F")); };
     const auto start = std::chrono::steady_clock::now();
     while (staged() < 310 && std::chrono::steady_clock::now() - start < std::chrono::minutes(2)) {
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -194,15 +186,7 @@ TEST_F(SafeWrites, AStoppedExportErasesItsProgressLine) {
   ASSERT_NE(pipe, nullptr);
   // Until the progress line has been shown (after a second), with frames in the making.
   const auto start = std::chrono::steady_clock::now();
-  const auto staged = [&] {
-    long n = 0;
-    for (const auto& entry : fs::directory_iterator(Path(""))) {
-      if (entry.path().filename().string().starts_with(".tarsel-frames-")) {
-        n += std::distance(fs::directory_iterator(entry.path()), fs::directory_iterator());
-      }
-    }
-    return n;
-  };
+  const auto staged = [&] { return StagedFrames(Path("")); };
   while ((staged() < 50 ||
           std::chrono::steady_clock::now() - start < std::chrono::milliseconds(1500)) &&
          std::chrono::steady_clock::now() - start < std::chrono::minutes(2)) {
