@@ -36,14 +36,15 @@ bool PngFrames::IsFrameName(const std::string& name) {
   return FrameNumber(name) > 0;
 }
 
-std::string PngFrames::Open(const std::string& dir, bool force) {
-  force_ = force;
-  if (std::string error = folder_.Open(dir); !error.empty()) return error;
-  if (force || !folder_.existed()) return "";
-  // The directory lists its files in no particular order: name the lowest-numbered frame.
+std::string PngFrames::Refusal(const std::string& dir, bool force) {
   std::error_code ec;
+  if (fs::exists(dir, ec) && !fs::is_directory(dir, ec)) {
+    return Quoted(dir) + " exists and is not a directory";
+  }
+  if (force || !fs::is_directory(dir, ec)) return "";
+  // The directory lists its files in no particular order: name the lowest-numbered frame.
   std::string first;
-  for (const auto& entry : fs::directory_iterator(folder_.target(), ec)) {
+  for (const auto& entry : fs::directory_iterator(dir, ec)) {
     const std::string name = entry.path().filename().string();
     const long number = FrameNumber(name);
     if (number > 0 && (first.empty() ||
@@ -56,6 +57,12 @@ std::string PngFrames::Open(const std::string& dir, bool force) {
     return Quoted(dir) + " already holds " + first + "; use --force to overwrite";
   }
   return "";
+}
+
+std::string PngFrames::Open(const std::string& dir, bool force) {
+  force_ = force;
+  if (std::string error = Refusal(dir, force); !error.empty()) return error;
+  return folder_.Open(dir);
 }
 
 std::string PngFrames::Add(const Image& image) {

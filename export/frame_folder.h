@@ -17,9 +17,11 @@ class PngFrames {
   // True for the names a frame file may have: frame-NNN.png, with three digits or more.
   static bool IsFrameName(const std::string& name);
 
-  // Checks the directory (made at the end when it is missing) and, unless `force`, refuses
-  // one that already holds a frame file. Returns an empty string or the reason it cannot be
-  // used.
+  // Why `dir` cannot take the frames before anything is made: it is a file, or, unless
+  // `force`, it already holds a frame file. An empty string when it can.
+  static std::string Refusal(const std::string& dir, bool force);
+  // Checks the directory (made at the end when it is missing) and creates the temporary
+  // folder. Returns an empty string or the reason it cannot be used.
   std::string Open(const std::string& dir, bool force);
   // Written by libpng without row filters (export/png_file.h): several times faster than
   // the usual adaptive filters for the same pixels.

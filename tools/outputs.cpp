@@ -83,6 +83,9 @@ std::uint64_t Outputs::MemoryNeed(const Options& o, Size size) {
 
 std::string Outputs::Check(const Options& o, Size size) {
   if (std::string error = CheckPaths(o); !error.empty()) return error;
+  if (!o.frames.empty()) {
+    if (std::string error = PngFrames::Refusal(o.frames, o.force); !error.empty()) return error;
+  }
   const std::uint64_t need = MemoryNeed(o, size);
   const std::string pictures = std::to_string(size.width) + " x " + std::to_string(size.height);
   if (need > kMostExportBytes) {
