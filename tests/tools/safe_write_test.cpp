@@ -180,7 +180,7 @@ TEST_F(SafeWrites, AStoppedExportErasesItsProgressLine) {
   // The shell that script(1) starts writes its process number, then becomes tarsel-render.
   std::string command = "echo \\$\\$ >'" + pid_file + "'; exec '" + std::string(TARSEL_RENDER) +
                         "' --script '" + kLongScript + "' --size 320x229 --video '" +
-                        Path("v.mp4").string() + "' --frames '" + Path("F").string() + "'";
+                        Path("v.webm").string() + "' --frames '" + Path("F").string() + "'";
   // script(1) runs the command on a pseudo-terminal and copies what it writes.
   std::FILE* pipe = popen(("script -q -e -c \"" + command + "\" /dev/null").c_str(), "r");
   ASSERT_NE(pipe, nullptr);
@@ -283,6 +283,16 @@ TEST_F(SafeWrites, NotEnoughMemoryIsOneLineAndTouchesNoFile) {
     EXPECT_NE(r.err.find("the limit on memory (ulimit -v) leaves"), std::string::npos) << r.err;
     ExpectUnchanged(before, Snapshot(), what);
   }
+  // What fits under the limit is made: the labelled picture takes two images of 256 MiB.
+  const Result fits = RunHere({"--size", "8192x8192", "--label", "--png", "good.png"}, limit);
+  EXPECT_EQ(fits.status, 0) << fits.err;
+  Files after = Snapshot();
+  // Its size from the PNG header (Qt's reader stops at 256 MiB of pixels).
+  const std::string png = ReadFile(Path("good.png"));
+  ASSERT_GE(png.size(), 24u);
+  EXPECT_EQ(png.substr(16, 8), std::string("\0\0\x20\0\0\0\x20\0", 8));
+  after["good.png"] = before.at("good.png");
+  ExpectUnchanged(before, after, "the labelled picture, but for the picture itself");
 #endif
 }
 
