@@ -179,8 +179,9 @@ std::string SafeFolder::Open(const std::string& dir) {
                     : Cannot("cannot create", dir, ENOTDIR);
   }
   std::string staging = (base / ".tarsel-frames-XXXXXX").string();
-  if (!::mkdtemp(staging.data()))
+  if (!::mkdtemp(staging.data())) {
     return Cannot(existed_ ? "cannot write into" : "cannot create", dir, errno);
+  }
   staging_ = staging;
   return "";
 }

@@ -196,22 +196,15 @@ std::string Outputs::CompleteLog() {
   return log_file_.Complete();
 }
 
-std::string Outputs::Finish(const Image* drawn, const SharedState& state) {
-  progress_->Finish();
-  std::string error = CompleteLog();
-  const Image* picture = drawn && labeller_ ? &labeller_->Apply(*drawn, state) : drawn;
-  if (error.empty() && frames_) error = frames_->Finish();
-  if (error.empty() && (gif_ || video_)) error = FinishAnimations(*picture);
-  if (error.empty() && !options_.png.empty()) {
-    error = EncodePng(*picture, png_file_.stream(), options_.png);
-    if (error.empty()) error = png_file_.Complete();
-  }
-  if (error.empty()) error = WriteData(state);
-  if (!error.empty() || stop::Requested()) return error;
-  return CommitAll();
-}
-
 namespace {
+
+// Writes a picture as PNG into a file's temporary name and completes it.
+std::string WritePicture(const Image& picture, SafeFile& file) {
+  std::FILE* out = file.stream();
+  if (!out) return file.Failed(errno);
+  std::string error = EncodePng(picture, out, file.path());
+  return error.empty() ? file.Complete() : error;
+}
 
 // Writes `text` into a file's temporary name and completes it.
 std::string WriteText(SafeFile& file, const std::string& text) {
@@ -223,6 +216,18 @@ std::string WriteText(SafeFile& file, const std::string& text) {
 }
 
 }  // namespace
+
+std::string Outputs::Finish(const Image* drawn, const SharedState& state) {
+  progress_->Finish();
+  std::string error = CompleteLog();
+  const Image* picture = drawn && labeller_ ? &labeller_->Apply(*drawn, state) : drawn;
+  if (error.empty() && frames_) error = frames_->Finish();
+  if (error.empty() && (gif_ || video_)) error = FinishAnimations(*picture);
+  if (error.empty() && !options_.png.empty()) error = WritePicture(*picture, png_file_);
+  if (error.empty()) error = WriteData(state);
+  if (!error.empty() || stop::Requested()) return error;
+  return CommitAll();
+}
 
 std::string Outputs::WriteData(const SharedState& state) {
   std::string error;
@@ -236,8 +241,7 @@ std::string Outputs::WriteData(const SharedState& state) {
   if (!options_.mechanism.empty()) {
     ProbeView view;
     view.Update(state, options_.probe, options_.scale, options_.palette);
-    error = EncodePng(view.picture(), mechanism_file_.stream(), options_.mechanism);
-    if (error.empty()) error = mechanism_file_.Complete();
+    error = WritePicture(view.picture(), mechanism_file_);
   }
   return error;
 }
