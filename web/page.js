@@ -6,6 +6,8 @@
 //
 // Modes:
 //   index.html                                   the animation, started by the first focus
+//   index.html?at=K[&acc=1][&accumulate=1]       the same, opened at the frame at k = K (as
+//                                                tarsel-render --at K --acc --accumulate)
 //   index.html?script=TOKENS[&size=WxH][&probe=X][&dump=1]
 //                                                plays a script as tarsel-render --script, the
 //                                                probe at X (as --mechanism --probe X)
@@ -90,6 +92,8 @@
 
   window.addEventListener('keydown', (e) => {
     if (replay || phase === 'ended') return;
+    // A field of the panel takes what is typed into it (the sweep's frames, the link to copy).
+    if (e.target instanceof HTMLInputElement && e.target.type === 'text') return;
     const codes = characterCodes(e);
     if (codes.length === 0) return;  // the browser keeps its own keys (F5, arrows, ...)
     // Tab must not move the focus, BackSpace navigate, Space scroll or "/" open a find bar:
@@ -181,6 +185,7 @@
   // --- What the module calls.
   window.tarselPage = {
     trace,
+    say,
     nextEvent() {
       if (queue.length === 0) return shared.events.none;
       const event = queue.shift();
@@ -284,8 +289,10 @@
     setPhase('running');
     say('Keys step the animation; a double-click on the picture or Esc ends it.');
     const [width, height] = clientSize();
-    module.ccall('tarsel_live', null, ['number', 'number', 'number'],
-                 [width, height, window.devicePixelRatio || 1], {async: true})
+    // The query may hold a link to a frame (at=6.5&acc=1): the module reads it.
+    module.ccall('tarsel_live', null, ['number', 'number', 'number', 'string'],
+                 [width, height, window.devicePixelRatio || 1, location.search.slice(1)],
+                 {async: true})
         .catch(fail);
   }
 
@@ -333,6 +340,7 @@
     module = m;
     shared = JSON.parse(m.ccall('tarsel_constants', 'string', [], []));
     tarselProbe.attach(m, shared, !replay);
+    tarselExports.attach(m, shared, !replay);
     if (replay) {
       startReplay();
     } else {

@@ -4,6 +4,7 @@
 
 #include "export/data_csv.h"
 #include "input/event.h"
+#include "web/exports.h"
 #include "web/page.h"
 
 namespace tarsel {
@@ -14,7 +15,9 @@ namespace {
 constexpr double kRefreshMs = 1000.0 / 60;
 }  // namespace
 
-PageSurface::PageSurface(Size logical, double dpr) : canvas_(logical, dpr), driver_(state_, *this) {
+PageSurface::PageSurface(Size logical, double dpr, std::vector<ScriptEvent> opening)
+    : canvas_(logical, dpr), driver_(state_, *this) {
+  if (!opening.empty()) opening_.emplace(std::move(opening), state_, *this);
   page::MatchCanvas(canvas_);
   page::Show(canvas_.image(), canvas_.image().rect());
   canvas_.TakeDirty();
@@ -30,17 +33,21 @@ void PageSurface::Run() {
 
 void PageSurface::Line(float x1, float y1, float x2, float y2, std::uint32_t colour) {
   canvas_.Line(x1, y1, x2, y2, colour);
+  lines_.Line(x1, y1, x2, y2, colour);
 }
 
 void PageSurface::Cls() {
   canvas_.Cls();
+  lines_.Cls();
 }
 
 void PageSurface::DrawWidth(int width) {
   canvas_.DrawWidth(width);
+  lines_.DrawWidth(width);
 }
 
 void PageSurface::DoEvents() {
+  if (opening_) opening_->PointEvents();
   HandleQueued();
   if (state_.ended) return;
   // The page receives input only while the browser has control; what arrives meanwhile is
@@ -84,6 +91,12 @@ void PageSurface::ShowProbe() {
 }
 
 void PageSurface::WaitEvents(bool block) {
+  if (opening_) {
+    // One key of the link per test of the wait, as tarsel-render presses a script's.
+    if (opening_->WaitRound()) return;
+    opening_.reset();
+    exports::LinkOpened();
+  }
   if (HandleQueued() || !block || state_.ended) return;
   Present();
   page::WaitForEvent();
@@ -92,6 +105,9 @@ void PageSurface::WaitEvents(bool block) {
 }
 
 bool PageSurface::HandleQueued() {
+  // The user's events wait until the link's keys are all pressed: the frame it names is the
+  // one tarsel-render draws for them.
+  if (opening_) return false;
   bool any = false;
   while (!state_.ended) {
     const std::optional<InputEvent> event = page::NextEvent();

@@ -1,11 +1,15 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "animation/driver.h"
 #include "animation/shared_state.h"
 #include "animation/surface.h"
+#include "export/line_record.h"
 #include "input/probe_keys.h"
+#include "input/script.h"
 #include "render/canvas.h"
 #include "render/probe_view.h"
 
@@ -16,8 +20,10 @@ namespace tarsel {
 // inside the driver's event-processing calls, as the desktop window does.
 class PageSurface : public Surface {
  public:
-  // logical: the client area in CSS pixels; dpr: the browser's devicePixelRatio.
-  PageSurface(Size logical, double dpr);
+  // logical: the client area in CSS pixels; dpr: the browser's devicePixelRatio. `opening`: the
+  // keys of a link to a frame, pressed as tarsel-render presses a script's before the user's
+  // keys act (which wait in the page's queue meanwhile).
+  PageSurface(Size logical, double dpr, std::vector<ScriptEvent> opening = {});
 
   // Runs the animation until it ends. The page then keeps the last picture.
   void Run();
@@ -29,6 +35,13 @@ class PageSurface : public Surface {
   void PressProbeKey(ProbeKey key, bool shift);
   // The data export of the frame on the canvas (piston: the piston curve's points).
   std::string Csv(bool piston) const;
+
+  // What the exports read: the state, the canvas and the lines since the last clear.
+  const SharedState& state() const { return state_; }
+  const Canvas& canvas() const { return canvas_; }
+  const LineRecord& lines() const { return lines_; }
+  // The tables are filled and pi is set: the readout has something to read.
+  bool Started() const { return state_.pi > 0; }
 
   void Line(float x1, float y1, float x2, float y2, std::uint32_t colour) override;
   void Cls() override;
@@ -46,8 +59,6 @@ class PageSurface : public Surface {
   void Present();
   // The probe's readout and view at its position, once the animation has started.
   void ShowProbe();
-  // The tables are filled and pi is set: the readout has something to read.
-  bool Started() const { return state_.pi > 0; }
 
   SharedState state_;
   Canvas canvas_;
@@ -56,6 +67,8 @@ class PageSurface : public Surface {
   ProbeView probe_;
   double last_yield_ms_ = 0;
   long points_ = 0;  // event-processing calls at table points so far
+  LineRecord lines_;
+  std::optional<ScriptedInput> opening_;  // a link's keys, until they are all pressed
 };
 
 }  // namespace tarsel

@@ -7,16 +7,19 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "animation/probe.h"
 #include "animation/sweep.h"
 #include "export/data_csv.h"
 #include "export/replay.h"
+#include "input/link.h"
 #include "input/probe_keys.h"
 #include "input/script.h"
 #include "render/canvas.h"
 #include "render/mechanism.h"
 #include "render/probe_view.h"
+#include "web/exports.h"
 #include "web/page.h"
 #include "web/page_surface.h"
 
@@ -24,6 +27,10 @@ namespace {
 // The animation as the user drives it; lives as long as the page (a new run needs a new page).
 std::unique_ptr<tarsel::PageSurface> live;
 }  // namespace
+
+tarsel::PageSurface* tarsel::exports::Live() {
+  return live.get();
+}
 
 extern "C" {
 
@@ -64,11 +71,18 @@ EMSCRIPTEN_KEEPALIVE int tarsel_fits(int width, int height, double dpr) {
   return tarsel::Canvas::FitsCap(tarsel::Size{width, height}, dpr) ? 1 : 0;
 }
 
-// Runs the animation in a client area of width x height CSS pixels. It returns to the page
+// Runs the animation in a client area of width x height CSS pixels, first pressing the keys of
+// a link to a frame when the page's query (`query`, after "?") holds one. It returns to the page
 // only when the animation has ended; in between it is suspended in its waits and yields.
-EMSCRIPTEN_KEEPALIVE void tarsel_live(int width, int height, double dpr) {
+EMSCRIPTEN_KEEPALIVE void tarsel_live(int width, int height, double dpr, const char* query) {
   if (live) return;
-  live = std::make_unique<tarsel::PageSurface>(tarsel::Size{width, height}, dpr);
+  const tarsel::LinkRequest link = tarsel::ReadLink(query);
+  std::vector<tarsel::ScriptEvent> opening;
+  if (!link.error.empty()) tarsel::exports::LinkFailed(link.error.c_str());
+  if (link.present && link.error.empty()) opening = *tarsel::ParseScript(link.script, nullptr);
+  live =
+      std::make_unique<tarsel::PageSurface>(tarsel::Size{width, height}, dpr, std::move(opening));
+  if (link.present && link.error.empty() && link.script.empty()) tarsel::exports::LinkOpened();
   live->Run();
 }
 
