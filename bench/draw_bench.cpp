@@ -97,6 +97,25 @@ void BM_TwoFramesIntoImage(benchmark::State& state) {
 }
 BENCHMARK(BM_TwoFramesIntoImage)->Unit(benchmark::kMillisecond);
 
+// The page's redraw when the colour switch flips or a tablet is turned: the kept calls since the
+// last clear drawn again in the other palette at ratio 2. Arg n: "/" and n - 1 plain keys, so
+// n + 1 frames piled up on the picture: the cost grows with what it holds.
+void BM_Restyle(benchmark::State& state) {
+  tarsel::Canvas canvas({962, 688}, 2);
+  canvas.KeepDrawing(true);
+  std::string script = "47";
+  for (long i = 1; i < state.range(0); ++i) script += " 97";
+  tarsel::Replay replay(*tarsel::ParseScript(script, nullptr), nullptr, &canvas);
+  replay.Run();
+  bool other = false;
+  for (auto _ : state) {
+    other = !other;
+    canvas.Restyle(2, other ? tarsel::Palette::kDistinguishable : tarsel::Palette::kExact);
+    benchmark::DoNotOptimize(canvas.image().pixels.data());
+  }
+}
+BENCHMARK(BM_Restyle)->ArgName("frames")->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
+
 // The same without drawing: the driver's own arithmetic and bookkeeping.
 void BM_TwoFramesDriverOnly(benchmark::State& state) {
   const auto script = *tarsel::ParseScript("8", nullptr);

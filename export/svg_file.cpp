@@ -54,7 +54,8 @@ std::string TooManyLines() {
          " lines since the last clear: too many for a vector picture (clear the frames first)";
 }
 
-std::string SvgPicture(const LineRecord& record, Size device, double dpr, std::string* svg) {
+std::string SvgPicture(const LineRecord& record, Size device, double dpr, Palette palette,
+                       std::string* svg) {
   if (!record.complete()) return TooManyLines();
   const std::string w = std::to_string(device.width), h = std::to_string(device.height);
   std::string& out = *svg;
@@ -74,7 +75,7 @@ std::string SvgPicture(const LineRecord& record, Size device, double dpr, std::s
       width = s.width;
       OpenGroup(out, s.width, dpr);
     }
-    AppendLine(out, p, q, s.colour);
+    AppendLine(out, p, q, Substitute(palette, s.colour));
   }
   if (width) out += "</g>\n";
   out += "</g>\n</svg>\n";

@@ -9,9 +9,11 @@
 
 namespace tarsel {
 
-std::vector<std::uint32_t> DrawingColours() {
+std::vector<std::uint32_t> DrawingColours(Palette palette) {
   std::vector<std::uint32_t> colours;
-  for (const std::uint32_t c : colour::kAll) colours.push_back(PixelRgb(PixelColour(c)));
+  for (const std::uint32_t c : colour::kAll) {
+    colours.push_back(PixelRgb(PixelColour(Substitute(palette, c))));
+  }
   return colours;
 }
 
@@ -21,9 +23,11 @@ std::string WriteSweepGif(const SweepGifRequest& request, ByteSink& out,
   auto script = ParseScript(request.sweep.script, &error);
   if (!script) return error;
   Canvas canvas(request.logical, request.dpr);
+  canvas.SetPalette(request.palette);
   GifFrames gif(out);
   const Image& image = canvas.image();
-  if (!(error = gif.Open({image.width, image.height}, request.delay_ms, DrawingColours()))
+  if (!(error = gif.Open({image.width, image.height}, request.delay_ms,
+                         DrawingColours(request.palette)))
            .empty()) {
     return error;
   }

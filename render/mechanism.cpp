@@ -39,15 +39,15 @@ constexpr double kCylinderTo = 125.5 + kPistonHalfLength + 2;
 // Drawing in logical pixels onto the image of device pixels.
 class Pen {
  public:
-  Pen(Image& image, double dpr) : image_(image), dpr_(dpr) {}
+  Pen(Image& image, double dpr, Palette palette) : image_(image), dpr_(dpr), palette_(palette) {}
 
   // A line `width` logical pixels wide with round ends.
   void Stroke(raster::Point a, raster::Point b, double width, std::uint32_t colour) {
-    raster::FillRoundLine(image_, Device(a), Device(b), width * dpr_ / 2, PixelColour(colour),
+    raster::FillRoundLine(image_, Device(a), Device(b), width * dpr_ / 2, Pixel(colour),
                           image_.rect());
   }
   void Dot(raster::Point c, double radius, std::uint32_t colour) {
-    raster::FillRoundLine(image_, Device(c), Device(c), radius * dpr_, PixelColour(colour),
+    raster::FillRoundLine(image_, Device(c), Device(c), radius * dpr_, Pixel(colour),
                           image_.rect());
   }
   // A joint: a dark ring with a white middle.
@@ -85,17 +85,22 @@ class Pen {
                       static_cast<int>(std::lround(std::min(p.y, q.y))),
                       static_cast<int>(std::lround(std::max(p.x, q.x))) - 1,
                       static_cast<int>(std::lround(std::max(p.y, q.y))) - 1},
-                     PixelColour(colour));
+                     Pixel(colour));
   }
 
  private:
   raster::Point Device(raster::Point p) const { return {p.x * dpr_, p.y * dpr_}; }
+  // In the palette of the picture beside it, so that each part keeps its curve's colour.
+  std::uint32_t Pixel(std::uint32_t colour) const {
+    return PixelColour(Substitute(palette_, colour));
+  }
   static raster::Point Around(raster::Point c, double radius, double angle) {
     return {c.x + radius * same::Cos(angle), c.y - radius * same::Sin(angle)};
   }
 
   Image& image_;
   double dpr_;
+  Palette palette_;
 };
 
 // A fixed pivot: a short base under the joint with three hatch strokes.
@@ -108,19 +113,27 @@ void Ground(Pen& pen, raster::Point c) {
   }
 }
 
+// The four-bar's parts that never move: the circle the crank pin runs on, the fixed line and
+// the bases of the pivots O and Q.
+void DrawLinkageFrame(Pen& pen) {
+  const Frame& f = kLinkageFrame;
+  const double pi = 4 * same::Atan(1.0);
+  const raster::Point o = f.At(0, 0), q = f.At(linkage::kFixed, 0);
+  pen.Arc(o, linkage::kCrank * f.scale, 0, 2 * pi, 1, kPath);
+  pen.Stroke(o, q, 2, kFrame);
+  Ground(pen, o);
+  Ground(pen, q);
+}
+
 void DrawLinkage(Pen& pen, const LinkagePose& pose) {
   const Frame& f = kLinkageFrame;
   const double pi = 4 * same::Atan(1.0);
   const raster::Point o = f.At(pose.o), q = f.At(pose.q), p = f.At(pose.p), r = f.At(pose.r);
-  pen.Arc(o, linkage::kCrank * f.scale, 0, 2 * pi, 1, kPath);
-  pen.Stroke(o, q, 2, kFrame);
   // phi: the sight line from O through R, and the arc from the fixed line up to it.
   const double phi = pose.phi * pi / 180;
   const double reach = 1.15 * std::sqrt(pose.r.x * pose.r.x + pose.r.y * pose.r.y);
   pen.Dashed(o, f.At(reach * same::Cos(phi), reach * same::Sin(phi)), 1.5, 5, colour::kOlive);
   pen.Arc(o, 11 * f.scale, 0, phi, 2.5, colour::kOlive);
-  Ground(pen, o);
-  Ground(pen, q);
   pen.Stroke(o, p, 5, colour::kBlue);
   pen.Stroke(p, r, 5, colour::kBlue);
   pen.Stroke(q, r, 5, colour::kBlue);
@@ -133,7 +146,9 @@ void PaleLink(Pen& pen, raster::Point a, raster::Point b) {
   pen.Stroke(a, b, 5, colour::kPiston);
 }
 
-void DrawSlider(Pen& pen, const PistonPose& pose) {
+// The slider-crank's parts that never move: the crank circle, the cylinder, the marks of the
+// top and the bottom of the stroke, and the base of the crank's centre.
+void DrawSliderFrame(Pen& pen) {
   const Frame& f = kSliderFrame;
   const double pi = 4 * same::Atan(1.0);
   pen.Arc(f.At(0, 0), piston::kCrank * f.scale, 0, 2 * pi, 1, kPath);
@@ -146,6 +161,11 @@ void DrawSlider(Pen& pen, const PistonPose& pose) {
   for (const double pin : {piston::kCrank + piston::kRod, piston::kRod - piston::kCrank}) {
     pen.Dashed(f.At(pin, -kBore - 5), f.At(pin, kBore + 5), 1, 3, kFrame);
   }
+  Ground(pen, f.At(0, 0));
+}
+
+void DrawSlider(Pen& pen, const PistonPose& pose) {
+  const Frame& f = kSliderFrame;
   // The piston, then the rod and the crank over it.
   const double xp = pose.piston_pin.x;
   pen.Fill(f.At(xp - kPistonHalfLength, kPistonHalfWidth),
@@ -155,7 +175,6 @@ void DrawSlider(Pen& pen, const PistonPose& pose) {
            colour::kPiston);
   const raster::Point centre = f.At(0, 0), crank_pin = f.At(pose.crank_pin),
                       piston_pin = f.At(pose.piston_pin);
-  Ground(pen, centre);
   PaleLink(pen, crank_pin, piston_pin);
   PaleLink(pen, centre, crank_pin);
   for (const raster::Point j : {centre, crank_pin, piston_pin}) pen.Joint(j);
@@ -163,17 +182,29 @@ void DrawSlider(Pen& pen, const PistonPose& pose) {
 
 }  // namespace
 
-void Draw(Image& image, double dpr, const LinkagePose& linkage, const PistonPose& piston) {
-  const int width = Canvas::DeviceSide(kSize.width, dpr);
-  const int height = Canvas::DeviceSide(kSize.height, dpr);
-  if (image.width != width || image.height != height || image.dpr != dpr) {
-    image = Image(width, height, dpr);
-  } else {
-    std::fill(image.pixels.begin(), image.pixels.end(), kWhitePixel);
+void Painter::Draw(Image& image, double dpr, const LinkagePose& linkage, const PistonPose& piston,
+                   Palette palette) {
+  if (still_.pixels.empty() || still_.dpr != dpr || still_palette_ != palette) {
+    still_ =
+        Image(Canvas::DeviceSide(kSize.width, dpr), Canvas::DeviceSide(kSize.height, dpr), dpr);
+    still_palette_ = palette;
+    Pen pen(still_, dpr, palette);
+    DrawLinkageFrame(pen);
+    DrawSliderFrame(pen);
   }
-  Pen pen(image, dpr);
+  if (image.width != still_.width || image.height != still_.height || image.dpr != dpr) {
+    image = still_;
+  } else {
+    std::copy(still_.pixels.begin(), still_.pixels.end(), image.pixels.begin());
+  }
+  Pen pen(image, dpr, palette);
   DrawLinkage(pen, linkage);
   DrawSlider(pen, piston);
+}
+
+void Draw(Image& image, double dpr, const LinkagePose& linkage, const PistonPose& piston,
+          Palette palette) {
+  Painter().Draw(image, dpr, linkage, piston, palette);
 }
 
 std::vector<Label> Labels(const LinkagePose& linkage, const PistonPose& piston) {

@@ -7,6 +7,7 @@
 #include "geometry/piston_curve.h"
 #include "render/canvas.h"
 #include "render/image.h"
+#include "render/palette.h"
 
 namespace tarsel::mechanism {
 
@@ -18,8 +19,24 @@ namespace tarsel::mechanism {
 // canvas's raster functions, so every front end shows the same pixels.
 inline constexpr Size kSize{300, 330};
 
-// Draws the view into `image`, which becomes kSize logical pixels at `dpr` device pixels each.
-void Draw(Image& image, double dpr, const LinkagePose& linkage, const PistonPose& piston);
+// Draws the view into `image`, which becomes kSize logical pixels at `dpr` device pixels each,
+// in the colours `palette` gives the curves.
+void Draw(Image& image, double dpr, const LinkagePose& linkage, const PistonPose& piston,
+          Palette palette = Palette::kExact);
+
+// The same, for a view drawn again and again: the parts that never move (the crank circles,
+// the fixed line, the pivots' bases, the cylinder and the marks of the stroke) are drawn once
+// for a ratio and copied under every view, and only the links, the joints, the piston and phi
+// are drawn each time. Two thirds of the view's strokes are in the still part.
+class Painter {
+ public:
+  void Draw(Image& image, double dpr, const LinkagePose& linkage, const PistonPose& piston,
+            Palette palette = Palette::kExact);
+
+ private:
+  Image still_;
+  Palette still_palette_ = Palette::kExact;
+};
 
 // A name that the front ends write beside a part of the view (the picture itself holds no
 // text), centred on (x, y) in the view's logical pixels.

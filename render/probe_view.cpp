@@ -42,9 +42,9 @@ std::vector<ReadoutLine> ReadoutLines(const ProbeReadout& r) {
   };
 }
 
-void ProbeView::Update(const SharedState& state, double x, double dpr) {
+void ProbeView::Update(const SharedState& state, double x, double dpr, Palette palette) {
   readout_ = ReadProbe(state, x);
-  mechanism::Draw(picture_, dpr, readout_.linkage, readout_.piston);
+  painter_.Draw(picture_, dpr, readout_.linkage, readout_.piston, palette);
 }
 
 std::vector<mechanism::Label> ProbeView::labels() const {

@@ -27,8 +27,9 @@ std::vector<ReadoutLine> ReadoutLines(const ProbeReadout& r);
 // kept up to date by Update after every frame and every move of the probe.
 class ProbeView {
  public:
-  // Reads the state at x and draws the mechanism view at `dpr`. The state must have been started.
-  void Update(const SharedState& state, double x, double dpr);
+  // Reads the state at x and draws the mechanism view at `dpr` in `palette`. The state must
+  // have been started.
+  void Update(const SharedState& state, double x, double dpr, Palette palette = Palette::kExact);
 
   const ProbeReadout& readout() const { return readout_; }
   const Image& picture() const { return picture_; }
@@ -37,6 +38,7 @@ class ProbeView {
 
  private:
   ProbeReadout readout_;
+  mechanism::Painter painter_;
   Image picture_;
 };
 

@@ -23,6 +23,7 @@ const char kUsage[] =
     "                     [--label] [--video FILE.mp4|FILE.webm [--video-scale N]]\n"
     "                     [--csv FILE] [--piston-csv FILE] [--mechanism FILE.png [--probe X]]\n"
     "                     [--svg FILE] [--pdf FILE]\n"
+    "                     [--palette exact|distinguishable]\n"
     "       tarsel-render --help | --version\n"
     "\n"
     "Runs the animation without a window, pressing the keys of a script.\n"
@@ -59,7 +60,9 @@ const char kUsage[] =
     "                   clear, in order, in the client area's device pixels\n"
     "  --pdf FILE       the same lines as a one-page PDF, for print (96 pixels to the inch)\n"
     "  --size WxH       client area in logical pixels (default 962x688)\n"
-    "  --scale F        device pixels per logical pixel (default 1)\n"
+    "  --scale F        device pixels per logical pixel, 0.125 to 8 (default 1)\n"
+    "  --palette P      exact (the default) or distinguishable: colours that stay apart for\n"
+    "                   colour-vision deficiencies, each 3:1 or more against white\n"
     "\n"
     "A GIF frame holds at most 256 colours: where antialiasing makes more, the drawing colours\n"
     "are kept exactly and the other pixels take the nearest of the frame's 256 colours.\n"
@@ -155,8 +158,20 @@ std::string ReadSize(const std::string& text, Options& o) {
 }
 
 std::string ReadScale(const std::string& text, Options& o) {
-  if (ParseReal(text, &o.scale) && o.scale >= 1 && o.scale <= 8) return "";
-  return "bad --scale '" + text + "': expected a number from 1 to 8";
+  if (ParseReal(text, &o.scale) && o.scale >= Canvas::kLeastScale &&
+      o.scale <= Canvas::kMostScale) {
+    return "";
+  }
+  return "bad --scale '" + text + "': expected a number from " + ScaleText(Canvas::kLeastScale) +
+         " to " + ScaleText(Canvas::kMostScale);
+}
+
+std::string ReadPalette(const std::string& text, Options& o) {
+  if (const std::optional<Palette> named = PaletteNamed(text)) {
+    o.palette = *named;
+    return "";
+  }
+  return "bad --palette '" + text + "': expected exact or distinguishable";
 }
 
 std::string ReadVideoScale(const std::string& text, Options& o) {
@@ -229,6 +244,7 @@ const Field kFields[] = {
     {"size", "WxH", ReadSize},
     {"scale", "F", ReadScale},
     {"video-scale", "N", ReadVideoScale},
+    {"palette", "P", ReadPalette},
     {"at", "K", ReadAt},
     {"acc", nullptr,
      [](const std::string&, Options& o) {

@@ -30,6 +30,7 @@ struct Options {
   int delay_ms = kDefaultGifDelayMs;  // time each frame is shown
   Size size = {Canvas::kDesignWidth, Canvas::kDesignHeight};  // logical pixels
   double scale = 1;                                           // device pixels per logical pixel
+  Palette palette = Palette::kExact;                          // colours on the pictures
   bool label = false;             // every picture says which k and which curves it shows
   std::string video;              // .mp4 or .webm of the frames, empty for none
   int video_scale = 2;            // video pixels a side for each picture pixel

@@ -29,7 +29,7 @@ std::string Outputs::OpenLog(const std::string& path) {
 std::string Outputs::OpenGif(const std::string& path, Size size, int delay_ms) {
   if (std::string error = gif_file_.Open(path); !error.empty()) return error;
   gif_.emplace(gif_file_);
-  return gif_->Open(size, delay_ms, DrawingColours());
+  return gif_->Open(size, delay_ms, DrawingColours(options_.palette));
 }
 
 std::string Outputs::Open(const Options& options, Size size, long expected_frames) {
@@ -137,20 +137,21 @@ std::string Outputs::WriteData(const SharedState& state) {
   }
   if (!options_.mechanism.empty()) {
     ProbeView view;
-    view.Update(state, options_.probe, options_.scale);
+    view.Update(state, options_.probe, options_.scale, options_.palette);
     error = WritePng(view.picture(), options_.mechanism);
   }
   return error.empty() ? WriteVectors() : error;
 }
 
 std::string Outputs::WriteVectors() {
-  using Writer = std::string (*)(const LineRecord&, Size, double, std::string*);
+  using Writer = std::string (*)(const LineRecord&, Size, double, Palette, std::string*);
   for (const auto& [path, write] :
        {std::pair<const std::string&, Writer>{options_.svg, SvgPicture},
         std::pair<const std::string&, Writer>{options_.pdf, PdfPicture}}) {
     if (path.empty()) continue;
     std::string bytes;
-    if (std::string error = write(lines_, device_, options_.scale, &bytes); !error.empty()) {
+    if (std::string error = write(lines_, device_, options_.scale, options_.palette, &bytes);
+        !error.empty()) {
       return "cannot write '" + path + "': " + error;
     }
     if (std::string error = WriteText(path, bytes); !error.empty()) return error;

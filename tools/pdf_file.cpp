@@ -17,9 +17,9 @@ namespace {
 // The page's units: PDF points, 72 to the inch, and the logical pixels they stand for.
 constexpr double kPointsPerInch = 72, kPixelsPerInch = 96;
 
-QPen PenFor(const LineRecord::Segment& line, double dpr) {
-  // 00BBGGRR
-  QPen pen(QColor(line.colour & 0xFF, line.colour >> 8 & 0xFF, line.colour >> 16 & 0xFF));
+QPen PenFor(const LineRecord::Segment& line, double dpr, Palette palette) {
+  const std::uint32_t c = Substitute(palette, line.colour);  // 00BBGGRR
+  QPen pen(QColor(c & 0xFF, c >> 8 & 0xFF, c >> 16 & 0xFF));
   pen.setWidthF(DevicePenWidth(line.width, dpr));
   pen.setCapStyle(line.width == 1 ? Qt::SquareCap : Qt::RoundCap);
   pen.setJoinStyle(Qt::RoundJoin);
@@ -28,7 +28,8 @@ QPen PenFor(const LineRecord::Segment& line, double dpr) {
 
 }  // namespace
 
-std::string PdfPicture(const LineRecord& record, Size device, double dpr, std::string* pdf) {
+std::string PdfPicture(const LineRecord& record, Size device, double dpr, Palette palette,
+                       std::string* pdf) {
   if (!record.complete()) return TooManyLines();
   QByteArray bytes;
   QBuffer buffer(&bytes);
@@ -54,7 +55,7 @@ std::string PdfPicture(const LineRecord& record, Size device, double dpr, std::s
     for (const LineRecord::Segment& line : record.lines()) {
       raster::Point p, q;
       if (!DeviceLine(line, dpr, &p, &q)) continue;
-      const QPen wanted = PenFor(line, dpr);
+      const QPen wanted = PenFor(line, dpr, palette);
       if (wanted != pen) painter.setPen(pen = wanted);
       painter.drawLine(QLineF(p.x, p.y, q.x, q.y));
     }

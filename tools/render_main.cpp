@@ -66,6 +66,7 @@ int main(int argc, char** argv) {
   if (options.pictures()) {
     try {
       canvas.emplace(options.size, options.scale);
+      canvas->SetPalette(options.palette);
     } catch (const std::bad_alloc&) {
       return Fail("not enough memory for the picture");
     }

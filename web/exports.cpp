@@ -24,8 +24,8 @@ EM_JS(void, js_svg, (const void* bytes, std::size_t size),
       { tarselExports.svg(HEAPU8.slice(bytes, bytes + size)); });
 EM_JS(void, js_failed, (const char* message), { tarselExports.failed(UTF8ToString(message)); });
 EM_JS(void, js_sweep,
-      (const char* keys, long first, long frames, int width, int height, double dpr),
-      { tarselExports.sweep(UTF8ToString(keys), first, frames, width, height, dpr); });
+      (const char* keys, long first, long frames, int width, int height, double dpr, int palette),
+      { tarselExports.sweep(UTF8ToString(keys), first, frames, width, height, dpr, palette); });
 EM_JS(void, js_gif_progress, (long done, long total), { tarselWorker.progress(done, total); });
 EM_JS(void, js_gif, (const void* bytes, std::size_t size),
       { tarselWorker.gif(HEAPU8.slice(bytes, bytes + size)); });
@@ -87,8 +87,8 @@ EMSCRIPTEN_KEEPALIVE void tarsel_svg() {
   const tarsel::PageSurface& live = *tarsel::exports::Live();
   const tarsel::Image& image = live.canvas().image();
   std::string svg;
-  if (std::string error =
-          tarsel::SvgPicture(live.lines(), {image.width, image.height}, image.dpr, &svg);
+  if (std::string error = tarsel::SvgPicture(live.lines(), {image.width, image.height}, image.dpr,
+                                             live.canvas().palette(), &svg);
       !error.empty()) {
     return js_failed(error.c_str());
   }
@@ -96,7 +96,7 @@ EMSCRIPTEN_KEEPALIVE void tarsel_svg() {
 }
 
 // "Save the sweep": the keys of the sweep from the frame on the canvas, `frames` frames (0: to
-// the end), for the worker, with the canvas's size and pixel ratio.
+// the end), for the worker, with the canvas's size, pixel ratio and palette.
 EMSCRIPTEN_KEEPALIVE void tarsel_sweep(long frames) {
   double k = 0;
   tarsel::Switches switches;
@@ -105,16 +105,20 @@ EMSCRIPTEN_KEEPALIVE void tarsel_sweep(long frames) {
   if (!sweep) return Unreachable(k);
   const tarsel::Canvas& canvas = tarsel::exports::Live()->canvas();
   js_sweep(sweep->script.c_str(), sweep->first, sweep->frames, canvas.logicalSize().width,
-           canvas.logicalSize().height, canvas.devicePixelRatio());
+           canvas.logicalSize().height, canvas.devicePixelRatio(),
+           static_cast<int>(canvas.palette()));
 }
 
 // In the worker: the GIF of the sweep, as tarsel-render --gif writes it for the same keys.
 EMSCRIPTEN_KEEPALIVE void tarsel_sweep_gif(const char* keys, long first, long frames, int width,
-                                           int height, double dpr, int label) {
+                                           int height, double dpr, int palette, int label) {
   tarsel::SweepGifRequest request;
   request.sweep = {keys, first, frames};
   request.logical = {width, height};
   request.dpr = dpr;
+  request.palette = palette == static_cast<int>(tarsel::Palette::kDistinguishable)
+                        ? tarsel::Palette::kDistinguishable
+                        : tarsel::Palette::kExact;
   request.label = label != 0;
   tarsel::MemorySink out;
   const std::string error = tarsel::WriteSweepGif(

@@ -14,10 +14,13 @@ namespace {
 EM_JS(int, js_next_event, (), { return tarselPage.nextEvent(); });
 EM_ASYNC_JS(void, js_wait_for_event, (), { await tarselPage.waitForEvent(); });
 EM_ASYNC_JS(void, js_yield, (), { await tarselPage.yieldToBrowser(); });
-EM_JS(int, js_client_width, (), { return tarselPage.clientSize()[0]; });
-EM_JS(int, js_client_height, (), { return tarselPage.clientSize()[1]; });
-EM_JS(void, js_match_canvas, (int lw, int lh, int dw, int dh),
-      { tarselPage.matchCanvas(lw, lh, dw, dh); });
+EM_JS(int, js_view_width, (), { return tarselPage.view().size[0]; });
+EM_JS(int, js_view_height, (), { return tarselPage.view().size[1]; });
+EM_JS(double, js_view_scale, (), { return tarselPage.view().scale; });
+EM_JS(int, js_view_palette, (), { return tarselPage.view().palette; });
+EM_JS(double, js_device_ratio, (), { return window.devicePixelRatio || 1; });
+EM_JS(void, js_match_canvas, (int lw, int lh, int dw, int dh, double scale),
+      { tarselPage.matchCanvas(lw, lh, dw, dh, scale); });
 EM_JS(void, js_show, (const void* rgba, int width, int height, int x, int y, int w, int h), {
   tarselPage.show(new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4), width, height, x,
                   y, w, h);
@@ -31,12 +34,17 @@ EM_JS(void, js_show_probe,
                          height);
       });
 EM_JS(void, js_waiting, (), { tarselPage.waiting(); });
-EM_JS(void, js_ended, (), { tarselPage.ended(); });
+EM_JS(void, js_ended, (int past_last), { tarselPage.ended(Boolean(past_last)); });
+EM_JS(void, js_replay_progress, (double done, double total),
+      { tarselPage.replayProgress(done, total); });
 EM_JS(void, js_replay_done,
-      (const char* log, std::size_t size, const char* csv, const char* piston_csv), {
+      (const char* log, std::size_t size, const char* csv, const char* piston_csv,
+       double cut_after),
+      {
         tarselPage.replayDone(
             log ? new TextDecoder().decode(HEAPU8.subarray(log, log + size)) : null,
-            csv ? UTF8ToString(csv) : null, piston_csv ? UTF8ToString(piston_csv) : null);
+            csv ? UTF8ToString(csv) : null, piston_csv ? UTF8ToString(piston_csv) : null,
+            cut_after);
       });
 EM_JS(void, js_replay_failed, (const char* message),
       { tarselPage.replayFailed(UTF8ToString(message)); });
@@ -64,13 +72,21 @@ void Yield() {
   js_yield();
 }
 
-Size ClientSize() {
-  return {js_client_width(), js_client_height()};
+View CurrentView() {
+  View view{{js_view_width(), js_view_height()}, js_view_scale(), Palette::kExact};
+  if (js_view_palette() == static_cast<int>(Palette::kDistinguishable)) {
+    view.palette = Palette::kDistinguishable;
+  }
+  return view;
+}
+
+double DeviceRatio() {
+  return js_device_ratio();
 }
 
 void MatchCanvas(const Canvas& canvas) {
   js_match_canvas(canvas.logicalSize().width, canvas.logicalSize().height, canvas.image().width,
-                  canvas.image().height);
+                  canvas.image().height, canvas.devicePixelRatio());
 }
 
 void Show(const Image& image, Rect area) {
@@ -107,12 +123,17 @@ void Waiting() {
   js_waiting();
 }
 
-void Ended() {
-  js_ended();
+void Ended(bool past_last) {
+  js_ended(past_last ? 1 : 0);
 }
 
-void ReplayDone(const char* log, std::size_t size, const char* csv, const char* piston_csv) {
-  js_replay_done(log, size, csv, piston_csv);
+void ReplayProgress(long done, long total) {
+  js_replay_progress(static_cast<double>(done), static_cast<double>(total));
+}
+
+void ReplayDone(const char* log, std::size_t size, const char* csv, const char* piston_csv,
+                long cut_after) {
+  js_replay_done(log, size, csv, piston_csv, static_cast<double>(cut_after));
 }
 
 void ReplayFailed(const char* message) {

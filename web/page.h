@@ -20,7 +20,8 @@ namespace tarsel::page {
 namespace wire {
 inline constexpr int kNone = -2;  // nothing is queued
 inline constexpr int kDoubleClick = -1;
-inline constexpr int kResize = -3;  // the client area changed size: see ClientSize()
+// How the client area is shown changed: its size, its scale or its palette (see CurrentView).
+inline constexpr int kResize = -3;
 }  // namespace wire
 
 // The event a queued number stands for; nullopt for wire::kNone (or a number that is no event).
@@ -35,10 +36,19 @@ void WaitForEvent();
 // it has.
 void Yield();
 
-// The client area in logical (CSS) pixels.
-Size ClientSize();
-// Gives the canvas element the image's size: its device pixels as the backing store, its
-// logical size as the CSS size. This clears the element; Show the whole image afterwards.
+// How the page wants the client area shown now: its size in logical pixels, the device pixels
+// per logical pixel (the browser's devicePixelRatio, times the fit of a small screen) and the
+// palette of its colour switch.
+struct View {
+  Size logical;
+  double scale = 1;
+  Palette palette = Palette::kExact;
+};
+View CurrentView();
+// The browser's devicePixelRatio: the panel's mechanism view is drawn at it, never fitted.
+double DeviceRatio();
+// Gives the canvas element the image's size: its device pixels as the backing store, shown one
+// to one on the screen's pixels. This clears the element; Show the whole image afterwards.
 void MatchCanvas(const Canvas& canvas);
 // Copies the device pixels `area` of the image onto the canvas element.
 void Show(const Image& image, Rect area);
@@ -50,12 +60,18 @@ void Readout(const SharedState& state);
 void ShowProbe(double x, const ProbeView& view);
 // The frame is complete on the canvas and the animation waits for a key.
 void Waiting();
-// The animation is over; nothing more will be drawn.
-void Ended();
+// The animation is over; nothing more will be drawn. `past_last`: a step took k past the last
+// frame of the sweep (rather than Escape, a double-click or the End button).
+void Ended(bool past_last);
 
+// Replay mode: `done` of the script's `total` frames are drawn (a long replay shows this while
+// it runs, and gives the browser control meanwhile).
+void ReplayProgress(long done, long total);
 // Replay mode: the run is over. log is the draw log and csv the data export (both null when
-// none was asked for).
-void ReplayDone(const char* log, std::size_t size, const char* csv, const char* piston_csv);
+// none was asked for). A log that would have grown past what a page can hold stops the replay
+// after `cut_after` frames (0: the whole script was played).
+void ReplayDone(const char* log, std::size_t size, const char* csv, const char* piston_csv,
+                long cut_after);
 // Replay mode: the script or the size is unusable; nothing is drawn.
 void ReplayFailed(const char* message);
 

@@ -1,26 +1,31 @@
 'use strict';
 // The page around the animation. The animation itself (driver, key handlers, pixels) is the
 // desktop's C++ compiled to WebAssembly (tarsel.js, tarsel.wasm). This script only queues the
-// user's input for it, shows its pixels on the canvas and keeps the panel up to date; it calls
-// into the module once, to start it, and the module calls back through tarselPage.
+// user's input for it, tells it how the client area is shown, puts its pixels on the canvas and
+// keeps the panel up to date; it calls into the module to start it, and the module calls back
+// through tarselPage.
 //
 // Modes:
 //   index.html                                   the animation, started by the first focus
 //   index.html?at=K[&acc=1][&accumulate=1]       the same, opened at the frame at k = K (as
 //                                                tarsel-render --at K --acc --accumulate)
-//   index.html?script=TOKENS[&size=WxH][&probe=X][&dump=1]
+//   index.html?script=TOKENS[&size=WxH][&palette=distinguishable][&probe=X][&dump=1]
 //                                                plays a script as tarsel-render --script, the
 //                                                probe at X (as --mechanism --probe X)
 //   ...&trace=1                                  keeps timestamps in tarselPage.trace (benchmarks)
 (() => {
-  // What the page shares with the core (the design size, the cap, the numbers input events
-  // travel as, the sweep), read from the module once it has loaded.
+  // What the page shares with the core (the design size, the cap, the scales, the numbers input
+  // events travel as, the sweep, the palettes and the legend), read from the module once it has
+  // loaded.
   let shared = null;
 
   const params = new URLSearchParams(location.search);
   const script = params.get('script');  // null: the animation as the user drives it
   const replay = script !== null;
   const dump = replay && params.get('dump') === '1';
+  // Longer links are refused: 8,000 characters is what every server and browser is asked to
+  // take (RFC 9110); a longer one may not even reach the page intact.
+  const mostLinkLength = 8000;
 
   const root = document.documentElement;
   const $ = (id) => document.getElementById(id);
@@ -40,7 +45,8 @@
     phase = p;
     root.dataset.tarsel = p;
   };
-  let frames = 0;  // waits begun: frames complete on the canvas
+  const live = () => phase === 'running' || phase === 'waiting';
+  let frames = 0;  // waits begun in this run: frames complete on the canvas
   let yields = 0;  // times the animation gave the browser control while drawing
 
   const say = (text, kind = '') => {
@@ -50,13 +56,13 @@
 
   // --- The input queue. Events wait here until the animation's next event-processing call
   // takes them, so its handlers always run between two drawing steps.
-  const queue = [];
+  let queue = [];
   let wake = null;  // resolves the animation's wait for input
   let resizeQueued = false;
   const trace = params.has('trace') ? [] : null;
 
   function queueEvent(event) {
-    if (replay || phase === 'ended') return;
+    if (replay || phase === 'ended' || phase === 'done') return;
     queue.push(event);
     if (wake) {
       const w = wake;
@@ -64,6 +70,9 @@
       w();
     }
   }
+
+  // --- Keys. On the picture every key with a character belongs to the animation; on a button
+  // the page behaves as any page does. F6 moves between the two.
 
   // The character codes a keydown produces, as the desktop window gives them to the handler:
   // Enter 13, Tab 9, BackSpace 8, Escape 27, Ctrl with a letter (or @ [ \ ] ^ _) its control
@@ -90,53 +99,171 @@
     return codes;
   }
 
+  // The animation has the keys while the focus is on the picture, or on nothing in particular
+  // after it was last on the picture (a click on the page's text). Once the focus has been among
+  // the controls, Tab goes on moving it, also when it has left the last one.
+  let onControls = false;
+  function animationHasKeys() {
+    const a = document.activeElement;
+    return a === canvas || ((!a || a === document.body) && !onControls);
+  }
+
+  // The page's controls in their order, as Tab visits them.
+  function controls() {
+    return [...document.querySelectorAll('button, input, a[href]')].filter(
+        (c) => !c.disabled && !c.hidden && c.getClientRects().length > 0);
+  }
+
+  let lastControl = null;
+  document.addEventListener('focusin', (e) => {
+    onControls = e.target !== canvas;
+    if (onControls && controls().includes(e.target)) lastControl = e.target;
+  });
+
+  // F6: from the picture to the control used last (or the first), and back.
+  function switchPane() {
+    if (animationHasKeys()) {
+      const back = lastControl && controls().includes(lastControl) ? lastControl : null;
+      (back ?? controls()[0])?.focus();
+    } else {
+      canvas.focus();
+    }
+  }
+
+  let holding = false;  // a key held down repeats: the sweep plays, one frame per repeat
   window.addEventListener('keydown', (e) => {
-    if (replay || phase === 'ended') return;
-    // A field of the panel takes what is typed into it (the sweep's frames, the link to copy).
-    if (e.target instanceof HTMLInputElement && e.target.type === 'text') return;
+    if (e.key === 'F6' && !e.ctrlKey && !e.altKey && !e.metaKey) {
+      e.preventDefault();
+      switchPane();
+      return;
+    }
+    if (replay || phase === 'ended' || phase === 'done' || !animationHasKeys()) return;
     const codes = characterCodes(e);
     if (codes.length === 0) return;  // the browser keeps its own keys (F5, arrows, ...)
     // Tab must not move the focus, BackSpace navigate, Space scroll or "/" open a find bar:
     // they are keys of the animation.
     e.preventDefault();
+    holding = e.repeat;
     if (trace) trace.push(['key', e.timeStamp]);
     for (const code of codes) queueEvent(code);
   }, {capture: true});
-
-  canvas.addEventListener('dblclick', (e) => {
-    e.preventDefault();
-    if (shared) queueEvent(shared.events.doubleClick);
+  window.addEventListener('keyup', () => {
+    if (!holding) return;
+    holding = false;
+    announceFrame();  // the sweep stopped where the key was let go
   });
 
-  // --- The client area: the stage, at least the design size.
-  function clientSize() {
-    const [width, height] = shared.design;
-    return [Math.max(width, stage.clientWidth), Math.max(height, stage.clientHeight)];
+  // --- Pointer. A double-click with a mouse ends the animation, as the caption says; a double
+  // tap on a touch screen does not: a finger resting twice must not end a lesson.
+  let lastPointer = 'mouse';
+  canvas.addEventListener('pointerdown', (e) => {
+    lastPointer = e.pointerType;
+    canvas.focus({preventScroll: true});
+  });
+  canvas.addEventListener('dblclick', (e) => {
+    e.preventDefault();
+    if (!shared || !live()) return;
+    if (lastPointer !== 'mouse') {
+      say('A double tap does not end the animation: the End button does.');
+      return;
+    }
+    queueEvent(shared.events.doubleClick);
+  });
+
+  // --- How the client area is shown: its logical size, the device pixels per logical pixel and
+  // the palette.
+  const paletteSwitch = $('palette-switch');
+  const storedPalette = 'tarsel-palette';
+
+  // The palette: a replay link names its own; the animation follows the switch.
+  function palette() {
+    const name = replay ? (params.get('palette') ?? 'exact') :
+                          (paletteSwitch.checked ? 'distinguishable' : 'exact');
+    return shared.palettes.indexOf(name);
+  }
+
+  // The stage's room in CSS pixels, inside the margin kept for the canvas's focus ring (whole
+  // pixels, never more than there is).
+  function room() {
+    const r = stage.getBoundingClientRect();
+    const ring = 2 * canvas.offsetLeft;
+    return [Math.max(1, Math.floor(r.width) - ring), Math.max(1, Math.floor(r.height) - ring)];
+  }
+
+  // The design size fits the stage: drawn one to one (at the browser's devicePixelRatio), the
+  // client area as large as the stage, as a larger window is. Otherwise the whole design area
+  // is drawn smaller, at devicePixelRatio times the fit, still one canvas pixel to one screen
+  // pixel: crisp, and every pixel computed by the core (tarsel-render --scale gives the same).
+  function fitted(size) {
+    const [w, h] = room();
+    const dpr = window.devicePixelRatio || 1;
+    const fit = Math.min(1, w / size[0], h / size[1]);
+    const [least, most] = shared.scales;
+    const scale = Math.min(most, Math.max(least, dpr * fit));
+    return {fit, scale};
+  }
+
+  function view() {
+    const design = shared.design;
+    if (replay) {
+      const {scale} = fitted(replaySize);
+      return {size: replaySize, scale, palette: palette()};
+    }
+    const {fit, scale} = fitted(design);
+    const [w, h] = room();
+    const most = module._tarsel_most_side(scale);
+    const size = fit < 1 ? design :
+                           [Math.min(most, Math.max(design[0], w)),
+                            Math.min(most, Math.max(design[1], h))];
+    return {size, scale, palette: palette()};
+  }
+
+  // The view changed (a resize, a turned tablet, a zoom, the colour switch): the animation
+  // applies it at its next event-processing call; after the end the module applies it at once.
+  function viewChanged() {
+    if (live()) {
+      if (!resizeQueued) {
+        resizeQueued = true;
+        queueEvent(shared.events.resize);
+      }
+    } else if (phase === 'ended' && module) {
+      module._tarsel_view_changed();
+    }
   }
   new ResizeObserver(() => {
-    if (phase !== 'running' && phase !== 'waiting') return;
-    if (!resizeQueued) {
-      resizeQueued = true;
-      queueEvent(shared.events.resize);
-    }
+    if (shared) viewChanged();
   }).observe(stage);
+  // A zoom changes devicePixelRatio, which a resize of the stage does not always show.
+  let dprQuery = null;
+  function watchRatio() {
+    dprQuery?.removeEventListener('change', onRatio);
+    dprQuery = matchMedia(`(resolution: ${window.devicePixelRatio || 1}dppx)`);
+    dprQuery.addEventListener('change', onRatio);
+  }
+  function onRatio() {
+    watchRatio();
+    if (shared) viewChanged();
+  }
+  watchRatio();
 
   // --- The panel.
   const keyButtons = [...document.querySelectorAll('button.key')];
+  // A click with a pointer leaves the keys with the animation; a button pressed from the
+  // keyboard keeps the focus, so that it can be pressed again.
+  function pointerKeepsFocus(button) {
+    button.addEventListener('mousedown', (e) => e.preventDefault());
+  }
   for (const b of keyButtons) {
-    // Pressing a touch key must not take the focus from the animation.
-    b.tabIndex = -1;
-    b.addEventListener('mousedown', (e) => e.preventDefault());
-    b.addEventListener('click', () => {
+    pointerKeepsFocus(b);
+    b.addEventListener('click', (e) => {
       if (trace) trace.push(['key', performance.now()]);
       queueEvent(Number(b.dataset.code));
-      canvas.focus({preventScroll: true});
+      if (e.detail > 0) canvas.focus({preventScroll: true});
     });
   }
 
   const toggle = $('panel-toggle');
-  toggle.tabIndex = -1;
-  toggle.addEventListener('mousedown', (e) => e.preventDefault());
+  pointerKeepsFocus(toggle);
   toggle.addEventListener('click', () => {
     const hidden = document.body.classList.toggle('panel-hidden');
     toggle.textContent = hidden ? 'Show panel' : 'Hide panel';
@@ -145,8 +272,7 @@
 
   let shownK = null;
   const save = $('save');
-  save.tabIndex = -1;
-  save.addEventListener('mousedown', (e) => e.preventDefault());
+  pointerKeepsFocus(save);
   save.addEventListener('click', () => {
     canvas.toBlob((blob) => {
       const a = document.createElement('a');
@@ -159,6 +285,79 @@
     }, 'image/png');
   });
 
+  const endButton = $('end'), againButton = $('again');
+  pointerKeepsFocus(endButton);
+  endButton.addEventListener('click', () => {
+    if (shared && live()) queueEvent(shared.events.doubleClick);
+  });
+  againButton.addEventListener('click', startAgain);
+
+  pointerKeepsFocus(paletteSwitch);
+  // The colour switch: remembered on this device, for the students who need it every time.
+  try {
+    paletteSwitch.checked = localStorage.getItem(storedPalette) === 'distinguishable';
+  } catch {
+    // Storage may be off: the switch then starts off.
+  }
+  paletteSwitch.addEventListener('change', () => {
+    const name = paletteSwitch.checked ? 'distinguishable' : 'exact';
+    try {
+      localStorage.setItem(storedPalette, name);
+    } catch {
+      // Not remembered; the switch still works.
+    }
+    if (replay) {
+      params.set('palette', name);
+      location.search = params.toString();
+      return;
+    }
+    buildLegend();
+    if (shared) viewChanged();
+  });
+
+  // The legend, from the module's table: each curve's line in its colour and pen width, its
+  // colour's name in the palette shown, and what it shows.
+  let acc = 0;
+  function buildLegend() {
+    if (!shared) return;
+    const p = Math.max(0, palette());
+    const svg = 'http://www.w3.org/2000/svg';
+    const items = shared.curves.map((curve) => {
+      const li = document.createElement('li');
+      li.dataset.when = curve.shown;
+      const line = document.createElementNS(svg, 'svg');
+      line.setAttribute('width', '30');
+      line.setAttribute('height', '10');
+      line.setAttribute('aria-hidden', 'true');
+      const stroke = document.createElementNS(svg, 'line');
+      for (const [k, v] of [['x1', 1], ['y1', 5], ['x2', 29], ['y2', 5]]) stroke.setAttribute(k, v);
+      stroke.setAttribute('stroke', curve.colours[p]);
+      stroke.setAttribute('stroke-width', curve.width);
+      stroke.setAttribute('stroke-linecap', 'round');
+      line.append(stroke);
+      const text = document.createElement('span');
+      const name = document.createElement('b');
+      name.textContent = curve.names[p];
+      const when = document.createElement('span');
+      when.className = 'when';
+      text.append(name, ` (${curve.width} px): ${curve.shows}`, when);
+      li.append(line, text);
+      return li;
+    });
+    $('legend').replaceChildren(...items);
+    markLegend();
+  }
+  // Curves not on the picture now say so in words (not by fading: faded text is hard to read).
+  function markLegend() {
+    for (const li of $('legend').children) {
+      const off = li.dataset.when === 'plain' ? acc === 1 : li.dataset.when === 'derivatives' &&
+                                                                acc !== 1;
+      li.querySelector('.when').textContent = !off ? '' :
+          li.dataset.when === 'plain' ? ' (not now: only while velocity and acceleration are off)' :
+                                        ' (not now: BackSpace shows it)';
+    }
+  }
+
   // The frame of the plain sweep at k, as the core places k on it.
   function frameText(frame, exact) {
     const frames = shared.sweep.frames;
@@ -168,18 +367,29 @@
   }
 
   let shown = '';
-  function readout(k, acc, ccllss, frame, exact) {
-    const key = `${k} ${acc} ${ccllss}`;
+  function readout(k, accNow, ccllss, frame, exact) {
+    const key = `${k} ${accNow} ${ccllss}`;
     if (key === shown) return;
     shown = key;
     shownK = k;
     $('k-value').textContent = k.toFixed(3);
     $('frame-value').textContent = frameText(frame, exact);
-    $('acc-value').textContent = acc ? 'on' : 'off';
+    $('acc-value').textContent = accNow ? 'on' : 'off';
     $('cls-value').textContent = ccllss ? 'piling up' : 'cleared';
-    for (const li of document.querySelectorAll('[data-when]')) {
-      li.classList.toggle('off', (li.dataset.when === 'acc') !== Boolean(acc));
+    if (accNow !== acc) {
+      acc = accNow;
+      markLegend();
     }
+  }
+
+  // One polite announcement per frame, the readout in words; none while a held key plays the
+  // sweep (a screen reader would fall behind), and the frame it stopped at once the key is up.
+  function announceFrame() {
+    if (holding || !live()) return;
+    $('announce').textContent =
+        `k ${$('k-value').textContent}, frame ${$('frame-value').textContent}, ` +
+        `velocity and acceleration ${$('acc-value').textContent}, ` +
+        `frames ${$('cls-value').textContent}`;
   }
 
   // --- What the module calls.
@@ -211,13 +421,20 @@
         channel.port2.postMessage(null);
       });
     },
-    clientSize,
-    matchCanvas(logicalWidth, logicalHeight, deviceWidth, deviceHeight) {
+    view,
+    // The canvas element takes the image's device pixels, and a CSS size that puts each of
+    // them on one pixel of the screen.
+    matchCanvas(logicalWidth, logicalHeight, deviceWidth, deviceHeight, scale) {
+      const dpr = window.devicePixelRatio || 1;
       canvas.width = deviceWidth;
       canvas.height = deviceHeight;
-      canvas.style.width = `${logicalWidth}px`;
-      canvas.style.height = `${logicalHeight}px`;
+      canvas.style.width = `${deviceWidth / dpr}px`;
+      canvas.style.height = `${deviceHeight / dpr}px`;
       canvas.dataset.size = `${logicalWidth}x${logicalHeight}`;
+      // What tarsel-render needs for the same pixels: --size WxH --scale S. String() gives the
+      // shortest decimal that reads back as the same double.
+      root.dataset.tarselSize = `${logicalWidth}x${logicalHeight}`;
+      root.dataset.tarselScale = String(scale);
     },
     // The whole image's bytes, and the part of it that changed.
     show(rgba, width, height, x, y, w, h) {
@@ -228,26 +445,43 @@
       ++frames;
       root.dataset.frames = String(frames);
       setPhase('waiting');
+      announceFrame();
       if (trace) trace.push(['frame', performance.now()]);
     },
-    ended() {
+    ended(pastLast) {
       setPhase('ended');
       for (const b of keyButtons) b.disabled = true;
-      say('The animation has ended. Reload the page to start it again. ', 'ended');
-      const again = document.createElement('button');
-      again.type = 'button';
-      again.textContent = 'Start again';
-      again.addEventListener('click', () => location.reload());
-      status.append(again);
+      if (pastLast) {
+        // The key after the last frame: the sweep is over, not at a frame 64.
+        $('k-value').textContent = '–';
+        $('frame-value').textContent = 'the sweep is over';
+      }
+      say(pastLast ? 'The sweep is over: that was its last frame. Start again to see it anew.' :
+                     'The animation has ended. Start again to see it anew.',
+          'ended');
+      endButton.hidden = true;
+      againButton.hidden = false;
     },
-    replayDone(log, csv, pistonCsv) {
+    replayProgress(done, total) {
+      root.dataset.replayProgress = String(done);
+      say(`Replaying: frame ${done} of ${total}…`);
+    },
+    replayDone(log, csv, pistonCsv, cutAfter) {
+      root.dataset.heapBytes = String(module._tarsel_heap_bytes());
       if (dump) {
         pre('tarsel-log').textContent = log;
         pre('tarsel-png').textContent = canvas.toDataURL('image/png');
         pre('tarsel-csv').textContent = csv;
         pre('tarsel-piston-csv').textContent = pistonCsv;
       }
-      say(`Replayed: ${script}`);
+      if (cutAfter > 0) {
+        root.dataset.tarselCut = String(cutAfter);
+        say(`Replayed only to frame ${cutAfter}: its draw log would pass the ` +
+            `${shared.mostLogBytes / 1048576} MiB a page can hold (tarsel-render --log writes it ` +
+            'whole).', 'error');
+      } else {
+        say(`Replayed: ${script}`);
+      }
       setPhase('done');
     },
     replayFailed(message) {
@@ -264,9 +498,10 @@
     return p;
   }
 
-  // --- Starting.
+  // --- Starting, ending and starting again.
   let module = null;
   let started = false;
+  let run = Promise.resolve();  // the run in the module: one at a time
 
   function fail(error) {
     if (location.protocol === 'file:') {
@@ -278,6 +513,20 @@
     setPhase('ended');
   }
 
+  // `query`: a link to a frame to open at (the page's own query, the first time), or '' for the
+  // first frame.
+  function startRun(query) {
+    frames = 0;
+    shown = '';
+    root.dataset.frames = '0';
+    setPhase('running');
+    say('Keys step the animation; Esc, End or a double-click on the picture ends it.');
+    for (const b of keyButtons) b.disabled = false;
+    endButton.hidden = false;
+    againButton.hidden = true;
+    run = module.ccall('tarsel_live', null, ['string'], [query], {async: true}).catch(fail);
+  }
+
   // The animation starts when the page first has the keyboard focus and is visible, once.
   function maybeStart() {
     if (started || !module) return;
@@ -286,15 +535,24 @@
       return;
     }
     started = true;
-    setPhase('running');
-    say('Keys step the animation; a double-click on the picture or Esc ends it.');
-    const [width, height] = clientSize();
-    // The query may hold a link to a frame (at=6.5&acc=1): the module reads it.
-    module.ccall('tarsel_live', null, ['number', 'number', 'number', 'string'],
-                 [width, height, window.devicePixelRatio || 1, location.search.slice(1)],
-                 {async: true})
-        .catch(fail);
+    // The query may hold a link to a frame (at=6.5&acc=1): the module reads it, the first time.
+    startRun(location.search.slice(1));
   }
+
+  // In place, at frame 1: a fresh state and canvas in the module, no reload.
+  async function startAgain() {
+    if (phase !== 'ended' || !module) return;
+    await run;
+    queue = [];
+    resizeQueued = false;
+    delete root.dataset.link;
+    startRun('');
+    canvas.focus({preventScroll: true});
+  }
+
+  // --- Replay links.
+  let replaySize = null;
+  let replayProbe = 0;
 
   // "WxH", each 1 to the cap, as tarsel-render's --size; null when malformed.
   function parseSize(text) {
@@ -304,34 +562,62 @@
     return w >= 1 && h >= 1 && w <= most && h <= most ? [w, h] : null;
   }
 
+  // Why the link cannot be replayed, or null.
+  function replayRefusal() {
+    if (location.href.length > mostLinkLength) {
+      return `the link is ${location.href.length} characters long, more than the ` +
+             `${mostLinkLength} a replay link may have`;
+    }
+    const sizeText = params.get('size') ?? shared.design.join('x');
+    replaySize = parseSize(sizeText);
+    if (!replaySize) {
+      return `bad size '${sizeText}': expected WxH, 1 to ${shared.maxDeviceSide} each`;
+    }
+    if (palette() < 0) {
+      return `bad palette '${params.get('palette')}': expected exact or distinguishable`;
+    }
+    const probeText = params.get('probe');
+    replayProbe = probeText === null ? shared.probe.startX : Number(probeText);
+    const decimal = /^[+-]?([0-9]+[.]?[0-9]*|[.][0-9]+)([eE][+-]?[0-9]+)?$/;
+    if (probeText !== null &&
+        !(decimal.test(probeText) && Math.abs(replayProbe) <= shared.probe.limit)) {
+      return `bad probe '${probeText}': expected a number from -${shared.probe.limit} to ` +
+             `${shared.probe.limit}`;
+    }
+    const {scale} = fitted(replaySize);
+    if (!module._tarsel_fits(replaySize[0], replaySize[1], scale)) {
+      return `picture too large: ${sizeText} at scale ${scale} is more than ` +
+             `${shared.maxDeviceSide} device pixels a side`;
+    }
+    return null;
+  }
+
   function startReplay() {
     started = true;
     for (const b of keyButtons) b.disabled = true;
-    const sizeText = params.get('size') ?? shared.design.join('x');
-    const size = parseSize(sizeText);
-    const dpr = window.devicePixelRatio || 1;
-    if (!size) {
-      tarselPage.replayFailed(
-          `bad size '${sizeText}': expected WxH, 1 to ${shared.maxDeviceSide} each`);
-      return;
-    }
-    const probeText = params.get('probe');
-    const probe = probeText === null ? shared.probe.startX : Number(probeText);
-    const decimal = /^[+-]?([0-9]+[.]?[0-9]*|[.][0-9]+)([eE][+-]?[0-9]+)?$/;
-    if (probeText !== null && !(decimal.test(probeText) && Math.abs(probe) <= shared.probe.limit)) {
-      tarselPage.replayFailed(`bad probe '${probeText}': expected a number from ` +
-                              `-${shared.probe.limit} to ${shared.probe.limit}`);
-      return;
-    }
-    if (!module._tarsel_fits(size[0], size[1], dpr)) {
-      tarselPage.replayFailed(`picture too large: ${sizeText} at scale ${dpr} is more than ` +
-                              `${shared.maxDeviceSide} device pixels a side`);
+    endButton.hidden = true;
+    paletteSwitch.checked = params.get('palette') === 'distinguishable';
+    buildLegend();
+    const refusal = replayRefusal();
+    if (refusal) {
+      tarselPage.replayFailed(refusal);
       return;
     }
     say('Replaying…');
+    const v = view();
     module.ccall('tarsel_replay', null,
-                 ['string', 'number', 'number', 'number', 'number', 'number'],
-                 [script, size[0], size[1], dpr, dump ? 1 : 0, probe]);
+                 ['string', 'number', 'number', 'number', 'number', 'number', 'number'],
+                 [script, v.size[0], v.size[1], v.scale, dump ? 1 : 0, v.palette, replayProbe],
+                 {async: true})
+        .catch(fail);
+  }
+
+  // --- Offline: a service worker keeps the page's files, so that a second visit works
+  // without a network (and the browser can install the page as an app).
+  if ('serviceWorker' in navigator && location.protocol !== 'file:') {
+    navigator.serviceWorker.register('sw.js').catch(() => {
+      // Without it the page works as before, online only.
+    });
   }
 
   canvas.focus({preventScroll: true});
@@ -344,6 +630,7 @@
     if (replay) {
       startReplay();
     } else {
+      buildLegend();
       window.addEventListener('focus', maybeStart);
       document.addEventListener('visibilitychange', maybeStart);
       maybeStart();

@@ -15,20 +15,24 @@ namespace {
 constexpr double kRefreshMs = 1000.0 / 60;
 }  // namespace
 
-PageSurface::PageSurface(Size logical, double dpr, std::vector<ScriptEvent> opening)
-    : canvas_(logical, dpr), driver_(state_, *this) {
+PageSurface::PageSurface(const page::View& view, std::vector<ScriptEvent> opening)
+    : canvas_(view.logical, view.scale), driver_(state_, *this) {
   if (!opening.empty()) opening_.emplace(std::move(opening), state_, *this);
-  page::MatchCanvas(canvas_);
-  page::Show(canvas_.image(), canvas_.image().rect());
-  canvas_.TakeDirty();
+  canvas_.SetPalette(view.palette);
+  probe_palette_ = view.palette;
+  // A turned tablet or a new zoom changes the scale, and the colour switch the palette, in the
+  // middle of a picture: the canvas keeps what it drew to draw it again.
+  canvas_.KeepDrawing(true);
+  ShowAnew();
   last_yield_ms_ = emscripten_get_now();
 }
 
 void PageSurface::Run() {
-  driver_.Form_Activate();
+  const LoopEnd end = driver_.Form_Activate();
   state_.ended = true;
+  ended_ = true;
   Present();
-  page::Ended();
+  page::Ended(end == LoopEnd::kPastLast);
 }
 
 void PageSurface::Line(float x1, float y1, float x2, float y2, std::uint32_t colour) {
@@ -37,8 +41,12 @@ void PageSurface::Line(float x1, float y1, float x2, float y2, std::uint32_t col
 }
 
 void PageSurface::Cls() {
+  const Image& image = canvas_.image();
+  const int width = image.width, height = image.height;
   canvas_.Cls();
   lines_.Cls();
+  // A new scale that waited for this clear changes the image's size.
+  if (canvas_.image().width != width || canvas_.image().height != height) ShowAnew();
 }
 
 void PageSurface::DrawWidth(int width) {
@@ -62,11 +70,12 @@ void PageSurface::DoEvents() {
 }
 
 void PageSurface::BeginWait() {
-  // The frame is complete on the canvas first; the panel's readout follows it.
+  // The frame is complete on the canvas first; the panel's readout follows it, and then the
+  // page learns that the frame is done (and announces the readout).
   page::Show(canvas_.image(), canvas_.TakeDirty());
-  page::Waiting();
   page::Readout(state_);
   ShowProbe();
+  page::Waiting();
 }
 
 void PageSurface::MoveProbeTo(double x) {
@@ -86,7 +95,7 @@ std::string PageSurface::Csv(bool piston) const {
 
 void PageSurface::ShowProbe() {
   if (!Started()) return;
-  probe_.Update(state_, probe_x_, canvas_.devicePixelRatio());
+  probe_.Update(state_, probe_x_, page::DeviceRatio(), probe_palette_);
   page::ShowProbe(probe_x_, probe_);
 }
 
@@ -113,17 +122,31 @@ bool PageSurface::HandleQueued() {
     const std::optional<InputEvent> event = page::NextEvent();
     if (!event) break;
     any = true;
-    if (!Dispatch(state_, *this, *event)) Grow();  // the one event of the page's own: a resize
+    if (!Dispatch(state_, *this, *event)) ApplyView();  // the page's own event: a resize
   }
   return any;
 }
 
-void PageSurface::Grow() {
+void PageSurface::ApplyView() {
+  const page::View view = page::CurrentView();
   const Image& before = canvas_.image();
   const int width = before.width, height = before.height;
-  canvas_.EnsureSize(page::ClientSize());
-  if (canvas_.image().width == width && canvas_.image().height == height) return;
-  // Resizing the element clears it: put back everything, the added area white.
+  bool anew = false;
+  if (view.scale != canvas_.devicePixelRatio() || view.palette != canvas_.palette()) {
+    anew = canvas_.Restyle(view.scale, view.palette);
+  }
+  canvas_.EnsureSize(view.logical);
+  anew = anew || canvas_.image().width != width || canvas_.image().height != height;
+  // Resizing the element clears it: put back everything, an added area white.
+  if (anew) ShowAnew();
+  // The mechanism view beside it takes the palette too.
+  if (view.palette != probe_palette_) {
+    probe_palette_ = view.palette;
+    ShowProbe();
+  }
+}
+
+void PageSurface::ShowAnew() {
   page::MatchCanvas(canvas_);
   page::Show(canvas_.image(), canvas_.image().rect());
   canvas_.TakeDirty();

@@ -12,6 +12,7 @@
 #include "input/script.h"
 #include "render/canvas.h"
 #include "render/probe_view.h"
+#include "web/page.h"
 
 namespace tarsel {
 
@@ -20,13 +21,18 @@ namespace tarsel {
 // inside the driver's event-processing calls, as the desktop window does.
 class PageSurface : public Surface {
  public:
-  // logical: the client area in CSS pixels; dpr: the browser's devicePixelRatio. `opening`: the
-  // keys of a link to a frame, pressed as tarsel-render presses a script's before the user's
-  // keys act (which wait in the page's queue meanwhile).
-  PageSurface(Size logical, double dpr, std::vector<ScriptEvent> opening = {});
+  // The client area as the page shows it now (its size, scale and palette). `opening`: the keys
+  // of a link to a frame, pressed as tarsel-render presses a script's before the user's keys act
+  // (which wait in the page's queue meanwhile).
+  explicit PageSurface(const page::View& view, std::vector<ScriptEvent> opening = {});
 
   // Runs the animation until it ends. The page then keeps the last picture.
   void Run();
+  bool ended() const { return ended_; }
+  // Shows the picture as the page now wants it: larger, at another scale, in another palette.
+  // The animation calls it for the page's resize events; after the end the page calls it
+  // itself.
+  void ApplyView();
 
   // The probe, moved by the page's pointer or keys while the animation is suspended (between
   // two drawing steps or in its wait): the readout and the mechanism view follow at once. It
@@ -53,8 +59,8 @@ class PageSurface : public Surface {
  private:
   // Runs the handlers of every queued event; true when there was one.
   bool HandleQueued();
-  // Grows the image to the page's client area, as a larger window does.
-  void Grow();
+  // The whole image onto a canvas element of its size.
+  void ShowAnew();
   // The changed part of the image onto the canvas element, and the panel's readout.
   void Present();
   // The probe's readout and view at its position, once the animation has started.
@@ -65,10 +71,12 @@ class PageSurface : public Surface {
   Driver driver_;
   double probe_x_ = probe::kStartX;
   ProbeView probe_;
+  Palette probe_palette_ = Palette::kExact;  // the mechanism view's palette
   double last_yield_ms_ = 0;
   long points_ = 0;  // event-processing calls at table points so far
   LineRecord lines_;
   std::optional<ScriptedInput> opening_;  // a link's keys, until they are all pressed
+  bool ended_ = false;
 };
 
 }  // namespace tarsel

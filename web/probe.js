@@ -51,9 +51,15 @@
     });
   }
 
+  // CSS pixels per logical pixel: below 1 where the page draws the picture smaller, to fit.
+  function zoom() {
+    const scale = Number(document.documentElement.dataset.tarselScale);
+    return scale > 0 ? scale / (window.devicePixelRatio || 1) : 1;
+  }
+
   function placeMarker(x) {
     const m = shared.mapping;
-    marker.style.left = `${(x - m.left) * m.pixelsPerX}px`;
+    marker.style.left = `${canvas.offsetLeft + (x - m.left) * m.pixelsPerX * zoom()}px`;
     marker.hidden = false;
   }
 
@@ -97,7 +103,7 @@
   function moveTo(offsetX, timeStamp) {
     if (!live || !module) return;
     trace('probe', timeStamp);
-    module._tarsel_probe_at(shared.mapping.left + offsetX / shared.mapping.pixelsPerX);
+    module._tarsel_probe_at(shared.mapping.left + offsetX / zoom() / shared.mapping.pixelsPerX);
     trace('probe-shown', performance.now());
   }
 
@@ -122,14 +128,14 @@
   for (const [id, which, name] of [['save-data', 0, frameName],
                                    ['save-piston', 1, () => 'tarsel-piston']]) {
     const button = $(id);
-    button.tabIndex = -1;
     button.addEventListener('mousedown', (e) => e.preventDefault());
-    button.addEventListener('click', () => {
+    button.addEventListener('click', (e) => {
       if (!module || !live) return;
       // Called directly: ccall would take the suspended animation for a call of its own.
       const text = module.UTF8ToString(module._tarsel_data(which));
       if (text) download(text, `${name()}.csv`);
-      canvas.focus({preventScroll: true});
+      // A pointer leaves the keys with the animation; the keyboard keeps its place.
+      if (e.detail > 0) canvas.focus({preventScroll: true});
     });
   }
 })();

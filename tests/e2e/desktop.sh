@@ -18,23 +18,30 @@ stop_desktop() {
 }
 trap 'stop_desktop; cleanup' EXIT
 
+# The window manager and its session bus only, the X server left running.
+stop_wm() {
+  for pid in $wm_pid $bus_pid; do kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done
+  wm_pid= bus_pid=
+}
+
 # No icon theme for the program but those a check makes: an installed tarsel must not stand
 # in for the program's own icon. The window managers keep the usual folders (their themes).
 export XDG_DATA_DIRS=$work/no-share
 system_data=/usr/local/share:/usr/share
 
-# start_desktop WM WxH [TOP BOTTOM]: an X server of that size, the window manager, and panels
-# of TOP and BOTTOM pixels (which the window manager takes off the available area).
-start_desktop() {
-  local wm=$1 size=$2 top=${3:-0} bottom=${4:-0}
-  start_x "$size"
+# start_wm WM: the window manager on the running X server; true once it has claimed the screen
+# and published the available area.
+start_wm() {
+  local wm=$1
   case $wm in
+    none) return 0 ;;
     openbox)
       XDG_DATA_DIRS=$system_data openbox --sm-disable >"$work/wm.log" 2>&1 &
       wm_pid=$!
       ;;
     xfwm4)
       # xfwm4 reads its settings through xfconfd, which a session bus starts.
+      : >"$work/bus"
       dbus-daemon --session --nofork --print-address=3 3>"$work/bus" 2>/dev/null &
       bus_pid=$!
       for _ in $(seq 100); do
@@ -46,15 +53,28 @@ start_desktop() {
       wm_pid=$!
       ;;
   esac
-  # Ready once it has claimed the screen and published the available area.
-  if [ "$wm" != none ]; then
-    for _ in $(seq 100); do
-      xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' &&
-        [ -n "$(workarea)" ] && break
-      sleep 0.05
-    done
-    [ -n "$(workarea)" ] || { fail "$wm did not start: $(cat "$work/wm.log")"; return 1; }
-  fi
+  for _ in $(seq 200); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' &&
+      [ -n "$(workarea)" ] && return 0
+    kill -0 "$wm_pid" 2>/dev/null || return 1
+    sleep 0.05
+  done
+  return 1
+}
+
+# start_desktop WM WxH [TOP BOTTOM]: an X server of that size, the window manager, and panels
+# of TOP and BOTTOM pixels (which the window manager takes off the available area).
+start_desktop() {
+  local wm=$1 size=$2 top=${3:-0} bottom=${4:-0}
+  start_x "$size"
+  # On a loaded machine xfwm4 sometimes gives up waiting for its settings daemon ("Xfconf
+  # could not be initialized") and exits: then it is started once more, up to three times.
+  local attempt
+  for attempt in 1 2 3; do
+    start_wm "$wm" && break
+    [ "$attempt" = 3 ] && { fail "$wm did not start: $(cat "$work/wm.log")"; return 1; }
+    stop_wm
+  done
   # A panel mapped while the window manager is still starting can go unnoticed (seen once
   # with openbox on a loaded machine): then the panels start again.
   local try

@@ -13,6 +13,7 @@
 #include "input/script.h"
 #include "tests/support/fnv.h"
 #include "tests/support/recording_surface.h"
+#include "tests/support/replay_log.h"
 
 namespace tarsel {
 namespace {
@@ -79,17 +80,7 @@ TEST(ScriptedInput, DeliversAtTheirCallsAndOnePerTestOfTheWait) {
 
 using testing::Fnv1a;
 
-std::string DrawLog(const std::string& script) {
-  char* text = nullptr;
-  std::size_t size = 0;
-  std::FILE* log = open_memstream(&text, &size);
-  Replay replay(*ParseScript(script, nullptr), log, nullptr);
-  replay.Run();
-  std::fclose(log);
-  std::string out(text, size);
-  std::free(text);
-  return out;
-}
+using testing::DrawLog;
 
 std::string PlainKeys(int n) {
   std::string s;

@@ -18,7 +18,7 @@ namespace {
 
 std::string Svg(const LineRecord& record, Size device = {962, 688}, double dpr = 1) {
   std::string svg;
-  EXPECT_EQ(SvgPicture(record, device, dpr, &svg), "");
+  EXPECT_EQ(SvgPicture(record, device, dpr, Palette::kExact, &svg), "");
   return svg;
 }
 
@@ -54,7 +54,7 @@ TEST(LineRecord, TooManyLinesAreRefusedUntilTheNextClear) {
   EXPECT_FALSE(record.complete());
   EXPECT_TRUE(record.lines().empty());  // its memory is given back
   std::string svg = "untouched";
-  const std::string error = SvgPicture(record, {962, 688}, 1, &svg);
+  const std::string error = SvgPicture(record, {962, 688}, 1, Palette::kExact, &svg);
   EXPECT_EQ(error, TooManyLines());
   EXPECT_NE(error.find("1048576"), std::string::npos) << error;
   EXPECT_EQ(error.find('\n'), std::string::npos);
@@ -118,6 +118,26 @@ TEST(Svg, PensAsTheCanvasDrawsThem) {
           << lines[i];
     }
   }
+}
+
+TEST(Svg, ThePaletteGivesTheColoursOnThePicture) {
+  LineRecord record;
+  for (const std::uint32_t colour : {255u, 65280u, 7u, 123456u}) record.Line(0, 0, 1, 1, colour);
+  std::string svg;
+  ASSERT_EQ(SvgPicture(record, {100, 100}, 1, Palette::kDistinguishable, &svg), "");
+  const std::vector<std::string> lines = Elements(svg, "line");
+  ASSERT_EQ(lines.size(), 4u);
+  int i = 0;
+  for (const std::uint32_t colour : {255u, 65280u, 7u, 123456u}) {
+    const std::uint32_t shown = Substitute(Palette::kDistinguishable, colour);
+    char stroke[32];
+    std::snprintf(stroke, sizeof stroke, "stroke=\"#%02x%02x%02x\"", shown & 0xFF,
+                  shown >> 8 & 0xFF, shown >> 16 & 0xFF);
+    EXPECT_NE(lines[i++].find(stroke), std::string::npos) << stroke;
+  }
+  // The curves change colour; a colour no curve has stays.
+  EXPECT_NE(Substitute(Palette::kDistinguishable, 255), 255u);
+  EXPECT_NE(lines[3].find("stroke=\"#40e201\""), std::string::npos) << lines[3];
 }
 
 TEST(Svg, LinesFarBeyondTheScreenAreCutAsTheCanvasCutsThem) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -57,6 +58,21 @@ TEST(MechanismView, HasItsOwnSizeAndIsDrawnAfreshEachTime) {
   EXPECT_NE(reused, first);
 }
 
+TEST(MechanismView, APainterKeepsItsStillPartsOnlyForItsRatio) {
+  // The probe's view is drawn again after every frame by one painter, whose still parts are
+  // drawn once: every picture must be what a fresh view draws, also when the ratio changes.
+  mechanism::Painter painter;
+  Image image;
+  const Pose poses[] = {At(1.1, 0.7), At(4.4, 3.6), At(-2, 5.9)};
+  for (const double dpr : {1.0, 1.0, 2.0, 1.25, 1.0}) {
+    for (const Pose& pose : poses) {
+      painter.Draw(image, dpr, pose.linkage, pose.piston);
+      ASSERT_EQ(image, Drawn(pose, dpr)) << dpr;
+      ASSERT_EQ(image.dpr, dpr);
+    }
+  }
+}
+
 TEST(MechanismView, TheLinksHaveTheColoursOfTheirCurves) {
   const Image image = Drawn(At(1.1, 0.7), 1);
   long blue = 0, piston = 0;
@@ -91,6 +107,36 @@ TEST(MechanismView, LabelsStandBesideTheirParts) {
   // The top of the stroke is further from the crank than the bottom.
   EXPECT_GT(find("top").x, find("bottom").x);
   find("φ");
+}
+
+}  // namespace
+}  // namespace tarsel
+
+namespace tarsel {
+namespace {
+
+// Beside a picture in the distinguishable palette the view takes the same colours: its links
+// are in the trace's colour there, none in the exact blue; a painter that drew in one palette
+// draws its still parts again in the other.
+TEST(MechanismView, TakesThePaletteOfThePicture) {
+  const auto count = [](const Image& image, std::uint32_t colour) {
+    return std::count(image.pixels.begin(), image.pixels.end(), PixelColour(colour));
+  };
+  const Pose pose = At(1.1, 0.7);
+  mechanism::Painter painter;
+  Image exact, other;
+  painter.Draw(exact, 1, pose.linkage, pose.piston);
+  painter.Draw(other, 1, pose.linkage, pose.piston, Palette::kDistinguishable);
+  for (const std::uint32_t c : {colour::kBlue, colour::kPiston}) {
+    const std::uint32_t substitute = Substitute(Palette::kDistinguishable, c);
+    EXPECT_GT(count(exact, c), 100);
+    EXPECT_EQ(count(other, c), 0);
+    // As many in full colour, give or take a blend whose rounding lands on the full colour.
+    EXPECT_NEAR(count(other, substitute), count(exact, c), count(exact, c) / 50);
+  }
+  Image again;
+  painter.Draw(again, 1, pose.linkage, pose.piston);
+  EXPECT_TRUE(again == exact);
 }
 
 }  // namespace

@@ -51,7 +51,7 @@ TEST_F(RenderTest, BadArgumentsAndFailedWritesAreRejectedWithOneLine) {
   };
   for (const std::string option :
        {"--script", "--log", "--png", "--size", "--scale", "--frames", "--gif", "--delay", "--at",
-        "--video", "--video-scale", "--sweep", "--svg", "--pdf"}) {
+        "--video", "--video-scale", "--palette", "--sweep", "--svg", "--pdf"}) {
     cases.push_back({{option}, option});
   }
   for (const std::string size :
@@ -59,8 +59,12 @@ TEST_F(RenderTest, BadArgumentsAndFailedWritesAreRejectedWithOneLine) {
         "5x8193", "2147483648x5", "4294967297x5", "5x4294967297"}) {
     cases.push_back({{"--size", size, "--png", Path("s.png").string()}, "'" + size + "'"});
   }
-  for (const std::string scale : {"", "abc", "0", "0.5", "-1", "nan", "inf", "2x", "1e999"}) {
+  for (const std::string scale :
+       {"", "abc", "0", "0.124", "8.001", "-1", "nan", "inf", "2x", "1e999"}) {
     cases.push_back({{"--scale", scale, "--png", Path("s.png").string()}, "'" + scale + "'"});
+  }
+  for (const std::string palette : {"", "Exact", "distinguishable ", "cvd"}) {
+    cases.push_back({{"--palette", palette, "--png", Path("p.png").string()}, "'" + palette + "'"});
   }
   for (const std::string token : {"abc", "12@", "12@0", "@3", "70000", "-5", "dbl@x"}) {
     cases.push_back(

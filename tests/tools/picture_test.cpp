@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "export/label.h"
+#include "render/palette.h"
 #include "tests/support/colours.h"
 #include "tests/support/gif_decode.h"
 #include "tests/support/qt_pixels.h"
@@ -45,6 +46,9 @@ TEST_F(RenderTest, SizeAndScaleSetThePictureSize) {
       {{"--scale", "2"}, 1924, 1376},
       {{"--size", "300x200", "--scale", "1.5"}, 450, 300},
       {{"--size", "100x60", "--scale", "1.25"}, 125, 75},
+      // A phone's fit: the design size drawn smaller, a part pixel counting whole.
+      {{"--scale", "0.4054054054054054"}, 390, 279},
+      {{"--scale", "0.125"}, 121, 86},
   };
   for (const auto& c : cases) {
     const QImage image = Picture("", c.args);
@@ -76,6 +80,29 @@ TEST_F(RenderTest, ThePictureShowsTheFrameOrIsWhiteAfterEscape) {
     const QImage image = Picture(script, {"--scale", scale});
     ASSERT_FALSE(image.isNull()) << script;
     EXPECT_TRUE(AllWhite(PixelsOf(image))) << script;
+  }
+}
+
+// --palette distinguishable: every curve in its substitute colour, none in its exact one; the
+// axis stays black, pixel for pixel.
+TEST_F(RenderTest, TheDistinguishablePaletteReplacesEveryCurveColour) {
+  for (const std::string script : {"97", "8 97"}) {
+    const QImage exact = Picture(script);
+    const QImage other = Picture(script, {"--palette", "distinguishable"});
+    ASSERT_FALSE(other.isNull());
+    for (const Curve& c : kCurves) {
+      const long drawn = CountPixels(exact, Rgb(c.colour));
+      if (c.colour == kAxis) {
+        EXPECT_EQ(CountPixels(other, Rgb(c.colour)), drawn);
+        continue;
+      }
+      EXPECT_EQ(CountPixels(other, Rgb(c.colour)), 0) << c.name;
+      // About as many pixels in full colour where the curve is drawn: blends of other colours
+      // land on a full colour now and then, differently in each palette.
+      if (drawn < 100) continue;  // not drawn in this frame: a few blends only
+      EXPECT_NEAR(CountPixels(other, Rgb(c.distinguishable)), drawn, drawn * 0.1)
+          << c.name << " " << script;
+    }
   }
 }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "render/canvas.h"
+#include "render/palette.h"
 #include "tests/support/draw_log.h"
 #include "tests/support/render_run.h"
 
@@ -29,8 +30,9 @@ struct Stroke {
 
 // The lines of a draw log since its last clear, mapped by the client area's definition: column
 // (x + 50) x 962 / 230 and row (10 - y) x 688 / 13 logical pixels, times the pixel ratio; width
-// w pens w x ratio pixels wide, the width-1 pen a whole number of pixels (at least one).
-std::vector<Stroke> Expected(const Lines& log, double dpr) {
+// w pens w x ratio pixels wide, the width-1 pen a whole number of pixels (at least one); each in
+// its colour in the palette.
+std::vector<Stroke> Expected(const Lines& log, double dpr, Palette palette) {
   std::vector<Stroke> strokes;
   int width = 1;
   for (const std::string& l : log) {
@@ -43,9 +45,10 @@ std::vector<Stroke> Expected(const Lines& log, double dpr) {
       ADD_FAILURE() << "unreadable log line " << l;
       continue;
     }
+    const std::uint32_t shown = Substitute(palette, static_cast<std::uint32_t>(colour));
     char hex[8];
-    std::snprintf(hex, sizeof hex, "#%02lx%02lx%02lx", colour & 0xFF, colour >> 8 & 0xFF,
-                  colour >> 16 & 0xFF);
+    std::snprintf(hex, sizeof hex, "#%02x%02x%02x", shown & 0xFF, shown >> 8 & 0xFF,
+                  shown >> 16 & 0xFF);
     const auto column = [&](float x) { return (x + 50.0) * 962 / 230 * dpr; };
     const auto row = [&](float y) { return (10.0 - y) * 688 / 13 * dpr; };
     strokes.push_back({column(x1), row(y1), column(x2), row(y2), hex,
@@ -106,21 +109,24 @@ TEST_F(RenderTest, TheSvgHoldsTheLinesOfTheDrawLogSinceTheLastClear) {
     std::string script;
     int width, height;
     double scale;
+    Palette palette = Palette::kExact;
   } cases[] = {
       {"", 962, 688, 1},                   // the first frame
       {"97 8", 700, 500, 2},               // velocity and acceleration, twice the pixels
       {"47 97 97", 962, 688, 1},           // three frames piled up
       {"97 8 47 97@300", 1200, 800, 1.5},  // a key inside a pass, frames piling from there
       {"97 27", 962, 688, 1},              // Escape clears: nothing is left
+      {"8", 500, 400, 0.5, Palette::kDistinguishable},  // a small screen, the other colours
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.script);
     const std::string size = std::to_string(c.width) + "x" + std::to_string(c.height);
-    const Result r =
-        Run({"--script", c.script, "--svg", Path("p.svg").string(), "--log", Path("p.log").string(),
-             "--size", size, "--scale", std::to_string(c.scale)});
+    const Result r = Run({"--script", c.script, "--svg", Path("p.svg").string(), "--log",
+                          Path("p.log").string(), "--size", size, "--scale",
+                          std::to_string(c.scale), "--palette", std::string(NameOf(c.palette))});
     ASSERT_EQ(r.status, 0) << r.err;
-    const std::vector<Stroke> want = Expected(SplitLines(ReadFile(Path("p.log"))), c.scale);
+    const std::vector<Stroke> want =
+        Expected(SplitLines(ReadFile(Path("p.log"))), c.scale, c.palette);
     const Parsed svg = ParseSvg(ReadFile(Path("p.svg")));
     const int w = Canvas::DeviceSide(c.width, c.scale), h = Canvas::DeviceSide(c.height, c.scale);
     EXPECT_EQ(svg.width, w);

@@ -158,3 +158,29 @@ def cpu_ticks(pids):
             fields = f.read().rsplit(")", 1)[1].split()
         total += int(fields[11]) + int(fields[12])  # utime, stime
     return total
+
+
+def emulate(driver, width, height, scale, touch=True):
+    """A device: its viewport in CSS pixels, its devicePixelRatio and a touch screen."""
+    driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
+                           {"width": width, "height": height, "deviceScaleFactor": scale,
+                            "mobile": touch})
+    driver.execute_cdp_cmd("Emulation.setTouchEmulationEnabled",
+                           {"enabled": touch, "maxTouchPoints": 5})
+
+
+def tap(driver, element):
+    """A finger down and up at the element's centre, as a touch screen reports it."""
+    x, y = driver.execute_script(
+        "const r = arguments[0].getBoundingClientRect();"
+        "return [r.left + r.width / 2, r.top + r.height / 2]", element)
+    driver.execute_cdp_cmd("Input.dispatchTouchEvent",
+                           {"type": "touchStart", "touchPoints": [{"x": x, "y": y}]})
+    driver.execute_cdp_cmd("Input.dispatchTouchEvent", {"type": "touchEnd", "touchPoints": []})
+
+
+def offline(driver, on):
+    driver.execute_cdp_cmd("Network.enable", {})
+    driver.execute_cdp_cmd("Network.emulateNetworkConditions",
+                           {"offline": on, "latency": 0, "downloadThroughput": -1,
+                            "uploadThroughput": -1})

@@ -49,6 +49,12 @@ def png_of(args):
     return web.png_pixels(render(args, "png")[0])
 
 
+def as_shown(driver):
+    """tarsel-render's options for the size and scale the page shows."""
+    size, scale = page_test.shown_as(driver)
+    return ["--size", f"{size[0]}x{size[1]}", "--scale", scale]
+
+
 def keys_of(script):
     """A script's tokens as WebDriver keys."""
     names = {"97": "a", "8": Keys.BACKSPACE, "47": "/", "44": ",", "13": Keys.ENTER,
@@ -76,10 +82,11 @@ def downloaded(driver, folder, suffix, timeout=120):
     return name, data
 
 
-def fresh(driver):
-    """The animation at its first frame, with the keys going to the canvas."""
+def fresh(driver, window=page_test.SMALL_WINDOW):
+    """The animation at its first frame, with the keys going to the canvas; in the small window
+    the page draws the design size smaller (scale 0.68), in the roomy one at scale 1."""
     driver.get("about:blank")
-    page_test.open_live(driver)
+    page_test.open_live(driver, window)
 
 
 class Links(OneBrowser):
@@ -113,7 +120,8 @@ class Links(OneBrowser):
                 d.get(link)
                 web.wait_until(d, lambda d: web.dataset(d, "link") == "open")
                 web.wait_until(d, lambda d: web.dataset(d, "tarsel") == "waiting")
-                self.assertSamePixels(web.canvas_pixels(d), png_of(options), "link-" + query)
+                self.assertSamePixels(web.canvas_pixels(d), png_of(options + as_shown(d)),
+                                      "link-" + query)
                 # Interactive from there: the next key steps on.
                 k = float(text(d, "k-value"))
                 step(d, lambda: press(d, "a"))
@@ -121,8 +129,7 @@ class Links(OneBrowser):
 
     def test_a_bad_link_says_so_in_one_line_and_starts_at_frame_1(self):
         d = self.driver
-        d.set_window_size(*page_test.SMALL_WINDOW)  # the design size
-        first = png_of([])
+        d.set_window_size(*page_test.SMALL_WINDOW)
         for query, named in [("at=4.51", "at='4.51'"), ("at=21", "at='21'"),
                              ("at=abc&acc=1", "at='abc'"), ("acc=2", "acc='2'"),
                              ("at=5&accumulate=yes", "accumulate='yes'")]:
@@ -135,7 +142,7 @@ class Links(OneBrowser):
                 self.assertIn(named, status)
                 self.assertIn("starting at the first frame", status)
                 self.assertEqual(len(status.splitlines()), 1, status)
-                self.assertSamePixels(web.canvas_pixels(d), first, "bad-link")
+                self.assertSamePixels(web.canvas_pixels(d), page_test.as_page(d, ""), "bad-link")
                 self.assertEqual(text(d, "k-value"), "4.500")
 
 
@@ -197,12 +204,17 @@ class Exports(OneBrowser):
         script = "97 47 97 8 9"  # frames piling up, with velocity and acceleration
         for key in keys_of(script):
             step(d, lambda: press(d, key))
-        d.find_element(By.ID, "save-svg").click()
-        name, svg = downloaded(d, folder, ".svg")
-        self.assertEqual(name, "tarsel-k4.975.svg")
-        want = render(["--script", script], "svg")[0]
-        self.assertTrue(svg == want, f"the page's SVG ({len(svg)} bytes) differs from "
-                                     f"tarsel-render --svg ({len(want)} bytes)")
+        for palette in ["exact", "distinguishable"]:
+            with self.subTest(palette=palette):
+                if palette != "exact":
+                    d.find_element(By.ID, "palette-switch").click()
+                d.find_element(By.ID, "save-svg").click()
+                name, svg = downloaded(d, folder, ".svg")
+                self.assertEqual(name, "tarsel-k4.975.svg")
+                want = render(["--script", script, "--palette", palette] + as_shown(d), "svg")[0]
+                self.assertTrue(svg == want, f"the page's SVG ({len(svg)} bytes) differs from "
+                                             f"tarsel-render --svg ({len(want)} bytes)")
+        d.find_element(By.ID, "palette-switch").click()  # the exact colours for the other tests
 
     def test_chromium_draws_the_svg_as_the_png_but_for_antialiased_edges(self):
         for script, scale in [("", 1), ("97 8", 1), ("47 97 97", 1), ("97 8", 2)]:
@@ -222,7 +234,7 @@ class Exports(OneBrowser):
     def test_save_the_sweep_writes_the_gif_of_tarsel_render(self):
         d = self.driver
         folder = downloads(self)
-        fresh(d)
+        fresh(d, page_test.ROOMY_WINDOW)
         plain = " ".join(["97"] * 62)
         for label in [False, True]:
             with self.subTest(label=label):
@@ -241,17 +253,20 @@ class Exports(OneBrowser):
                 seconds = time.monotonic() - started
                 self.assertTrue(during, "the animation did not go on while the GIF was written")
                 self.assertEqual(name, "tarsel-k4.500-sweep" + ("-label" if label else "") + ".gif")
-                want = render(["--script", plain] + (["--label"] if label else []), "gif")[0]
+                want = render(["--script", plain] + (["--label"] if label else []) + as_shown(d),
+                              "gif")[0]
                 self.assertTrue(gif == want, f"the page's GIF ({len(gif)} bytes) differs from "
                                              f"tarsel-render --gif ({len(want)} bytes)")
                 self.assertFalse(progress.is_displayed())
-                print(f"\n  the 63-frame sweep{' labelled' if label else ''}: {len(gif)} bytes, "
+                print(f"\n  the 63-frame sweep{' labelled' if label else ''}, "
+                      f"{' '.join(as_shown(d))}: {len(gif)} bytes, "
                       f"{d.execute_script('return tarselExports.lastSweepMs') / 1000:.2f} s in "
                       f"the page ({seconds:.2f} s to the file)", file=sys.stderr)
                 step(d, lambda: press(d, Keys.SPACE))  # back at the first frame
 
-        # A number of frames from a later frame, with the curves on.
+        # A number of frames from a later frame, with the curves on, in the other colours.
         step(d, lambda: press(d, Keys.BACKSPACE))
+        d.find_element(By.ID, "palette-switch").click()
         field = d.find_element(By.ID, "sweep-frames")
         before = web.frames(d)
         field.send_keys("5")
@@ -259,8 +274,10 @@ class Exports(OneBrowser):
         self.assertEqual(web.frames(d), before, "typing in the field stepped the animation")
         d.find_element(By.ID, "save-sweep").click()
         _, gif = downloaded(d, folder, ".gif")
-        want = render(["--at", "4.5", "--acc", "--sweep", "5", "--label"], "gif")[0]
+        want = render(["--at", "4.5", "--acc", "--sweep", "5", "--label", "--palette",
+                       "distinguishable"] + as_shown(d), "gif")[0]
         self.assertTrue(gif == want, "the 5-frame sweep differs from tarsel-render --sweep 5")
+        d.find_element(By.ID, "palette-switch").click()
         # A bad number of frames is named in one line.
         field.clear()
         field.send_keys("0")

@@ -9,6 +9,7 @@ through calls into the page's code; pictures are the canvas's device pixels.
 
 import argparse
 import contextlib
+import math
 import os
 import subprocess
 import sys
@@ -27,16 +28,20 @@ from selenium.webdriver.common.keys import Keys  # noqa: E402
 SITE = None
 RENDER = None
 DESIGN = (962, 688)
-# A window smaller than the design size: the canvas opens at the design size.
+# A window smaller than the design size: the page draws the design area smaller, to fit.
 SMALL_WINDOW = (900, 700)
+# A window with room for the design size, its key bar and the panel: drawn one to one.
+ROOMY_WINDOW = (1500, 1000)
 
 
-def rendered(script, size=DESIGN, scale=1, log=False):
+def rendered(script, size=DESIGN, scale=1, log=False, palette=None):
     """tarsel-render's picture (width, height, RGB) and, with log, its draw log."""
     with tempfile.TemporaryDirectory() as d:
         png, log_file = os.path.join(d, "p.png"), os.path.join(d, "log")
         args = [RENDER, "--script", script, "--png", png, "--size", f"{size[0]}x{size[1]}",
                 "--scale", str(scale)]
+        if palette:
+            args += ["--palette", palette]
         if log:
             args += ["--log", log_file]
         subprocess.run(args, check=True)
@@ -103,6 +108,18 @@ def step(driver, send):
     web.wait_frames(driver, n + 1)
 
 
+def shown_as(driver):
+    """The logical size and the scale the page reports: tarsel-render's --size and --scale."""
+    size = tuple(int(v) for v in web.dataset(driver, "tarselSize").split("x"))
+    return size, web.dataset(driver, "tarselScale")
+
+
+def as_page(driver, script, palette=None):
+    """tarsel-render's picture of the script at the size and scale the page shows."""
+    size, scale = shown_as(driver)
+    return rendered(script, size, scale, palette=palette)
+
+
 def canvas_size(driver):
     return tuple(int(v) for v in
                  driver.find_element(By.ID, "canvas").get_attribute("data-size").split("x"))
@@ -152,7 +169,7 @@ class LivePage(OneBrowser):
         open_live(d)
         self.assertEqual(canvas_size(d), DESIGN)
         self.assertEqual(web.dataset(d, "frames"), "1")
-        self.assertSamePixels(web.canvas_pixels(d), rendered(""), "first-frame")
+        self.assertSamePixels(web.canvas_pixels(d), as_page(d, ""), "first-frame")
         for key in ["a", Keys.BACKSPACE, ",", Keys.TAB, Keys.ENTER, "/", "a", Keys.SPACE]:
             step(d, lambda: press(d, key))
         # Keys without a character do nothing, not even release a frame: the next frame
@@ -160,7 +177,7 @@ class LivePage(OneBrowser):
         step(d, lambda: (press(d, Keys.ARROW_RIGHT, Keys.F2, Keys.SHIFT, Keys.HOME),
                          press_ctrl(d, "h")))
         step(d, lambda: press(d, "<"))  # Shift+","; only a next frame
-        self.assertSamePixels(web.canvas_pixels(d), rendered("97 8 44 9 13 47 97 32 8 60"),
+        self.assertSamePixels(web.canvas_pixels(d), as_page(d, "97 8 44 9 13 47 97 32 8 60"),
                               "keys")
         # k: 4.5, 4.75, 4.75, 4.25, 4.225, 4.25, 4.25, 4.5, 4.5, 4.5, 4.75.
         self.assertEqual(text(d, "k-value"), "4.750")
@@ -203,7 +220,7 @@ class LivePage(OneBrowser):
                                               {"type": "keyDown", "autoRepeat": repeat, **key}))
         d.execute_cdp_cmd("Input.dispatchKeyEvent", {"type": "keyUp", **key})
         self.assertEqual(web.dataset(d, "frames"), "4")
-        self.assertSamePixels(web.canvas_pixels(d), rendered("97 97 97"), "held-key")
+        self.assertSamePixels(web.canvas_pixels(d), as_page(d, "97 97 97"), "held-key")
 
     def test_keys_keep_the_page_where_it_is(self):
         d = self.driver
@@ -222,14 +239,16 @@ class LivePage(OneBrowser):
 
     def test_grows_like_a_larger_client_area(self):
         d = self.driver
-        open_live(d)
+        open_live(d, ROOMY_WINDOW)
+        self.assertEqual(shown_as(d)[1], "1")
         step(d, lambda: press(d, "a"))
         before = web.canvas_pixels(d)
-        d.set_window_size(1500, 1000)
-        web.wait_until(d, lambda d: canvas_size(d) != DESIGN)
+        roomy = canvas_size(d)
+        d.set_window_size(1900, 1250)
+        web.wait_until(d, lambda d: canvas_size(d) != roomy)
         grown = canvas_size(d)
-        self.assertGreater(grown[0], DESIGN[0])
-        self.assertGreater(grown[1], DESIGN[1])
+        self.assertGreater(grown[0], roomy[0])
+        self.assertGreater(grown[1], roomy[1])
         # Nothing rescaled, nothing lost: the old picture at the top left, white beyond.
         w, h, rgb = web.canvas_pixels(d)
         self.assertEqual((w, h), grown)
@@ -242,7 +261,7 @@ class LivePage(OneBrowser):
         step(d, lambda: press(d, "a"))
         self.assertSamePixels(web.canvas_pixels(d), rendered("97 97", grown), "grown")
         # A smaller window again shows the top-left part; the canvas keeps its size.
-        d.set_window_size(*SMALL_WINDOW)
+        d.set_window_size(*ROOMY_WINDOW)
         step(d, lambda: press(d, "a"))
         self.assertEqual(canvas_size(d), grown)
         self.assertSamePixels(web.canvas_pixels(d), rendered("97 97 97", grown), "shrunk")
@@ -253,15 +272,15 @@ class LivePage(OneBrowser):
         step(d, lambda: press(d, "a"))
         press(d, Keys.ESCAPE)
         web.wait_until(d, lambda d: web.dataset(d, "tarsel") == "ended")
-        self.assertSamePixels(web.canvas_pixels(d), rendered("97 27"), "escape")
+        self.assertSamePixels(web.canvas_pixels(d), as_page(d, "97 27"), "escape")
         self.assertIn("has ended", text(d, "status"))
-        self.assertIn("Reload", text(d, "status"))
+        self.assertIn("Start again", text(d, "status"))
         # Afterwards the page no longer takes keys, and nothing more is drawn.
         press(d, "a", Keys.SPACE)
         time.sleep(0.3)
         self.assertEqual(d.execute_script("return testKeys.slice(-2)"),
                          [["a", False], [" ", False]])
-        self.assertSamePixels(web.canvas_pixels(d), rendered("97 27"), "after-escape")
+        self.assertSamePixels(web.canvas_pixels(d), as_page(d, "97 27"), "after-escape")
 
     def test_double_click_ends(self):
         d = self.driver
@@ -269,7 +288,7 @@ class LivePage(OneBrowser):
         step(d, lambda: press(d, Keys.BACKSPACE))
         ActionChains(d).double_click(d.find_element(By.ID, "canvas")).perform()
         web.wait_until(d, lambda d: web.dataset(d, "tarsel") == "ended")
-        self.assertSamePixels(web.canvas_pixels(d), rendered("8 dbl"), "double-click")
+        self.assertSamePixels(web.canvas_pixels(d), as_page(d, "8 dbl"), "double-click")
         self.assertIn("has ended", text(d, "status"))
 
     def test_touch_keys_and_panel(self):
@@ -277,12 +296,12 @@ class LivePage(OneBrowser):
         downloads = self.stack.enter_context(tempfile.TemporaryDirectory())
         d.execute_cdp_cmd("Browser.setDownloadBehavior",
                           {"behavior": "allow", "downloadPath": downloads})
-        open_live(d, (1500, 900))
+        open_live(d, ROOMY_WINDOW)
         size = canvas_size(d)
         for code in [110, 44, 8, 9, 47, 13, 32, 110]:
             button = d.find_element(By.CSS_SELECTOR, f"button.key[data-code='{code}']")
             step(d, button.click)
-        expected = rendered("110 44 8 9 47 13 32 110", size)
+        expected = as_page(d, "110 44 8 9 47 13 32 110")
         self.assertSamePixels(web.canvas_pixels(d), expected, "touch")
         self.assertEqual(d.execute_script("return document.activeElement.id"), "canvas")
 
@@ -380,12 +399,14 @@ class ScaledPage(OneBrowser):
         self.assertEqual(canvas_size(d), DESIGN)
         for key in ["a", Keys.BACKSPACE, "/", "a"]:
             step(d, lambda: press(d, key))
-        self.assertSamePixels(web.canvas_pixels(d), rendered("97 8 47 97", scale=2), "ratio-2")
+        self.assertSamePixels(web.canvas_pixels(d), as_page(d, "97 8 47 97"), "ratio-2")
 
     def test_replay_at_ratio_2(self):
         d = self.driver
+        d.set_window_size(*ROOMY_WINDOW)
         _, png = replay(d, "97 8 97@300", "700x500", probe=33.3)
-        self.assertSamePixels(png, rendered("97 8 97@300", (700, 500), scale=2), "replay-ratio-2")
+        self.assertEqual(shown_as(d), ((700, 500), "2"))
+        self.assertSamePixels(png, as_page(d, "97 8 97@300"), "replay-ratio-2")
         view = replay_data(d)[2]
         self.assertSamePixels(view, rendered_data("97 8 97@300", 33.3, scale=2)[2],
                               "mechanism-ratio-2")
@@ -456,8 +477,9 @@ class ReplayMode(OneBrowser):
         for script, size in cases:
             with self.subTest(script=script, size=size):
                 log, png = replay(self.driver, script, size)
-                w, h = map(int, (size or "962x688").split("x"))
-                want_png, want_log = rendered(script, (w, h), log=True)
+                shown, scale = shown_as(self.driver)
+                self.assertEqual(shown, tuple(map(int, (size or "962x688").split("x"))))
+                want_png, want_log = rendered(script, shown, scale, log=True)
                 self.assertEqual(len(log), len(want_log))
                 self.assertTrue(log == want_log, "the draw logs differ")
                 self.assertSamePixels(png, want_png, "replay-" + script.replace(" ", "_"))
@@ -466,7 +488,7 @@ class ReplayMode(OneBrowser):
         # 62 plain keys reach k = 20; one more steps past it and the animation ends (X).
         script = " ".join(["97"] * 63)
         log, png = replay(self.driver, script)
-        want_png, want_log = rendered(script, log=True)
+        want_png, want_log = rendered(script, *shown_as(self.driver), log=True)
         self.assertTrue(log.endswith("X\n"))
         self.assertTrue(log == want_log, "the draw logs differ")
         self.assertSamePixels(png, want_png, "past-the-last")
@@ -516,6 +538,245 @@ def task_seconds(driver):
     return next(m["value"] for m in metrics if m["name"] == "TaskDuration")
 
 
+# The devices of a class: a laptop, a tablet held both ways and a phone, each with a touch
+# screen (CSS pixels and devicePixelRatio).
+DEVICES = [("laptop", 1366, 768, 2), ("landscape-tablet", 1024, 768, 2),
+           ("portrait-tablet", 768, 1024, 2), ("phone", 390, 844, 3)]
+AXE = None  # axe.min.js, installed from npm by the test command
+
+
+def key_button(driver, code):
+    return driver.find_element(By.CSS_SELECTOR, f"button.key[data-code='{code}']")
+
+
+def phase(driver):
+    return web.dataset(driver, "tarsel")
+
+
+class Devices(OneBrowser):
+    """Touch screens of every size: the whole picture, the keys within reach, no accidents."""
+
+    def test_every_device(self):
+        d = self.driver
+        for name, width, height, scale in DEVICES:
+            with self.subTest(device=name):
+                web.emulate(d, width, height, scale)
+                d.get(PAGE)
+                web.wait_frames(d, 1)
+                self.check_layout(name)
+                self.check_keys_and_ending(name)
+        web.emulate(d, 1280, 800, 1, touch=False)
+
+    def check_layout(self, name):
+        d = self.driver
+        d.execute_script("scrollTo(0, 0)")
+        page_width, view_width, view_height, canvas = d.execute_script(
+            "const r = document.getElementById('canvas').getBoundingClientRect();"
+            "return [document.documentElement.scrollWidth, innerWidth, innerHeight,"
+            " [r.left, r.top, r.width, r.height]]")
+        self.assertLessEqual(page_width, view_width, f"{name}: the page scrolls sideways")
+        # The whole design area is on the screen: the canvas's design part ends inside.
+        size, scale = shown_as(d)
+        shown = float(scale) / d.execute_script("return devicePixelRatio")
+        self.assertLessEqual(canvas[0] + DESIGN[0] * shown, view_width + 0.5, name)
+        self.assertLessEqual(canvas[1] + DESIGN[1] * shown, view_height + 0.5, name)
+        for button in d.find_elements(By.CSS_SELECTOR, "button.key"):
+            left, top, w, h = d.execute_script(
+                "const r = arguments[0].getBoundingClientRect();"
+                "return [r.left, r.top, r.width, r.height]", button)
+            label = button.get_attribute("aria-label")
+            self.assertGreaterEqual(min(w, h), 44, f"{name}: {label} is {w} x {h}")
+            self.assertTrue(left >= 0 and top >= 0 and left + w <= view_width and
+                            top + h <= view_height, f"{name}: {label} is off the screen")
+
+    def check_keys_and_ending(self, name):
+        d = self.driver
+        for code in [110, 8, 44, 47, 110]:
+            step(d, lambda: web.tap(d, key_button(d, code)))
+        self.assertSamePixels(web.canvas_pixels(d), as_page(d, "110 8 44 47 110"), name)
+        # Two taps 80 ms apart make a double-click, which a finger must not end the lesson with.
+        canvas = d.find_element(By.ID, "canvas")
+        web.tap(d, canvas)
+        time.sleep(0.08)
+        web.tap(d, canvas)
+        time.sleep(0.5)
+        self.assertEqual(phase(d), "waiting", f"{name}: a double tap ended the animation")
+        ActionChains(d).double_click(canvas).perform()
+        web.wait_until(d, lambda d: phase(d) == "ended")
+        # Start again, in place: the same document, frame 1.
+        d.execute_script("window.stillHere = true")
+        web.tap(d, d.find_element(By.ID, "again"))
+        web.wait_until(d, lambda d: phase(d) == "waiting" and web.frames(d) == 1)
+        self.assertTrue(d.execute_script("return window.stillHere === true"))
+        self.assertEqual(text(d, "k-value"), "4.500")
+        self.assertSamePixels(web.canvas_pixels(d), as_page(d, ""), name + "-again")
+
+
+class Accessibility(OneBrowser):
+    """axe-core finds nothing in any state; the keyboard reaches every control."""
+
+    def violations(self):
+        d = self.driver
+        if not d.execute_script("return typeof axe !== 'undefined'"):
+            d.execute_script(AXE)
+        found = d.execute_async_script(
+            "const done = arguments[arguments.length - 1];"
+            "axe.run(document).then((r) => done(r.violations.map("
+            "  (v) => [v.id, v.nodes.map((n) => n.target.join(' '))])));")
+        return found
+
+    def assertNoViolations(self, state):
+        found = self.violations()
+        self.assertEqual(found, [], f"axe, {state}: {found}")
+
+    def test_axe_in_every_state(self):
+        d = self.driver
+        open_live(d, ROOMY_WINDOW)
+        self.assertNoViolations("start")
+        toggle = d.find_element(By.ID, "panel-toggle")
+        toggle.click()
+        self.assertNoViolations("panel hidden")
+        toggle.click()
+        step(d, lambda: press(d, Keys.BACKSPACE))
+        self.assertNoViolations("velocity and acceleration on")
+        switch = d.find_element(By.ID, "palette-switch")
+        switch.click()
+        web.wait_until(d, lambda d: web.canvas_pixels(d) != as_page(d, "8"))
+        self.assertSamePixels(web.canvas_pixels(d), as_page(d, "8", "distinguishable"),
+                              "switched")
+        self.assertNoViolations("distinguishable colours")
+        step(d, lambda: press(d, "a"))
+        self.assertSamePixels(web.canvas_pixels(d), as_page(d, "8 97", "distinguishable"),
+                              "distinguishable")
+        press(d, Keys.ESCAPE)
+        web.wait_until(d, lambda d: phase(d) == "ended")
+        self.assertNoViolations("ended")
+        switch.click()  # back to the exact colours for the other tests
+
+    def test_keyboard_reaches_every_control(self):
+        d = self.driver
+        open_live(d, ROOMY_WINDOW)
+        active = lambda: d.execute_script(  # noqa: E731
+            "const a = document.activeElement; return a.id || a.dataset.code")
+        expected = set(d.execute_script(
+            "return [...document.querySelectorAll('button, input')]"
+            ".filter((c) => !c.disabled && !c.hidden && c.getClientRects().length)"
+            ".map((a) => a.id || a.dataset.code)"))
+        self.assertEqual(active(), "canvas")
+        press(d, Keys.F6)
+        reached = {active()}
+        # Not past the last control: the focus would leave the page for the browser's own.
+        for _ in range(len(expected) - 1):
+            press(d, Keys.TAB)
+            reached.add(active())
+        self.assertIn("save", reached)
+        self.assertEqual(expected - reached, set())
+        self.assertNotIn("canvas", reached)
+        self.assertEqual(web.frames(d), 1, "Tab among the controls stepped the animation")
+        # A key button pressed from the keyboard keeps the focus, to be pressed again.
+        key_button(d, 110).send_keys(Keys.ENTER)  # focuses it, then Enter
+        web.wait_frames(d, 2)
+        self.assertEqual(active(), "110")
+        press(d, Keys.F6)
+        self.assertEqual(active(), "canvas")
+        step(d, lambda: press(d, Keys.TAB))  # on the picture, Tab is the animation's
+        self.assertEqual(active(), "canvas")
+        self.assertEqual(text(d, "k-value"), "4.725")
+        # The focus is drawn on the canvas too.
+        self.assertNotEqual(d.execute_script(
+            "return getComputedStyle(document.getElementById('canvas')).outlineStyle"), "none")
+
+    def test_one_announcement_per_frame_none_while_held(self):
+        d = self.driver
+        open_live(d, ROOMY_WINDOW)
+        announced = lambda: text(d, "announce") or d.execute_script(  # noqa: E731
+            "return document.getElementById('announce').textContent")
+        self.assertIn("k 4.500, frame 1 of 63", announced())
+        d.execute_script(
+            "window.said = []; new MutationObserver(() => said.push("
+            "document.getElementById('announce').textContent))"
+            ".observe(document.getElementById('announce'), {childList: true, subtree: true,"
+            " characterData: true});")
+        key = {"key": "a", "code": "KeyA", "text": "a", "windowsVirtualKeyCode": 65}
+        for repeat in [False, True, True, True]:
+            step(d, lambda: d.execute_cdp_cmd("Input.dispatchKeyEvent",
+                                              {"type": "keyDown", "autoRepeat": repeat, **key}))
+        d.execute_cdp_cmd("Input.dispatchKeyEvent", {"type": "keyUp", **key})
+        said = d.execute_script("return said")
+        # The first press is announced; the repeats are not; letting go says where it stopped.
+        self.assertEqual(len(said), 2, said)
+        self.assertIn("k 4.750, frame 2 of 63", said[0])
+        self.assertIn("k 5.500, frame 5 of 63", said[1])
+
+
+class Offline(PageCase):
+    """Installable, and a second visit works with no network."""
+
+    def test_installable_and_offline(self):
+        with web.chromium() as d:
+            d.set_window_size(*ROOMY_WINDOW)
+            d.get(PAGE)
+            web.wait_frames(d, 1)
+            web.wait_until(d, lambda d: d.execute_script(
+                "return navigator.serviceWorker.controller !== null") or d.refresh())
+            errors = d.execute_cdp_cmd("Page.getInstallabilityErrors", {})
+            self.assertEqual(errors.get("installabilityErrors"), [])
+            web.offline(d, True)
+            try:
+                d.refresh()
+                web.wait_frames(d, 1)
+                step(d, lambda: press(d, "a"))
+                self.assertSamePixels(web.canvas_pixels(d), as_page(d, "97"), "offline")
+            finally:
+                web.offline(d, False)
+
+
+class PastTheEnd(OneBrowser):
+    def test_the_sweep_is_over_and_starts_again(self):
+        d = self.driver
+        open_live(d, ROOMY_WINDOW)
+        for _ in range(62):
+            step(d, lambda: press(d, "a"))
+        self.assertEqual(text(d, "frame-value"), "63 of 63")
+        press(d, "a")
+        web.wait_until(d, lambda d: phase(d) == "ended")
+        self.assertEqual(text(d, "frame-value"), "the sweep is over")
+        self.assertIn("sweep is over", text(d, "status"))
+        d.find_element(By.ID, "again").click()
+        web.wait_until(d, lambda d: phase(d) == "waiting" and web.frames(d) == 1)
+        self.assertEqual(text(d, "frame-value"), "1 of 63")
+
+    def test_replay_links_are_guarded(self):
+        d = self.driver
+        d.set_window_size(*ROOMY_WINDOW)
+        # Too long a link: one line, nothing drawn.
+        d.get(PAGE + "?script=" + "%20".join(["97"] * 2700))
+        web.wait_until(d, lambda d: phase(d) == "done")
+        self.assertIn("more than the 8000 a replay link may have", text(d, "status"))
+        # A long replay (3,000 frames back and forth) shows its progress and gives the browser
+        # control meanwhile.
+        long_script = ",".join(["a,44"] * 1500)
+        d.get(PAGE + "?script=" + long_script)
+        web.wait_until(d, lambda d: phase(d) == "done", 120)
+        self.assertTrue(web.dataset(d, "replayProgress"), "no progress shown")
+        self.assertEqual(text(d, "status"), "Replayed: " + long_script)
+        # A dump whose log would not fit says so instead of claiming success.
+        d.get(PAGE + "?dump=1&script=" + ",".join(["a,44"] * 200))
+        web.wait_until(d, lambda d: phase(d) == "done", 120)
+        cut = int(web.dataset(d, "tarselCut") or 0)
+        self.assertTrue(100 < cut < 400, cut)
+        self.assertIn(f"Replayed only to frame {cut}", text(d, "status"))
+        self.assertFalse(d.execute_script(
+            "return document.getElementById('tarsel-log').textContent.endsWith('X\\n')"))
+        # The largest size is allowed, and holds little more than its canvas.
+        d.get(PAGE + "?script=97&size=8192x8192")
+        web.wait_until(d, lambda d: phase(d) == "done", 60)
+        size, scale = shown_as(d)
+        self.assertEqual(size, (8192, 8192))
+        canvas_bytes = 4 * math.ceil(8192 * float(scale)) ** 2
+        self.assertLessEqual(int(web.dataset(d, "heapBytes")), canvas_bytes + (32 << 20))
+
+
 # The caption, to the space, as the window shows it.
 CAPTION = ("    KLEM / Tarsel        GEOMETRY EXPLAIN          USE: SpaceBar , /  Enter Tab    USE: "
            "BackSpace for Velocity / Acceleration     DoubleClick or ESC to Quit")
@@ -537,12 +798,16 @@ def tearDownModule():
 def main():
     """Runs the tests of the script that was started (this one, or another that uses its
     helpers) on the page in --site against --render."""
-    global SITE, RENDER
+    global SITE, RENDER, AXE
     parser = argparse.ArgumentParser(add_help=False)
     parser.add_argument("--site", required=True)
     parser.add_argument("--render", required=True)
+    parser.add_argument("--axe", help="axe.min.js of axe-core (npm)")
     args, rest = parser.parse_known_args()
     SITE, RENDER = os.path.abspath(args.site), os.path.abspath(args.render)
+    if args.axe:
+        with open(args.axe) as f:
+            AXE = f.read()
     if not os.access(RENDER, os.X_OK):
         sys.exit(f"{RENDER} is missing: build the default preset first "
                  "(cmake --workflow --preset default)")

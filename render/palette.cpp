@@ -1,0 +1,58 @@
+#include "render/palette.h"
+
+#include "animation/driver.h"
+#include "geometry/piston_curve.h"
+
+namespace tarsel {
+
+// The distinguishable colours are all dark enough for 3:1 against white (on a washed-out
+// projector the light green, olive and light orange of the exact palette all but vanish), and
+// were chosen so that under each of the three common colour-vision deficiencies (protanopia,
+// deuteranopia, tritanopia, simulated in full) any two curves that can be on the picture
+// together stay clearly apart, lightness doing most of the work where hue is lost. The red
+// profile stays a red and the blue trace a blue; the pen widths (4 for the red profile, 3 for
+// the other profile, the trace and the piston, 2 for the small curves) tell them apart too.
+const Curve kCurves[10] = {
+    {colour::kGreen, 0x88950C, 3, Shown::kAlways, "green", "teal",
+     "the lift profile against its second angle scale, mirrored about x = 65"},
+    {colour::kRed, 0x4800F8, 4, Shown::kAlways, "red", "crimson",
+     "the same lift against its first, uniform angle scale"},
+    {colour::kBlue, 0xA62E1B, 3, Shown::kAlways, "blue", "dark blue",
+     "the mirrored profile, each point shifted by the phase offset the linkage gives it at the "
+     "current k"},
+    {colour::kOlive, 0xEA7B98, 2, Shown::kPlain, "olive", "lavender",
+     "the phase offset itself, divided by 13"},
+    {colour::kPiston, 0x04646C, piston::kPenWidth, Shown::kAlways, "light orange", "dark olive",
+     "the travel of a piston on a crank and connecting rod, one and a half turns"},
+    {colour::kAxis, colour::kAxis, 1, Shown::kAlways, "black", "black",
+     "the axis and its ticks; the two vertical lines mark crank angles 0 and \u03C0"},
+    {colour::kOrange, 0x003018, 2, Shown::kDerivatives, "orange", "forest green",
+     "velocity of the profile on the uniform scale"},
+    {colour::kMagenta, 0xFC0C84, 2, Shown::kDerivatives, "magenta", "violet",
+     "acceleration of the profile on the uniform scale"},
+    {colour::kLightBlue, 0x6142B5, 2, Shown::kDerivatives, "light blue", "raspberry",
+     "velocity of the shifted trace"},
+    {colour::kTeal, 0x421669, 2, Shown::kDerivatives, "teal", "wine",
+     "acceleration of the shifted trace"},
+};
+
+std::uint32_t Substitute(Palette palette, std::uint32_t colour) {
+  if (palette == Palette::kExact) return colour;
+  for (const Curve& c : kCurves) {
+    if (c.colour == colour) return c.distinguishable;
+  }
+  return colour;
+}
+
+std::string_view NameOf(Palette palette) {
+  return palette == Palette::kExact ? "exact" : "distinguishable";
+}
+
+std::optional<Palette> PaletteNamed(std::string_view name) {
+  for (const Palette p : {Palette::kExact, Palette::kDistinguishable}) {
+    if (NameOf(p) == name) return p;
+  }
+  return std::nullopt;
+}
+
+}  // namespace tarsel
