@@ -1,6 +1,7 @@
 // The lines since the last clear and the SVG written from them: the record's rules (a clear
-// empties it, a picture piled up too long is refused, never cut), and the picture's mapping,
-// pen widths, colours and ends against the canvas's closed forms.
+// empties it, a picture piled up too long is refused, never cut), the picture's frame and its
+// mapping at the corners and far away. tests/tools/vector_test.cpp compares whole pictures with
+// the draw log.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -9,9 +10,7 @@
 #include <vector>
 
 #include "export/line_record.h"
-#include "export/replay.h"
 #include "export/svg_file.h"
-#include "input/script.h"
 
 namespace tarsel {
 namespace {
@@ -86,60 +85,6 @@ TEST(Svg, TheClientAreaInDevicePixelsOnWhite) {
   EXPECT_NE(twice.find("x2=\"1924\" y2=\"1376\""), std::string::npos) << twice;
 }
 
-TEST(Svg, PensAsTheCanvasDrawsThem) {
-  LineRecord record;
-  const std::uint32_t colours[] = {255, 65280, 7, 8421376, 33023};
-  const int widths[] = {4, 3, 1, 1, 2};
-  for (int i = 0; i < 5; ++i) {
-    record.DrawWidth(widths[i]);
-    record.Line(0, 0, 10, static_cast<float>(i), colours[i]);
-  }
-  for (const double dpr : {1.0, 1.5, 2.0, 3.0}) {
-    const std::string svg = Svg(record, {100, 100}, dpr);
-    // Round ends for every pen, square for the width-1 pen drawn aliased.
-    EXPECT_NE(svg.find("<g fill=\"none\" stroke-linecap=\"round\">"), std::string::npos);
-    const std::vector<std::string> groups = Elements(svg, "g");
-    ASSERT_EQ(groups.size(), 5u) << svg;  // the outer one, then 4, 3, 1 (two lines), 2
-    char thick[64];
-    std::snprintf(thick, sizeof thick, "<g stroke-width=\"%.9g\">", 4 * dpr);
-    EXPECT_EQ(groups[1], thick);
-    std::snprintf(thick, sizeof thick, "<g stroke-width=\"%.9g\">", 3 * dpr);
-    EXPECT_EQ(groups[2], thick);
-    EXPECT_EQ(groups[3], "<g stroke-width=\"" + std::to_string(Canvas::ThinLinePixels(dpr)) +
-                             "\" stroke-linecap=\"square\" shape-rendering=\"crispEdges\">");
-    std::snprintf(thick, sizeof thick, "<g stroke-width=\"%.9g\">", 2 * dpr);
-    EXPECT_EQ(groups[4], thick);
-    // The window's 00BBGGRR as #RRGGBB, in the order drawn.
-    const std::vector<std::string> lines = Elements(svg, "line");
-    ASSERT_EQ(lines.size(), 5u);
-    const char* strokes[] = {"#ff0000", "#00ff00", "#070000", "#008080", "#ff8000"};
-    for (int i = 0; i < 5; ++i) {
-      EXPECT_NE(lines[i].find(std::string("stroke=\"") + strokes[i] + "\""), std::string::npos)
-          << lines[i];
-    }
-  }
-}
-
-TEST(Svg, ThePaletteGivesTheColoursOnThePicture) {
-  LineRecord record;
-  for (const std::uint32_t colour : {255u, 65280u, 7u, 123456u}) record.Line(0, 0, 1, 1, colour);
-  std::string svg;
-  ASSERT_EQ(SvgPicture(record, {100, 100}, 1, Palette::kDistinguishable, &svg), "");
-  const std::vector<std::string> lines = Elements(svg, "line");
-  ASSERT_EQ(lines.size(), 4u);
-  int i = 0;
-  for (const std::uint32_t colour : {255u, 65280u, 7u, 123456u}) {
-    const std::uint32_t shown = Substitute(Palette::kDistinguishable, colour);
-    char stroke[32];
-    std::snprintf(stroke, sizeof stroke, "stroke=\"#%02x%02x%02x\"", shown & 0xFF,
-                  shown >> 8 & 0xFF, shown >> 16 & 0xFF);
-    EXPECT_NE(lines[i++].find(stroke), std::string::npos) << stroke;
-  }
-  // The curves change colour; a colour no curve has stays.
-  EXPECT_NE(Substitute(Palette::kDistinguishable, 255), 255u);
-  EXPECT_NE(lines[3].find("stroke=\"#40e201\""), std::string::npos) << lines[3];
-}
-
 TEST(Svg, LinesFarBeyondTheScreenAreCutAsTheCanvasCutsThem) {
   LineRecord record;
   // Vertical through x = 0 (pixel 209.13...), from 1e6 units above to the axis: cut at the top
@@ -154,26 +99,6 @@ TEST(Svg, LinesFarBeyondTheScreenAreCutAsTheCanvasCutsThem) {
   std::snprintf(want, sizeof want, "<line x1=\"%.9g\" y1=\"-262144\" x2=\"%.9g\" y2=\"%.9g\"", x, x,
                 y);
   EXPECT_EQ(lines[0].rfind(want, 0), 0u) << lines[0] << "\n" << want;
-}
-
-// The replay records what it draws, and the clear empties the record: after the frame at 6.5
-// with frames cleared, one frame's lines; with frames piling up, all of the way there.
-TEST(Svg, TheReplayRecordsTheLinesSinceTheLastClear) {
-  const auto lines_of = [](const std::string& script) {
-    LineRecord record;
-    Replay replay(*ParseScript(script, nullptr), nullptr, nullptr);
-    replay.RecordLines(&record);
-    replay.Run();
-    return record.lines().size();
-  };
-  const std::size_t one = lines_of("");
-  // 7,000 of the axis and its ticks, 943 of the piston curve, the three curves.
-  EXPECT_GT(one, 8500u);
-  EXPECT_LT(one, 10500u);
-  // After a clear the next frame is drawn over the piston curve, drawn at once after the clear.
-  EXPECT_EQ(lines_of("97"), lines_of("97 97"));
-  EXPECT_GT(lines_of("47 97 97"), 3 * one);
-  EXPECT_EQ(lines_of("97 27"), 0u);  // Escape clears the window
 }
 
 }  // namespace
