@@ -8,8 +8,8 @@
 #include <QVBoxLayout>
 
 #include "app/image_view.h"
-#include "app/legend.h"
 #include "render/image.h"
+#include "render/palette.h"
 
 namespace tarsel {
 
@@ -89,7 +89,9 @@ QWidget* Panel::AddSection(const QString& title) {
 
 void Panel::AddLegend() {
   QWidget* section = AddSection("Colours");
-  for (const LegendEntry& entry : CurveLegend()) {
+  // The window draws in the exact colours: each curve's colour, width and what it shows, from
+  // the one table the page's legend is made from too.
+  for (const Curve& curve : kCurves) {
     auto* row = new QWidget(section);
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 1, 0, 1);
@@ -97,18 +99,20 @@ void Panel::AddLegend() {
     QPixmap pixmap(22, 10);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
-    const std::uint32_t c = entry.colour;  // 00BBGGRR
-    p.fillRect(QRectF(0, 5 - entry.width / 2.0, 22, entry.width),
+    const std::uint32_t c = curve.colour;  // 00BBGGRR
+    p.fillRect(QRectF(0, 5 - curve.width / 2.0, 22, curve.width),
                QColor(c & 0xFF, c >> 8 & 0xFF, c >> 16 & 0xFF));
     p.end();
     swatch->setPixmap(pixmap);
     swatch->setAlignment(Qt::AlignTop);
     layout->addWidget(swatch);
-    auto* text = new QLabel(QString("<b>%1</b> %2").arg(entry.name, entry.description), row);
+    auto* text = new QLabel(
+        QString("<b>%1</b> %2").arg(QString::fromUtf8(curve.name), QString::fromUtf8(curve.shows)),
+        row);
     text->setWordWrap(true);
     layout->addWidget(text, 1);
     section->layout()->addWidget(row);
-    legend_rows_.emplace_back(static_cast<int>(entry.when), row);
+    legend_rows_.emplace_back(curve.shown, row);
   }
 }
 
@@ -131,9 +135,7 @@ void Panel::ShowModes(const SharedState& state) {
   if (state.acc == shown_acc_) return;
   shown_acc_ = state.acc;
   for (const auto& [when, row] : legend_rows_) {
-    const auto w = static_cast<LegendEntry::When>(when);
-    const bool drawn = w == LegendEntry::When::kAlways ||
-                       (w == LegendEntry::When::kDerivatives) == (state.acc == 1);
+    const bool drawn = when == Shown::kAlways || (when == Shown::kDerivatives) == (state.acc == 1);
     row->setEnabled(drawn);
   }
 }

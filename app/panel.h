@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "animation/shared_state.h"
+#include "render/palette.h"
 #include "render/probe_view.h"
 
 namespace tarsel {
@@ -51,7 +52,7 @@ class Panel : public QScrollArea {
   MechanismWidget* mechanism_;
   QWidget* readout_;
   std::map<std::string, QLabel*> values_;
-  std::vector<std::pair<int, QWidget*>> legend_rows_;  // LegendEntry::When, row
+  std::vector<std::pair<Shown, QWidget*>> legend_rows_;  // when the curve is drawn, its row
   int shown_acc_ = -1;
 };
 

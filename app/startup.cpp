@@ -157,10 +157,30 @@ void HoldStartupMessages(int argc, char** argv) {
   qInstallMessageHandler(Hold);
 }
 
+namespace {
+
+// The keyboard map is read again from the X server whenever it changes; when the server goes
+// away in the middle of that, Qt writes two lines about the map before its own line about the
+// lost connection. They say nothing the user can act on, and would make one error three lines.
+bool KeyboardMapNoise(const QMessageLogContext& context, const QString& text) {
+  return (context.category && std::strcmp(context.category, "qt.qpa.xkeyboard") == 0) ||
+         text.startsWith("Qt: failed to retrieve the virtual modifier map from XKB");
+}
+
+QtMessageHandler qt_handler = nullptr;  // Qt's own, which writes to standard error
+
+void PassOn(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+  if (type == QtWarningMsg && KeyboardMapNoise(context, text)) return;
+  if (qt_handler) qt_handler(type, context, text);
+}
+
+}  // namespace
+
 void ReleaseStartupMessages() {
   qInstallMessageHandler(nullptr);
+  qt_handler = qInstallMessageHandler(PassOn);
   for (const HeldMessage& m : held) {
-    qt_message_output(m.type, QMessageLogContext(m.file, m.line, m.function, m.category), m.text);
+    PassOn(m.type, QMessageLogContext(m.file, m.line, m.function, m.category), m.text);
   }
   held.clear();
 }

@@ -55,7 +55,7 @@ def main():
     args = parser.parse_args()
 
     rows = []
-    with web.serve(os.path.abspath(args.site)) as page, web.chromium(window=(900, 700)) as d:
+    with web.serve(os.path.abspath(args.site)) as page, web.chromium(window=(1600, 1000)) as d:
         url = page + "?trace=1"
         opening = []
         for i in range(args.loads):
@@ -74,9 +74,11 @@ def main():
         # Probe moves: the pointer over the canvas, from the event to the readout and the
         # mechanism view updated (the page's own timestamps).
         canvas = d.find_element("id", "canvas")
+        half = int(canvas.rect["width"]) // 2 - 5
         before = len(trace(d))
         for i in range(args.keys * 2):
-            ActionChains(d).move_to_element_with_offset(canvas, -300 + 17 * i, 10).perform()
+            x = -half + (17 * i) % (2 * half)
+            ActionChains(d).move_to_element_with_offset(canvas, x, 10).perform()
         probe = [t for t in trace(d)[before:] if t[0] in ("probe", "probe-shown")]
 
         # "Save the sweep" from the first frame: 63 frames written by the worker, from the click
