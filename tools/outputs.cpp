@@ -2,12 +2,14 @@
 
 #include <cerrno>
 #include <cstring>
-#include <vector>
+#include <utility>
 
-#include "animation/driver.h"
 #include "export/data_csv.h"
 #include "export/png_file.h"
+#include "export/svg_file.h"
+#include "export/sweep_gif.h"
 #include "render/probe_view.h"
+#include "tools/pdf_file.h"
 
 namespace tarsel {
 
@@ -26,24 +28,20 @@ std::string Outputs::OpenLog(const std::string& path) {
 
 std::string Outputs::OpenGif(const std::string& path, Size size, int delay_ms) {
   if (std::string error = gif_file_.Open(path); !error.empty()) return error;
-  // The colours the program draws with (in the palette asked for) stay exact in every GIF frame.
-  std::vector<std::uint32_t> keep;
-  for (const std::uint32_t c : colour::kAll) {
-    keep.push_back(PixelRgb(PixelColour(Substitute(options_.palette, c))));
-  }
   gif_.emplace(gif_file_);
-  return gif_->Open(size, delay_ms, std::move(keep));
+  return gif_->Open(size, delay_ms, DrawingColours(options_.palette));
 }
 
 std::string Outputs::Open(const Options& options, Size size, long expected_frames) {
   options_ = options;
+  device_ = size;
   progress_.emplace(expected_frames);
   if (options.label) labeller_.emplace();
   std::string error;
   if (!options.log.empty() && !(error = OpenLog(options.log)).empty()) return error;
   // Find out now, before the run, whether each file can be written at all.
-  for (const std::string* path :
-       {&options.png, &options.csv, &options.piston_csv, &options.mechanism}) {
+  for (const std::string* path : {&options.png, &options.csv, &options.piston_csv,
+                                  &options.mechanism, &options.svg, &options.pdf}) {
     if (path->empty()) continue;
     std::FILE* probe = std::fopen(path->c_str(), "ab");
     if (!probe) return "cannot write '" + *path + "': " + std::strerror(errno);
@@ -65,7 +63,8 @@ std::string Outputs::Open(const Options& options, Size size, long expected_frame
 
 std::string Outputs::Frame(const Image* drawn, const SharedState& state) {
   progress_->Frame();
-  if (!frames_ && !gif_ && !video_) return "";
+  // A sweep's frames start at the frame its keys lead to.
+  if (++waits_ < options_.first_frame || (!frames_ && !gif_ && !video_)) return "";
   const Image& picture = labeller_ ? labeller_->Apply(*drawn, state) : *drawn;
   std::string error;
   if (frames_) error = frames_->Add(picture);
@@ -141,7 +140,23 @@ std::string Outputs::WriteData(const SharedState& state) {
     view.Update(state, options_.probe, options_.scale, options_.palette);
     error = WritePng(view.picture(), options_.mechanism);
   }
-  return error;
+  return error.empty() ? WriteVectors() : error;
+}
+
+std::string Outputs::WriteVectors() {
+  using Writer = std::string (*)(const LineRecord&, Size, double, Palette, std::string*);
+  for (const auto& [path, write] :
+       {std::pair<const std::string&, Writer>{options_.svg, SvgPicture},
+        std::pair<const std::string&, Writer>{options_.pdf, PdfPicture}}) {
+    if (path.empty()) continue;
+    std::string bytes;
+    if (std::string error = write(lines_, device_, options_.scale, options_.palette, &bytes);
+        !error.empty()) {
+      return "cannot write '" + path + "': " + error;
+    }
+    if (std::string error = WriteText(path, bytes); !error.empty()) return error;
+  }
+  return "";
 }
 
 }  // namespace tarsel

@@ -10,6 +10,7 @@
 #include "export/frame_folder.h"
 #include "export/gif_writer.h"
 #include "export/label.h"
+#include "export/line_record.h"
 #include "export/video.h"
 #include "render/image.h"
 #include "tools/options.h"
@@ -34,6 +35,8 @@ class Outputs {
 
   // Where the replay writes its draw log, or null.
   std::FILE* log() const { return log_; }
+  // Where the replay records its lines for the SVG and the PDF, or null.
+  LineRecord* lines() { return options_.vectors() ? &lines_ : nullptr; }
 
   // At each wait for a key: the picture (null when no output needs one) with the state of the
   // animation, for the label.
@@ -48,6 +51,8 @@ class Outputs {
   std::string FinishAnimations(const Image& last);
   // The CSV files and the mechanism view, from the state at the end of the run.
   std::string WriteData(const SharedState& state);
+  // The SVG and the PDF, from the lines since the last clear.
+  std::string WriteVectors();
 
   Options options_;
   std::FILE* log_ = nullptr;
@@ -58,6 +63,9 @@ class Outputs {
   std::optional<VideoFrames> video_;
   std::optional<Labeller> labeller_;
   std::optional<Progress> progress_;
+  Size device_;     // the pictures' size in device pixels
+  long waits_ = 0;  // frames complete so far
+  LineRecord lines_;
 };
 
 }  // namespace tarsel

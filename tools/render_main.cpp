@@ -73,13 +73,15 @@ int main(int argc, char** argv) {
   }
   // The canvas's picture, looked up at each use.
   const auto picture = [&]() { return canvas ? &canvas->image() : nullptr; };
-  const tarsel::Size device =
-      canvas ? tarsel::Size{picture()->width, picture()->height} : tarsel::Size{};
+  // The pictures' size in device pixels, also for the vector pictures drawn without a canvas.
+  const tarsel::Size device{tarsel::Canvas::DeviceSide(options.size.width, options.scale),
+                            tarsel::Canvas::DeviceSide(options.size.height, options.scale)};
   tarsel::Outputs outputs;
   if (!(error = outputs.Open(options, device, ExpectedFrames(*script))).empty()) {
     return Fail(error);
   }
   tarsel::Replay replay(std::move(*script), outputs.log(), canvas ? &*canvas : nullptr);
+  replay.RecordLines(outputs.lines());
   replay.OnWait([&] {
     error = outputs.Frame(picture(), replay.state());
     return error.empty();
