@@ -13,4 +13,11 @@ Position PositionOf(double k) {
   return {static_cast<long>(std::floor(steps)) + 1, false};
 }
 
+long FramesFrom(double k) {
+  // The same allowance for rounding: a k that the keys meant to be 20 still draws its frame.
+  const double steps = (kLastK - k) / kStep;
+  if (!(steps > -1e-6)) return 0;
+  return static_cast<long>(std::floor(steps + 1e-6)) + 1;
+}
+
 }  // namespace tarsel::sweep

@@ -20,4 +20,8 @@ struct Position {
 };
 Position PositionOf(double k);
 
+// Frames of the sweep from k on, plain keys only: k, k + kStep, ... up to kLastK, as the loop
+// steps (0 above kLastK). For a k on the grid of tenths, however the keys summed it.
+long FramesFrom(double k);
+
 }  // namespace tarsel::sweep

@@ -12,6 +12,7 @@
 namespace tarsel {
 
 class Canvas;
+class LineRecord;
 
 // Runs the real driver and handlers without a window: events come from a script, every
 // drawing and event call can be written to a draw log, and drawing can go to a canvas.
@@ -35,6 +36,8 @@ class Replay : public Surface {
   // Called each time the loop begins a wait, when the frame is complete on the canvas. A
   // false result ends the run there, as if the program had been ended (see aborted()).
   void OnWait(std::function<bool()> hook) { on_wait_ = std::move(hook); }
+  // The lines since the last clear also go to `record` (null: nowhere), for a vector picture.
+  void RecordLines(LineRecord* record) { record_ = record; }
   bool aborted() const { return aborted_; }
 
   void Line(float x1, float y1, float x2, float y2, std::uint32_t colour) override;
@@ -50,6 +53,7 @@ class Replay : public Surface {
   ScriptedInput input_;
   std::FILE* log_;
   Canvas* canvas_;
+  LineRecord* record_ = nullptr;
   bool stopped_for_input_ = false;
   std::function<bool()> on_wait_;
   bool aborted_ = false;

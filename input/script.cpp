@@ -120,9 +120,9 @@ void ScriptedInput::Deliver(const ScriptEvent& e) {
   Dispatch(state_, surface_, e.event);
 }
 
-std::optional<std::string> ScriptReaching(double k) {
+std::optional<std::string> ScriptReaching(double k, Switches switches) {
   // The steps of the keys, in tenths of a step: the loop adds 10 after every frame, "," takes
-  // 20 back (so -10 in all), Enter 9 (+1), Tab 11 (-1).
+  // 20 back (so -10 in all), Enter 9 (+1), Tab 11 (-1); BackSpace and "/" take 10 back (0).
   if (!std::isfinite(k) || k > sweep::kLastK + 1e-9 || k < kLowestAt - 1e-9) return std::nullopt;
   const double tenths = (k - sweep::kFirstK) / sweep::kTenth;
   const long n = std::lround(tenths);
@@ -131,12 +131,30 @@ std::optional<std::string> ScriptReaching(double k) {
   // first, so that k never passes 20 on the way (the nearest multiple is at most 20).
   const long whole = (n >= 0 ? n + 5 : n - 4) / 10, tenth = n - 10 * whole;
   std::string script;
-  const auto press = [&](const char* code, long times) {
-    for (long i = 0; i < times; ++i) script += std::string(script.empty() ? "" : " ") + code;
+  const auto press = [&](int code, long times) {
+    const std::string token = std::to_string(code);
+    for (long i = 0; i < times; ++i) script += (script.empty() ? "" : " ") + token;
   };
-  press(whole >= 0 ? "97" : "44", std::abs(whole));
-  press(tenth >= 0 ? "13" : "9", std::abs(tenth));
+  press(key::kBackSpace, switches.acc ? 1 : 0);
+  press(key::kSlash, switches.accumulate ? 1 : 0);
+  press(whole >= 0 ? kPlainKey : key::kComma, std::abs(whole));
+  press(tenth >= 0 ? key::kEnter : key::kTab, std::abs(tenth));
   return script;
+}
+
+std::optional<SweepKeys> SweepFrom(double k, Switches switches, long frames) {
+  std::optional<std::string> reaching = ScriptReaching(k, switches);
+  if (!reaching || frames < 0) return std::nullopt;
+  SweepKeys sweep;
+  sweep.script = std::move(*reaching);
+  // One frame for the start and one for each key pressed at a wait.
+  sweep.first = 1 + static_cast<long>(std::count(sweep.script.begin(), sweep.script.end(), ' ')) +
+                (sweep.script.empty() ? 0 : 1);
+  const long left = sweep::FramesFrom(k);
+  sweep.frames = frames == 0 ? left : std::min(frames, left);
+  const std::string plain = std::to_string(kPlainKey);
+  for (long i = 1; i < sweep.frames; ++i) sweep.script += (sweep.script.empty() ? "" : " ") + plain;
+  return sweep;
 }
 
 }  // namespace tarsel

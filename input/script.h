@@ -29,12 +29,41 @@ struct ScriptEvent {
 // *error.
 std::optional<std::vector<ScriptEvent>> ParseScript(std::string_view text, std::string* error);
 
-// The shortest key script whose last frame is drawn at control angle `k`: plain keys or ","
-// for whole steps of 0.25 from the first frame (4.5), then Enter or Tab for tenths. Nullopt
-// when no script reaches k: off the grid of 0.025, above 20 (where the animation ends), or
-// below kLowestAt.
-std::optional<std::string> ScriptReaching(double k);
+// The two switches a frame is drawn with besides k: the velocity and acceleration curves
+// (acc = 1), and frames accumulating instead of being cleared (ccllss = 1).
+struct Switches {
+  bool acc = false;
+  bool accumulate = false;
+  friend bool operator==(const Switches&, const Switches&) = default;
+};
+
+// The shortest key script whose last frame is drawn at control angle `k` with the switches as
+// asked: BackSpace and then "/" at the first frame when they are on (each draws it once more),
+// then plain keys or "," for whole steps of 0.25 from the first frame (4.5), then Enter or Tab
+// for tenths. The switches go first, so that every frame on the way is drawn as the last one
+// is: with frames accumulating, the picture is the pile of all of them. Nullopt when no script
+// reaches k: off the grid of 0.025, above 20 (where the animation ends), or below kLowestAt.
+//
+// With frames accumulating, or with the curves of velocity and acceleration (whose finite
+// differences carry over from frame to frame), the picture depends on the way to k: a link to a
+// frame and tarsel-render --at both press exactly these keys.
+std::optional<std::string> ScriptReaching(double k, Switches switches = {});
 inline constexpr double kLowestAt = -100;
+// The values of k that ScriptReaching reaches, as a message names them.
+inline constexpr char kReachableK[] = "k from -100 to 20 in steps of 0.025";
+// The key these scripts step forward with: "a", which has no action of its own.
+inline constexpr int kPlainKey = 'a';
+
+// A sweep of frames from the one that ScriptReaching(k, switches) reaches: that script, then
+// plain keys for the frames after it.
+struct SweepKeys {
+  std::string script;
+  long first = 1;   // the number of the wait (from 1) at the frame at k: the sweep's first frame
+  long frames = 0;  // frames in the sweep, that one included
+};
+// `frames` frames from the frame at k, or fewer where the animation ends after k = 20; with
+// `frames` 0, all of them to that end. Nullopt where ScriptReaching is.
+std::optional<SweepKeys> SweepFrom(double k, Switches switches, long frames);
 
 // Plays a script into the handlers at the moments a user's events would reach them: the
 // events of TOKEN@N inside the N-th event-processing call at a table point (in script order

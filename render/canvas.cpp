@@ -9,9 +9,6 @@ namespace tarsel {
 
 namespace {
 
-// Far outside every screen, yet small enough for the raster arithmetic in ints.
-constexpr double kFarAway = 1 << 18;
-
 // The logical size whose image at this pixel ratio stays within the cap on each side.
 Size Capped(Size logical, double dpr) {
   const int most = Canvas::MostLogicalSide(dpr);
@@ -67,8 +64,7 @@ void Canvas::Line(float x1, float y1, float x2, float y2, std::uint32_t colour) 
     return done(Rect());
   }
 
-  // Lines that reach far beyond any screen are cut to a fixed square first. The square must
-  // not depend on the size of the image: a larger window has to show the very same pixels.
+  // Lines that reach far beyond any screen are cut to a fixed square first (kFarAway).
   const PointF a = ToPixel(x1, y1), b = ToPixel(x2, y2);
   // Most of the piston curve lies above the window: lines that keep well clear of the image
   // on one side are done with at once.

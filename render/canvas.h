@@ -56,6 +56,10 @@ class Canvas {
   static PointF ToPixel(double x, double y) {
     return {(x - kLeft) * kPixelsPerX, (kTop - y) * kPixelsPerY};
   }
+  // Lines reaching beyond this far from the client area's corner (logical pixels, either way)
+  // are cut to the square first: it must not depend on the size of the image, as a larger
+  // window has to show the very same pixels, and it keeps the raster arithmetic in ints.
+  static constexpr double kFarAway = 1 << 18;
   // Device pixels across a width-1 line: the same wherever the line lies, and at least one.
   static int ThinLinePixels(double dpr);
 

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "export/video_format.h"
+#include "input/link.h"
 #include "input/printable.h"
 
 namespace tarsel {
@@ -18,9 +19,11 @@ namespace tarsel {
 const char kUsage[] =
     "usage: tarsel-render [--script \"TOKENS\"] [--log FILE|-] [--png FILE] [--frames DIR "
     "[--force]]\n"
-    "                     [--gif FILE [--delay MS]] [--size WxH] [--scale F] [--at K]\n"
+    "                     [--gif FILE [--delay MS]] [--size WxH] [--scale F]\n"
+    "                     [--at K] [--acc] [--accumulate] [--sweep N|end]\n"
     "                     [--label] [--video FILE.mp4|FILE.webm [--video-scale N]]\n"
     "                     [--csv FILE] [--piston-csv FILE] [--mechanism FILE.png [--probe X]]\n"
+    "                     [--svg FILE] [--pdf FILE]\n"
     "                     [--palette exact|distinguishable]\n"
     "       tarsel-render --help | --version\n"
     "\n"
@@ -32,6 +35,11 @@ const char kUsage[] =
     "                   event call of a pass\n"
     "  --at K           instead of a script, the keys that reach the frame at k = K (4.5 is the\n"
     "                   first frame; steps of 0.025 from -100 to 20)\n"
+    "  --acc            with --at: velocity and acceleration on (BackSpace first)\n"
+    "  --accumulate     with --at: frames accumulate (\"/\" first), the pile of the way to K\n"
+    "  --sweep N|end    after the frame at K (4.5 without --at), plain keys for N frames in all,\n"
+    "                   or to the end of the sweep (k = 20); --frames, --gif and --video start\n"
+    "                   at the frame at K\n"
     "  --log FILE       every drawing and event call, one per line (- for standard output)\n"
     "  --png FILE       the client area at the end of the run\n"
     "  --frames DIR     the client area at each wait for a key: DIR/frame-001.png, ...\n"
@@ -49,6 +57,9 @@ const char kUsage[] =
     "  --mechanism FILE the mechanism view at the end of the run (PNG): the four-bar at the\n"
     "                   blue point nearest the probe, the slider-crank at the probe's angle\n"
     "  --probe X        the probe's position in plot units (default 65)\n"
+    "  --svg FILE       the picture at the end of the run as SVG: every line since the last\n"
+    "                   clear, in order, in the client area's device pixels\n"
+    "  --pdf FILE       the same lines as a one-page PDF, for print (96 pixels to the inch)\n"
     "  --size WxH       client area in logical pixels (default 962x688)\n"
     "  --scale F        device pixels per logical pixel, 0.125 to 8 (default 1)\n"
     "  --palette P      exact (the default) or distinguishable: colours that stay apart for\n"
@@ -161,15 +172,29 @@ std::string ReadVideoScale(const std::string& text, Options& o) {
   return "bad --video-scale " + Quoted(text) + ": expected 1, 2, 3 or 4";
 }
 
-// The script that reaches k, in place of --script.
+// The frame --at names; its keys are found once the switches are known too.
 std::string ReadAt(const std::string& text, Options& o) {
-  double k = 0;
-  std::optional<std::string> keys;
-  if (!ParseReal(text, &k) || !(keys = ScriptReaching(k))) {
-    return "bad --at " + Quoted(text) +
-           ": no key script reaches it; expected k from -100 to 20 in steps of 0.025";
+  const std::optional<double> k = ReadK(text);
+  if (!k || !ScriptReaching(*k)) {
+    return "bad --at " + Quoted(text) + ": no key script reaches it; expected " + kReachableK;
   }
-  o.script = *keys;
+  o.at = *k;
+  return "";
+}
+
+// Frames of a sweep are at most as many as from the lowest k to the end; "end" is all of them.
+constexpr int kMostSweepFrames = 1000;
+
+std::string ReadSweep(const std::string& text, Options& o) {
+  int frames = 0;
+  if (text == "end") {
+    o.sweep = 0;
+  } else if (ParseWhole(text, kMostSweepFrames, &frames)) {
+    o.sweep = frames;
+  } else {
+    return "bad --sweep " + Quoted(text) + ": expected a number of frames from 1 to " +
+           std::to_string(kMostSweepFrames) + ", or end";
+  }
   return "";
 }
 
@@ -214,6 +239,17 @@ const Field kFields[] = {
     {"video-scale", "N", ReadVideoScale},
     {"palette", "P", ReadPalette},
     {"at", "K", ReadAt},
+    {"acc", nullptr,
+     [](const std::string&, Options& o) {
+       o.switches.acc = true;
+       return std::string();
+     }},
+    {"accumulate", nullptr,
+     [](const std::string&, Options& o) {
+       o.switches.accumulate = true;
+       return std::string();
+     }},
+    {"sweep", "N", ReadSweep},
     {"label", nullptr,
      [](const std::string&, Options& o) {
        o.label = true;
@@ -230,7 +266,25 @@ const Field kFields[] = {
        return OutputName(t, "mechanism", "file name", &o.mechanism);
      }},
     {"probe", "X", ReadProbe},
+    {"svg", "FILE",
+     [](const std::string& t, Options& o) { return OutputName(t, "svg", "file name", &o.svg); }},
+    {"pdf", "FILE",
+     [](const std::string& t, Options& o) { return OutputName(t, "pdf", "file name", &o.pdf); }},
 };
+
+// The options that name a frame instead of giving the keys.
+constexpr const char* kFrameOptions[] = {"at", "acc", "accumulate", "sweep"};
+
+// The keys of the frame that --at, --acc and --accumulate name, and of the sweep from it.
+void ReachFrame(Options& o) {
+  if (o.sweep >= 0) {
+    const std::optional<SweepKeys> keys = SweepFrom(o.at, o.switches, o.sweep);
+    o.script = keys->script;
+    o.first_frame = keys->first;
+  } else {
+    o.script = *ScriptReaching(o.at, o.switches);
+  }
+}
 
 // ------------------------------------------------------------------------------------------
 // The command line as a whole
@@ -316,7 +370,7 @@ Read ReadArguments(const std::vector<std::string>& args) {
 
 // What the values allow only together: pictures within the cap, and videos too once enlarged.
 std::string CheckSizes(const Options& o) {
-  if (o.pictures() && !Canvas::FitsCap(o.size, o.scale)) {
+  if ((o.pictures() || o.vectors()) && !Canvas::FitsCap(o.size, o.scale)) {
     return "picture too large: " + std::to_string(o.size.width) + "x" +
            std::to_string(o.size.height) + " at scale " + ScaleText(o.scale) + " is more than " +
            std::to_string(kMaxSide) + " device pixels a side";
@@ -343,13 +397,21 @@ Parsed ParseOptions(const std::vector<std::string>& args) {
     });
     return read.values[static_cast<std::size_t>(field - std::begin(kFields))].has_value();
   };
-  if (given("at") && given("script")) return Refuse("--at and --script cannot be given together");
+  for (const char* name : kFrameOptions) {
+    if (given(name) && given("script")) {
+      return Refuse(std::string("--") + name + " and --script cannot be given together");
+    }
+  }
   if (given("probe") && !given("mechanism")) return Refuse("--probe needs --mechanism FILE");
   Parsed p;
   for (std::size_t i = 0; i < std::size(kFields); ++i) {
     if (!read.values[i]) continue;
     std::string error = kFields[i].read(*read.values[i], p.options);
     if (!error.empty()) return Refuse(std::move(error));
+  }
+  if (std::any_of(std::begin(kFrameOptions), std::end(kFrameOptions),
+                  [&](const char* name) { return given(name); })) {
+    ReachFrame(p.options);
   }
   if (std::string error = CheckSizes(p.options); !error.empty()) return Refuse(std::move(error));
   return p;

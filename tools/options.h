@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "animation/probe.h"
+#include "animation/sweep.h"
+#include "export/sweep_gif.h"
 #include "input/script.h"
 #include "render/canvas.h"
 
@@ -13,12 +15,19 @@ namespace tarsel {
 // What one run of tarsel-render is asked to do, as read from its command line.
 struct Options {
   std::string script;  // the key script, TOKENS as ParseScript reads them (or that of --at)
-  std::string log;     // draw log: a file, "-" for standard output, empty for none
-  std::string png;     // the picture at the end of the run, empty for none
-  std::string frames;  // directory of numbered frames, empty for none
-  bool force = false;  // overwrite the frames of an earlier export
-  std::string gif;     // animated GIF, empty for none
-  int delay_ms = 200;  // time each frame is shown
+  // The frame --at, --acc and --accumulate name, and --sweep's frames from it (0: to the end).
+  double at = sweep::kFirstK;
+  Switches switches;
+  long sweep = -1;  // no sweep: every frame of the run goes to the animated outputs
+  // The wait (from 1) whose frame is the first of --frames, --gif and --video: with --sweep, the
+  // frame at --at; the frames before it only lead there.
+  long first_frame = 1;
+  std::string log;                    // draw log: a file, "-" for standard output, empty for none
+  std::string png;                    // the picture at the end of the run, empty for none
+  std::string frames;                 // directory of numbered frames, empty for none
+  bool force = false;                 // overwrite the frames of an earlier export
+  std::string gif;                    // animated GIF, empty for none
+  int delay_ms = kDefaultGifDelayMs;  // time each frame is shown
   Size size = {Canvas::kDesignWidth, Canvas::kDesignHeight};  // logical pixels
   double scale = 1;                                           // device pixels per logical pixel
   Palette palette = Palette::kExact;                          // colours on the pictures
@@ -28,12 +37,16 @@ struct Options {
   std::string csv;                // the frame at the end of the run as CSV, empty for none
   std::string piston_csv;         // the piston curve's points as CSV, empty for none
   std::string mechanism;          // the mechanism view at the end of the run (PNG), empty for none
+  std::string svg;                // the lines since the last clear as SVG, empty for none
+  std::string pdf;                // the same as PDF, empty for none
   double probe = probe::kStartX;  // where the probe stands for the mechanism view
 
   // True when some output needs the pixels, not only the draw log.
   bool pictures() const {
     return !png.empty() || !frames.empty() || !gif.empty() || !video.empty();
   }
+  // True when some output needs the lines since the last clear.
+  bool vectors() const { return !svg.empty() || !pdf.empty(); }
 };
 
 // How the command line turned out: run with the options, print the help or the version, or

@@ -2,15 +2,17 @@
 
 #include <cerrno>
 #include <cstring>
-#include <vector>
+#include <utility>
 
-#include "animation/driver.h"
 #include "export/data_csv.h"
 #include "export/memory.h"
 #include "export/png_file.h"
+#include "export/svg_file.h"
+#include "export/sweep_gif.h"
 #include "input/printable.h"
 #include "render/mechanism.h"
 #include "render/probe_view.h"
+#include "tools/pdf_file.h"
 #include "tools/stop.h"
 
 namespace tarsel {
@@ -30,7 +32,10 @@ std::vector<Named> FilesOf(const Options& o) {
     files.push_back({"--log", o.log, o.log == "-" ? StandardOutputTarget() : TargetOf(o.log)});
   }
   for (const auto& [option, path] :
-       {std::pair{"--png", &o.png}, std::pair{"--gif", &o.gif}, std::pair{"--video", &o.video}}) {
+       {std::pair{"--png", &o.png}, std::pair{"--gif", &o.gif}, std::pair{"--video", &o.video},
+        std::pair{"--csv", &o.csv}, std::pair{"--piston-csv", &o.piston_csv},
+        std::pair{"--mechanism", &o.mechanism}, std::pair{"--svg", &o.svg},
+        std::pair{"--pdf", &o.pdf}}) {
     if (!path->empty()) files.push_back({option, *path, TargetOf(*path)});
   }
   return files;
@@ -119,17 +124,13 @@ std::string Outputs::LogFailed(int error) const {
 
 std::string Outputs::OpenGif(const std::string& path, Size size, int delay_ms) {
   if (std::string error = gif_file_.Open(path); !error.empty()) return error;
-  // The colours the program draws with (in the palette asked for) stay exact in every GIF frame.
-  std::vector<std::uint32_t> keep;
-  for (const std::uint32_t c : colour::kAll) {
-    keep.push_back(PixelRgb(PixelColour(Substitute(options_.palette, c))));
-  }
   gif_.emplace(gif_file_);
-  return gif_->Open(size, delay_ms, std::move(keep));
+  return gif_->Open(size, delay_ms, DrawingColours(options_.palette));
 }
 
 std::string Outputs::Open(const Options& options, Size size, long expected_frames) {
   options_ = options;
+  device_ = size;
   progress_.emplace(expected_frames);
   if (options.label) labeller_.emplace();
   std::string error;
@@ -139,7 +140,9 @@ std::string Outputs::Open(const Options& options, Size size, long expected_frame
   for (const auto& [path, file] : {std::pair{&options.png, &png_file_},
                                    {&options.csv, &csv_file_},
                                    {&options.piston_csv, &piston_csv_file_},
-                                   {&options.mechanism, &mechanism_file_}}) {
+                                   {&options.mechanism, &mechanism_file_},
+                                   {&options.svg, &svg_file_},
+                                   {&options.pdf, &pdf_file_}}) {
     if (!path->empty() && !(error = file->Open(*path)).empty()) return error;
   }
   if (!options.frames.empty()) {
@@ -158,11 +161,13 @@ std::string Outputs::Open(const Options& options, Size size, long expected_frame
 
 std::string Outputs::Frame(const Image* drawn, const SharedState& state) {
   progress_->Frame();
+  // A sweep's frames start at the frame its keys lead to.
+  const bool animated = ++waits_ >= options_.first_frame && (frames_ || gif_ || video_);
   std::string error;
   // The log's buffer goes out at every frame: a full disk stops the run here, its cause still
   // in errno.
   if (log_ && std::fflush(log_) != 0) error = LogFailed(errno);
-  if (error.empty() && (frames_ || gif_ || video_)) {
+  if (error.empty() && animated) {
     const Image& picture = labeller_ ? labeller_->Apply(*drawn, state) : *drawn;
     if (frames_) error = frames_->Add(picture);
     if (error.empty() && gif_) error = gif_->Add(picture);
@@ -243,7 +248,27 @@ std::string Outputs::WriteData(const SharedState& state) {
     view.Update(state, options_.probe, options_.scale, options_.palette);
     error = WritePicture(view.picture(), mechanism_file_);
   }
-  return error;
+  return error.empty() ? WriteVectors() : error;
+}
+
+std::string Outputs::WriteVectors() {
+  using Writer = std::string (*)(const LineRecord&, Size, double, Palette, std::string*);
+  for (const auto& [file, write] : {std::pair<SafeFile*, Writer>{&svg_file_, SvgPicture},
+                                    std::pair<SafeFile*, Writer>{&pdf_file_, PdfPicture}}) {
+    if (file->path().empty()) continue;
+    std::string bytes;
+    if (std::string error = write(lines_, device_, options_.scale, options_.palette, &bytes);
+        !error.empty()) {
+      return "cannot write " + Quoted(file->path()) + ": " + error;
+    }
+    if (std::string error = WriteText(*file, bytes); !error.empty()) return error;
+  }
+  return "";
+}
+
+std::vector<SafeFile*> Outputs::EndFiles() {
+  return {&png_file_,       &csv_file_, &piston_csv_file_,
+          &mechanism_file_, &svg_file_, &pdf_file_};
 }
 
 // The files go in place together: a stop asked for now waits until the last is there.
@@ -253,7 +278,7 @@ std::string Outputs::CommitAll() {
   if (error.empty() && frames_) error = frames_->Commit();
   if (error.empty() && gif_) error = gif_file_.Commit();
   if (error.empty() && video_) error = video_->Commit();
-  for (SafeFile* file : {&png_file_, &csv_file_, &piston_csv_file_, &mechanism_file_}) {
+  for (SafeFile* file : EndFiles()) {
     if (error.empty()) error = file->Commit();
   }
   committed_ = error.empty();
@@ -274,6 +299,8 @@ std::string Outputs::Unwritten() const {
   add("--csv", options_.csv);
   add("--piston-csv", options_.piston_csv);
   add("--mechanism", options_.mechanism);
+  add("--svg", options_.svg);
+  add("--pdf", options_.pdf);
   return names;
 }
 
@@ -282,9 +309,7 @@ std::string Outputs::Stopped(int signal) {
   if (frames_) frames_->Discard();
   gif_file_.Discard();
   if (video_) video_->Discard();
-  for (SafeFile* file : {&png_file_, &csv_file_, &piston_csv_file_, &mechanism_file_}) {
-    file->Discard();
-  }
+  for (SafeFile* file : EndFiles()) file->Discard();
   std::string line = std::string("stopped by ") + stop::Name(signal);
   if (progress_) {
     progress_->Finish();

@@ -16,11 +16,13 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "animation/shared_state.h"
 #include "export/frame_folder.h"
 #include "export/gif_writer.h"
 #include "export/label.h"
+#include "export/line_record.h"
 #include "export/safe_file.h"
 #include "export/video.h"
 #include "render/image.h"
@@ -53,6 +55,8 @@ class Outputs {
 
   // Where the replay writes its draw log, or null.
   std::FILE* log() const { return log_; }
+  // Where the replay records its lines for the SVG and the PDF, or null.
+  LineRecord* lines() { return options_.vectors() ? &lines_ : nullptr; }
 
   // At each wait for a key: the picture (null when no output needs one) with the state of the
   // animation, for the label.
@@ -74,8 +78,12 @@ class Outputs {
   std::string FinishAnimations(const Image& last);
   // The CSV files and the mechanism view, from the state at the end of the run.
   std::string WriteData(const SharedState& state);
+  // The SVG and the PDF, from the lines since the last clear.
+  std::string WriteVectors();
   std::string CommitAll();
   std::string Unwritten() const;
+  // Every SafeFile of the outputs that are written at the end.
+  std::vector<SafeFile*> EndFiles();
 
   Options options_;
   std::FILE* log_ = nullptr;
@@ -90,7 +98,12 @@ class Outputs {
   SafeFile mechanism_file_;
   std::optional<Labeller> labeller_;
   std::optional<Progress> progress_;
+  SafeFile svg_file_;
+  SafeFile pdf_file_;
   bool committed_ = false;
+  Size device_;     // the pictures' size in device pixels
+  long waits_ = 0;  // frames complete so far
+  LineRecord lines_;
 };
 
 }  // namespace tarsel

@@ -69,6 +69,7 @@ int Run(const tarsel::Options& options, std::vector<tarsel::ScriptEvent> script,
   std::string error = outputs.Open(options, device, expected);
   if (!error.empty()) return Fail(error);
   tarsel::Replay replay(std::move(script), outputs.log(), canvas ? &*canvas : nullptr);
+  replay.RecordLines(outputs.lines());
   replay.OnWait([&] {
     if (tarsel::stop::Requested()) return false;
     error = outputs.Frame(picture(), replay.state());
@@ -98,11 +99,9 @@ int main(int argc, char** argv) {
   std::string error;
   auto script = tarsel::ParseScript(options.script, &error);
   if (!script) return Fail(error);
-  const tarsel::Size device =
-      options.pictures()
-          ? tarsel::Size{tarsel::Canvas::DeviceSide(options.size.width, options.scale),
-                         tarsel::Canvas::DeviceSide(options.size.height, options.scale)}
-          : tarsel::Size{};
+  // The pictures' size in device pixels, also for the vector pictures drawn without a canvas.
+  const tarsel::Size device{tarsel::Canvas::DeviceSide(options.size.width, options.scale),
+                            tarsel::Canvas::DeviceSide(options.size.height, options.scale)};
   // Before any file is created or any picture allocated.
   if (!(error = tarsel::Outputs::Check(options, device)).empty()) return Fail(error);
   int status = 2;

@@ -7,6 +7,8 @@
 //
 // Modes:
 //   index.html                                   the animation, started by the first focus
+//   index.html?at=K[&acc=1][&accumulate=1]       the same, opened at the frame at k = K (as
+//                                                tarsel-render --at K --acc --accumulate)
 //   index.html?script=TOKENS[&size=WxH][&palette=distinguishable][&probe=X][&dump=1]
 //                                                plays a script as tarsel-render --script, the
 //                                                probe at X (as --mechanism --probe X)
@@ -393,6 +395,7 @@
   // --- What the module calls.
   window.tarselPage = {
     trace,
+    say,
     nextEvent() {
       if (queue.length === 0) return shared.events.none;
       const event = queue.shift();
@@ -510,7 +513,9 @@
     setPhase('ended');
   }
 
-  function startRun() {
+  // `query`: a link to a frame to open at (the page's own query, the first time), or '' for the
+  // first frame.
+  function startRun(query) {
     frames = 0;
     shown = '';
     root.dataset.frames = '0';
@@ -519,7 +524,7 @@
     for (const b of keyButtons) b.disabled = false;
     endButton.hidden = false;
     againButton.hidden = true;
-    run = module.ccall('tarsel_live', null, [], [], {async: true}).catch(fail);
+    run = module.ccall('tarsel_live', null, ['string'], [query], {async: true}).catch(fail);
   }
 
   // The animation starts when the page first has the keyboard focus and is visible, once.
@@ -530,7 +535,8 @@
       return;
     }
     started = true;
-    startRun();
+    // The query may hold a link to a frame (at=6.5&acc=1): the module reads it, the first time.
+    startRun(location.search.slice(1));
   }
 
   // In place, at frame 1: a fresh state and canvas in the module, no reload.
@@ -539,7 +545,8 @@
     await run;
     queue = [];
     resizeQueued = false;
-    startRun();
+    delete root.dataset.link;
+    startRun('');
     canvas.focus({preventScroll: true});
   }
 
@@ -622,6 +629,7 @@
     module = m;
     shared = JSON.parse(m.ccall('tarsel_constants', 'string', [], []));
     tarselProbe.attach(m, shared, !replay);
+    tarselExports.attach(m, shared, !replay);
     if (replay) {
       startReplay();
     } else {

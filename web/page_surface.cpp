@@ -4,6 +4,7 @@
 
 #include "export/data_csv.h"
 #include "input/event.h"
+#include "web/exports.h"
 #include "web/page.h"
 
 namespace tarsel {
@@ -14,8 +15,9 @@ namespace {
 constexpr double kRefreshMs = 1000.0 / 60;
 }  // namespace
 
-PageSurface::PageSurface(const page::View& view)
+PageSurface::PageSurface(const page::View& view, std::vector<ScriptEvent> opening)
     : canvas_(view.logical, view.scale), driver_(state_, *this) {
+  if (!opening.empty()) opening_.emplace(std::move(opening), state_, *this);
   canvas_.SetPalette(view.palette);
   probe_palette_ = view.palette;
   // A turned tablet or a new zoom changes the scale, and the colour switch the palette, in the
@@ -35,21 +37,25 @@ void PageSurface::Run() {
 
 void PageSurface::Line(float x1, float y1, float x2, float y2, std::uint32_t colour) {
   canvas_.Line(x1, y1, x2, y2, colour);
+  lines_.Line(x1, y1, x2, y2, colour);
 }
 
 void PageSurface::Cls() {
   const Image& image = canvas_.image();
   const int width = image.width, height = image.height;
   canvas_.Cls();
+  lines_.Cls();
   // A new scale that waited for this clear changes the image's size.
   if (canvas_.image().width != width || canvas_.image().height != height) ShowAnew();
 }
 
 void PageSurface::DrawWidth(int width) {
   canvas_.DrawWidth(width);
+  lines_.DrawWidth(width);
 }
 
 void PageSurface::DoEvents() {
+  if (opening_) opening_->PointEvents();
   HandleQueued();
   if (state_.ended) return;
   // The page receives input only while the browser has control; what arrives meanwhile is
@@ -94,6 +100,12 @@ void PageSurface::ShowProbe() {
 }
 
 void PageSurface::WaitEvents(bool block) {
+  if (opening_) {
+    // One key of the link per test of the wait, as tarsel-render presses a script's.
+    if (opening_->WaitRound()) return;
+    opening_.reset();
+    exports::LinkOpened();
+  }
   if (HandleQueued() || !block || state_.ended) return;
   Present();
   page::WaitForEvent();
@@ -102,6 +114,9 @@ void PageSurface::WaitEvents(bool block) {
 }
 
 bool PageSurface::HandleQueued() {
+  // The user's events wait until the link's keys are all pressed: the frame it names is the
+  // one tarsel-render draws for them.
+  if (opening_) return false;
   bool any = false;
   while (!state_.ended) {
     const std::optional<InputEvent> event = page::NextEvent();

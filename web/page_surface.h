@@ -1,11 +1,15 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "animation/driver.h"
 #include "animation/shared_state.h"
 #include "animation/surface.h"
+#include "export/line_record.h"
 #include "input/probe_keys.h"
+#include "input/script.h"
 #include "render/canvas.h"
 #include "render/probe_view.h"
 #include "web/page.h"
@@ -17,8 +21,10 @@ namespace tarsel {
 // inside the driver's event-processing calls, as the desktop window does.
 class PageSurface : public Surface {
  public:
-  // The client area as the page shows it now (its size, scale and palette).
-  explicit PageSurface(const page::View& view);
+  // The client area as the page shows it now (its size, scale and palette). `opening`: the keys
+  // of a link to a frame, pressed as tarsel-render presses a script's before the user's keys act
+  // (which wait in the page's queue meanwhile).
+  explicit PageSurface(const page::View& view, std::vector<ScriptEvent> opening = {});
 
   // Runs the animation until it ends. The page then keeps the last picture.
   void Run();
@@ -36,6 +42,13 @@ class PageSurface : public Surface {
   // The data export of the frame on the canvas (piston: the piston curve's points).
   std::string Csv(bool piston) const;
 
+  // What the exports read: the state, the canvas and the lines since the last clear.
+  const SharedState& state() const { return state_; }
+  const Canvas& canvas() const { return canvas_; }
+  const LineRecord& lines() const { return lines_; }
+  // The tables are filled and pi is set: the readout has something to read.
+  bool Started() const { return state_.pi > 0; }
+
   void Line(float x1, float y1, float x2, float y2, std::uint32_t colour) override;
   void Cls() override;
   void DrawWidth(int width) override;
@@ -52,8 +65,6 @@ class PageSurface : public Surface {
   void Present();
   // The probe's readout and view at its position, once the animation has started.
   void ShowProbe();
-  // The tables are filled and pi is set: the readout has something to read.
-  bool Started() const { return state_.pi > 0; }
 
   SharedState state_;
   Canvas canvas_;
@@ -63,6 +74,8 @@ class PageSurface : public Surface {
   Palette probe_palette_ = Palette::kExact;  // the mechanism view's palette
   double last_yield_ms_ = 0;
   long points_ = 0;  // event-processing calls at table points so far
+  LineRecord lines_;
+  std::optional<ScriptedInput> opening_;  // a link's keys, until they are all pressed
   bool ended_ = false;
 };
 

@@ -10,17 +10,20 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "animation/probe.h"
 #include "animation/sweep.h"
 #include "export/data_csv.h"
 #include "export/replay.h"
+#include "input/link.h"
 #include "input/probe_keys.h"
 #include "input/script.h"
 #include "render/canvas.h"
 #include "render/mechanism.h"
 #include "render/palette.h"
 #include "render/probe_view.h"
+#include "web/exports.h"
 #include "web/page.h"
 #include "web/page_surface.h"
 
@@ -100,6 +103,10 @@ std::unique_ptr<tarsel::PageSurface> live;
 
 }  // namespace
 
+tarsel::PageSurface* tarsel::exports::Live() {
+  return live.get();
+}
+
 extern "C" {
 
 // The constants the page shares with the core, as one JSON object: the design size and the cap
@@ -128,12 +135,19 @@ EMSCRIPTEN_KEEPALIVE int tarsel_most_side(double dpr) {
 }
 
 // Runs the animation in the client area the page shows (tarselPage.view()), from its first
-// frame. It returns to the page only when the animation has ended; in between it is suspended
-// in its waits and yields. After an end, a new call starts again with a fresh state and canvas.
-EMSCRIPTEN_KEEPALIVE void tarsel_live() {
+// frame, or from the frame a link names when `query` (the page's, after "?") holds one: its keys
+// are pressed first. It returns to the page only when the animation has ended; in between it is
+// suspended in its waits and yields. After an end, a new call starts again with a fresh state
+// and canvas.
+EMSCRIPTEN_KEEPALIVE void tarsel_live(const char* query) {
   if (live && !live->ended()) return;
   live.reset();  // the old picture's memory goes first
-  live = std::make_unique<tarsel::PageSurface>(tarsel::page::CurrentView());
+  const tarsel::LinkRequest link = tarsel::ReadLink(query);
+  std::vector<tarsel::ScriptEvent> opening;
+  if (!link.error.empty()) tarsel::exports::LinkFailed(link.error.c_str());
+  if (link.present && link.error.empty()) opening = *tarsel::ParseScript(link.script, nullptr);
+  live = std::make_unique<tarsel::PageSurface>(tarsel::page::CurrentView(), std::move(opening));
+  if (link.present && link.error.empty() && link.script.empty()) tarsel::exports::LinkOpened();
   live->Run();
 }
 

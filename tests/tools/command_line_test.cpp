@@ -43,7 +43,7 @@ TEST_F(RenderTest, BadArgumentsAndFailedWritesAreRejectedWithOneLine) {
   };
   for (const std::string option :
        {"--script", "--log", "--png", "--size", "--scale", "--frames", "--gif", "--delay", "--at",
-        "--video", "--video-scale", "--palette"}) {
+        "--video", "--video-scale", "--palette", "--sweep", "--svg", "--pdf"}) {
     cases.push_back({{option}, option});
   }
   for (const std::string size :
@@ -71,6 +71,23 @@ TEST_F(RenderTest, BadArgumentsAndFailedWritesAreRejectedWithOneLine) {
     cases.push_back({{"--at", k, "--png", Path("a.png").string()}, "'" + k + "'"});
   }
   cases.push_back({{"--at", "6.5", "--script", "97"}, "--at"});
+  // The frame's switches and the sweep name a frame instead of the keys: not with a script.
+  for (const std::string option : {"--acc", "--accumulate"}) {
+    cases.push_back({{option, "--script", "97", "--png", Path("a.png").string()}, option});
+    cases.push_back({{option + "=1", "--png", Path("a.png").string()}, option});
+  }
+  cases.push_back({{"--sweep", "3", "--script", "97"}, "--sweep"});
+  for (const std::string n : {"0", "1001", "-1", "abc", "", "2.5", "all", "End", "3 "}) {
+    cases.push_back({{"--sweep", n, "--gif", Path("s.gif").string()}, "'" + n + "'"});
+  }
+  cases.push_back({{"--at", "4.51", "--acc", "--sweep", "end"}, "'4.51'"});
+  for (const std::string option : {"--svg", "--pdf"}) {
+    cases.push_back({{option, ""}, option});
+    cases.push_back({{option, "/nonexistent/dir/x"}, "/nonexistent/dir/x"});
+    cases.push_back({{option, dir}, dir});
+    cases.push_back(
+        {{option, Path("big").string(), "--size", "8192x8192", "--scale", "2"}, "too large"});
+  }
   for (const std::string name : {"x.avi", "x", "mp4", "x.mp4.gif", ""}) {
     cases.push_back({{"--video", name}, name.empty() ? "--video" : "'" + name + "'"});
   }
@@ -136,7 +153,8 @@ TEST_F(RenderTest, HelpAndVersionAndUsageWithoutArguments) {
 
   const Result help = Run({"--help"});
   EXPECT_EQ(help.status, 0);
-  for (const std::string option : {"--frames", "--force", "--gif", "--delay", "--version"}) {
+  for (const std::string option : {"--frames", "--force", "--gif", "--delay", "--version", "--acc",
+                                   "--accumulate", "--sweep", "--svg", "--pdf"}) {
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
   }
   const Result version = Run({"--version"});

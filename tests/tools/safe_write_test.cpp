@@ -105,6 +105,11 @@ TEST_F(SafeWrites, RefusedRunsTouchNoFile) {
       {{"--png", "good.gif", "--gif", "link.gif"}, "--png and --gif name the same file"},
       {{"--log", "good.log", "--png", "./x/../good.log"}, "same file"},
       {{"--frames", "F", "--gif", "F", "--force"}, "--frames and --gif name the same file 'F'"},
+      {{"--svg", "good.png", "--png", "good.png"}, "--png and --svg name the same file"},
+      {{"--pdf", "p", "--csv", "p"}, "--csv and --pdf name the same file 'p'"},
+      // The vector pictures and the data are written at the end, but refused at the start.
+      {{"--log", "good.log", "--svg", "/nonexistent/s.svg"}, "'/nonexistent/s.svg'"},
+      {{"--gif", "good.gif", "--pdf", "."}, "cannot write '.': Is a directory"},
       // An output among the frames would be overwritten, or removed by --force.
       {{"--frames", ".", "--png", "frame-001.png"}, "--png 'frame-001.png' is one of the frames"},
       {{"--frames", "F", "--force", "--log", "F/frame-009.png"}, "one of the frames of --frames"},

@@ -799,7 +799,10 @@ def setUpModule():
 def tearDownModule():
     SERVER.close()
 
-if __name__ == "__main__":
+def main():
+    """Runs the tests of the script that was started (this one, or another that uses its
+    helpers) on the page in --site against --render."""
+    global SITE, RENDER, AXE
     parser = argparse.ArgumentParser(add_help=False)
     parser.add_argument("--site", required=True)
     parser.add_argument("--render", required=True)
@@ -812,4 +815,8 @@ if __name__ == "__main__":
     if not os.access(RENDER, os.X_OK):
         sys.exit(f"{RENDER} is missing: build the default preset first "
                  "(cmake --workflow --preset default)")
-    unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
+    unittest.main(module="__main__", argv=[sys.argv[0]] + rest, verbosity=2)
+
+
+if __name__ == "__main__":
+    main()

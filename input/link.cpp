@@ -1,0 +1,128 @@
+#include "input/link.h"
+
+#include <cmath>
+#include <cstdlib>
+
+#include "animation/sweep.h"
+#include "input/printable.h"
+
+namespace tarsel {
+
+namespace {
+
+// A link's parameters by name: the query the page shows in its address bar.
+constexpr std::string_view kAt = "at", kAcc = "acc", kAccumulate = "accumulate";
+
+// k to the nearest tenth of a step, in thousandths: every k on the grid is a whole number of
+// them, so the text is exact and short.
+std::string GridText(double k) {
+  const long tenths = std::lround((k - sweep::kFirstK) / sweep::kTenth);
+  const long thousandths = std::lround(sweep::kFirstK * 1000) + 25 * tenths;
+  const long whole = std::labs(thousandths) / 1000, part = std::labs(thousandths) % 1000;
+  std::string text = (thousandths < 0 ? "-" : "") + std::to_string(whole);
+  if (part != 0) {
+    std::string digits = std::to_string(1000 + part).substr(1);
+    while (digits.back() == '0') digits.pop_back();
+    text += "." + digits;
+  }
+  return text;
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// A query's value as the browser reads it: "+" is a space, "%HH" a byte.
+std::string Unescape(std::string_view text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '+') {
+      out += ' ';
+    } else if (text[i] == '%' && i + 2 < text.size() && HexDigit(text[i + 1]) >= 0 &&
+               HexDigit(text[i + 2]) >= 0) {
+      out += static_cast<char>(HexDigit(text[i + 1]) * 16 + HexDigit(text[i + 2]));
+      i += 2;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+// The value of the first parameter `name` of the query, unescaped; nullopt when it has none.
+std::optional<std::string> Parameter(std::string_view query, std::string_view name) {
+  while (!query.empty()) {
+    const std::size_t amp = query.find('&');
+    const std::string_view pair = query.substr(0, amp);
+    query = amp == std::string_view::npos ? std::string_view() : query.substr(amp + 1);
+    const std::size_t eq = pair.find('=');
+    if (Unescape(pair.substr(0, eq)) != name) continue;
+    return eq == std::string_view::npos ? std::string() : Unescape(pair.substr(eq + 1));
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> LinkQuery(double k, Switches switches) {
+  if (!ScriptReaching(k, switches)) return std::nullopt;
+  std::string query = std::string(kAt) + "=" + GridText(k);
+  if (switches.acc) query += "&" + std::string(kAcc) + "=1";
+  if (switches.accumulate) query += "&" + std::string(kAccumulate) + "=1";
+  return query;
+}
+
+std::optional<double> ReadK(std::string_view text) {
+  std::size_t i = 0;
+  const bool negative = !text.empty() && text[0] == '-';
+  if (!text.empty() && (text[0] == '-' || text[0] == '+')) ++i;
+  long whole = 0, part = 0;
+  int whole_digits = 0, part_digits = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i, ++whole_digits) {
+    if (whole_digits == 7) return std::nullopt;
+    whole = whole * 10 + (text[i] - '0');
+  }
+  if (i < text.size() && text[i] == '.') {
+    for (++i; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i, ++part_digits) {
+      if (part_digits >= 3 && text[i] != '0') return std::nullopt;
+      if (part_digits < 3) part = part * 10 + (text[i] - '0');
+    }
+  }
+  if (i != text.size() || whole_digits + part_digits == 0) return std::nullopt;
+  for (int d = part_digits; d < 3; ++d) part *= 10;
+  const long thousandths = whole * 1000 + part;
+  // The quotient of two whole numbers is the double nearest the decimal.
+  return static_cast<double>(negative ? -thousandths : thousandths) / 1000;
+}
+
+LinkRequest ReadLink(std::string_view query) {
+  if (!query.empty() && query[0] == '?') query.remove_prefix(1);
+  LinkRequest link;
+  const std::optional<std::string> at = Parameter(query, kAt), acc = Parameter(query, kAcc),
+                                   accumulate = Parameter(query, kAccumulate);
+  link.present = at || acc || accumulate;
+  if (!link.present) return link;
+  const auto bad = [&](std::string_view name, const std::string& value, const char* expected) {
+    link.error =
+        "bad link value " + std::string(name) + "='" + Printable(value) + "': expected " + expected;
+    return link;
+  };
+  // A switch is 0 or 1, as the page writes it.
+  const auto on = [](const std::optional<std::string>& value) { return value && *value == "1"; };
+  const auto valid = [](const std::optional<std::string>& value) {
+    return !value || *value == "0" || *value == "1";
+  };
+  if (!valid(acc)) return bad(kAcc, *acc, "0 or 1");
+  if (!valid(accumulate)) return bad(kAccumulate, *accumulate, "0 or 1");
+  const std::optional<double> k = at ? ReadK(*at) : sweep::kFirstK;
+  const std::optional<std::string> script =
+      k ? ScriptReaching(*k, {.acc = on(acc), .accumulate = on(accumulate)}) : std::nullopt;
+  if (!script) return bad(kAt, *at, kReachableK);
+  link.script = *script;
+  return link;
+}
+
+}  // namespace tarsel

@@ -1,0 +1,206 @@
+// Tests of the keys that reach a frame with its switches, the sweep from it, and the link that
+// names it: what the page's "Copy link" writes, what a link opens, what tarsel-render --at,
+// --acc, --accumulate and --sweep press.
+#include "input/link.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "animation/sweep.h"
+#include "input/script.h"
+
+namespace tarsel {
+namespace {
+
+std::string Keys(const std::string& key, int times) {
+  std::string s;
+  for (int i = 0; i < times; ++i) s += (s.empty() ? "" : " ") + key;
+  return s;
+}
+
+TEST(ScriptReaching, SwitchesArePressedFirstBackSpaceBeforeSlash) {
+  const struct {
+    double k;
+    Switches switches;
+    std::string script;
+  } cases[] = {
+      {4.5, {}, ""},
+      {4.5, {.acc = true}, "8"},
+      {4.5, {.accumulate = true}, "47"},
+      {4.5, {.acc = true, .accumulate = true}, "8 47"},
+      {6.5, {.acc = true}, "8 " + Keys("97", 8)},
+      {6.525, {.accumulate = true}, "47 " + Keys("97", 8) + " 13"},
+      {4.25, {.acc = true, .accumulate = true}, "8 47 44"},
+      {19.975, {.acc = true}, "8 " + Keys("97", 62) + " 9"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ScriptReaching(c.k, c.switches), c.script)
+        << c.k << " " << c.switches.acc << c.switches.accumulate;
+  }
+  EXPECT_FALSE(ScriptReaching(4.51, {.acc = true}));
+  EXPECT_FALSE(ScriptReaching(20.25, {.accumulate = true}));
+}
+
+TEST(Sweep, FramesFromCountTheLoopsStepsToTwenty) {
+  EXPECT_EQ(sweep::FramesFrom(sweep::kFirstK), sweep::kFrames);
+  EXPECT_EQ(sweep::FramesFrom(20), 1);
+  EXPECT_EQ(sweep::FramesFrom(19.975), 1);
+  EXPECT_EQ(sweep::FramesFrom(19.75), 2);
+  EXPECT_EQ(sweep::FramesFrom(6.525), 54);  // 6.525, ..., 19.775
+  EXPECT_EQ(sweep::FramesFrom(-100), 481);
+  // k as the keys sum it: a hair above or below the decimal value.
+  EXPECT_EQ(sweep::FramesFrom(20 - 1e-12), 1);
+  EXPECT_EQ(sweep::FramesFrom(20 + 1e-12), 1);
+  EXPECT_EQ(sweep::FramesFrom(20.025), 0);
+  EXPECT_EQ(sweep::FramesFrom(1e300), 0);
+}
+
+TEST(SweepFrom, TheReachingKeysThenPlainKeysFromTheFrameAtK) {
+  // From the first frame: the plain sweep of 63 frames, 62 keys.
+  auto sweep = SweepFrom(4.5, {}, 0);
+  ASSERT_TRUE(sweep);
+  EXPECT_EQ(sweep->script, Keys("97", 62));
+  EXPECT_EQ(sweep->first, 1);
+  EXPECT_EQ(sweep->frames, 63);
+
+  // From 6.5 with the curves on: BackSpace and 8 steps lead there (frames 1 to 9), then 54
+  // more keys for the 55 frames to 20.
+  sweep = SweepFrom(6.5, {.acc = true}, 0);
+  ASSERT_TRUE(sweep);
+  EXPECT_EQ(sweep->script, "8 " + Keys("97", 8) + " " + Keys("97", 54));
+  EXPECT_EQ(sweep->first, 10);
+  EXPECT_EQ(sweep->frames, 55);
+
+  // A number of frames, and no more than there are to the end.
+  sweep = SweepFrom(19.25, {.accumulate = true}, 2);
+  ASSERT_TRUE(sweep);
+  EXPECT_EQ(sweep->frames, 2);
+  EXPECT_EQ(sweep->first, 61);
+  EXPECT_EQ(sweep->script, "47 " + Keys("97", 59) + " 97");
+  sweep = SweepFrom(19.25, {}, 50);
+  ASSERT_TRUE(sweep);
+  EXPECT_EQ(sweep->frames, 4);
+  EXPECT_EQ(sweep->script, Keys("97", 62));
+  sweep = SweepFrom(20, {}, 1);
+  ASSERT_TRUE(sweep);
+  EXPECT_EQ(sweep->first, 63);
+  EXPECT_EQ(sweep->script, Keys("97", 62));
+
+  EXPECT_FALSE(SweepFrom(20.25, {}, 0));
+  EXPECT_FALSE(SweepFrom(4.51, {}, 0));
+  EXPECT_FALSE(SweepFrom(4.5, {}, -1));
+}
+
+TEST(ReadK, PlainDecimalsReadExactlyToTheThousandth) {
+  const struct {
+    std::string text;
+    double k;
+  } good[] = {{"6.5", 6.5},
+              {"+6.5", 6.5},
+              {"-0.025", -0.025},
+              {"20", 20},
+              {"20.000", 20},
+              {"4.52500000", 4.525},
+              {"-100", -100},
+              {"0", 0},
+              {".5", 0.5},
+              {"7.", 7},
+              {"1234567.5", 1234567.5}};
+  for (const auto& c : good) EXPECT_EQ(ReadK(c.text), c.k) << c.text;
+  for (const std::string bad : {"", "-", "+", ".", "6.5e0", "0x10", "nan", "inf", "6,5", " 6.5",
+                                "6.5 ", "6.5x", "--1", "12345678", "4.5251", "1.2.3"}) {
+    EXPECT_FALSE(ReadK(bad)) << bad;
+  }
+}
+
+// Every state the page can be in round-trips through a link: the query names it exactly, and
+// the keys it opens with are those of tarsel-render --at with the same switches.
+TEST(Link, TheQueryOfAFrameOpensWithTheKeysThatReachIt) {
+  const struct {
+    double k;
+    Switches switches;
+    std::string query;
+  } cases[] = {
+      {4.5, {}, "at=4.5"},
+      {6.5, {.acc = true}, "at=6.5&acc=1"},
+      {6.525, {.accumulate = true}, "at=6.525&accumulate=1"},
+      {4.475, {.acc = true, .accumulate = true}, "at=4.475&acc=1&accumulate=1"},
+      {-0.025, {}, "at=-0.025"},
+      {-100, {}, "at=-100"},
+      {20, {}, "at=20"},
+      {0, {}, "at=0"},
+      // k as the page holds it after tenths: a hair off the decimal value.
+      {4.5 + 0.025 * 3 + 1e-13, {}, "at=4.575"},
+      {6.6 - 1e-13, {.acc = true}, "at=6.6&acc=1"},
+  };
+  for (const auto& c : cases) {
+    const std::optional<std::string> query = LinkQuery(c.k, c.switches);
+    ASSERT_EQ(query, c.query) << c.k;
+    const LinkRequest link = ReadLink(*query);
+    EXPECT_TRUE(link.present);
+    EXPECT_EQ(link.error, "");
+    EXPECT_EQ(link.script, ScriptReaching(c.k, c.switches)) << *query;
+  }
+  for (const double k : {20.025, 20.25, -100.025, 4.51}) EXPECT_FALSE(LinkQuery(k, {})) << k;
+}
+
+TEST(Link, OtherParametersAreNotALinkAndStayAlone) {
+  for (const std::string query :
+       {"", "?", "script=97", "trace=1", "dump=1&size=5x5", "at_=3", "xat=1", "&&"}) {
+    const LinkRequest link = ReadLink(query);
+    EXPECT_FALSE(link.present) << query;
+    EXPECT_EQ(link.error, "") << query;
+  }
+  // The link's parameters among others, in any order, with a leading "?", escaped as a browser
+  // may escape them; the first of a repeated one counts, as URLSearchParams.get has it.
+  const struct {
+    std::string query, script;
+  } cases[] = {
+      {"?trace=1&acc=1&at=4.75", "8 97"},
+      {"at=%34.75&x=y", "97"},
+      {"acc=1", "8"},
+      {"accumulate=0&acc=0", ""},
+      {"at=4.5&at=junk", ""},
+      {"at=4.75&accumulate=1", "47 97"},
+  };
+  for (const auto& c : cases) {
+    const LinkRequest link = ReadLink(c.query);
+    EXPECT_TRUE(link.present) << c.query;
+    EXPECT_EQ(link.error, "") << c.query;
+    EXPECT_EQ(link.script, c.script) << c.query;
+  }
+}
+
+TEST(Link, ABadValueIsNamedInOneLine) {
+  const struct {
+    std::string query, named;
+  } cases[] = {
+      {"at=4.51", "at='4.51'"},
+      {"at=21", "at='21'"},
+      {"at=20.025&acc=1", "at='20.025'"},
+      {"at=-100.025", "at='-100.025'"},
+      {"at=abc", "at='abc'"},
+      {"at=", "at=''"},
+      {"at", "at=''"},
+      {"at=6.5e0", "at='6.5e0'"},
+      {"at=6.5&acc=2", "acc='2'"},
+      {"acc=yes", "acc='yes'"},
+      {"accumulate=", "accumulate=''"},
+      {"accumulate=1&at=x", "at='x'"},
+      // Escaped control characters never reach the message as they are.
+      {"at=6%0A5", "at='6\\x0A5'"},
+      {"acc=%1B%5B2J", "acc='\\x1B[2J'"},
+  };
+  for (const auto& c : cases) {
+    const LinkRequest link = ReadLink(c.query);
+    EXPECT_TRUE(link.present) << c.query;
+    EXPECT_NE(link.error.find(c.named), std::string::npos) << c.query << ": " << link.error;
+    EXPECT_EQ(link.error.find('\n'), std::string::npos) << link.error;
+    EXPECT_EQ(link.script, "") << c.query;
+  }
+}
+
+}  // namespace
+}  // namespace tarsel

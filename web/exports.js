@@ -1,0 +1,146 @@
+'use strict';
+// The panel's section "Exports": "Copy link" (the page's address at the frame on the canvas),
+// "Save SVG" (the picture as lines) and "Save the sweep" (an animated GIF from the frame on the
+// canvas on). The module works them all out and answers through tarselExports; the GIF is
+// written by a second instance of the module in a Web Worker (sweep_worker.js), so that the
+// animation stays usable while it works. Its bytes are those of tarsel-render --gif for the
+// same keys.
+(() => {
+  const $ = (id) => document.getElementById(id);
+  const root = document.documentElement;
+  const note = $('exports-status'), linkField = $('link-field');
+  const framesField = $('sweep-frames'), labelBox = $('sweep-label');
+  const sweepButton = $('save-sweep'), progress = $('sweep-progress');
+  let module = null, live = false;
+  let worker = null;  // made at the first sweep, then kept
+  let sweepStarted = 0;
+
+  function say(text, kind = '') {
+    note.className = kind ? `hint ${kind}` : 'hint';
+    note.textContent = text;
+  }
+
+  function download(blob, name) {
+    const a = document.createElement('a');
+    a.href = URL.createObjectURL(blob);
+    a.download = name;
+    document.body.append(a);
+    a.click();
+    a.remove();
+    // Later: some browsers read the object only after the click has returned.
+    setTimeout(() => URL.revokeObjectURL(a.href), 10000);
+  }
+
+  // The file names say which frame: "tarsel-k6.500".
+  const frameName = () => `tarsel-k${$('k-value').textContent}`;
+
+  // --- What the module calls.
+  window.tarselExports = {
+    // The module has loaded; `isLive`: the animation as the user drives it (not a replay).
+    attach(m, constants, isLive) {
+      module = m;
+      live = isLive;
+    },
+    // A link's keys have all been pressed: the frame it names is on the canvas.
+    linkOpened() {
+      root.dataset.link = 'open';
+    },
+    linkFailed(message) {
+      root.dataset.link = 'bad';
+      if (window.tarselPage) tarselPage.say(`${message}; starting at the first frame.`, 'error');
+    },
+    link(query) {
+      const url = `${location.origin}${location.pathname}?${query}`;
+      linkField.value = url;
+      linkField.hidden = false;
+      const copied = () => say('Link copied: it opens this page at this frame.');
+      const select = () => {
+        linkField.select();
+        say('Select the link in the field and copy it (Ctrl+C, or Cmd+C on a Mac).');
+      };
+      if (navigator.clipboard && window.isSecureContext) {
+        navigator.clipboard.writeText(url).then(copied, select);
+      } else {
+        select();
+      }
+    },
+    svg(bytes) {
+      download(new Blob([bytes], {type: 'image/svg+xml'}), `${frameName()}.svg`);
+      say('Saved the picture as SVG.');
+    },
+    failed(message) {
+      say(message, 'error');
+    },
+    // The keys of the sweep and the canvas's size: the worker writes the GIF.
+    sweep(keys, first, frames, width, height, dpr, palette) {
+      const name = `${frameName()}-sweep${labelBox.checked ? '-label' : ''}.gif`;
+      sweepWorker().postMessage(
+          {keys, first, frames, width, height, dpr, palette, label: labelBox.checked, name});
+      progress.max = frames;
+      progress.value = 0;
+      progress.hidden = false;
+      sweepButton.disabled = true;
+      say(`Writing the sweep: ${frames} frames…`);
+    },
+    lastSweepMs: null,  // how long the last GIF took, click to download (benchmarks, tests)
+  };
+
+  function sweepWorker() {
+    if (worker) return worker;
+    worker = new Worker('sweep_worker.js');
+    worker.onmessage = (e) => {
+      const m = e.data;
+      if (m.type === 'progress') {
+        progress.value = m.done;
+        return;
+      }
+      progress.hidden = true;
+      sweepButton.disabled = false;
+      if (m.type === 'gif') {
+        tarselExports.lastSweepMs = performance.now() - sweepStarted;
+        download(new Blob([m.bytes], {type: 'image/gif'}), m.name);
+        say(`Saved the sweep: ${m.frames} frames, ${(m.bytes.length / 1e6).toFixed(2)} MB.`);
+      } else {
+        say(`The sweep was not saved: ${m.message}`, 'error');
+      }
+    };
+    worker.onerror = (e) => {
+      e.preventDefault();
+      progress.hidden = true;
+      sweepButton.disabled = false;
+      say(`The sweep was not saved: ${e.message || 'the worker stopped'}`, 'error');
+      worker = null;
+    };
+    return worker;
+  }
+
+  // --- The controls. A click with the mouse leaves the focus where it was (on the picture, for
+  // the keys); from the keyboard they work as any page's.
+  function onClick(id, action) {
+    const button = $(id);
+    button.addEventListener('mousedown', (e) => e.preventDefault());
+    button.addEventListener('click', () => {
+      if (!module || !live) {
+        say('Exports need the animation: they are not made from a replay link.', 'error');
+        return;
+      }
+      action();
+    });
+  }
+
+  // Called directly, not through ccall: ccall would take the suspended animation for a call of
+  // its own. Each answers through tarselExports.
+  onClick('copy-link', () => module._tarsel_link());
+  onClick('save-svg', () => module._tarsel_svg());
+  onClick('save-sweep', () => {
+    const text = framesField.value.trim();
+    const frames = text === '' ? 0 : /^[0-9]{1,4}$/.test(text) ? Number(text) : -1;
+    if (frames < 0 || (text !== '' && frames < 1) || frames > 1000) {
+      say(`Frames: '${text}' is not a number from 1 to 1000 (empty: to the end).`, 'error');
+      return;
+    }
+    sweepStarted = performance.now();
+    module._tarsel_sweep(frames);
+  });
+  labelBox.addEventListener('mousedown', (e) => e.preventDefault());
+})();

@@ -1,0 +1,37 @@
+'use strict';
+// The sweep's GIF, written away from the page: a second instance of the module replays the
+// sweep's keys on a canvas of its own and writes the frames from the one on the page's canvas
+// on, so that the animation on the page stays usable meanwhile. The module answers through
+// tarselWorker; the page hears of every frame written, then gets the file's bytes.
+let job = null;  // the request being written: its file name and frame count go back with it
+
+self.tarselWorker = {
+  progress(done, total) {
+    postMessage({type: 'progress', done, total});
+  },
+  gif(bytes) {
+    postMessage({type: 'gif', bytes, name: job.name, frames: job.frames}, [bytes.buffer]);
+  },
+  failed(message) {
+    postMessage({type: 'failed', message});
+  },
+};
+
+importScripts('tarsel.js');
+const ready = createTarsel();
+
+onmessage = (e) => {
+  ready.then((m) => {
+    job = e.data;
+    try {
+      m.ccall('tarsel_sweep_gif', null,
+              ['string', 'number', 'number', 'number', 'number', 'number', 'number', 'number'],
+              [job.keys, job.first, job.frames, job.width, job.height, job.dpr, job.palette,
+               job.label ? 1 : 0]);
+    } catch (error) {
+      // Out of memory, most likely: the module cannot go on, so the next sweep starts another.
+      tarselWorker.failed(String(error));
+      close();
+    }
+  }, (error) => tarselWorker.failed(`the module did not load: ${error}`));
+};
