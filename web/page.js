@@ -439,6 +439,7 @@
     // The whole image's bytes, and the part of it that changed.
     show(rgba, width, height, x, y, w, h) {
       ctx.putImageData(new ImageData(rgba, width, height), 0, 0, x, y, w, h);
+      if (trace) trace.push(['shown', performance.now()]);
     },
     readout,
     waiting() {

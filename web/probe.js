@@ -57,9 +57,12 @@
     return scale > 0 ? scale / (window.devicePixelRatio || 1) : 1;
   }
 
+  // The marker stands at the canvas's left edge (the style sheet puts both there) and is moved
+  // along it: nothing of the page's layout is read, so a move right after the readout's text
+  // has changed does not make the browser lay out the whole page at once.
   function placeMarker(x) {
     const m = shared.mapping;
-    marker.style.left = `${canvas.offsetLeft + (x - m.left) * m.pixelsPerX * zoom()}px`;
+    marker.style.transform = `translateX(${(x - m.left) * m.pixelsPerX * zoom()}px)`;
     marker.hidden = false;
   }
 
@@ -102,7 +105,10 @@
   // --- Moving it. The module answers at once, also while a frame is being drawn.
   function moveTo(offsetX, timeStamp) {
     if (!live || !module) return;
+    // When the browser made the event, and when the page got it: Chromium hands a pointer
+    // move over with its next frame, so the two differ by up to a refresh.
     trace('probe', timeStamp);
+    trace('probe-taken', performance.now());
     module._tarsel_probe_at(shared.mapping.left + offsetX / zoom() / shared.mapping.pixelsPerX);
     trace('probe-shown', performance.now());
   }
