@@ -82,10 +82,10 @@ def main():
             ActionChains(d).move_to_element_with_offset(canvas, x, 10).perform()
         probe = [t for t in trace(d)[before:] if t[0] in ("probe", "probe-taken", "probe-shown")]
 
-        # Waiting for a key, before the sweeps: for some seconds after a sweep the browser is
-        # still busy with its download and with collecting the worker's garbage (1.6 % of a
-        # core over the next 10 s, nothing after).
-        time.sleep(1)
+        # Waiting for a key, once the browser has settled: in the 10 s after the probe moves
+        # (or a sweep) it still works at its own housekeeping, 1.6 to 1.7 % of a core, and
+        # nothing after; the page itself runs no timer and no loop while it waits.
+        time.sleep(12)
         renderers = web.renderer_pids(d)
         before = web.cpu_ticks(renderers)
         time.sleep(10)
