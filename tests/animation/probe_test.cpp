@@ -10,14 +10,7 @@
 namespace tarsel {
 namespace {
 
-// The state as the loop starts it, at control angle k.
-SharedState Started(double k) {
-  SharedState state;
-  testing::RecordingSurface surface;
-  Driver(state, surface).Startup();
-  state.k = k;
-  return state;
-}
+using testing::Started;
 
 // The blue trace's points as pass 3 draws them: the end of each segment.
 std::vector<testing::Call> TracePoints(double k) {

@@ -40,13 +40,7 @@ std::vector<Row> Parse(const std::string& csv, const std::string& header) {
   return rows;
 }
 
-SharedState Started(double k) {
-  SharedState state;
-  testing::RecordingSurface surface;
-  Driver(state, surface).Startup();
-  state.k = k;
-  return state;
-}
+using testing::Started;
 
 enum Column { kN, kK, kXa, kYa, kXb, kYb, kTheta, kFf, kBlueX, kPx, kPy, kRx, kRy, kPhi };
 

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "animation/driver.h"
+#include "animation/shared_state.h"
 #include "animation/surface.h"
 
 namespace tarsel::testing {
@@ -110,5 +112,15 @@ class RecordingSurface : public Surface {
     return n;
   }
 };
+
+// The state as the loop's startup leaves it (tables filled, nothing drawn yet), at control
+// angle k.
+inline SharedState Started(double k) {
+  SharedState state;
+  RecordingSurface surface;
+  Driver(state, surface).Startup();
+  state.k = k;
+  return state;
+}
 
 }  // namespace tarsel::testing
