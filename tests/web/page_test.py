@@ -344,6 +344,15 @@ class LiveProbe(OneBrowser):
         hovered = float(d.execute_script(
             "return document.getElementById('tarsel-mechanism').dataset.probe"))
         self.assertAlmostEqual(hovered, -50 + 120 * 230 / 962, delta=0.5)
+        # Beside the picture, with its scroll bar, the panel holds the whole view and does not
+        # scroll sideways.
+        panel, view, box = d.execute_script(
+            "const p = document.getElementById('panel');"
+            "const v = document.getElementById('mechanism-box').getBoundingClientRect();"
+            "return [p.scrollWidth - p.clientWidth, v.right,"
+            " p.getBoundingClientRect().left + p.clientLeft + p.clientWidth]")
+        self.assertLessEqual(panel, 0, "the panel scrolls sideways")
+        self.assertLessEqual(view, box, "the mechanism view is cut off at the panel's edge")
         for keys in [[Keys.ARROW_RIGHT], [Keys.SHIFT, Keys.ARROW_RIGHT], [Keys.ARROW_LEFT],
                      [Keys.END], [Keys.HOME]]:
             chain = ActionChains(d)
