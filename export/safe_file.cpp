@@ -34,7 +34,7 @@ std::string TemporaryIn(const fs::path& folder, const std::string& name) {
 }
 
 FileTarget TargetOfStat(fs::path path, const struct stat& st) {
-  return {std::move(path), true, st.st_dev, st.st_ino};
+  return {std::move(path), true, st.st_dev, st.st_ino, S_ISCHR(st.st_mode)};
 }
 
 }  // namespace

@@ -18,9 +18,12 @@ struct FileTarget {
   bool exists = false;         // then dev and ino say which file it is
   dev_t dev = 0;
   ino_t ino = 0;
+  bool device = false;  // a character device such as /dev/null: it keeps no bytes to lose
 
-  // The same file: the same resolved name, or two names of one existing file.
+  // The same file: the same resolved name, or two names of one existing file. Outputs that
+  // all go to one device (two of them to /dev/null, to keep neither) lose nothing.
   bool SameAs(const FileTarget& o) const {
+    if (device && o.device) return false;
     return (!path.empty() && path == o.path) ||
            (exists && o.exists && dev == o.dev && ino == o.ino);
   }

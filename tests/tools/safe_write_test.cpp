@@ -123,6 +123,11 @@ TEST_F(SafeWrites, RefusedRunsTouchNoFile) {
     ExpectRejected(RunHere(c.args), c.named, what);
     ExpectUnchanged(before, Snapshot(), what);
   }
+  // A device keeps no bytes to lose: outputs sent to /dev/null together are not refused.
+  const Result discarded = RunHere({"--script", "97", "--png", "/dev/null", "--svg", "/dev/null",
+                                    "--csv", "/dev/null", "--size", "320x229"});
+  EXPECT_EQ(discarded.status, 0) << discarded.err;
+  ExpectUnchanged(before, Snapshot(), "outputs to /dev/null");
 }
 
 // Ctrl+C or kill halfway through a long export: the export ends at once, says what it left
