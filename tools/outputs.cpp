@@ -267,8 +267,7 @@ std::string Outputs::WriteVectors() {
 }
 
 std::vector<SafeFile*> Outputs::EndFiles() {
-  return {&png_file_,       &csv_file_, &piston_csv_file_,
-          &mechanism_file_, &svg_file_, &pdf_file_};
+  return {&png_file_, &csv_file_, &piston_csv_file_, &mechanism_file_, &svg_file_, &pdf_file_};
 }
 
 // The files go in place together: a stop asked for now waits until the last is there.
