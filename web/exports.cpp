@@ -1,6 +1,6 @@
 // The entry points of the page's exports: a link to the frame on the canvas, the picture as
-// SVG, and the sweep from that frame as a GIF. The answers go back through tarselExports (in the
-// page) and tarselWorker (in the worker that writes the GIF); every failure is one line.
+// SVG, and the keys of the sweep from that frame, which the worker's module (sweep_main.cpp)
+// writes as a GIF. The answers go back through tarselExports; every failure is one line.
 #include "web/exports.h"
 
 #include <emscripten.h>
@@ -9,10 +9,9 @@
 #include <cstdio>
 #include <string>
 
-#include "export/byte_sink.h"
 #include "export/svg_file.h"
-#include "export/sweep_gif.h"
 #include "input/link.h"
+#include "input/script.h"
 
 namespace {
 
@@ -26,10 +25,6 @@ EM_JS(void, js_failed, (const char* message), { tarselExports.failed(UTF8ToStrin
 EM_JS(void, js_sweep,
       (const char* keys, long first, long frames, int width, int height, double dpr, int palette),
       { tarselExports.sweep(UTF8ToString(keys), first, frames, width, height, dpr, palette); });
-EM_JS(void, js_gif_progress, (long done, long total), { tarselWorker.progress(done, total); });
-EM_JS(void, js_gif, (const void* bytes, std::size_t size),
-      { tarselWorker.gif(HEAPU8.slice(bytes, bytes + size)); });
-EM_JS(void, js_gif_failed, (const char* message), { tarselWorker.failed(UTF8ToString(message)); });
 
 // The frame on the canvas as the exports name it: k and the two switches. False (with the
 // reason given to the page) before the animation has started.
@@ -107,24 +102,6 @@ EMSCRIPTEN_KEEPALIVE void tarsel_sweep(long frames) {
   js_sweep(sweep->script.c_str(), sweep->first, sweep->frames, canvas.logicalSize().width,
            canvas.logicalSize().height, canvas.devicePixelRatio(),
            static_cast<int>(canvas.palette()));
-}
-
-// In the worker: the GIF of the sweep, as tarsel-render --gif writes it for the same keys.
-EMSCRIPTEN_KEEPALIVE void tarsel_sweep_gif(const char* keys, long first, long frames, int width,
-                                           int height, double dpr, int palette, int label) {
-  tarsel::SweepGifRequest request;
-  request.sweep = {keys, first, frames};
-  request.logical = {width, height};
-  request.dpr = dpr;
-  request.palette = palette == static_cast<int>(tarsel::Palette::kDistinguishable)
-                        ? tarsel::Palette::kDistinguishable
-                        : tarsel::Palette::kExact;
-  request.label = label != 0;
-  tarsel::MemorySink out;
-  const std::string error = tarsel::WriteSweepGif(
-      request, out, [](long done, long total) { js_gif_progress(done, total); });
-  if (!error.empty()) return js_gif_failed(error.c_str());
-  js_gif(out.bytes().data(), out.bytes().size());
 }
 
 }  // extern "C"

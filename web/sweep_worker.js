@@ -1,5 +1,5 @@
 'use strict';
-// The sweep's GIF, written away from the page: a second instance of the module replays the
+// The sweep's GIF, written away from the page: a module of its own (tarsel_sweep) replays the
 // sweep's keys on a canvas of its own and writes the frames from the one on the page's canvas
 // on, so that the animation on the page stays usable meanwhile. The module answers through
 // tarselWorker; the page hears of every frame written, then gets the file's bytes.
@@ -17,8 +17,8 @@ self.tarselWorker = {
   },
 };
 
-importScripts('tarsel.js');
-const ready = createTarsel();
+importScripts('tarsel_sweep.js');
+const ready = createTarselSweep();
 
 onmessage = (e) => {
   ready.then((m) => {
