@@ -4,7 +4,7 @@
 
 // The page's exports, in the panel's section "Exports" (web/exports.js, the object
 // tarselExports): the link to the frame on the canvas, the SVG of the picture and the sweep as
-// a GIF, which a second instance of the module writes in a Web Worker (web/sweep_worker.js).
+// a GIF, which a Web Worker (web/sweep_worker.js) writes with a module of its own (sweep_main.cpp).
 namespace tarsel::exports {
 
 // The animation as the user drives it, or null before it has started (web_main.cpp).
