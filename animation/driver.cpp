@@ -1,10 +1,11 @@
 #include "animation/driver.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
 #include "animation/sweep.h"
-#include "geometry/linkage.h"
+#include "animation/trace_point.h"
 #include "geometry/piston_curve.h"
 
 namespace tarsel {
@@ -40,7 +41,11 @@ void Driver::DrawAxes() {
 }
 
 void Driver::SolveLinkage(double theta) {
-  st_.ff = LinkagePhaseOffset(theta, st_.ww, st_.pi);
+  // The C library's functions, as the drawing always has; the readout's are a few units in
+  // the last place apart.
+  const LinkagePose pose = tarsel::SolveLinkage<LibraryMath>(st_.config, theta, st_.pi);
+  st_.ff = pose.ff;
+  st_.closes = pose.closes;
 }
 
 LoopEnd Driver::Form_Activate() {
@@ -70,9 +75,21 @@ bool Driver::DrawFrame() {
 }
 
 void Driver::FinishFrame() {
+  TakeConfiguration();
   st_.kk = 0;
   if (st_.ccllss == 0) win_.Cls();
   DrawPistonCurve();
+}
+
+void Driver::TakeConfiguration() {
+  if (!st_.next_config) return;
+  st_.config = *st_.next_config;
+  st_.next_config.reset();
+  // As at the start: no finite difference, and no stroke of the trace, joins a point drawn
+  // with the old mechanism to one drawn with the new.
+  r_ = Registers{};
+  st_.ff = 0;
+  st_.closes = true;
 }
 
 bool Driver::PointEvents() {
@@ -100,11 +117,11 @@ bool Driver::Pass1() {
     r_.y1 = r_.y0;
     r_.x0 = t.xb[r_.n];
     r_.y0 = t.yb[r_.n];
-    win_.DrawWidth(3);
+    win_.DrawWidth(style::kGreen.width);
     if (r_.m > 0 && r_.x0 > r_.x1) {
       DrawLine(st_.ww - r_.x1, r_.y1, st_.ww - r_.x0, r_.y0, colour::kGreen);
     }
-    win_.DrawWidth(1);
+    win_.DrawWidth(style::kRestWidth);
     r_.m = r_.m + 1;
     r_.n = r_.n + 1;
     if (!PointEvents()) return false;
@@ -126,11 +143,11 @@ bool Driver::Pass2() {
     r_.y1 = r_.y0;
     r_.x0 = t.xa[r_.n];
     r_.y0 = t.ya[r_.n];
-    win_.DrawWidth(4);
+    win_.DrawWidth(style::kRed.width);
     if (r_.m > 0 && r_.x0 < r_.x1) {
       DrawLine(ww + r_.x1, r_.y1, ww + r_.x0, r_.y0, colour::kRed);
       if (st_.acc == 1) {
-        win_.DrawWidth(2);
+        win_.DrawWidth(style::kOrange.width);
         r_.s2 = r_.s1;
         r_.s1 = r_.s0;
         r_.s0 = (r_.y0 - r_.y1) / (r_.x0 - r_.x1);
@@ -142,7 +159,7 @@ bool Driver::Pass2() {
                  600 * (r_.s0 - r_.s1) / (r_.x0 - r_.x2), colour::kMagenta);
       }
     }
-    win_.DrawWidth(1);
+    win_.DrawWidth(style::kRestWidth);
     r_.m = r_.m + 1;
     if (!PointEvents()) return false;
     r_.n = r_.n + 1;
@@ -153,8 +170,9 @@ bool Driver::Pass2() {
 // Pass 3: the second table re-timed by the linkage. Each point is solved at the angle
 // k - xb (in radians) and drawn shifted by its phase offset ff, in blue; with acc = 0 the
 // offset itself (ff / 13) is drawn along the green curve, with acc = 1 the trace's velocity and
-// acceleration by finite differences over the shifted positions. The axes go on top after
-// every point.
+// acceleration by finite differences over the shifted positions. A point where the linkage
+// does not close has no offset: no segment of these curves reaches it. The axes go on top
+// after every point.
 bool Driver::Pass3() {
   const auto& t = st_.tables;
   const double ww = st_.ww;
@@ -165,19 +183,21 @@ bool Driver::Pass3() {
     r_.f1 = st_.ff;
     r_.x0 = t.xb[r_.n];
     r_.y0 = t.yb[r_.n];
-    SolveLinkage(st_.k - (st_.pi * r_.x0) / 180);
-    if (r_.x1 < r_.x0) {
-      win_.DrawWidth(3);
+    SolveLinkage(TraceAngle(st_, r_.x0));
+    r_.closed = st_.closes ? std::min(r_.closed + 1, Registers::kLongRun) : 0;
+    const bool joined = r_.closed >= 2;  // this point and the one before it closed
+    if (r_.x1 < r_.x0 && joined) {
+      win_.DrawWidth(style::kBlue.width);
       DrawLine(ww - r_.x1 + r_.f1, r_.y1, ww - r_.x0 + st_.ff, r_.y0, colour::kBlue);
       if (st_.acc == 1) TraceDerivatives();
     }
     if (!PointEvents()) return false;
-    win_.DrawWidth(2);
+    win_.DrawWidth(style::kOlive.width);
     // acc is read again: a key handled just now may have switched it.
-    if (r_.m > 0 && r_.x1 < r_.x0 && st_.acc == 0) {
+    if (r_.m > 0 && r_.x1 < r_.x0 && st_.acc == 0 && joined) {
       DrawLine(ww - r_.x1, r_.f1 / 13, ww - r_.x0, st_.ff / 13, colour::kOlive);
     }
-    win_.DrawWidth(1);
+    win_.DrawWidth(style::kRestWidth);
     r_.m = r_.m + 1;
     DrawAxes();
     r_.x1 = r_.x0;
@@ -188,10 +208,12 @@ bool Driver::Pass3() {
 
 // The velocity and acceleration of the blue trace at the current point. The divisor is the
 // horizontal distance from the current trace point back to the previous one. Within one pass
-// at a fixed k it is at least 0.58, but after a key has moved k (and at the first point of a
-// frame) the two offsets come from different k and it can be anything, 0 included. Where it
-// gives no finite slope, the point draws neither curve and the histories stay as they are, so
-// that one odd point cannot poison the curves that follow.
+// at a fixed k it is at least 0.58 for the built-in linkage, but after a key has moved k (and
+// at the first point of a frame) the two offsets come from different k and it can be
+// anything, 0 included. Where it gives no finite slope, the point draws neither curve and the
+// histories stay as they are, so that one odd point cannot poison the curves that follow.
+// After a point where the linkage did not close, the velocity waits for two joined segments
+// and the acceleration for three, so that neither reaches back across the gap.
 void Driver::TraceDerivatives() {
   const double ww = st_.ww;
   const double span = ((r_.x0 - r_.x1) - st_.ff) + r_.f1;
@@ -201,19 +223,20 @@ void Driver::TraceDerivatives() {
   r_.s2 = r_.s1;
   r_.s1 = r_.s0;
   r_.s0 = slope;
-  win_.DrawWidth(2);
+  if (r_.closed < 3) return;
+  win_.DrawWidth(style::kLightBlue.width);
   DrawLine(ww - r_.x1 + r_.f1, -11 * r_.s1, ww - r_.x0 + st_.ff, -11 * r_.s0, colour::kLightBlue);
   r_.u1 = r_.u0;
   r_.a1 = r_.a0;
   r_.u0 = ww - r_.x0 + st_.ff;
   r_.a0 = acceleration;
-  if (r_.u0 < r_.u1) DrawLine(r_.u1, r_.a1, r_.u0, r_.a0, colour::kTeal);
+  if (r_.u0 < r_.u1 && r_.closed >= 4) DrawLine(r_.u1, r_.a1, r_.u0, r_.a0, colour::kTeal);
 }
 
 void Driver::DrawPistonCurve() {
-  ForEachPistonSegment(st_.pi, [this](const PistonSegment& s) {
-    win_.DrawWidth(piston::kPenWidth);
-    DrawLine(s.x1, s.y1, s.x2, s.y2, piston::kColour);
+  ForEachPistonSegment(st_.config, st_.pi, [this](const PistonSegment& s) {
+    win_.DrawWidth(style::kPiston.width);
+    DrawLine(s.x1, s.y1, s.x2, s.y2, colour::kPiston);
   });
 }
 

@@ -3,29 +3,11 @@
 #include <cstdint>
 
 #include "animation/shared_state.h"
+#include "animation/style.h"
 #include "animation/surface.h"
-#include "geometry/piston_curve.h"
 
 namespace tarsel {
 
-// Colours of the drawing, 00BBGGRR.
-namespace colour {
-inline constexpr std::uint32_t kGreen = 65280;             // profile, second table (pass 1)
-inline constexpr std::uint32_t kRed = 255;                 // profile, first table (pass 2)
-inline constexpr std::uint32_t kOrange = 33023;            // velocity of the red profile
-inline constexpr std::uint32_t kMagenta = 16711935;        // acceleration of the red profile
-inline constexpr std::uint32_t kBlue = 16711680;           // the profile re-timed by the linkage
-inline constexpr std::uint32_t kLightBlue = 16744576;      // velocity of the blue trace
-inline constexpr std::uint32_t kTeal = 8421376;            // acceleration of the blue trace
-inline constexpr std::uint32_t kOlive = 49344;             // phase offset / 13
-inline constexpr std::uint32_t kAxis = 7;                  // axis, marker lines, ticks
-inline constexpr std::uint32_t kPiston = piston::kColour;  // piston travel curve
-inline constexpr std::uint32_t kBack = 16777215;           // the window's back colour, white
-
-// Every colour on the window: the back colour, then each curve's own.
-inline constexpr std::uint32_t kAll[] = {kBack,   kAxis,    kGreen,     kRed,  kBlue,  kOlive,
-                                         kOrange, kMagenta, kLightBlue, kTeal, kPiston};
-}  // namespace colour
 
 // The driver's loop values and history registers. They start at 0, live as long as the loop
 // and are never reset by it: each pass starts from what the previous pass (or frame) left.
@@ -38,6 +20,11 @@ struct Registers {
   double s0 = 0, s1 = 0, s2 = 0;
   // Registers of the linkage trace pass.
   double f1 = 0, u0 = 0, u1 = 0, a0 = 0, a1 = 0;
+  // Linkage solves in a row that closed, up to kLongRun: a segment of the trace joins two points
+  // that both closed, a velocity segment needs three and an acceleration segment four. The
+  // start counts as a long run, as does every frame of a linkage that always closes.
+  static constexpr int kLongRun = 4;
+  int closed = kLongRun;
 };
 
 // How the loop over k came to an end.
@@ -61,7 +48,8 @@ class Driver {
   // One frame at the current k, from pass 1 up to and including the wait. Returns false when
   // the program was ended inside it.
   bool DrawFrame();
-  // After the wait: kk := 0, the optional clear, the piston curve again.
+  // After the wait: a configuration asked for meanwhile takes effect (the registers start
+  // afresh with it), kk := 0, the optional clear, the piston curve again.
   void FinishFrame();
 
   // The drawing passes; each returns false when the program was ended inside it.
@@ -69,7 +57,8 @@ class Driver {
   bool Pass2();
   bool Pass3();
   void DrawPistonCurve();
-  // Solves the linkage for crank angle theta (radians) and stores the phase offset in ff.
+  // Solves the linkage for crank angle theta (radians) and stores the phase offset in ff, and
+  // whether it closed there in `closes` (ff is 0 where it did not).
   void SolveLinkage(double theta);
   // Processes events until kk = 1 (at least once); false when the program was ended.
   bool Wait();
@@ -87,6 +76,8 @@ class Driver {
   void DrawAxes();
   // Velocity and acceleration of the trace at the current point of pass 3 (acc = 1).
   void TraceDerivatives();
+  // The configuration asked for since the last frame, if any, with fresh registers.
+  void TakeConfiguration();
 
   SharedState& st_;
   Surface& win_;

@@ -1,6 +1,8 @@
 #include "animation/probe.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace tarsel {
 
@@ -20,15 +22,27 @@ int Nearest(double x, XOf&& x_of) {
   return best;
 }
 
+// The trace's points in table order, with where each is drawn: the points where the linkage
+// closes, or the green curve's when it closes at none (the probe then steps along the profile).
+struct TraceStop {
+  int n;
+  double x;
+};
+std::vector<TraceStop> TraceStops(const SharedState& state) {
+  std::vector<TraceStop> stops;
+  for (int n = Tables::kFirst; n <= Tables::kLast; ++n) {
+    const TracePoint p = TracePointAt(state, n);
+    if (p.pose.closes) stops.push_back({n, p.x});
+  }
+  if (stops.empty()) {
+    for (int n = Tables::kFirst; n <= Tables::kLast; ++n) {
+      stops.push_back({n, state.ww - state.tables.xb[n]});
+    }
+  }
+  return stops;
+}
+
 }  // namespace
-
-LinkagePose BluePointPose(const SharedState& state, int n) {
-  return LinkagePoseAt(state.k - (state.pi * state.tables.xb[n]) / 180, state.ww, state.pi);
-}
-
-double BlueX(const SharedState& state, int n) {
-  return state.ww - state.tables.xb[n] + BluePointPose(state, n).ff;
-}
 
 ProbeReadout ReadProbe(const SharedState& state, double x) {
   const Tables& t = state.tables;
@@ -39,42 +53,42 @@ ProbeReadout ReadProbe(const SharedState& state, double x) {
   r.red = {red, t.xa[red], t.ya[red], ww + t.xa[red]};
   const int green = Nearest(x, [&](int n) { return ww - t.xb[n]; });
   r.green = {green, t.xb[green], t.yb[green], ww - t.xb[green]};
-  // The blue positions move with k. Along the table they fall (each point is at least 0.8
-  // degrees from the next, and the offset changes by at most 0.28 of that), so the nearest one
-  // is found by halving: 8 solves of the linkage instead of 200.
-  int left = Tables::kFirst, right = Tables::kLast;  // BlueX(left) >= BlueX(right)
-  while (right - left > 1) {
-    const int mid = (left + right) / 2;
-    (BlueX(state, mid) >= x ? left : right) = mid;
+  // The nearest point of the trace, the lower index on a tie. With any lengths the offset may
+  // change faster than the table steps, so the trace's points need not fall in order: each is
+  // looked at.
+  const std::vector<TraceStop> stops = TraceStops(state);
+  const TraceStop* best = &stops.front();
+  for (const TraceStop& s : stops) {
+    if (std::abs(s.x - x) < std::abs(best->x - x)) best = &s;
   }
-  const double left_x = BlueX(state, left), right_x = BlueX(state, right);
-  const int blue = std::abs(left_x - x) <= std::abs(right_x - x) ? left : right;
-  r.blue = {blue, t.xb[blue], t.yb[blue], blue == left ? left_x : right_x};
-  r.linkage = BluePointPose(state, blue);
-  r.piston = PistonPoseAt(PistonAngleAt(x, state.pi));
+  r.blue = {best->n, t.xb[best->n], t.yb[best->n], best->x};
+  r.linkage = TracePointAt(state, best->n).pose;
+  r.piston = PistonPoseAt(state.config, PistonAngleAt(x, state.pi));
   return r;
 }
 
 double StepProbe(const SharedState& state, double x, int points) {
   if (points == 0) return x;
-  // The trace runs from right to left as n grows: point 1 is the rightmost.
-  const int direction = points > 0 ? -1 : 1;
-  int n = direction < 0 ? Tables::kLast : Tables::kFirst;
-  // The first point beyond x in the direction of the move...
-  while (n >= Tables::kFirst && n <= Tables::kLast &&
-         (points > 0 ? BlueX(state, n) <= x : BlueX(state, n) >= x)) {
-    n += direction;
+  const std::vector<TraceStop> stops = TraceStops(state);
+  const long last = static_cast<long>(stops.size()) - 1;
+  // The trace runs from right to left as n grows: its first stop is the rightmost.
+  const long direction = points > 0 ? -1 : 1;
+  long i = direction < 0 ? last : 0;
+  // The first stop beyond x in the direction of the move...
+  while (i >= 0 && i <= last &&
+         (points > 0 ? stops[static_cast<std::size_t>(i)].x <= x
+                     : stops[static_cast<std::size_t>(i)].x >= x)) {
+    i += direction;
   }
-  if (n < Tables::kFirst || n > Tables::kLast) return ProbeEnd(state, points > 0);
+  if (i < 0 || i > last) return ProbeEnd(state, points > 0);
   // ...then the rest of the steps, as far as the trace goes.
-  n += direction * (std::abs(points) - 1);
-  if (n < Tables::kFirst) n = Tables::kFirst;
-  if (n > Tables::kLast) n = Tables::kLast;
-  return BlueX(state, n);
+  i = std::clamp(i + direction * (std::abs(points) - 1), 0L, last);
+  return stops[static_cast<std::size_t>(i)].x;
 }
 
 double ProbeEnd(const SharedState& state, bool right) {
-  return BlueX(state, right ? Tables::kFirst : Tables::kLast);
+  const std::vector<TraceStop> stops = TraceStops(state);
+  return right ? stops.front().x : stops.back().x;
 }
 
 }  // namespace tarsel

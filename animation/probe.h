@@ -1,6 +1,7 @@
 #pragma once
 
 #include "animation/shared_state.h"
+#include "animation/trace_point.h"
 #include "geometry/linkage.h"
 #include "geometry/piston_curve.h"
 
@@ -30,7 +31,9 @@ struct CurvePoint {
 
 struct ProbeReadout {
   double x = 0;
-  // The table point of each curve nearest the probe (horizontally).
+  // The table point of each curve nearest the probe (horizontally). The blue one is the nearest
+  // point where the linkage closes; where it closes at no point of the table, blue is the green
+  // point, unshifted, and linkage.closes is false.
   CurvePoint red, green, blue;
   // The linkage as it stands for the blue point: solved at theta = k - xb pi/180, with the
   // phase offset ff that shifts the point and the angle phi under which R is seen from O.
@@ -39,18 +42,13 @@ struct ProbeReadout {
   PistonPose piston;
 };
 
-// The linkage for point n of the second table at the state's k, solved at the crank angle the
-// trace pass gives it: theta = k - xb(n) pi/180.
-LinkagePose BluePointPose(const SharedState& state, int n);
-// Where the blue trace draws point n: the green curve's point shifted by the phase offset.
-double BlueX(const SharedState& state, int n);
-
 // The readout at x. The state must have been started (tables filled, pi and ww set).
 ProbeReadout ReadProbe(const SharedState& state, double x);
 
-// The probe moved along the blue trace's table points: `points` of them to the right
-// (negative: to the left) of x, stopping at the last one. From a position between two points
-// the first step goes to the next point in that direction.
+// The probe moved along the blue trace's table points (those where the linkage closes; the
+// green curve's when there are none): `points` of them to the right (negative: to the left) of
+// x, stopping at the last one. From a position between two points the first step goes to the
+// next point in that direction.
 double StepProbe(const SharedState& state, double x, int points);
 // The blue trace's rightmost (first) or leftmost (last) table point.
 double ProbeEnd(const SharedState& state, bool right);

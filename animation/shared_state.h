@@ -1,5 +1,8 @@
 #pragma once
 
+#include <optional>
+
+#include "geometry/configuration.h"
 #include "geometry/profile_tables.h"
 
 namespace tarsel {
@@ -19,6 +22,14 @@ struct SharedState {
   int ccllss = 0;  // 0: clear the window between frames; 1: let frames accumulate
 
   ProfileTables tables;
+
+  // The mechanism being drawn. A new one is asked for in next_config (Form_Configure); the loop
+  // takes it between two frames, so that no frame is drawn with two.
+  Configuration config;
+  std::optional<Configuration> next_config;
+  // Whether the last linkage solve closed; where it did not, ff is 0 and the point has no
+  // offset.
+  bool closes = true;
 
   // Set when the program has been told to end (Escape, double-click, closing the window).
   // Nothing is drawn after it is set, and the loop returns at its next event-processing call.

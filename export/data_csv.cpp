@@ -1,34 +1,27 @@
 #include "export/data_csv.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <initializer_list>
+#include <optional>
 
-#include "animation/probe.h"
+#include "animation/trace_point.h"
+#include "geometry/configuration.h"
 #include "geometry/piston_curve.h"
 
 namespace tarsel {
 
 void AppendNumber(std::string& out, double v) {
-  // printf's %.Ng and strtod are exact in both C libraries (glibc's and the browser's), unlike
-  // the floating-point std::to_chars, which the browser's C++ library lacks. Most numbers of
-  // the tables need 15 digits or fewer.
-  char text[32];
-  for (int digits = 15; digits <= 17; ++digits) {
-    std::snprintf(text, sizeof text, "%.*g", digits, v);
-    if (digits == 17 || std::strtod(text, nullptr) == v) break;
-  }
-  out += text;
+  out += NumberText(v);
 }
 
 namespace {
 
-void AppendRow(std::string& out, std::initializer_list<double> values) {
+// A row of numbers; a cell that has none (nullopt) stays empty.
+void AppendRow(std::string& out, std::initializer_list<std::optional<double>> values) {
   bool first = true;
-  for (const double v : values) {
+  for (const std::optional<double>& v : values) {
     if (!first) out += ',';
     first = false;
-    AppendNumber(out, v);
+    if (v) AppendNumber(out, *v);
   }
   out += '\n';
 }
@@ -40,9 +33,14 @@ std::string LinkageCsv(const SharedState& state) {
   std::string out = std::string(kLinkageCsvHeader) + "\n";
   out.reserve(out.size() + ProfileTables::kLast * 280);
   for (int n = ProfileTables::kFirst; n <= ProfileTables::kLast; ++n) {
-    const LinkagePose pose = BluePointPose(state, n);
+    const TracePoint point = TracePointAt(state, n);
+    const LinkagePose& pose = point.pose;
+    // Where the linkage does not close, the point has no offset, no place on the trace and no
+    // rocker tip: those cells stay empty. The crank pin is where the crank puts it.
+    const auto closed = [&](double v) { return pose.closes ? std::optional(v) : std::nullopt; };
     AppendRow(out, {static_cast<double>(n), state.k, t.xa[n], t.ya[n], t.xb[n], t.yb[n], pose.theta,
-                    pose.ff, BlueX(state, n), pose.p.x, pose.p.y, pose.r.x, pose.r.y, pose.phi});
+                    closed(pose.ff), closed(point.x), pose.p.x, pose.p.y, closed(pose.r.x),
+                    closed(pose.r.y), closed(pose.phi)});
   }
   return out;
 }
@@ -52,7 +50,7 @@ std::string PistonCsv(const SharedState& state) {
   out.reserve(out.size() + piston::kSegments * 90);
   int point = 0;
   ForEachPistonAngle(state.pi, [&](double theta) {
-    const PistonPose pose = PistonPoseAt(theta);
+    const PistonPose pose = PistonPoseAt(state.config, theta);
     AppendRow(out, {static_cast<double>(++point), theta, pose.travel, PistonX(theta, state.pi),
                     pose.height});
   });

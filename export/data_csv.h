@@ -16,8 +16,9 @@ namespace tarsel {
 // n the table index; k the control angle (radians); xa, ya, xb, yb the two tables' angles
 // (degrees) and lifts; theta the crank angle the linkage is solved at for point n (k - xb
 // pi/180, radians); ff the phase offset (degrees) and blue_x where the blue trace draws the
-// point (ww - xb + ff); P the crank pin and R the rocker tip with O at (0, 0), Q at (31.5, 0)
-// and y upward; phi the angle under which R is seen from O (degrees).
+// point (ww - xb + ff); P the crank pin and R the rocker tip with O at (0, 0), Q at (G, 0) (the
+// fixed line's length, 31.5 built in) and y upward; phi the angle under which R is seen from O
+// (degrees). Where the linkage does not close, ff, blue_x, Rx, Ry and phi are left empty.
 std::string LinkageCsv(const SharedState& state);
 inline constexpr char kLinkageCsvHeader[] = "n,k,xa,ya,xb,yb,theta,ff,blue_x,Px,Py,Rx,Ry,phi";
 

@@ -26,9 +26,12 @@ namespace tarsel {
 namespace {
 
 // The box in logical pixels at the design size. The free corner is about 200 pixels wide and
-// 260 high: the piston curve begins at x = 200, the acceleration peaks below y = 270.
+// 260 high: the piston curve begins at x = 200, the acceleration peaks below y = 270. Three
+// lines of text fill it; a configuration other than the built-in one adds two, each making the
+// box one line higher.
 constexpr int kMargin = 6, kWidth = 186, kHeight = 56;
 constexpr int kFontPixels = 12, kLineSpacing = 16;
+constexpr int kBuiltInLines = 3;
 // Where the text starts inside the box, logical pixels.
 constexpr int kTextLeft = 4, kTextTop = 2;
 
@@ -88,8 +91,13 @@ void DrawGlyph(Pen& pen, int glyph) {
 void DrawText(Pen& pen, std::string_view text) {
   const stbtt_fontinfo& font = Font();
   int previous = 0;
-  for (const char c : text) {
-    const int glyph = stbtt_FindGlyphIndex(&font, static_cast<unsigned char>(c));
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    // UTF-8: the font holds printable ASCII and the degree sign, all of them one or two bytes.
+    int code = static_cast<unsigned char>(text[i]);
+    if ((code & 0xE0) == 0xC0 && i + 1 < text.size()) {
+      code = (code & 0x1F) << 6 | (static_cast<unsigned char>(text[++i]) & 0x3F);
+    }
+    const int glyph = stbtt_FindGlyphIndex(&font, code);
     // The pair's kerning from the font, "AV" closer than "AB".
     if (previous) {
       pen.x += static_cast<float>(stbtt_GetGlyphKernAdvance(&font, previous, glyph)) * pen.scale;
@@ -119,23 +127,34 @@ std::string LabelText(const SharedState& state) {
   } else {
     std::snprintf(first, sizeof first, "k = %.2f rad", state.k);
   }
-  return std::string(first) + "\n" +
-         (state.acc ? "velocity and acceleration" : "phase offset / 13") + "\n" +
-         (state.ccllss ? "frames accumulate" : "each frame cleared");
+  std::string text = std::string(first) + "\n" +
+                     (state.acc ? "velocity and acceleration" : "phase offset / 13") + "\n" +
+                     (state.ccllss ? "frames accumulate" : "each frame cleared");
+  const Configuration& c = state.config;
+  if (!IsBuiltIn(c)) {
+    text += "\nlinkage " + NumberText(c.ground) + "," + NumberText(c.crank) + "," +
+            NumberText(c.coupler) + "," + NumberText(c.rocker) + ", " +
+            std::string(NameOf(c.assembly)) + "\nreference " + NumberText(c.reference) +
+            "\u00B0, piston " + NumberText(c.piston_radius) + "," + NumberText(c.rod);
+  }
+  return text;
 }
 
-Rect LabelArea(const Image& picture) {
+Rect LabelArea(const Image& picture, int lines) {
   const auto device = [&](int logical) {
     return static_cast<int>(std::lround(logical * picture.dpr));
   };
-  return Rect::Sized(device(kMargin), device(kMargin), device(kWidth), device(kHeight)) &
+  const int height = kHeight + kLineSpacing * std::max(0, lines - kBuiltInLines);
+  return Rect::Sized(device(kMargin), device(kMargin), device(kWidth), device(height)) &
          picture.rect();
 }
 
 // Device pixels throughout, so that the box is exactly LabelArea at any ratio.
 const Image& Labeller::Apply(const Image& picture, const SharedState& state) {
   labelled_ = picture;
-  const Rect area = LabelArea(labelled_);
+  const std::string text = LabelText(state);
+  const Rect area =
+      LabelArea(labelled_, 1 + static_cast<int>(std::count(text.begin(), text.end(), '\n')));
   if (area.empty()) return labelled_;
   for (int y = area.top; y <= area.bottom; ++y) {
     std::fill(labelled_.row(y) + area.left, labelled_.row(y) + area.right + 1, kWhitePixel);
@@ -144,7 +163,6 @@ const Image& Labeller::Apply(const Image& picture, const SharedState& state) {
   const float pixels = static_cast<float>(std::max(1L, std::lround(kFontPixels * ratio)));
   const float scale = stbtt_ScaleForMappingEmToPixels(&Font(), pixels);
   // Line by line (no string streams: the page would carry their locale code for this alone).
-  const std::string text = LabelText(state);
   std::size_t start = 0;
   for (int i = 0; start <= text.size(); ++i) {
     const std::size_t end = std::min(text.find('\n', start), text.size());

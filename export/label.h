@@ -12,13 +12,15 @@ namespace tarsel {
 
 // What a labelled picture says about itself: the value of k (radians, two decimals), the
 // frame number of the plain sweep when k is one of its 63 values, which curves are drawn
-// beside the profiles, and whether frames are cleared or accumulate. One line each.
+// beside the profiles, and whether frames are cleared or accumulate, one line each; and for a
+// configuration other than the built-in one, two more lines that name it.
 std::string LabelText(const SharedState& state);
 
 // The device pixels the label covers: a box at the top-left corner, which no curve reaches at
 // the design size in any frame or key mode (the piston curve starts to its right, the profiles
-// and their derivatives below it). Cut to the picture when that is smaller.
-Rect LabelArea(const Image& picture);
+// and their derivatives below it), for `lines` lines of text (three, one higher for each more).
+// Cut to the picture when that is smaller.
+Rect LabelArea(const Image& picture, int lines = 3);
 
 // Pictures with the label drawn over them: black text in DejaVu Sans, built into the program,
 // antialiased onto the white box. The canvas is left as it is: the label goes onto a copy, so

@@ -21,8 +21,10 @@ void PutTagged(std::FILE* log, char tag, long number) {
 
 }  // namespace
 
-Replay::Replay(std::vector<ScriptEvent> script, std::FILE* log, Canvas* canvas)
+Replay::Replay(std::vector<ScriptEvent> script, std::FILE* log, Canvas* canvas,
+               const Configuration& config)
     : driver_(state_, *this), input_(std::move(script), state_, *this), log_(log), canvas_(canvas) {
+  state_.config = config;
   if (log_) {
     input_.OnDeliver([this](const ScriptEvent& e) {
       if (e.event.kind == InputEvent::Kind::kDoubleClick) {

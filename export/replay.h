@@ -23,8 +23,9 @@ class LineRecord;
 // delivered, "D" double-click delivered, "X" the program ends.
 class Replay : public Surface {
  public:
-  // log and canvas may be null.
-  Replay(std::vector<ScriptEvent> script, std::FILE* log, Canvas* canvas);
+  // log and canvas may be null. The animation draws configuration `config` throughout.
+  Replay(std::vector<ScriptEvent> script, std::FILE* log, Canvas* canvas,
+         const Configuration& config = {});
 
   // Runs the animation to its end, or until it waits with no scripted key left.
   void Run();

@@ -1,5 +1,6 @@
 #include "geometry/linkage.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "geometry/same_math.h"
@@ -8,49 +9,65 @@ namespace tarsel {
 
 namespace {
 
-// The closed-form solution, one triangle after another, written once for either set of
-// functions: Math::Sin, Cos and Atan.
-template <class Math>
-LinkagePose Solve(double theta, double ww, double pi) {
-  using namespace linkage;
-  const double cos_theta = Math::Cos(theta), sin_theta = Math::Sin(theta);
-  // Triangle O, P, Q: the distance from the crank pin to the rocker pivot (24.5 to 38.5).
-  const double d = std::sqrt((kFixed * kFixed + kCrank * kCrank) - 2 * kFixed * kCrank * cos_theta);
-  // The angle at Q between QO and QP (law of sines); it has the sign of sin(theta). The
-  // arcsine is formed through the arctangent; |t| <= 7/31.5, so the root is never small.
-  const double t = kCrank * sin_theta / d;
-  const double alpha = Math::Atan(t / std::sqrt(1 - t * t));
-  // Triangle P, Q, R: the angle at Q between QP and the rocker (law of cosines). h stays
-  // between 0.616 and 0.762, so the arccosine through the arctangent needs no quadrant fix.
-  const double h = ((d * d + kRocker * kRocker) - kCoupler * kCoupler) / (2 * d * kRocker);
-  const double beta = Math::Atan(std::sqrt(1 - h * h) / h);
-  // Triangle O, Q, R: the rocker at alpha + beta from QO, turned the way P is from the fixed
-  // line; e, the distance from O to R, is at least 18.
-  const double cos_rocker = Math::Cos(alpha + beta), sin_rocker = Math::Sin(alpha + beta);
-  const double e =
-      std::sqrt((kRocker * kRocker + kFixed * kFixed) - 2 * kRocker * kFixed * cos_rocker);
-  // The angle at O between OQ and OR (law of sines), between about 58.4 and 71.7 degrees.
-  const double w = kRocker * sin_rocker / e;
-  const double phi = Math::Atan(w / std::sqrt(1 - w * w));
-
-  LinkagePose pose;
-  pose.theta = theta;
-  pose.q = {kFixed, 0};
-  pose.p = {kCrank * cos_theta, kCrank * sin_theta};
-  pose.r = {kFixed - kRocker * cos_rocker, kRocker * sin_rocker};
-  pose.phi = phi * 180 / pi;
-  pose.ff = 2 * (ww - pose.phi);
-  return pose;
+// The root of 1 - x^2 for a sine or cosine that rounding may have taken a hair past 1.
+double Complement(double x) {
+  return std::sqrt(std::max(0.0, 1 - x * x));
 }
 
 }  // namespace
 
-double LinkagePhaseOffset(double theta, double ww, double pi) {
-  return Solve<LibraryMath>(theta, ww, pi).ff;
+template <class Math>
+LinkagePose SolveLinkage(const Configuration& c, double theta, double pi) {
+  const double g = c.ground, a = c.crank, coupler = c.coupler, b = c.rocker;
+  const double cos_theta = Math::Cos(theta), sin_theta = Math::Sin(theta);
+  LinkagePose pose;
+  pose.theta = theta;
+  pose.q = {g, 0};
+  pose.p = {a * cos_theta, a * sin_theta};
+  // Triangle O, P, Q: the distance from the crank pin to the rocker pivot, between |g - a| and
+  // g + a.
+  const double d = std::sqrt(std::max(0.0, (g * g + a * a) - 2 * g * a * cos_theta));
+  pose.pq = d;
+  const auto open = [&] {
+    pose.closes = false;
+    pose.r = {};
+    return pose;
+  };
+  if (d == 0) return open();  // P on Q: the rocker has no direction to take
+  // The angle at Q between Q-O and Q-P, on the side of P (the sign of sin theta): the arcsine
+  // of t by the law of sines, turned past a right angle where P stands beyond Q (g < a cos
+  // theta), which only a crank longer than the fixed line can do.
+  const double t = a * sin_theta / d;
+  const double alpha = Math::Atan2(t, g - a * cos_theta >= 0 ? Complement(t) : -Complement(t));
+  // Triangle P, Q, R: the angle at Q between Q-P and the rocker, by the law of cosines. Past
+  // +-1 the coupler and the rocker cannot reach each other. Open: the rocker turned on from
+  // Q-P, away from O; crossed: back the other way.
+  const double h = ((d * d + b * b) - coupler * coupler) / (2 * d * b);
+  if (!(std::abs(h) <= 1)) return open();
+  const double beta = Math::Atan2(Complement(h), h);
+  const double rocker = c.assembly == Assembly::kCrossed ? alpha - beta : alpha + beta;
+  // Triangle O, Q, R: the rocker at that angle from Q-O; e is the distance from O to R.
+  const double cos_rocker = Math::Cos(rocker), sin_rocker = Math::Sin(rocker);
+  const double e = std::sqrt(std::max(0.0, (b * b + g * g) - 2 * b * g * cos_rocker));
+  pose.r = {g - b * cos_rocker, b * sin_rocker};
+  if (e == 0) return open();  // R on O: nothing to sight it by
+  // The angle at O between O-Q and O-R (law of sines), turned past a right angle where R
+  // stands behind O.
+  const double w = b * sin_rocker / e;
+  const double phi = Math::Atan2(w, pose.r.x >= 0 ? Complement(w) : -Complement(w));
+  // The angle at R between the coupler and the rocker, by the law of cosines in P, Q, R.
+  const double mu = (b * b + coupler * coupler - d * d) / (2 * b * coupler);
+  pose.transmission = Math::Atan2(Complement(mu), mu) * 180 / pi;
+  pose.phi = phi * 180 / pi;
+  pose.ff = 2 * (c.reference - pose.phi);
+  return pose;
 }
 
-LinkagePose LinkagePoseAt(double theta, double ww, double pi) {
-  return Solve<SameMath>(theta, ww, pi);
+template LinkagePose SolveLinkage<LibraryMath>(const Configuration&, double, double);
+template LinkagePose SolveLinkage<SameMath>(const Configuration&, double, double);
+
+LinkagePose LinkagePoseAt(const Configuration& c, double theta, double pi) {
+  return SolveLinkage<SameMath>(c, theta, pi);
 }
 
 }  // namespace tarsel

@@ -2,39 +2,41 @@
 
 #include <cmath>
 
+#include "geometry/configuration.h"
 #include "geometry/joint.h"
 #include "geometry/same_math.h"
 
 namespace tarsel {
 
-// Travel of a piston on an in-line crank (radius 25.5) and connecting rod (length 100),
-// plotted as distance from the top position plus 4.85, against 90 units per pi radians of
-// crank angle with crank angle 0 at x = 15.
+// Travel of a piston on an in-line crank and connecting rod (the configuration's piston_radius
+// and rod: 25.5 and 100 built in), plotted as distance from the top position plus 4.85,
+// against 90 units per pi radians of crank angle with crank angle 0 at x = 15.
 namespace piston {
-inline constexpr double kCrank = 25.5;
-inline constexpr double kRod = 100;
 inline constexpr double kOffset = 4.85;
 inline constexpr double kStep = 0.01;
 inline constexpr double kOriginX = 15;
 inline constexpr double kUnitsPerPi = 90;
-inline constexpr int kPenWidth = 3;
-inline constexpr unsigned kColour = 8438015;  // 0x80C0FF: red 255, green 192, blue 128
 inline constexpr int kSegments = 943;
 }  // namespace piston
 
 // The distance from the crank centre to the piston pin at crank angle theta (0 with the crank
-// pointing at the cylinder): 125.5 at the top of the stroke, 74.5 at the bottom.
-template <class Math>
-double PistonPinDistance(double theta) {
-  using namespace piston;
-  const double s = kCrank * Math::Sin(theta);
-  return kCrank * Math::Cos(theta) + std::sqrt(kRod * kRod - s * s);
+// pointing at the cylinder): radius + rod at the top of the stroke (125.5 built in), rod -
+// radius at the bottom (74.5). The rod is longer than the radius, so the root is never of a
+// negative number.
+inline double PistonPinDistance(const Configuration& c, double theta) {
+  const double s = c.piston_radius * same::Sin(theta);
+  return c.piston_radius * same::Cos(theta) + std::sqrt(c.rod * c.rod - s * s);
 }
 
-// Plotted height at crank angle theta: 130.35 minus the crank-centre to piston-pin distance.
-inline double PistonHeight(double theta) {
-  using namespace piston;
-  return ((kOffset + kCrank) + kRod) - PistonPinDistance<LibraryMath>(theta);
+// Plotted height at crank angle theta: 4.85 + radius + rod minus the crank-centre to
+// piston-pin distance (130.35 minus it, built in).
+inline double PistonHeight(const Configuration& c, double theta) {
+  return ((piston::kOffset + c.piston_radius) + c.rod) - PistonPinDistance(c, theta);
+}
+
+// The piston's stroke: from the top of its travel to the bottom, twice the crank radius.
+inline double PistonStroke(const Configuration& c) {
+  return 2 * c.piston_radius;
 }
 
 // Horizontal plot position of crank angle theta.
@@ -54,19 +56,18 @@ inline double PistonAngleAt(double x, double pi) {
 struct PistonPose {
   double theta = 0;
   Joint crank_pin, piston_pin;
-  double travel = 0;  // kCrank + kRod minus the pin distance
+  double travel = 0;  // radius + rod minus the pin distance
   double height = 0;  // the curve's value: kOffset + travel
 };
 
-inline PistonPose PistonPoseAt(double theta) {
-  using namespace piston;
-  const double xp = PistonPinDistance<SameMath>(theta);
+inline PistonPose PistonPoseAt(const Configuration& c, double theta) {
+  const double xp = PistonPinDistance(c, theta);
   PistonPose pose;
   pose.theta = theta;
-  pose.crank_pin = {kCrank * same::Cos(theta), kCrank * same::Sin(theta)};
+  pose.crank_pin = {c.piston_radius * same::Cos(theta), c.piston_radius * same::Sin(theta)};
   pose.piston_pin = {xp, 0};
-  pose.travel = (kCrank + kRod) - xp;
-  pose.height = ((kOffset + kCrank) + kRod) - xp;
+  pose.travel = (c.piston_radius + c.rod) - xp;
+  pose.height = ((piston::kOffset + c.piston_radius) + c.rod) - xp;
   return pose;
 }
 
@@ -86,11 +87,11 @@ void ForEachPistonAngle(double pi, Visit&& visit) {
 // the abscissa of theta - 0.01 and the previous height; the first starts at height 0, so every
 // curve begins with a nearly vertical stroke from the axis up to 55.85.
 template <class Emit>
-void ForEachPistonSegment(double pi, Emit&& emit) {
+void ForEachPistonSegment(const Configuration& c, double pi, Emit&& emit) {
   double yp = 0;
   ForEachPistonAngle(pi, [&](double theta) {
     const double yq = yp;
-    yp = PistonHeight(theta);
+    yp = PistonHeight(c, theta);
     emit(PistonSegment{PistonX(theta - piston::kStep, pi), yq, PistonX(theta, pi), yp});
   });
 }

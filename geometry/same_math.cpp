@@ -132,4 +132,8 @@ double Atan(double x) {
   return std::signbit(x) ? -y : y;
 }
 
+double Atan2(double y, double x) {
+  return QuadrantArctangent<SameMath>(y, x);
+}
+
 }  // namespace tarsel::same

@@ -17,7 +17,22 @@ namespace same {
 double Sin(double x);
 double Cos(double x);
 double Atan(double x);
+// The angle of the point (x, y) from the positive x axis, in (-pi, pi]. Right of the y axis it
+// is exactly Atan(y / x), so a closed form that only ever had x > 0 keeps its bits; left of it
+// Atan(y / x) moved by pi towards the side of y; on the y axis +-pi/2 (0 at the origin).
+double Atan2(double y, double x);
 }  // namespace same
+
+// The arctangent of two arguments built on Math::Atan: the one construction both sets use.
+template <class Math>
+double QuadrantArctangent(double y, double x) {
+  constexpr double kPi = 0x1.921fb54442d18p+1;
+  if (std::isnan(x) || std::isnan(y)) return x + y;
+  if (x > 0) return Math::Atan(y / x);
+  if (x < 0) return std::signbit(y) ? Math::Atan(y / x) - kPi : Math::Atan(y / x) + kPi;
+  if (y == 0) return y;
+  return std::signbit(y) ? -kPi / 2 : kPi / 2;
+}
 
 // The two sets of functions the mechanism's closed forms can be computed with: the C
 // library's, which the drawing has always used, and the ones above, for the numbers that the
@@ -26,11 +41,13 @@ struct LibraryMath {
   static double Sin(double x) { return std::sin(x); }
   static double Cos(double x) { return std::cos(x); }
   static double Atan(double x) { return std::atan(x); }
+  static double Atan2(double y, double x) { return QuadrantArctangent<LibraryMath>(y, x); }
 };
 struct SameMath {
   static double Sin(double x) { return same::Sin(x); }
   static double Cos(double x) { return same::Cos(x); }
   static double Atan(double x) { return same::Atan(x); }
+  static double Atan2(double y, double x) { return same::Atan2(y, x); }
 };
 
 }  // namespace tarsel

@@ -33,4 +33,14 @@ void Form_Unload(SharedState& st) {
   st.ended = true;
 }
 
+void Form_Configure(SharedState& st, const Configuration& config) {
+  if (st.ended) return;
+  const bool asked = st.next_config.has_value();
+  if (!asked && config == st.config) return;
+  st.next_config = config;
+  if (asked) return;
+  st.k = st.k - st.ste;
+  st.kk = (st.kk + 1) % 2;
+}
+
 }  // namespace tarsel

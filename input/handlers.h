@@ -28,4 +28,11 @@ void Form_DblClick(SharedState& state);
 // Closing the window from its frame ends the program like Escape, without the clear.
 void Form_Unload(SharedState& state);
 
+// A new configuration of the mechanism: the same frame again, drawn with it, as BackSpace draws
+// the same frame again with its switch. It takes effect between two frames (the loop takes it
+// after the wait), so that no frame is drawn with two; of several asked for before then, the
+// last one is drawn, and only the first asks for the redraw. Asking for the configuration
+// already drawn does nothing.
+void Form_Configure(SharedState& state, const Configuration& config);
+
 }  // namespace tarsel

@@ -3,6 +3,7 @@
 #include <string_view>
 #include <vector>
 
+#include "geometry/configuration.h"
 #include "geometry/linkage.h"
 #include "geometry/piston_curve.h"
 #include "render/canvas.h"
@@ -15,27 +16,31 @@ namespace tarsel::mechanism {
 // the four-bar linkage at one crank angle (pivots O and Q on the fixed line, crank O-P, coupler
 // P-R, rocker Q-R, and the angle phi under which R is seen from O); below it the slider-crank at
 // one crank angle (crank, rod, piston in its cylinder, the top and bottom of the stroke
-// marked). Each is drawn to scale, in the colour of the curve it drives. It is drawn through the
+// marked). Each is drawn to scale, in the colour of the curve it drives, and scaled to fit the
+// view whatever its lengths. Where the linkage does not close, the coupler's and the rocker's
+// reach are drawn as two circles around P and Q that do not meet. It is drawn through the
 // canvas's raster functions, so every front end shows the same pixels.
 inline constexpr Size kSize{300, 330};
 
-// Draws the view into `image`, which becomes kSize logical pixels at `dpr` device pixels each,
-// in the colours `palette` gives the curves.
-void Draw(Image& image, double dpr, const LinkagePose& linkage, const PistonPose& piston,
-          Palette palette = Palette::kExact);
+// Draws the view of configuration `c` into `image`, which becomes kSize logical pixels at
+// `dpr` device pixels each, in the colours `palette` gives the curves.
+void Draw(Image& image, double dpr, const Configuration& c, const LinkagePose& linkage,
+          const PistonPose& piston, Palette palette = Palette::kExact);
 
 // The same, for a view drawn again and again: the parts that never move (the crank circles,
 // the fixed line, the pivots' bases, the cylinder and the marks of the stroke) are drawn once
-// for a ratio and copied under every view, and only the links, the joints, the piston and phi
-// are drawn each time. Two thirds of the view's strokes are in the still part.
+// for a ratio and a configuration and copied under every view, and only the links, the joints,
+// the piston and phi are drawn each time. Two thirds of the view's strokes are in the still
+// part.
 class Painter {
  public:
-  void Draw(Image& image, double dpr, const LinkagePose& linkage, const PistonPose& piston,
-            Palette palette = Palette::kExact);
+  void Draw(Image& image, double dpr, const Configuration& c, const LinkagePose& linkage,
+            const PistonPose& piston, Palette palette = Palette::kExact);
 
  private:
   Image still_;
   Palette still_palette_ = Palette::kExact;
+  Configuration still_config_;
 };
 
 // A name that the front ends write beside a part of the view (the picture itself holds no
@@ -44,6 +49,7 @@ struct Label {
   std::string_view text;
   double x = 0, y = 0;
 };
-std::vector<Label> Labels(const LinkagePose& linkage, const PistonPose& piston);
+std::vector<Label> Labels(const Configuration& c, const LinkagePose& linkage,
+                          const PistonPose& piston);
 
 }  // namespace tarsel::mechanism

@@ -1,7 +1,6 @@
 #include "render/palette.h"
 
-#include "animation/driver.h"
-#include "geometry/piston_curve.h"
+#include "animation/style.h"
 
 namespace tarsel {
 
@@ -13,26 +12,26 @@ namespace tarsel {
 // profile stays a red and the blue trace a blue; the pen widths (4 for the red profile, 3 for
 // the other profile, the trace and the piston, 2 for the small curves) tell them apart too.
 const Curve kCurves[10] = {
-    {colour::kGreen, 0x88950C, 3, Shown::kAlways, "green", "teal",
+    {colour::kGreen, 0x88950C, style::kGreen.width, Shown::kAlways, "green", "teal",
      "the lift profile against its second angle scale, mirrored about x = 65"},
-    {colour::kRed, 0x4800F8, 4, Shown::kAlways, "red", "crimson",
+    {colour::kRed, 0x4800F8, style::kRed.width, Shown::kAlways, "red", "crimson",
      "the same lift against its first, uniform angle scale"},
-    {colour::kBlue, 0xA62E1B, 3, Shown::kAlways, "blue", "dark blue",
+    {colour::kBlue, 0xA62E1B, style::kBlue.width, Shown::kAlways, "blue", "dark blue",
      "the mirrored profile, each point shifted by the phase offset the linkage gives it at the "
      "current k"},
-    {colour::kOlive, 0xEA7B98, 2, Shown::kPlain, "olive", "lavender",
+    {colour::kOlive, 0xEA7B98, style::kOlive.width, Shown::kPlain, "olive", "lavender",
      "the phase offset itself, divided by 13"},
-    {colour::kPiston, 0x04646C, piston::kPenWidth, Shown::kAlways, "light orange", "dark olive",
+    {colour::kPiston, 0x04646C, style::kPiston.width, Shown::kAlways, "light orange", "dark olive",
      "the travel of a piston on a crank and connecting rod, one and a half turns"},
-    {colour::kAxis, colour::kAxis, 1, Shown::kAlways, "black", "black",
+    {colour::kAxis, colour::kAxis, style::kAxis.width, Shown::kAlways, "black", "black",
      "the axis and its ticks; the two vertical lines mark crank angles 0 and \u03C0"},
-    {colour::kOrange, 0x003018, 2, Shown::kDerivatives, "orange", "forest green",
+    {colour::kOrange, 0x003018, style::kOrange.width, Shown::kDerivatives, "orange", "forest green",
      "velocity of the profile on the uniform scale"},
-    {colour::kMagenta, 0xFC0C84, 2, Shown::kDerivatives, "magenta", "violet",
+    {colour::kMagenta, 0xFC0C84, style::kMagenta.width, Shown::kDerivatives, "magenta", "violet",
      "acceleration of the profile on the uniform scale"},
-    {colour::kLightBlue, 0x6142B5, 2, Shown::kDerivatives, "light blue", "raspberry",
+    {colour::kLightBlue, 0x6142B5, style::kLightBlue.width, Shown::kDerivatives, "light blue", "raspberry",
      "velocity of the shifted trace"},
-    {colour::kTeal, 0x421669, 2, Shown::kDerivatives, "teal", "wine",
+    {colour::kTeal, 0x421669, style::kTeal.width, Shown::kDerivatives, "teal", "wine",
      "acceleration of the shifted trace"},
 };
 

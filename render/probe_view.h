@@ -38,6 +38,7 @@ class ProbeView {
 
  private:
   ProbeReadout readout_;
+  Configuration config_;
   mechanism::Painter painter_;
   Image picture_;
 };

@@ -13,6 +13,7 @@
 
 #include "animation/driver.h"
 #include "animation/shared_state.h"
+#include "animation/trace_point.h"
 #include "geometry/linkage.h"
 #include "tests/support/colours.h"
 #include "tests/support/recording_surface.h"
@@ -76,7 +77,7 @@ struct Rig {
 
   // The offset and the trace position of table point i as the pass solves them at the current k.
   double Ff(int i) const {
-    return LinkagePhaseOffset(state.k - (state.pi * xb(i)) / 180, state.ww, state.pi);
+    return SolveLinkage<LibraryMath>(state.config, TraceAngle(state, xb(i)), state.pi).ff;
   }
   double TraceX(int i) const { return state.ww - xb(i) + Ff(i); }
   double xb(int i) const { return state.tables.xb[static_cast<std::size_t>(i)]; }

@@ -14,8 +14,15 @@ using namespace tarsel::testing;
 const double kPi = 4 * std::atan(1.0);
 constexpr double kWw = 65;
 
+// The built-in linkage with reference angle ww.
+LinkagePose Pose(double theta, double ww = kWw) {
+  Configuration c;
+  c.reference = ww;
+  return LinkagePoseAt(c, theta, kPi);
+}
+
 double Offset(double theta) {
-  return LinkagePhaseOffset(theta, kWw, kPi);
+  return Pose(theta).ff;
 }
 
 TEST(LinkagePhaseOffset, AtTheQuarterTurns) {
@@ -31,7 +38,7 @@ TEST(LinkagePhaseOffset, RepeatsEveryTurnAndMovesWithTheReferenceAngle) {
       ASSERT_NEAR(Offset(theta + turns * 2 * kPi), ff, Decimals(10)) << theta << " + " << turns;
     }
     for (double ww : {0.0, 64.5, 90.0, -30.25}) {
-      ASSERT_NEAR(LinkagePhaseOffset(theta, ww, kPi) - ff, 2 * (ww - kWw), kDoubleRounding) << ww;
+      ASSERT_NEAR(Pose(theta, ww).ff - ff, 2 * (ww - kWw), kDoubleRounding) << ww;
     }
   }
 }
@@ -76,7 +83,7 @@ double Distance(Joint a, Joint b) {
 TEST(LinkagePose, EveryPoseClosesTheLinkage) {
   for (int i = -3600; i <= 3600; ++i) {
     const double theta = i * 0.0031;  // a little over three turns either way
-    const LinkagePose pose = LinkagePoseAt(theta, kWw, kPi);
+    const LinkagePose pose = Pose(theta);
     SCOPED_TRACE(theta);
     EXPECT_EQ(pose.o, (Joint{0, 0}));
     EXPECT_EQ(pose.q, (Joint{31.5, 0}));
@@ -97,24 +104,30 @@ TEST(LinkagePose, AtTheQuarterTurns) {
   };
   for (const Case& c : {Case{0, 24.5, 3.8307597}, Case{kPi / 2, 32.268406, 10.6442696},
                         Case{kPi, 38.5, -7.1246156}, Case{3 * kPi / 2, 32.268406, -13.0318594}}) {
-    const LinkagePose pose = LinkagePoseAt(c.theta, kWw, kPi);
+    const LinkagePose pose = Pose(c.theta);
     SCOPED_TRACE(c.theta);
     EXPECT_NEAR(Distance(pose.p, pose.q), c.d, 1e-6);
     EXPECT_NEAR(pose.ff, c.ff, 1e-7);
     EXPECT_NEAR(pose.phi, kWw - c.ff / 2, 1e-7);
   }
   // At theta = 0 the crank lies along the fixed line: t and alpha are exactly 0.
-  const LinkagePose zero = LinkagePoseAt(0, kWw, kPi);
+  const LinkagePose zero = Pose(0);
   EXPECT_EQ(zero.p, (Joint{7, 0}));
 }
 
-TEST(LinkagePose, AgreesWithTheDrawingsOffsetToTheLastBits) {
-  // The drawing solves with the C library's functions, the pose with the ones that give the
-  // same bits everywhere: a few units in the last place of the angles apart, which the
+TEST(LinkagePose, AgreesWithTheCLibraryToTheLastBits) {
+  // The pose is solved with the functions that give the same bits everywhere; the same steps
+  // with the C library's are a few units in the last place of the angles apart, which the
   // conversion to degrees multiplies by 114.
   for (int i = 0; i < 7200; ++i) {
     const double theta = -20 + i * 0.0061;
-    ASSERT_NEAR(LinkagePoseAt(theta, kWw, kPi).ff, Offset(theta), 1e-12) << theta;
+    const double d = std::sqrt((31.5 * 31.5 + 7 * 7) - 2 * 31.5 * 7 * std::cos(theta));
+    const double t = 7 * std::sin(theta) / d, h = ((d * d + 31 * 31) - 25 * 25) / (2 * d * 31);
+    const double rocker = std::atan(t / std::sqrt(1 - t * t)) + std::atan(std::sqrt(1 - h * h) / h);
+    const double e = std::sqrt((31 * 31 + 31.5 * 31.5) - 2 * 31 * 31.5 * std::cos(rocker));
+    const double w = 31 * std::sin(rocker) / e;
+    const double ff = 2 * (kWw - std::atan(w / std::sqrt(1 - w * w)) * 180 / kPi);
+    ASSERT_NEAR(Offset(theta), ff, 1e-12) << theta;
   }
 }
 

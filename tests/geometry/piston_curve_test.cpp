@@ -14,10 +14,11 @@ namespace {
 using namespace tarsel::testing;
 
 const double kPi = 4 * std::atan(1.0);
+const Configuration kBuiltIn;
 
 std::vector<PistonSegment> Walk() {
   std::vector<PistonSegment> segments;
-  ForEachPistonSegment(kPi, [&](const PistonSegment& s) { segments.push_back(s); });
+  ForEachPistonSegment(kBuiltIn, kPi, [&](const PistonSegment& s) { segments.push_back(s); });
   return segments;
 }
 
@@ -30,22 +31,22 @@ double EndAngle(const PistonSegment& s) {
 
 TEST(PistonHeight, IsLargestAtBottomDeadCentre) {
   // With the crank pointing away from the cylinder the pin is 100 - 25.5 from the crank centre.
-  EXPECT_NEAR(PistonHeight(-kPi), 55.85, kDoubleRounding);
-  EXPECT_NEAR(PistonHeight(kPi), 55.85, kDoubleRounding);
+  EXPECT_NEAR(PistonHeight(kBuiltIn, -kPi), 55.85, kDoubleRounding);
+  EXPECT_NEAR(PistonHeight(kBuiltIn, kPi), 55.85, kDoubleRounding);
   EXPECT_NEAR(PistonX(-kPi, kPi), -75, kDoubleRounding);
   EXPECT_NEAR(PistonX(kPi, kPi), 105, kDoubleRounding);
 }
 
 TEST(PistonHeight, IsTheOffsetAtTopDeadCentre) {
-  EXPECT_NEAR(PistonHeight(0), 4.85, kDoubleRounding);
+  EXPECT_NEAR(PistonHeight(kBuiltIn, 0), 4.85, kDoubleRounding);
   EXPECT_NEAR(PistonX(0, kPi), 15, kDoubleRounding);
 }
 
 TEST(PistonHeight, AtQuarterTurnsIncludesTheRodAngularity) {
   // Not the midpoint 30.35 of the stroke: the rod's tilt lowers the pin by 100 - sqrt(100^2 -
   // 25.5^2), so the piston is past half travel when the crank is square to the cylinder.
-  EXPECT_NEAR(PistonHeight(kPi / 2), 33.6558947, Decimals(7));
-  EXPECT_NEAR(PistonHeight(-kPi / 2), 33.6558947, Decimals(7));
+  EXPECT_NEAR(PistonHeight(kBuiltIn, kPi / 2), 33.6558947, Decimals(7));
+  EXPECT_NEAR(PistonHeight(kBuiltIn, -kPi / 2), 33.6558947, Decimals(7));
   EXPECT_NEAR(PistonX(kPi / 2, kPi), 60, kDoubleRounding);
   EXPECT_NEAR(PistonX(-kPi / 2, kPi), -30, kDoubleRounding);
 }
@@ -146,14 +147,14 @@ namespace {
 TEST(PistonPose, ClosesTheSliderCrankAndGivesTheCurvesValue) {
   for (int i = -1000; i <= 2000; ++i) {
     const double theta = i * 0.00628;
-    const PistonPose pose = PistonPoseAt(theta);
+    const PistonPose pose = PistonPoseAt(kBuiltIn, theta);
     SCOPED_TRACE(theta);
     ASSERT_NEAR(std::hypot(pose.crank_pin.x, pose.crank_pin.y), 25.5, 1e-9);
     ASSERT_NEAR(
         std::hypot(pose.piston_pin.x - pose.crank_pin.x, pose.piston_pin.y - pose.crank_pin.y), 100,
         1e-9);
     ASSERT_EQ(pose.piston_pin.y, 0);
-    ASSERT_NEAR(pose.height, PistonHeight(theta), 1e-12);
+    ASSERT_NEAR(pose.height, PistonHeight(kBuiltIn, theta), 1e-12);
     ASSERT_NEAR(pose.height - pose.travel, 4.85, 1e-12);
     ASSERT_GE(pose.travel, -1e-12);
     ASSERT_LE(pose.travel, 51 + 1e-12);
@@ -161,17 +162,17 @@ TEST(PistonPose, ClosesTheSliderCrankAndGivesTheCurvesValue) {
 }
 
 TEST(PistonPose, AtTheEdgesOfTheStroke) {
-  const PistonPose top = PistonPoseAt(0);
+  const PistonPose top = PistonPoseAt(kBuiltIn, 0);
   EXPECT_EQ(top.travel, 0);
   EXPECT_NEAR(top.height, 4.85, 1e-12);
   EXPECT_EQ(top.piston_pin, (Joint{125.5, 0}));
   for (const double bottom : {kPi, -kPi}) {
-    EXPECT_NEAR(PistonPoseAt(bottom).travel, 51, 1e-12);
-    EXPECT_NEAR(PistonPoseAt(bottom).height, 55.85, 1e-12);
-    EXPECT_NEAR(PistonPoseAt(bottom).piston_pin.x, 74.5, 1e-12);
+    EXPECT_NEAR(PistonPoseAt(kBuiltIn, bottom).travel, 51, 1e-12);
+    EXPECT_NEAR(PistonPoseAt(kBuiltIn, bottom).height, 55.85, 1e-12);
+    EXPECT_NEAR(PistonPoseAt(kBuiltIn, bottom).piston_pin.x, 74.5, 1e-12);
   }
-  EXPECT_NEAR(PistonPoseAt(kPi / 2).height, 33.6558947, 1e-7);
-  EXPECT_NEAR(PistonPoseAt(-kPi / 2).height, 33.6558947, 1e-7);
+  EXPECT_NEAR(PistonPoseAt(kBuiltIn, kPi / 2).height, 33.6558947, 1e-7);
+  EXPECT_NEAR(PistonPoseAt(kBuiltIn, -kPi / 2).height, 33.6558947, 1e-7);
 }
 
 TEST(PistonAngleAt, UndoesThePlotPosition) {

@@ -21,13 +21,15 @@ struct Pose {
   PistonPose piston;
 };
 
-Pose At(double theta, double crank) {
-  return {LinkagePoseAt(theta, 65, kPi), PistonPoseAt(crank)};
+const Configuration kBuiltIn;
+
+Pose At(double theta, double crank, const Configuration& c = kBuiltIn) {
+  return {LinkagePoseAt(c, theta, kPi), PistonPoseAt(c, crank)};
 }
 
 Image Drawn(const Pose& pose, double dpr) {
   Image image;
-  mechanism::Draw(image, dpr, pose.linkage, pose.piston);
+  mechanism::Draw(image, dpr, kBuiltIn, pose.linkage, pose.piston);
   return image;
 }
 
@@ -53,7 +55,7 @@ TEST(MechanismView, HasItsOwnSizeAndIsDrawnAfreshEachTime) {
   EXPECT_EQ(first.dpr, 1.5);
   // Drawing another pose into the same image leaves nothing of the first behind.
   Image reused = first;
-  mechanism::Draw(reused, 1.5, At(4.4, 3.6).linkage, At(4.4, 3.6).piston);
+  mechanism::Draw(reused, 1.5, kBuiltIn, At(4.4, 3.6).linkage, At(4.4, 3.6).piston);
   EXPECT_EQ(reused, Drawn(At(4.4, 3.6), 1.5));
   EXPECT_NE(reused, first);
 }
@@ -66,7 +68,7 @@ TEST(MechanismView, APainterKeepsItsStillPartsOnlyForItsRatio) {
   const Pose poses[] = {At(1.1, 0.7), At(4.4, 3.6), At(-2, 5.9)};
   for (const double dpr : {1.0, 1.0, 2.0, 1.25, 1.0}) {
     for (const Pose& pose : poses) {
-      painter.Draw(image, dpr, pose.linkage, pose.piston);
+      painter.Draw(image, dpr, kBuiltIn, pose.linkage, pose.piston);
       ASSERT_EQ(image, Drawn(pose, dpr)) << dpr;
       ASSERT_EQ(image.dpr, dpr);
     }
@@ -86,7 +88,7 @@ TEST(MechanismView, TheLinksHaveTheColoursOfTheirCurves) {
 
 TEST(MechanismView, LabelsStandBesideTheirParts) {
   const Pose pose = At(2.0, 1.0);
-  const auto labels = mechanism::Labels(pose.linkage, pose.piston);
+  const auto labels = mechanism::Labels(kBuiltIn, pose.linkage, pose.piston);
   const auto find = [&](std::string_view text) {
     for (const mechanism::Label& l : labels) {
       if (l.text == text) return l;
@@ -125,8 +127,8 @@ TEST(MechanismView, TakesThePaletteOfThePicture) {
   const Pose pose = At(1.1, 0.7);
   mechanism::Painter painter;
   Image exact, other;
-  painter.Draw(exact, 1, pose.linkage, pose.piston);
-  painter.Draw(other, 1, pose.linkage, pose.piston, Palette::kDistinguishable);
+  painter.Draw(exact, 1, kBuiltIn, pose.linkage, pose.piston);
+  painter.Draw(other, 1, kBuiltIn, pose.linkage, pose.piston, Palette::kDistinguishable);
   for (const std::uint32_t c : {colour::kBlue, colour::kPiston}) {
     const std::uint32_t substitute = Substitute(Palette::kDistinguishable, c);
     EXPECT_GT(count(exact, c), 100);
@@ -135,7 +137,7 @@ TEST(MechanismView, TakesThePaletteOfThePicture) {
     EXPECT_NEAR(count(other, substitute), count(exact, c), count(exact, c) / 50);
   }
   Image again;
-  painter.Draw(again, 1, pose.linkage, pose.piston);
+  painter.Draw(again, 1, kBuiltIn, pose.linkage, pose.piston);
   EXPECT_TRUE(again == exact);
 }
 

@@ -1,0 +1,82 @@
+#include "geometry/configuration.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace tarsel {
+
+std::string NumberText(double v) {
+  // printf's %.Ng and strtod are exact in both C libraries (glibc's and the browser's), unlike
+  // the floating-point std::to_chars, which the browser's C++ library lacks. Most numbers need
+  // 15 digits or fewer.
+  char text[32];
+  for (int digits = 15; digits <= 17; ++digits) {
+    std::snprintf(text, sizeof text, "%.*g", digits, v);
+    if (digits == 17 || std::strtod(text, nullptr) == v) break;
+  }
+  return text;
+}
+
+namespace {
+
+// A length of the mechanism: a finite number above 0 and at most kMostLength.
+void CheckLength(std::vector<std::string>& problems, const char* name, double v) {
+  if (!std::isfinite(v)) {
+    problems.push_back(std::string(name) + " " + NumberText(v) + " is not a finite number");
+  } else if (!(v > 0)) {
+    problems.push_back(std::string(name) + " " + NumberText(v) + " is not above 0");
+  } else if (v > kMostLength) {
+    problems.push_back(std::string(name) + " " + NumberText(v) + " is above " +
+                       NumberText(kMostLength));
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> Problems(const Configuration& c) {
+  std::vector<std::string> problems;
+  CheckLength(problems, "the fixed line O-Q", c.ground);
+  CheckLength(problems, "the crank O-P", c.crank);
+  CheckLength(problems, "the coupler P-R", c.coupler);
+  CheckLength(problems, "the rocker Q-R", c.rocker);
+  if (!std::isfinite(c.reference)) {
+    problems.push_back("the reference angle " + NumberText(c.reference) +
+                       " is not a finite number");
+  }
+  if (c.assembly != Assembly::kOpen && c.assembly != Assembly::kCrossed) {
+    problems.push_back("the assembly is neither open nor crossed");
+  }
+  const std::size_t before = problems.size();
+  CheckLength(problems, "the piston's crank radius", c.piston_radius);
+  CheckLength(problems, "the connecting rod", c.rod);
+  // A rod no longer than the crank cannot follow it round: the piston pin would have to leave
+  // the cylinder's line.
+  if (problems.size() == before && !(c.rod > c.piston_radius)) {
+    problems.push_back("the connecting rod " + NumberText(c.rod) +
+                       " is not longer than the crank radius " + NumberText(c.piston_radius));
+  }
+  return problems;
+}
+
+std::string ProblemsLine(const Configuration& c) {
+  std::string line;
+  for (const std::string& p : Problems(c)) line += (line.empty() ? "" : "; ") + p;
+  return line;
+}
+
+std::string_view NameOf(Assembly assembly) {
+  return assembly == Assembly::kCrossed ? "crossed" : "open";
+}
+
+bool AssemblyNamed(std::string_view name, Assembly* assembly) {
+  for (const Assembly a : {Assembly::kOpen, Assembly::kCrossed}) {
+    if (NameOf(a) == name) {
+      *assembly = a;
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace tarsel

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarsel {
+
+// How the four-bar is put together: for the same crank angle the coupler and the rocker meet at
+// one of two points R, mirror images of each other in the line P-Q. Open is the way the built-in
+// linkage stands (R on the side of P-Q away from O); crossed is the other one.
+enum class Assembly : std::uint8_t { kOpen, kCrossed };
+
+// The mechanism the animation draws, with the built-in numbers as its defaults: the four-bar
+// (crank pivot O and rocker pivot Q on the fixed line, crank O-P, coupler P-R, rocker Q-R, and
+// the reference angle of the phase offset ff = 2 (reference - phi)) and the slider-crank of the
+// piston (crank radius and connecting rod). Lengths are in the mechanism's own units, angles in
+// degrees. This is the one home of these numbers: every reader takes them from here.
+struct Configuration {
+  double ground = 31.5;  // the fixed line O-Q
+  double crank = 7;      // O-P, the input
+  double coupler = 25;   // P-R
+  double rocker = 31;    // Q-R
+  double reference = 65;
+  Assembly assembly = Assembly::kOpen;
+  double piston_radius = 25.5;  // the engine's crank
+  double rod = 100;             // the connecting rod
+
+  friend bool operator==(const Configuration&, const Configuration&) = default;
+};
+
+// The largest length a configuration may have: far beyond any lesson, small enough that every
+// square and sum of the closed forms stays exact to the digits a student reads.
+inline constexpr double kMostLength = 10000;
+
+inline bool IsBuiltIn(const Configuration& c) {
+  return c == Configuration{};
+}
+
+// Every reason the configuration cannot be drawn, each in words that name the value ("the
+// crank O-P 0 is not above 0"); empty when it can. A linkage that closes at no crank angle is
+// not among them: it is drawn, and explained (geometry/linkage_analysis.h).
+std::vector<std::string> Problems(const Configuration& c);
+// The same reasons as one line, joined by "; " (empty when there are none).
+std::string ProblemsLine(const Configuration& c);
+
+// The assembly's name on a command line or in a link ("open", "crossed"), and back.
+std::string_view NameOf(Assembly assembly);
+bool AssemblyNamed(std::string_view name, Assembly* assembly);
+
+// A number as the messages and the label write it: the shortest of %g's forms that reads
+// back to the same double, so that 31.5 is "31.5" and 0.1 + 0.2 shows all its digits.
+std::string NumberText(double v);
+
+}  // namespace tarsel

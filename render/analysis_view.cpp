@@ -1,0 +1,109 @@
+#include "render/analysis_view.h"
+
+#include <cstdio>
+#include <string>
+
+namespace tarsel {
+
+namespace {
+
+std::string Format(const char* format, double a, double b = 0) {
+  char text[200];
+  std::snprintf(text, sizeof text, format, a, b);
+  return text;
+}
+
+std::string Interval(const AngleInterval& i) {
+  return Format("%.1f° to %.1f°", i.from, i.to);
+}
+
+std::string ClassText(const LinkageAnalysis& a) {
+  const char* relation = a.s_plus_l < a.p_plus_q ? "<" : a.s_plus_l > a.p_plus_q ? ">" : "=";
+  char head[120];
+  std::snprintf(head, sizeof head, "S + L = %s %s P + Q = %s: ", NumberText(a.s_plus_l).c_str(),
+                relation, NumberText(a.p_plus_q).c_str());
+  std::string text = head + std::string(NameOf(a.grashof));
+  switch (a.grashof) {
+    case GrashofClass::kCrankRocker:
+      return text + ", the crank O-P is the shortest bar: it turns all round, the rocker swings";
+    case GrashofClass::kDoubleCrank:
+      return text + ", the fixed line is the shortest bar: crank and rocker both turn all round";
+    case GrashofClass::kRockerCrank:
+      return text + ", the rocker Q-R is the shortest bar: it turns all round, the crank only "
+                    "swings";
+    case GrashofClass::kDoubleRocker:
+      return text + ", the coupler P-R is the shortest bar: it turns all round, crank and "
+                    "rocker only swing";
+    case GrashofClass::kTripleRocker:
+      return text + ": no bar turns all round, the crank swings between two limits";
+    case GrashofClass::kChangePoint:
+      break;
+  }
+  return text + ": at some crank angle all four bars fall in one line, where the linkage can "
+                "change between its open and crossed assembly";
+}
+
+std::string ClosesText(const LinkageAnalysis& a) {
+  if (a.closes.empty()) return "at no crank angle";
+  if (a.closes.size() == 1 && a.closes[0] == AngleInterval{0, 360}) return "all round";
+  std::string text = "for θ from " + Interval(a.closes[0]);
+  for (std::size_t i = 1; i < a.closes.size(); ++i) text += " and from " + Interval(a.closes[i]);
+  return text;
+}
+
+// Why it does not close over one interval, in the terms of triangle P, Q, R.
+std::string OpenText(const Configuration& c, const LinkageAnalysis& a, const OpenInterval& o) {
+  const bool all = o.where == AngleInterval{0, 360};
+  std::string text = all ? "at every crank angle" : "for θ from " + Interval(o.where);
+  text += Format(" P-Q (%.2f to %.2f as the crank turns) ", a.pq.least, a.pq.most);
+  if (o.why == OpenReason::kTooFar) {
+    text += "is longer than the coupler and the rocker together (" + NumberText(c.coupler) +
+            " + " + NumberText(c.rocker) + " = " + NumberText(a.reach.most) +
+            "): they cannot reach each other";
+  } else {
+    text += "is shorter than the difference of the coupler and the rocker (" +
+            NumberText(a.reach.least) + "): they cannot fold that tightly";
+  }
+  return text;
+}
+
+std::string TransmissionText(const LinkageAnalysis& a, const LinkagePose& at_probe) {
+  std::string text = at_probe.closes ? Format("%.1f° at the probe; ", at_probe.transmission) : "";
+  const Range& t = *a.transmission;
+  text += Format("over the turn %.1f° to %.1f°", t.least, t.most);
+  const bool good = t.least >= kLeastGoodTransmission && t.most <= kMostGoodTransmission;
+  return text + (good ? ", within the usual 40° to 140°"
+                      : ", outside the usual 40° to 140°: there the coupler pushes the rocker "
+                        "poorly");
+}
+
+std::string LimitsText(const Configuration& c, const LinkageAnalysis& a) {
+  std::string text = a.rocker ? Format("the rocker swings from %.1f° to %.1f° from Q-O",
+                                       a.rocker->least, a.rocker->most)
+                              : std::string("the rocker turns all round: no limit positions");
+  text += Format("; φ from %.2f° to %.2f°", a.phi->least, a.phi->most);
+  text += ", so ff = 2 (" + NumberText(c.reference) + "° - φ) runs from " +
+          Format("%.2f° to %.2f°", a.phase_offset->least, a.phase_offset->most);
+  return text;
+}
+
+}  // namespace
+
+std::vector<ReadoutLine> AnalysisLines(const Configuration& c, const LinkageAnalysis& a,
+                                       const LinkagePose& at_probe) {
+  std::vector<ReadoutLine> lines = {
+      {"class", "Grashof", ClassText(a)},
+      {"closes", "closes", ClosesText(a)},
+  };
+  for (const OpenInterval& o : a.open) lines.push_back({"open", "does not close", OpenText(c, a, o)});
+  if (a.transmission) {
+    lines.push_back({"transmission", "transmission angle", TransmissionText(a, at_probe)});
+    lines.push_back({"limits", "limit positions", LimitsText(c, a)});
+  }
+  lines.push_back({"stroke", "piston",
+                   "stroke " + NumberText(a.stroke) + " (twice the crank radius " +
+                       NumberText(c.piston_radius) + "), rod " + NumberText(c.rod)});
+  return lines;
+}
+
+}  // namespace tarsel
