@@ -21,47 +21,49 @@ std::string NumberText(double v) {
 namespace {
 
 // A length of the mechanism: a finite number above 0 and at most kMostLength.
-void CheckLength(std::vector<std::string>& problems, const char* name, double v) {
+void CheckLength(std::vector<Problem>& problems, std::string_view parameter, const char* name,
+                 double v) {
+  const std::string named = std::string(name) + " " + NumberText(v);
   if (!std::isfinite(v)) {
-    problems.push_back(std::string(name) + " " + NumberText(v) + " is not a finite number");
+    problems.push_back({parameter, named + " is not a finite number"});
   } else if (!(v > 0)) {
-    problems.push_back(std::string(name) + " " + NumberText(v) + " is not above 0");
+    problems.push_back({parameter, named + " is not above 0"});
   } else if (v > kMostLength) {
-    problems.push_back(std::string(name) + " " + NumberText(v) + " is above " +
-                       NumberText(kMostLength));
+    problems.push_back({parameter, named + " is above " + NumberText(kMostLength)});
   }
 }
 
 }  // namespace
 
-std::vector<std::string> Problems(const Configuration& c) {
-  std::vector<std::string> problems;
-  CheckLength(problems, "the fixed line O-Q", c.ground);
-  CheckLength(problems, "the crank O-P", c.crank);
-  CheckLength(problems, "the coupler P-R", c.coupler);
-  CheckLength(problems, "the rocker Q-R", c.rocker);
+std::vector<Problem> Problems(const Configuration& c) {
+  std::vector<Problem> problems;
+  CheckLength(problems, "linkage", "the fixed line O-Q", c.ground);
+  CheckLength(problems, "linkage", "the crank O-P", c.crank);
+  CheckLength(problems, "linkage", "the coupler P-R", c.coupler);
+  CheckLength(problems, "linkage", "the rocker Q-R", c.rocker);
   if (!std::isfinite(c.reference)) {
-    problems.push_back("the reference angle " + NumberText(c.reference) +
-                       " is not a finite number");
+    problems.push_back(
+        {"reference", "the reference angle " + NumberText(c.reference) + " is not a finite number"});
   }
   if (c.assembly != Assembly::kOpen && c.assembly != Assembly::kCrossed) {
-    problems.push_back("the assembly is neither open nor crossed");
+    problems.push_back({"assembly", "the assembly is neither open nor crossed"});
   }
   const std::size_t before = problems.size();
-  CheckLength(problems, "the piston's crank radius", c.piston_radius);
-  CheckLength(problems, "the connecting rod", c.rod);
+  CheckLength(problems, "piston", "the piston's crank radius", c.piston_radius);
+  CheckLength(problems, "piston", "the connecting rod", c.rod);
   // A rod no longer than the crank cannot follow it round: the piston pin would have to leave
   // the cylinder's line.
   if (problems.size() == before && !(c.rod > c.piston_radius)) {
-    problems.push_back("the connecting rod " + NumberText(c.rod) +
-                       " is not longer than the crank radius " + NumberText(c.piston_radius));
+    problems.push_back({"piston", "the connecting rod " + NumberText(c.rod) +
+                                      " is not longer than the crank radius " +
+                                      NumberText(c.piston_radius)});
   }
   return problems;
 }
 
 std::string ProblemsLine(const Configuration& c) {
   std::string line;
-  for (const std::string& p : Problems(c)) line += (line.empty() ? "" : "; ") + p;
+  for (const Problem& p : Problems(c)) line += (line.empty() ? "" : "; ") + p.text;
   return line;
 }
 

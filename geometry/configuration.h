@@ -34,14 +34,39 @@ struct Configuration {
 // square and sum of the closed forms stays exact to the digits a student reads.
 inline constexpr double kMostLength = 10000;
 
+// The numbers of a configuration as a panel offers them: the key the page names its field by
+// ("explore-" + key), what it is, and the span of its slider (a typed value may go beyond, up
+// to what the check allows), which holds the built-in value on a whole step.
+struct ConfigurationField {
+  std::string_view key;
+  std::string_view name;
+  double low, high, step;
+  double Configuration::*value;
+};
+inline constexpr ConfigurationField kConfigurationFields[] = {
+    {"ground", "fixed line O-Q", 0.5, 80, 0.5, &Configuration::ground},
+    {"crank", "crank O-P", 0.5, 80, 0.5, &Configuration::crank},
+    {"coupler", "coupler P-R", 0.5, 80, 0.5, &Configuration::coupler},
+    {"rocker", "rocker Q-R", 0.5, 80, 0.5, &Configuration::rocker},
+    {"reference", "reference angle, degrees", -180, 180, 0.5, &Configuration::reference},
+    {"piston-radius", "piston's crank radius", 0.5, 80, 0.5, &Configuration::piston_radius},
+    {"rod", "connecting rod", 1, 300, 0.5, &Configuration::rod},
+};
+
 inline bool IsBuiltIn(const Configuration& c) {
   return c == Configuration{};
 }
 
-// Every reason the configuration cannot be drawn, each in words that name the value ("the
-// crank O-P 0 is not above 0"); empty when it can. A linkage that closes at no crank angle is
-// not among them: it is drawn, and explained (geometry/linkage_analysis.h).
-std::vector<std::string> Problems(const Configuration& c);
+// A reason the configuration cannot be drawn, in words that name the value ("the crank O-P 0 is
+// not above 0"), and the parameter of a link or command line that carries it: "linkage"
+// (the four lengths), "reference", "assembly" or "piston" (crank radius and rod).
+struct Problem {
+  std::string_view parameter;
+  std::string text;
+};
+// Every reason; empty when it can be drawn. A linkage that closes at no crank angle is not
+// among them: it is drawn, and explained (geometry/linkage_analysis.h).
+std::vector<Problem> Problems(const Configuration& c);
 // The same reasons as one line, joined by "; " (empty when there are none).
 std::string ProblemsLine(const Configuration& c);
 

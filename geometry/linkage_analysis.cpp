@@ -258,4 +258,18 @@ std::vector<Range> AllRoundSpans(const Configuration& c, int which, double low, 
   return spans;
 }
 
+std::vector<Range> SliderSpans(const Configuration& c, const ConfigurationField& field) {
+  for (int which = 0; which < 4; ++which) {
+    Configuration probe = c;
+    if (&(probe.*field.value) == &LengthOf(probe, which)) {
+      return AllRoundSpans(c, which, field.low, field.high);
+    }
+  }
+  Range span{field.low, field.high};
+  if (field.value == &Configuration::piston_radius) span.most = std::min(span.most, c.rod);
+  if (field.value == &Configuration::rod) span.least = std::max(span.least, c.piston_radius);
+  if (!(span.least < span.most)) return {};
+  return {span};
+}
+
 }  // namespace tarsel

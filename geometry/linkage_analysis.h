@@ -76,4 +76,9 @@ double& LengthOf(Configuration& c, int which);
 // linkage stops closing somewhere on the turn). In increasing order.
 std::vector<Range> AllRoundSpans(const Configuration& c, int which, double low, double high);
 
+// For any field of a panel, the rest as they are: the spans of its slider over which the
+// crank turns all round (a length of the linkage), the piston's rod stays longer than its crank
+// (the piston's numbers), or everything is fine (the reference angle).
+std::vector<Range> SliderSpans(const Configuration& c, const ConfigurationField& field);
+
 }  // namespace tarsel

@@ -16,6 +16,7 @@ bool Dispatch(SharedState& state, Surface& surface, const InputEvent& event) {
       Form_Unload(state);
       return true;
     case InputEvent::Kind::kResize:
+    case InputEvent::Kind::kConfigure:
       break;
   }
   return false;

@@ -67,8 +67,10 @@ std::string OpenText(const Configuration& c, const LinkageAnalysis& a, const Ope
   return text;
 }
 
-std::string TransmissionText(const LinkageAnalysis& a, const LinkagePose& at_probe) {
-  std::string text = at_probe.closes ? Format("%.1f° at the probe; ", at_probe.transmission) : "";
+std::string TransmissionText(const LinkageAnalysis& a, const LinkagePose* at_probe) {
+  std::string text = at_probe && at_probe->closes
+                         ? Format("%.1f° at the probe; ", at_probe->transmission)
+                         : "";
   const Range& t = *a.transmission;
   text += Format("over the turn %.1f° to %.1f°", t.least, t.most);
   const bool good = t.least >= kLeastGoodTransmission && t.most <= kMostGoodTransmission;
@@ -90,7 +92,7 @@ std::string LimitsText(const Configuration& c, const LinkageAnalysis& a) {
 }  // namespace
 
 std::vector<ReadoutLine> AnalysisLines(const Configuration& c, const LinkageAnalysis& a,
-                                       const LinkagePose& at_probe) {
+                                       const LinkagePose* at_probe) {
   std::vector<ReadoutLine> lines = {
       {"class", "Grashof", ClassText(a)},
       {"closes", "closes", ClosesText(a)},

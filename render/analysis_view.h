@@ -14,9 +14,10 @@ namespace tarsel {
 // linkage closes and, where it does not, over which crank angles and why, the transmission
 // angle at the probe's point and over the turn against the usual 40 to 140 degrees, the
 // rocker's limit positions with the ranges of phi and of the phase offset, and the piston's
-// stroke. `at_probe` is the linkage at the probe's blue point.
+// stroke. `at_probe`, the linkage at the probe's blue point, adds its transmission angle (the
+// panels show it in the readout instead, which follows the probe).
 std::vector<ReadoutLine> AnalysisLines(const Configuration& c, const LinkageAnalysis& a,
-                                       const LinkagePose& at_probe);
+                                       const LinkagePose* at_probe = nullptr);
 
 // The usual band of a good transmission angle, in degrees.
 inline constexpr double kLeastGoodTransmission = 40, kMostGoodTransmission = 140;

@@ -57,6 +57,7 @@ std::optional<InputEvent> FromWire(int number) {
   if (number >= 0 && number <= 0xFFFF) return InputEvent::Key(number);
   if (number == wire::kDoubleClick) return InputEvent::DoubleClick();
   if (number == wire::kResize) return InputEvent::Resize();
+  if (number == wire::kConfigure) return InputEvent::Configure();
   return std::nullopt;
 }
 

@@ -22,6 +22,8 @@ inline constexpr int kNone = -2;  // nothing is queued
 inline constexpr int kDoubleClick = -1;
 // How the client area is shown changed: its size, its scale or its palette (see CurrentView).
 inline constexpr int kResize = -3;
+// The page asked for another configuration of the mechanism (tarsel_configure staged it).
+inline constexpr int kConfigure = -4;
 }  // namespace wire
 
 // The event a queued number stands for; nullopt for wire::kNone (or a number that is no event).

@@ -4,6 +4,7 @@
 
 #include "export/data_csv.h"
 #include "input/event.h"
+#include "input/handlers.h"
 #include "web/exports.h"
 #include "web/page.h"
 
@@ -15,8 +16,10 @@ namespace {
 constexpr double kRefreshMs = 1000.0 / 60;
 }  // namespace
 
-PageSurface::PageSurface(const page::View& view, std::vector<ScriptEvent> opening)
-    : canvas_(view.logical, view.scale), driver_(state_, *this) {
+PageSurface::PageSurface(const page::View& view, const Configuration& config,
+                         std::vector<ScriptEvent> opening)
+    : canvas_(view.logical, view.scale), driver_(state_, *this), staged_(config) {
+  state_.config = config;
   if (!opening.empty()) opening_.emplace(std::move(opening), state_, *this);
   canvas_.SetPalette(view.palette);
   probe_palette_ = view.palette;
@@ -122,7 +125,13 @@ bool PageSurface::HandleQueued() {
     const std::optional<InputEvent> event = page::NextEvent();
     if (!event) break;
     any = true;
-    if (!Dispatch(state_, *this, *event)) ApplyView();  // the page's own event: a resize
+    if (Dispatch(state_, *this, *event)) continue;
+    // The page's own events: another configuration, or a resize.
+    if (event->kind == InputEvent::Kind::kConfigure) {
+      Form_Configure(state_, staged_);
+    } else {
+      ApplyView();
+    }
   }
   return any;
 }

@@ -21,10 +21,11 @@ namespace tarsel {
 // inside the driver's event-processing calls, as the desktop window does.
 class PageSurface : public Surface {
  public:
-  // The client area as the page shows it now (its size, scale and palette). `opening`: the keys
-  // of a link to a frame, pressed as tarsel-render presses a script's before the user's keys act
-  // (which wait in the page's queue meanwhile).
-  explicit PageSurface(const page::View& view, std::vector<ScriptEvent> opening = {});
+  // The client area as the page shows it now (its size, scale and palette), and the
+  // configuration drawn. `opening`: the keys of a link to a frame, pressed as tarsel-render
+  // presses a script's before the user's keys act (which wait in the page's queue meanwhile).
+  PageSurface(const page::View& view, const Configuration& config,
+              std::vector<ScriptEvent> opening = {});
 
   // Runs the animation until it ends. The page then keeps the last picture.
   void Run();
@@ -41,6 +42,11 @@ class PageSurface : public Surface {
   void PressProbeKey(ProbeKey key, bool shift);
   // The data export of the frame on the canvas (piston: the piston curve's points).
   std::string Csv(bool piston) const;
+  // Another configuration, checked already: the page then queues wire::kConfigure, and the
+  // animation takes the newest one staged when it reaches that event (Form_Configure).
+  void StageConfiguration(const Configuration& config) { staged_ = config; }
+  // The configuration the page stands for: the one staged last, else the one drawn.
+  const Configuration& configuration() const { return staged_; }
 
   // What the exports read: the state, the canvas and the lines since the last clear.
   const SharedState& state() const { return state_; }
@@ -76,6 +82,7 @@ class PageSurface : public Surface {
   long points_ = 0;  // event-processing calls at table points so far
   LineRecord lines_;
   std::optional<ScriptedInput> opening_;  // a link's keys, until they are all pressed
+  Configuration staged_;
   bool ended_ = false;
 };
 

@@ -1,0 +1,78 @@
+#include "input/configuration_text.h"
+
+#include <vector>
+
+#include "input/number.h"
+
+namespace tarsel {
+
+namespace {
+
+std::string Numbers(std::initializer_list<double> values) {
+  std::string out;
+  for (const double v : values) out += (out.empty() ? "" : ",") + NumberText(v);
+  return out;
+}
+
+// One parameter's numbers into the fields `into`, or why not.
+bool ReadInto(const std::optional<std::string>& text, std::initializer_list<double*> into) {
+  if (!text) return true;
+  const std::optional<std::vector<double>> numbers = ReadNumbers(*text, into.size());
+  if (!numbers) return false;
+  std::size_t i = 0;
+  for (double* field : into) *field = (*numbers)[i++];
+  return true;
+}
+
+}  // namespace
+
+std::optional<ConfigurationError> ReadConfiguration(const ConfigurationTexts& texts,
+                                                    Configuration* out) {
+  Configuration c;
+  if (!ReadInto(texts.linkage, {&c.ground, &c.crank, &c.coupler, &c.rocker})) {
+    return ConfigurationError{"linkage", *texts.linkage,
+                              "expected four numbers G,A,C,B (the fixed line O-Q, the crank "
+                              "O-P, the coupler P-R, the rocker Q-R)"};
+  }
+  if (texts.reference) {
+    const std::optional<double> reference = ReadNumber(*texts.reference);
+    if (!reference) return ConfigurationError{"reference", *texts.reference, "not a number"};
+    c.reference = *reference;
+  }
+  if (texts.assembly && !AssemblyNamed(*texts.assembly, &c.assembly)) {
+    return ConfigurationError{"assembly", *texts.assembly, "expected open or crossed"};
+  }
+  if (!ReadInto(texts.piston, {&c.piston_radius, &c.rod})) {
+    return ConfigurationError{"piston", *texts.piston,
+                              "expected two numbers R,L (the crank radius, the connecting rod)"};
+  }
+  for (const Problem& p : Problems(c)) {
+    const std::optional<std::string>& text = p.parameter == "linkage"     ? texts.linkage
+                                             : p.parameter == "reference" ? texts.reference
+                                             : p.parameter == "assembly"  ? texts.assembly
+                                                                          : texts.piston;
+    return ConfigurationError{p.parameter, text.value_or(""), p.text};
+  }
+  *out = c;
+  return std::nullopt;
+}
+
+std::string ConfigurationQuery(const Configuration& c) {
+  const Configuration built_in;
+  std::string query;
+  const auto add = [&](const char* name, const std::string& value) {
+    query += (query.empty() ? "" : "&") + std::string(name) + "=" + value;
+  };
+  if (c.ground != built_in.ground || c.crank != built_in.crank ||
+      c.coupler != built_in.coupler || c.rocker != built_in.rocker) {
+    add("linkage", Numbers({c.ground, c.crank, c.coupler, c.rocker}));
+  }
+  if (c.reference != built_in.reference) add("reference", NumberText(c.reference));
+  if (c.assembly != built_in.assembly) add("assembly", std::string(NameOf(c.assembly)));
+  if (c.piston_radius != built_in.piston_radius || c.rod != built_in.rod) {
+    add("piston", Numbers({c.piston_radius, c.rod}));
+  }
+  return query;
+}
+
+}  // namespace tarsel
