@@ -87,6 +87,7 @@ void ExpectUnchanged(const Files& before, const Files& after, const std::string&
 TEST_F(SafeWrites, RefusedRunsTouchNoFile) {
   MakeEarlierFiles();
   fs::create_symlink("good.gif", Path("link.gif"));
+  fs::create_symlink("later.png", Path("dangling.png"));
   const Files before = Snapshot();
   const struct {
     Lines args;
@@ -103,6 +104,8 @@ TEST_F(SafeWrites, RefusedRunsTouchNoFile) {
       {{"--gif", "x.mp4", "--video", "x.mp4"}, "--gif and --video name the same file 'x.mp4'"},
       {{"--video", "x.mp4", "--log", "x.mp4"}, "--log and --video name the same file 'x.mp4'"},
       {{"--png", "good.gif", "--gif", "link.gif"}, "--png and --gif name the same file"},
+      {{"--png", "later.png", "--svg", "dangling.png"},
+       "--png and --svg name the same file 'dangling.png'"},
       {{"--log", "good.log", "--png", "./x/../good.log"}, "same file"},
       {{"--frames", "F", "--gif", "F", "--force"}, "--frames and --gif name the same file 'F'"},
       {{"--svg", "good.png", "--png", "good.png"}, "--png and --svg name the same file"},
