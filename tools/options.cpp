@@ -3,6 +3,7 @@
 #include <getopt.h>
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -54,7 +55,7 @@ const char kUsage[] =
     "  --csv FILE       the frame at the end of the run as CSV: one row per table point,\n"
     "                   n,k,xa,ya,xb,yb,theta,ff,blue_x,Px,Py,Rx,Ry,phi\n"
     "  --piston-csv FILE  the piston curve's points as CSV: point,crank_angle,travel,x,y\n"
-    "  --mechanism FILE the mechanism view at the end of the run (PNG): the four-bar at the\n"
+    "  --mechanism FILE.png  the mechanism view at the end of the run: the four-bar at the\n"
     "                   blue point nearest the probe, the slider-crank at the probe's angle\n"
     "  --probe X        the probe's position in plot units (default 65)\n"
     "  --svg FILE       the picture at the end of the run as SVG: every line since the last\n"
@@ -138,6 +139,20 @@ std::string ReadVideo(const std::string& text, Options& o) {
     return "bad --video " + Quoted(text) + ": expected a file name ending in .mp4 or .webm";
   }
   return "";
+}
+
+// The mechanism view is a PNG: any other ending would name bytes that are not what it says.
+std::string ReadMechanism(const std::string& text, Options& o) {
+  if (std::string error = OutputName(text, "mechanism", "file name", &o.mechanism);
+      !error.empty()) {
+    return error;
+  }
+  constexpr std::string_view kPng = ".png";
+  const bool png =
+      text.size() >= kPng.size() &&
+      std::equal(kPng.begin(), kPng.end(), text.end() - kPng.size(),
+                 [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
+  return png ? "" : "bad --mechanism " + Quoted(text) + ": expected a file name ending in .png";
 }
 
 std::string ReadDelay(const std::string& text, Options& o) {
@@ -261,10 +276,7 @@ const Field kFields[] = {
      [](const std::string& t, Options& o) {
        return OutputName(t, "piston-csv", "file name", &o.piston_csv);
      }},
-    {"mechanism", "FILE",
-     [](const std::string& t, Options& o) {
-       return OutputName(t, "mechanism", "file name", &o.mechanism);
-     }},
+    {"mechanism", "FILE", ReadMechanism},
     {"probe", "X", ReadProbe},
     {"svg", "FILE",
      [](const std::string& t, Options& o) { return OutputName(t, "svg", "file name", &o.svg); }},
