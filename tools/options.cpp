@@ -39,8 +39,9 @@ const char kUsage[] =
     "  --acc            with --at: velocity and acceleration on (BackSpace first)\n"
     "  --accumulate     with --at: frames accumulate (\"/\" first), the pile of the way to K\n"
     "  --sweep N|end    after the frame at K (4.5 without --at), plain keys for N frames in all,\n"
-    "                   or to the end of the sweep (k = 20); --frames, --gif and --video start\n"
-    "                   at the frame at K\n"
+    "                   or to the end of the sweep (k = 20; where it ends first, fewer, and a\n"
+    "                   line on standard error says so); --frames, --gif and --video start at\n"
+    "                   the frame at K\n"
     "  --log FILE       every drawing and event call, one per line (- for standard output)\n"
     "  --png FILE       the client area at the end of the run\n"
     "  --frames DIR     the client area at each wait for a key: DIR/frame-001.png, ...\n"
@@ -287,15 +288,22 @@ const Field kFields[] = {
 // The options that name a frame instead of giving the keys.
 constexpr const char* kFrameOptions[] = {"at", "acc", "accumulate", "sweep"};
 
-// The keys of the frame that --at, --acc and --accumulate name, and of the sweep from it.
-void ReachFrame(Options& o) {
-  if (o.sweep >= 0) {
-    const std::optional<SweepKeys> keys = SweepFrom(o.at, o.switches, o.sweep);
-    o.script = keys->script;
-    o.first_frame = keys->first;
-  } else {
+// The keys of the frame that --at, --acc and --accumulate name, and of the sweep from it. A
+// sweep asked for more frames than there are to the end gets fewer: the line that says so.
+std::string ReachFrame(Options& o) {
+  if (o.sweep < 0) {
     o.script = *ScriptReaching(o.at, o.switches);
+    return "";
   }
+  const std::optional<SweepKeys> keys = SweepFrom(o.at, o.switches, o.sweep);
+  o.script = keys->script;
+  o.first_frame = keys->first;
+  if (o.sweep <= keys->frames) return "";
+  char line[160];
+  std::snprintf(line, sizeof line,
+                "--sweep %ld makes %ld frame%s from k = %g: the sweep ends at k = %g", o.sweep,
+                keys->frames, keys->frames == 1 ? "" : "s", o.at, sweep::kLastK);
+  return line;
 }
 
 // ------------------------------------------------------------------------------------------
@@ -423,7 +431,7 @@ Parsed ParseOptions(const std::vector<std::string>& args) {
   }
   if (std::any_of(std::begin(kFrameOptions), std::end(kFrameOptions),
                   [&](const char* name) { return given(name); })) {
-    ReachFrame(p.options);
+    p.note = ReachFrame(p.options);
   }
   if (std::string error = CheckSizes(p.options); !error.empty()) return Refuse(std::move(error));
   return p;

@@ -104,6 +104,7 @@ int main(int argc, char** argv) {
                             tarsel::Canvas::DeviceSide(options.size.height, options.scale)};
   // Before any file is created or any picture allocated.
   if (!(error = tarsel::Outputs::Check(options, device)).empty()) return Fail(error);
+  if (!parsed.note.empty()) std::fprintf(stderr, "tarsel-render: %s\n", parsed.note.c_str());
   int status = 2;
   try {
     status = Run(options, std::move(*script), device);
