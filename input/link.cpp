@@ -4,11 +4,16 @@
 #include <cstdlib>
 
 #include "animation/sweep.h"
+#include "input/number.h"
 #include "input/printable.h"
 
 namespace tarsel {
 
 namespace {
+
+// k of at most seven digits before the point, as it always was: far past any k a key reaches,
+// and its thousandths stay exact in a double.
+constexpr double kMostK = 1e7;
 
 // A link's parameters by name: the query the page shows in its address bar.
 constexpr std::string_view kAt = "at", kAcc = "acc", kAccumulate = "accumulate";
@@ -76,26 +81,13 @@ std::optional<std::string> LinkQuery(double k, Switches switches) {
 }
 
 std::optional<double> ReadK(std::string_view text) {
-  std::size_t i = 0;
-  const bool negative = !text.empty() && text[0] == '-';
-  if (!text.empty() && (text[0] == '-' || text[0] == '+')) ++i;
-  long whole = 0, part = 0;
-  int whole_digits = 0, part_digits = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i, ++whole_digits) {
-    if (whole_digits == 7) return std::nullopt;
-    whole = whole * 10 + (text[i] - '0');
-  }
-  if (i < text.size() && text[i] == '.') {
-    for (++i; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i, ++part_digits) {
-      if (part_digits >= 3 && text[i] != '0') return std::nullopt;
-      if (part_digits < 3) part = part * 10 + (text[i] - '0');
-    }
-  }
-  if (i != text.size() || whole_digits + part_digits == 0) return std::nullopt;
-  for (int d = part_digits; d < 3; ++d) part *= 10;
-  const long thousandths = whole * 1000 + part;
-  // The quotient of two whole numbers is the double nearest the decimal.
-  return static_cast<double>(negative ? -thousandths : thousandths) / 1000;
+  const std::optional<double> k = ReadNumber(text);
+  if (!k || std::abs(*k) >= kMostK) return std::nullopt;
+  // Within a millionth of a whole number of thousandths: the decimal the text stands for, however
+  // it was written ("4.5", "4500e-3"). The quotient of two whole numbers is the double nearest it.
+  const double thousandths = *k * 1000, whole = std::round(thousandths);
+  if (std::abs(thousandths - whole) > 1e-6) return std::nullopt;
+  return whole / 1000;
 }
 
 LinkRequest ReadLink(std::string_view query) {
@@ -117,6 +109,10 @@ LinkRequest ReadLink(std::string_view query) {
   };
   if (!valid(acc)) return bad(kAcc, *acc, "0 or 1");
   if (!valid(accumulate)) return bad(kAccumulate, *accumulate, "0 or 1");
+  if (at && !ReadNumber(*at)) {
+    link.error = "bad link value at='" + Printable(*at) + "': not a number";
+    return link;
+  }
   const std::optional<double> k = at ? ReadK(*at) : sweep::kFirstK;
   const std::optional<std::string> script =
       k ? ScriptReaching(*k, {.acc = on(acc), .accumulate = on(accumulate)}) : std::nullopt;

@@ -25,10 +25,10 @@ struct LinkRequest {
 };
 LinkRequest ReadLink(std::string_view query);
 
-// k as a link or tarsel-render --at gives it: a plain decimal number ("6.5", "-0.025", "+20",
-// "20.000"), read exactly to the thousandth. Nullopt for anything else (exponents, hexadecimal,
-// "nan", more than 7 digits before the point) and for a value with a digit other than 0 after
-// the thousandths, which no key reaches.
+// k as a link or tarsel-render --at gives it: a number as ReadNumber takes it ("6.5", "-0.025",
+// "+20", "4500e-3"), read exactly to the thousandth: the whole number of thousandths within a
+// millionth of one, divided by 1000. Nullopt for what is not a number, for more than 7 digits
+// before the point, and for a value off the thousandths ("6.5251"), which no key reaches.
 std::optional<double> ReadK(std::string_view text);
 
 }  // namespace tarsel

@@ -13,6 +13,7 @@
 
 #include "export/video_format.h"
 #include "input/link.h"
+#include "input/number.h"
 #include "input/printable.h"
 
 namespace tarsel {
@@ -94,13 +95,6 @@ bool ParseSize(std::string_view s, Size* size) {
          ParseWhole(s.substr(x + 1), kMaxSide, &size->height);
 }
 
-// A finite decimal number, the whole of `s`.
-bool ParseReal(const std::string& s, double* f) {
-  if (s.empty() || s.find_first_not_of("0123456789.-+eE") != std::string::npos) return false;
-  const auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), *f);
-  return ec == std::errc() && ptr == s.data() + s.size() && std::isfinite(*f);
-}
-
 std::string ScaleText(double scale) {
   char text[32];
   std::snprintf(text, sizeof text, "%g", scale);
@@ -166,11 +160,16 @@ std::string ReadSize(const std::string& text, Options& o) {
   return "bad --size " + Quoted(text) + ": expected WxH, 1 to 8192 each";
 }
 
+// "bad --OPTION 'TEXT': not a number".
+std::string NotANumber(const char* option, const std::string& text) {
+  return std::string("bad --") + option + " " + Quoted(text) + ": not a number";
+}
+
 std::string ReadScale(const std::string& text, Options& o) {
-  if (ParseReal(text, &o.scale) && o.scale >= Canvas::kLeastScale &&
-      o.scale <= Canvas::kMostScale) {
-    return "";
-  }
+  const std::optional<double> scale = ReadNumber(text);
+  if (!scale) return NotANumber("scale", text);
+  o.scale = *scale;
+  if (o.scale >= Canvas::kLeastScale && o.scale <= Canvas::kMostScale) return "";
   return "bad --scale " + Quoted(text) + ": expected a number from " +
          ScaleText(Canvas::kLeastScale) + " to " + ScaleText(Canvas::kMostScale);
 }
@@ -190,6 +189,7 @@ std::string ReadVideoScale(const std::string& text, Options& o) {
 
 // The frame --at names; its keys are found once the switches are known too.
 std::string ReadAt(const std::string& text, Options& o) {
+  if (!ReadNumber(text)) return NotANumber("at", text);
   const std::optional<double> k = ReadK(text);
   if (!k || !ScriptReaching(*k)) {
     return "bad --at " + Quoted(text) + ": no key script reaches it; expected " + kReachableK;
@@ -215,7 +215,10 @@ std::string ReadSweep(const std::string& text, Options& o) {
 }
 
 std::string ReadProbe(const std::string& text, Options& o) {
-  if (ParseReal(text, &o.probe) && std::abs(o.probe) <= probe::kLimit) return "";
+  const std::optional<double> x = ReadNumber(text);
+  if (!x) return NotANumber("probe", text);
+  o.probe = *x;
+  if (std::abs(o.probe) <= probe::kLimit) return "";
   return "bad --probe " + Quoted(text) + ": expected a number from -1000000 to 1000000";
 }
 

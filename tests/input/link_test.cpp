@@ -106,11 +106,17 @@ TEST(ReadK, PlainDecimalsReadExactlyToTheThousandth) {
               {"-100", -100},
               {"0", 0},
               {".5", 0.5},
-              {"7.", 7},
-              {"1234567.5", 1234567.5}};
+              {"1234567.5", 1234567.5},
+              // Any way of writing the number: the multiple of a thousandth it stands for.
+              {"6.5e0", 6.5},
+              {"4500e-3", 4.5},
+              {"0.004525E3", 4.525},
+              {"-.1e-1", -0.01},
+              {"4.5250000001", 4.525}};
   for (const auto& c : good) EXPECT_EQ(ReadK(c.text), c.k) << c.text;
-  for (const std::string bad : {"", "-", "+", ".", "6.5e0", "0x10", "nan", "inf", "6,5", " 6.5",
-                                "6.5 ", "6.5x", "--1", "12345678", "4.5251", "1.2.3"}) {
+  for (const std::string bad : {"",       "-",      "+",     ".",    "7.",    "0x10",   "nan",
+                                "inf",    "6,5",    " 6.5",  "6.5 ", "6.5x",  "--1",    "12345678",
+                                "4.5251", "6.5251", "1.2.3", "1e7",  "1e999", "4.52501"}) {
     EXPECT_FALSE(ReadK(bad)) << bad;
   }
 }
@@ -184,7 +190,9 @@ TEST(Link, ABadValueIsNamedInOneLine) {
       {"at=abc", "at='abc'"},
       {"at=", "at=''"},
       {"at", "at=''"},
-      {"at=6.5e0", "at='6.5e0'"},
+      {"at=6.5e", "at='6.5e': not a number"},
+      {"at=NaN", "at='NaN': not a number"},
+      {"at=6.5251", "at='6.5251': expected k from"},
       {"at=6.5&acc=2", "acc='2'"},
       {"acc=yes", "acc='yes'"},
       {"accumulate=", "accumulate=''"},

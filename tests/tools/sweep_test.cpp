@@ -26,6 +26,8 @@ TEST_F(RenderTest, TheSwitchesOfAFrameArePressedBeforeItsSteps) {
       {{"--at", "6.525", "--accumulate", "--acc"}, "8 47 " + Repeat("97", 8) + " 13"},
       {{"--acc"}, "8"},
       {{"--at", "20.000"}, Repeat("97", 62)},
+      {{"--at", "4500e-3", "--acc"}, "8"},
+      {{"--at", "+.65E1"}, Repeat("97", 8)},
   };
   for (const auto& c : cases) {
     Lines args = c.args;
