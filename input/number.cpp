@@ -1,6 +1,9 @@
 #include "input/number.h"
 
 #include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <string>
 #include <system_error>
 
 namespace tarsel {
@@ -17,6 +20,7 @@ std::size_t DigitsEnd(std::string_view s, std::size_t i) {
   return i;
 }
 
+#if defined(__cpp_lib_to_chars)
 // For a number beyond a double's range: true when it lies below it (it is then nearest to 0),
 // false when above. The power of ten of its first digit other than 0, plus the exponent.
 bool BelowRange(std::string_view whole, std::string_view part, std::string_view exponent) {
@@ -34,6 +38,7 @@ bool BelowRange(std::string_view whole, std::string_view part, std::string_view 
   }
   return power + (negative ? -e : e) < 0;
 }
+#endif
 
 }  // namespace
 
@@ -56,8 +61,17 @@ std::optional<double> ReadNumber(std::string_view text) {
     if (end == digits) return std::nullopt;
   }
   if (end != text.size()) return std::nullopt;
-  // from_chars takes no "+"; a "-" it reads itself.
+  // from_chars and strtod take a "-" themselves, from_chars no "+".
   const std::string_view number = text.substr(negative ? 0 : start);
+#if !defined(__cpp_lib_to_chars)
+  // Emscripten's C++ library has no from_chars for a double: its C library's strtod, which reads
+  // "." whatever the locale (musl) and gives the nearest double, 0 or a subnormal below the range
+  // and an infinity above it.
+  const std::string copy(number);
+  const double value = std::strtod(copy.c_str(), nullptr);
+  if (!std::isfinite(value)) return std::nullopt;
+  return value;
+#else
   double value = 0;
   const auto [ptr, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
   if (ec == std::errc::result_out_of_range) {
@@ -70,6 +84,7 @@ std::optional<double> ReadNumber(std::string_view text) {
   }
   if (ec != std::errc() || ptr != number.data() + number.size()) return std::nullopt;
   return value;
+#endif
 }
 
 std::optional<std::vector<double>> ReadNumbers(std::string_view text, std::size_t count) {
