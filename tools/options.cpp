@@ -68,6 +68,7 @@ const char kUsage[] =
     "  --palette P      exact (the default) or distinguishable: colours that stay apart for\n"
     "                   colour-vision deficiencies, each 3:1 or more against white\n"
     "\n"
+    "Each option may be given once. K, F and X are numbers such as 6.5, -0.025, .5 or 4500e-3.\n"
     "A GIF frame holds at most 256 colours: where antialiasing makes more, the drawing colours\n"
     "are kept exactly and the other pixels take the nearest of the frame's 256 colours.\n"
     "Exit status: 0 on success, 2 on a bad argument, a failed write or too little memory.\n"
@@ -345,7 +346,7 @@ const option* Named(const std::vector<option>& table, std::string_view arg) {
   return nullptr;
 }
 
-// What the arguments ask for, each option's last value; the first problem, in Qt's words where
+// What the arguments ask for, each option's value; the first problem, in Qt's words where
 // the program used Qt's parser before (the messages stay the same).
 struct Read {
   std::vector<std::optional<std::string>> values =
@@ -380,7 +381,10 @@ Read ReadArguments(const std::vector<std::string>& args) {
     } else if (code == '?') {
       read.error = "Unexpected value after " + Quoted(name) + ".";
     } else if (const std::size_t i = static_cast<std::size_t>(code - kFirstCode);
-               i < std::size(kFields)) {
+               i < std::size(kFields) && read.values[i]) {
+      // Which of two values was meant cannot be known: neither is taken.
+      read.error = std::string("--") + kFields[i].name + " is given twice";
+    } else if (i < std::size(kFields)) {
       read.values[i] = optarg ? optarg : "";
     } else {
       (o->name == std::string_view(kVersionName) ? read.version : read.help) = true;
