@@ -55,6 +55,9 @@ struct Parsed {
   enum Action { kRun, kHelp, kVersion, kRefuse } action = kRun;
   Options options;
   std::string error;
+  // For a run: a line for standard error where it makes other than what was asked (a sweep
+  // that ends at k = 20 before its frames are all made); empty otherwise.
+  std::string note;
 };
 
 // Reads the arguments after the program name. Every value is checked here, so that a bad one

@@ -17,6 +17,7 @@
 #include "export/data_csv.h"
 #include "export/replay.h"
 #include "input/link.h"
+#include "input/number.h"
 #include "input/probe_keys.h"
 #include "input/script.h"
 #include "render/canvas.h"
@@ -132,6 +133,23 @@ EMSCRIPTEN_KEEPALIVE double tarsel_heap_bytes() {
 // The most logical pixels a side of the client area at ratio dpr.
 EMSCRIPTEN_KEEPALIVE int tarsel_most_side(double dpr) {
   return tarsel::Canvas::MostLogicalSide(dpr);
+}
+
+// Why the page's query (after "?") cannot be used, one line, or "": a parameter given twice, or
+// a script with a parameter that names a frame. The page asks before it replays a script; the
+// animation's own link reads the query the same way (tarsel_live).
+EMSCRIPTEN_KEEPALIVE const char* tarsel_query_refusal(const char* query) {
+  static std::string error;
+  error = tarsel::ReadQuery(query).error;
+  return error.c_str();
+}
+
+// A parameter's value as a number, as tarsel-render reads its numbers (input/number.h): the
+// text's bytes and their count, so that a NUL among them is not the end. NaN when it is not a
+// number.
+EMSCRIPTEN_KEEPALIVE double tarsel_number(const char* text, int length) {
+  return tarsel::ReadNumber(std::string_view(text, static_cast<std::size_t>(length)))
+      .value_or(std::nan(""));
 }
 
 // Runs the animation in the client area the page shows (tarselPage.view()), from its first

@@ -106,11 +106,17 @@ TEST(ReadK, PlainDecimalsReadExactlyToTheThousandth) {
               {"-100", -100},
               {"0", 0},
               {".5", 0.5},
-              {"7.", 7},
-              {"1234567.5", 1234567.5}};
+              {"1234567.5", 1234567.5},
+              // Any way of writing the number: the multiple of a thousandth it stands for.
+              {"6.5e0", 6.5},
+              {"4500e-3", 4.5},
+              {"0.004525E3", 4.525},
+              {"-.1e-1", -0.01},
+              {"4.5250000001", 4.525}};
   for (const auto& c : good) EXPECT_EQ(ReadK(c.text), c.k) << c.text;
-  for (const std::string bad : {"", "-", "+", ".", "6.5e0", "0x10", "nan", "inf", "6,5", " 6.5",
-                                "6.5 ", "6.5x", "--1", "12345678", "4.5251", "1.2.3"}) {
+  for (const std::string bad : {"",       "-",      "+",     ".",    "7.",    "0x10",   "nan",
+                                "inf",    "6,5",    " 6.5",  "6.5 ", "6.5x",  "--1",    "12345678",
+                                "4.5251", "6.5251", "1.2.3", "1e7",  "1e999", "4.52501"}) {
     EXPECT_FALSE(ReadK(bad)) << bad;
   }
 }
@@ -154,7 +160,7 @@ TEST(Link, OtherParametersAreNotALinkAndStayAlone) {
     EXPECT_EQ(link.error, "") << query;
   }
   // The link's parameters among others, in any order, with a leading "?", escaped as a browser
-  // may escape them; the first of a repeated one counts, as URLSearchParams.get has it.
+  // may escape them; others may repeat.
   const struct {
     std::string query, script;
   } cases[] = {
@@ -162,8 +168,9 @@ TEST(Link, OtherParametersAreNotALinkAndStayAlone) {
       {"at=%34.75&x=y", "97"},
       {"acc=1", "8"},
       {"accumulate=0&acc=0", ""},
-      {"at=4.5&at=junk", ""},
+      {"x=1&at=4.75&x=2&lms=a&lms=b", "97"},
       {"at=4.75&accumulate=1", "47 97"},
+      {"at=4750e-3", "97"},
   };
   for (const auto& c : cases) {
     const LinkRequest link = ReadLink(c.query);
@@ -184,7 +191,9 @@ TEST(Link, ABadValueIsNamedInOneLine) {
       {"at=abc", "at='abc'"},
       {"at=", "at=''"},
       {"at", "at=''"},
-      {"at=6.5e0", "at='6.5e0'"},
+      {"at=6.5e", "at='6.5e': not a number"},
+      {"at=NaN", "at='NaN': not a number"},
+      {"at=6.5251", "at='6.5251': expected k from"},
       {"at=6.5&acc=2", "acc='2'"},
       {"acc=yes", "acc='yes'"},
       {"accumulate=", "accumulate=''"},
@@ -200,6 +209,40 @@ TEST(Link, ABadValueIsNamedInOneLine) {
     EXPECT_EQ(link.error.find('\n'), std::string::npos) << link.error;
     EXPECT_EQ(link.script, "") << c.query;
   }
+}
+
+// One rule for a link and tarsel-render's command line: a parameter given twice is refused, not
+// read by its first value or its last, and so is a script with a parameter that names a frame.
+TEST(Link, ARepeatedParameterOrAScriptWithAFrameIsRefused) {
+  const struct {
+    std::string query, error;
+  } refused[] = {
+      {"at=4.5&at=junk", "the link gives at twice"},
+      {"acc=1&x=2&acc=1", "the link gives acc twice"},
+      {"at=5&%61t=5", "the link gives at twice"},
+      {"script=97&dump=1&dump", "the link gives dump twice"},
+      {"script=97&script=98", "the link gives script twice"},
+      {"script=97&size=5x5&probe=1&probe=2", "the link gives probe twice"},
+      {"script=97&at=6.5", "the link gives both script and at, which cannot be given together"},
+      {"acc=0&script=", "the link gives both script and acc, which cannot be given together"},
+      {"script=97&accumulate=1",
+       "the link gives both script and accumulate, which cannot be given together"},
+  };
+  for (const auto& c : refused) {
+    EXPECT_EQ(ReadQuery(c.query).error, c.error) << c.query;
+    const LinkRequest link = ReadLink(c.query);
+    EXPECT_EQ(link.error, c.error) << c.query;
+    EXPECT_EQ(link.script, "") << c.query;
+  }
+  // Each parameter of the table read once, unescaped; one given without "=" is "".
+  const LinkQueryValues read = ReadQuery("?script=97+8&probe=%2B3&dump&x=1&x=2&size=");
+  EXPECT_EQ(read.error, "");
+  EXPECT_EQ(read["script"], "97 8");
+  EXPECT_EQ(read["probe"], "+3");
+  EXPECT_EQ(read["dump"], "");
+  EXPECT_EQ(read["size"], "");
+  EXPECT_EQ(read["palette"], std::nullopt);
+  EXPECT_EQ(read["at"], std::nullopt);
 }
 
 }  // namespace

@@ -91,6 +91,10 @@ TEST_F(RenderTest, BadArgumentsAndFailedWritesAreRejectedWithOneLine) {
   for (const std::string name : {"x.avi", "x", "mp4", "x.mp4.gif", ""}) {
     cases.push_back({{"--video", name}, name.empty() ? "--video" : "'" + name + "'"});
   }
+  // The mechanism view is a PNG: no other name, so that no file holds what its name denies.
+  for (const std::string name : {"m.svg", "m", "png", "m.png.svg", "m.pn"}) {
+    cases.push_back({{"--mechanism", Path(name).string()}, name + "': expected a file name"});
+  }
   for (const std::string n : {"0", "5", "abc", "1.5", "", "-1", "2x"}) {
     cases.push_back({{"--video", Path("v.mp4").string(), "--video-scale", n}, "'" + n + "'"});
   }

@@ -73,10 +73,17 @@ TEST(ParseOptions, KeepsTheBytesAndTheFormsOfTheArguments) {
   EXPECT_EQ(bytes.options.png, "x\xff.png");
   EXPECT_EQ(bytes.options.gif, "caf\xe9/s.gif");
   EXPECT_EQ(bytes.options.scale, 2);
-  // The last of an option given twice counts, and "--" ends the options.
-  const Parsed twice = ParseOptions({"--script", "97", "--script", "98", "--"});
-  ASSERT_EQ(twice.action, Parsed::kRun) << twice.error;
-  EXPECT_EQ(twice.options.script, "98");
+  // "--" ends the options.
+  const Parsed ended = ParseOptions({"--script", "98", "--"});
+  ASSERT_EQ(ended.action, Parsed::kRun) << ended.error;
+  EXPECT_EQ(ended.options.script, "98");
+  // Numbers in any form of the one syntax; a mechanism view's name ends in .png in any case.
+  const Parsed forms = ParseOptions(
+      {"--at", "4500e-3", "--scale", "+.2e1", "--mechanism", "View.PNG", "--probe", "1E6"});
+  ASSERT_EQ(forms.action, Parsed::kRun) << forms.error;
+  EXPECT_EQ(forms.options.at, 4.5);
+  EXPECT_EQ(forms.options.scale, 2);
+  EXPECT_EQ(forms.options.probe, 1e6);
   const struct {
     std::vector<std::string> args;
     std::string error;
@@ -87,6 +94,20 @@ TEST(ParseOptions, KeepsTheBytesAndTheFormsOfTheArguments) {
       {{"-label=1"}, "Unexpected value after '-label'."},
       {{"--", "-"}, "unknown argument '-' (see --help)"},
       {{"--png", "p.png", "--\x1b[2J"}, "unknown argument '--\\x1B[2J' (see --help)"},
+      // Given twice, in any form: neither value is taken, as in a link.
+      {{"--script", "97", "--script", "98"}, "--script is given twice"},
+      {{"--png", "a.png", "-png=b.png"}, "--png is given twice"},
+      {{"--acc", "--at", "5", "--acc"}, "--acc is given twice"},
+      // Not a number, and a number that no key reaches.
+      {{"--at", "NaN"}, "bad --at 'NaN': not a number"},
+      {{"--at", "7."}, "bad --at '7.': not a number"},
+      {{"--at", "6.5251"},
+       "bad --at '6.5251': no key script reaches it; expected k from -100 to "
+       "20 in steps of 0.025"},
+      {{"--scale", "0x1"}, "bad --scale '0x1': not a number"},
+      {{"--scale", "9"}, "bad --scale '9': expected a number from 0.125 to 8"},
+      {{"--mechanism", "m.png", "--probe", "inf"}, "bad --probe 'inf': not a number"},
+      {{"--mechanism", "m.svg"}, "bad --mechanism 'm.svg': expected a file name ending in .png"},
   };
   for (const auto& c : refused) {
     const Parsed p = ParseOptions(c.args);
