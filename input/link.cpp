@@ -6,6 +6,7 @@
 
 #include "animation/sweep.h"
 #include "input/number.h"
+#include "input/configuration_text.h"
 #include "input/printable.h"
 
 namespace tarsel {
@@ -88,13 +89,40 @@ LinkQueryValues ReadQuery(std::string_view query) {
   return read;
 }
 
-std::optional<std::string> LinkQuery(double k, Switches switches) {
+std::optional<std::string> LinkQuery(double k, Switches switches, const Configuration& config) {
   if (!ScriptReaching(k, switches)) return std::nullopt;
   constexpr LinkParameterName at = "at", acc = "acc", accumulate = "accumulate";
   std::string query = std::string(at.name()) + "=" + GridText(k);
   if (switches.acc) query += "&" + std::string(acc.name()) + "=1";
   if (switches.accumulate) query += "&" + std::string(accumulate.name()) + "=1";
+  if (const std::string named = ConfigurationQuery(config); !named.empty()) query += "&" + named;
   return query;
+}
+
+namespace {
+
+LinkConfiguration ConfigurationOf(const LinkQueryValues& values) {
+  LinkConfiguration out;
+  const ConfigurationTexts texts{values["linkage"], values["reference"], values["assembly"],
+                                 values["piston"]};
+  out.named = texts.linkage || texts.reference || texts.assembly || texts.piston;
+  if (const std::optional<ConfigurationError> e = ReadConfiguration(texts, &out.config)) {
+    out.error = "bad link value " + std::string(e->parameter) + "='" + Printable(e->text) +
+                "': " + e->why;
+  }
+  return out;
+}
+
+}  // namespace
+
+LinkConfiguration ReadLinkConfiguration(std::string_view query) {
+  const LinkQueryValues values = ReadQuery(query);
+  if (!values.error.empty()) {
+    LinkConfiguration refused;
+    refused.error = values.error;
+    return refused;
+  }
+  return ConfigurationOf(values);
 }
 
 std::optional<double> ReadK(std::string_view text) {
@@ -112,12 +140,18 @@ LinkRequest ReadLink(std::string_view query) {
   const std::optional<std::string>&at = values["at"], &acc = values["acc"],
         &accumulate = values["accumulate"];
   LinkRequest link;
-  link.present = at || acc || accumulate;
+  const LinkConfiguration config = ConfigurationOf(values);
+  link.present = at || acc || accumulate || config.named;
   if (!values.error.empty()) {
     link.error = values.error;
     return link;
   }
   if (!link.present) return link;
+  if (!config.error.empty()) {
+    link.error = config.error;
+    return link;
+  }
+  link.config = config.config;
   const auto bad = [&](LinkParameterName name, const std::string& value, const std::string& why) {
     link.error =
         "bad link value " + std::string(name.name()) + "='" + Printable(value) + "': " + why;

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "geometry/configuration.h"
 #include "input/script.h"
 
 namespace tarsel {
@@ -36,6 +37,11 @@ inline constexpr LinkParameter kLinkParameters[] = {
     {"probe"},             // the replay's probe, a number as ReadNumber reads it
     {"dump"},              // 1: the replay hands its draw log, picture and data to the page
     {"trace"},             // the page keeps timestamps, for the benchmarks
+    // The configuration drawn, where it is not the built-in one (input/configuration_text.h):
+    {"linkage"},    // G,A,C,B: fixed line, crank, coupler, rocker
+    {"reference"},  // the reference angle of the phase offset, degrees
+    {"assembly"},   // open or crossed
+    {"piston"},     // R,L: crank radius, connecting rod
 };
 
 // The row of a parameter, found when the program is compiled: a name not in the table does not
@@ -73,17 +79,30 @@ struct LinkQueryValues {
 // with a parameter that names a frame.
 LinkQueryValues ReadQuery(std::string_view query);
 
-// The query for the frame at k with these switches: k on the grid of tenths as a short decimal
-// ("6.5", "4.525", "-0.025"). Nullopt when no key script reaches k (see ScriptReaching).
-std::optional<std::string> LinkQuery(double k, Switches switches);
+// The query for the frame at k with these switches, drawn with configuration `config`: k on the
+// grid of tenths as a short decimal ("6.5", "4.525", "-0.025"), then the configuration's
+// parameters where it differs from the built-in one ("at=6.5&linkage=31.5,7,30,31"). Nullopt
+// when no key script reaches k (see ScriptReaching).
+std::optional<std::string> LinkQuery(double k, Switches switches, const Configuration& config = {});
+
+// The configuration a query names (the built-in one where it names none), or why not, one line
+// ("bad link value linkage='0,7,25,31': the crank O-P 0 is not above 0").
+struct LinkConfiguration {
+  Configuration config;
+  bool named = false;  // it gives linkage, reference, assembly or piston
+  std::string error;
+};
+LinkConfiguration ReadLinkConfiguration(std::string_view query);
 
 // What a page's query (the part after "?") asks for.
 struct LinkRequest {
-  bool present = false;  // it names at, acc or accumulate; the other parameters are not a link's
+  bool present = false;  // it names at, acc, accumulate or the configuration; the other
+                         // parameters are not a link's
   std::string script;    // the keys that reach the frame (empty for the first frame)
+  Configuration config;  // the configuration to draw
   std::string error;     // one line naming the bad value; the page then starts at frame 1
 };
-// The query as ReadQuery reads it, and the frame its at, acc and accumulate name.
+// The query as ReadQuery reads it, and the frame and configuration it names.
 LinkRequest ReadLink(std::string_view query);
 
 // k as a link or tarsel-render --at gives it: a number as ReadNumber takes it ("6.5", "-0.025",

@@ -27,6 +27,8 @@ const char kUsage[] =
     "                     [--csv FILE] [--piston-csv FILE] [--mechanism FILE.png [--probe X]]\n"
     "                     [--svg FILE] [--pdf FILE]\n"
     "                     [--palette exact|distinguishable]\n"
+    "                     [--linkage G,A,C,B] [--reference DEG] [--assembly open|crossed]\n"
+    "                     [--piston R,L] [--report FILE|-]\n"
     "       tarsel-render --help | --version\n"
     "\n"
     "Runs the animation without a window, pressing the keys of a script.\n"
@@ -65,6 +67,15 @@ const char kUsage[] =
     "  --pdf FILE       the same lines as a one-page PDF, for print (96 pixels to the inch)\n"
     "  --size WxH       client area in logical pixels (default 962x688)\n"
     "  --scale F        device pixels per logical pixel, 0.125 to 8 (default 1)\n"
+    "  --linkage G,A,C,B  the four-bar's lengths: fixed line O-Q, crank O-P, coupler P-R,\n"
+    "                   rocker Q-R (default 31.5,7,25,31), each above 0 and at most 10000\n"
+    "  --reference DEG  the reference angle of the phase offset ff = 2 (DEG - phi) (default 65)\n"
+    "  --assembly A     open (the default) or crossed: where the coupler and the rocker meet\n"
+    "  --piston R,L     the piston's crank radius and connecting rod, L longer than R\n"
+    "                   (default 25.5,100)\n"
+    "  --report FILE    the analysis of the mechanism as JSON (- for standard output): its\n"
+    "                   Grashof class, where it closes, the ranges of the transmission angle, of\n"
+    "                   phi and of the phase offset, the piston's stroke\n"
     "  --palette P      exact (the default) or distinguishable: colours that stay apart for\n"
     "                   colour-vision deficiencies, each 3:1 or more against white\n"
     "\n"
@@ -287,7 +298,39 @@ const Field kFields[] = {
      [](const std::string& t, Options& o) { return OutputName(t, "svg", "file name", &o.svg); }},
     {"pdf", "FILE",
      [](const std::string& t, Options& o) { return OutputName(t, "pdf", "file name", &o.pdf); }},
+    // The configuration's texts, read together once all are known.
+    {"linkage", "G,A,C,B",
+     [](const std::string& t, Options& o) {
+       o.config_texts.linkage = t;
+       return std::string();
+     }},
+    {"reference", "DEG",
+     [](const std::string& t, Options& o) {
+       o.config_texts.reference = t;
+       return std::string();
+     }},
+    {"assembly", "A",
+     [](const std::string& t, Options& o) {
+       o.config_texts.assembly = t;
+       return std::string();
+     }},
+    {"piston", "R,L",
+     [](const std::string& t, Options& o) {
+       o.config_texts.piston = t;
+       return std::string();
+     }},
+    {"report", "FILE",
+     [](const std::string& t, Options& o) {
+       return OutputName(t, "report", "file name", &o.report);
+     }},
 };
+
+// The configuration the four options give, checked as a whole.
+std::string ReadConfigurationOptions(Options& o) {
+  const std::optional<ConfigurationError> e = ReadConfiguration(o.config_texts, &o.config);
+  if (!e) return "";
+  return "bad --" + std::string(e->parameter) + " " + Quoted(e->text) + ": " + e->why;
+}
 
 // The options that name a frame instead of giving the keys.
 constexpr const char* kFrameOptions[] = {"at", "acc", "accumulate", "sweep"};
@@ -435,6 +478,9 @@ Parsed ParseOptions(const std::vector<std::string>& args) {
     if (!read.values[i]) continue;
     std::string error = kFields[i].read(*read.values[i], p.options);
     if (!error.empty()) return Refuse(std::move(error));
+  }
+  if (std::string error = ReadConfigurationOptions(p.options); !error.empty()) {
+    return Refuse(std::move(error));
   }
   if (std::any_of(std::begin(kFrameOptions), std::end(kFrameOptions),
                   [&](const char* name) { return given(name); })) {

@@ -81,7 +81,8 @@ int Run(const tarsel::Options& options, std::vector<tarsel::ScriptEvent> script,
   const long expected = ExpectedFrames(script);
   std::string error = outputs.Open(options, device, expected);
   if (!error.empty()) return End(outputs, error);
-  tarsel::Replay replay(std::move(script), outputs.log(), canvas ? &*canvas : nullptr);
+  tarsel::Replay replay(std::move(script), outputs.log(), canvas ? &*canvas : nullptr,
+                        options.config);
   replay.RecordLines(outputs.lines());
   replay.OnWait([&] {
     if (tarsel::stop::Requested()) return false;

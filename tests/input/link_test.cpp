@@ -3,6 +3,8 @@
 // --acc, --accumulate and --sweep press.
 #include "input/link.h"
 
+#include "tests/support/configurations.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -198,6 +200,13 @@ TEST(Link, ABadValueIsNamedInOneLine) {
       {"acc=yes", "acc='yes'"},
       {"accumulate=", "accumulate=''"},
       {"accumulate=1&at=x", "at='x'"},
+      // The configuration: four (two) numbers, lengths above 0, a longer rod, a known assembly.
+      {"linkage=1,2,3", "linkage='1,2,3': expected four numbers"},
+      {"at=6.5&linkage=0,7,25,31", "linkage='0,7,25,31': the fixed line O-Q 0 is not above 0"},
+      {"piston=30,20", "piston='30,20': the connecting rod 20 is not longer than the crank radius 30"},
+      {"reference=nan", "reference='nan': not a number"},
+      {"assembly=diagonal", "assembly='diagonal': expected open or crossed"},
+      {"linkage=1,2,3,4&linkage=1,2,3,4", "the link gives linkage twice"},
       // Escaped control characters never reach the message as they are.
       {"at=6%0A5", "at='6\\x0A5'"},
       {"acc=%1B%5B2J", "acc='\\x1B[2J'"},
@@ -209,6 +218,35 @@ TEST(Link, ABadValueIsNamedInOneLine) {
     EXPECT_EQ(link.error.find('\n'), std::string::npos) << link.error;
     EXPECT_EQ(link.script, "") << c.query;
   }
+}
+
+// The configuration rides along where it is not the built-in one, and a link opens it; the
+// built-in configuration's links are what they always were.
+TEST(Link, CarriesTheConfigurationWhereItIsNotTheBuiltInOne) {
+  Configuration c = testing::PartlyClosing();
+  c.reference = 60.25, c.assembly = Assembly::kCrossed, c.piston_radius = 20;
+  const struct {
+    Configuration config;
+    std::string query;
+  } cases[] = {
+      {Configuration{}, "at=6.5&acc=1"},
+      {testing::PartlyClosing(), "at=6.5&acc=1&linkage=10,9,8,15"},
+      {c, "at=6.5&acc=1&linkage=10,9,8,15&reference=60.25&assembly=crossed&piston=20,100"},
+  };
+  for (const auto& k : cases) {
+    EXPECT_EQ(LinkQuery(6.5, {.acc = true}, k.config), k.query);
+    const LinkRequest link = ReadLink(k.query);
+    EXPECT_EQ(link.error, "") << k.query;
+    EXPECT_EQ(link.config, k.config) << k.query;
+    EXPECT_EQ(link.script, *ScriptReaching(6.5, {.acc = true}));
+  }
+  // A configuration alone opens the first frame with it; a replay link may carry one too.
+  const LinkRequest alone = ReadLink("piston=20,100&linkage=%31%30,9,8,15");
+  EXPECT_TRUE(alone.present);
+  EXPECT_EQ(alone.script, "");
+  EXPECT_EQ(alone.config.ground, 10);
+  EXPECT_EQ(ReadLinkConfiguration("script=97&assembly=crossed").config.assembly, Assembly::kCrossed);
+  EXPECT_EQ(ReadLinkConfiguration("script=97&assembly=crossed").error, "");
 }
 
 // One rule for a link and tarsel-render's command line: a parameter given twice is refused, not

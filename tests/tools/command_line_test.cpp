@@ -40,10 +40,15 @@ TEST_F(RenderTest, BadArgumentsAndFailedWritesAreRejectedWithOneLine) {
       {{"--png", "/dev/full"}, "/dev/full"},
       {{"--gif", "/dev/full", "--script", "97"}, "/dev/full"},
       {{"--frames", "/dev/full"}, "/dev/full"},
+      // Two outputs on standard output; a bad configuration touches no file.
+      {{"--log", "-", "--report", "-"}, "--report"},
+      {{"--linkage", "0,7,25,31", "--png", Path("c.png").string()}, "'0,7,25,31'"},
+      {{"--report", "/nonexistent/dir/r.json"}, "/nonexistent/dir/r.json"},
   };
   for (const std::string option :
        {"--script", "--log", "--png", "--size", "--scale", "--frames", "--gif", "--delay", "--at",
-        "--video", "--video-scale", "--palette", "--sweep", "--svg", "--pdf"}) {
+        "--video", "--video-scale", "--palette", "--sweep", "--svg", "--pdf", "--linkage",
+        "--reference", "--assembly", "--piston", "--report"}) {
     cases.push_back({{option}, option});
   }
   for (const std::string size :

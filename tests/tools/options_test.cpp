@@ -11,6 +11,7 @@
 
 #include "export/memory.h"
 #include "export/replay.h"
+#include "tests/support/configurations.h"
 #include "tests/support/render_run.h"
 #include "tools/outputs.h"
 
@@ -108,12 +109,39 @@ TEST(ParseOptions, KeepsTheBytesAndTheFormsOfTheArguments) {
       {{"--scale", "9"}, "bad --scale '9': expected a number from 0.125 to 8"},
       {{"--mechanism", "m.png", "--probe", "inf"}, "bad --probe 'inf': not a number"},
       {{"--mechanism", "m.svg"}, "bad --mechanism 'm.svg': expected a file name ending in .png"},
+      // The configuration: not four (two) numbers, a length not above 0 or above 10,000, a rod
+      // not longer than the crank, a reference that is not finite, an unknown assembly.
+      {{"--linkage", "31.5,7,25"},
+       "bad --linkage '31.5,7,25': expected four numbers G,A,C,B (the fixed line O-Q, the crank "
+       "O-P, the coupler P-R, the rocker Q-R)"},
+      {{"--linkage", "31.5,7,25,x"},
+       "bad --linkage '31.5,7,25,x': expected four numbers G,A,C,B (the fixed line O-Q, the "
+       "crank O-P, the coupler P-R, the rocker Q-R)"},
+      {{"--linkage", "31.5,-7,25,31"}, "bad --linkage '31.5,-7,25,31': the crank O-P -7 is not above 0"},
+      {{"--linkage", "1e5,7,25,31"}, "bad --linkage '1e5,7,25,31': the fixed line O-Q 100000 is above 10000"},
+      {{"--piston", "30,30"},
+       "bad --piston '30,30': the connecting rod 30 is not longer than the crank radius 30"},
+      {{"--piston", "30"}, "bad --piston '30': expected two numbers R,L (the crank radius, the connecting rod)"},
+      {{"--reference", "inf"}, "bad --reference 'inf': not a number"},
+      {{"--assembly", "Open"}, "bad --assembly 'Open': expected open or crossed"},
+      {{"--linkage", "1,2,3,4", "--linkage", "1,2,3,4"}, "--linkage is given twice"},
   };
   for (const auto& c : refused) {
     const Parsed p = ParseOptions(c.args);
     EXPECT_EQ(p.action, Parsed::kRefuse) << c.error;
     EXPECT_EQ(p.error, c.error);
   }
+  // The configuration, each value where it belongs; the built-in one written out is the default.
+  const Parsed configured = ParseOptions({"--linkage", "10,9,8,15", "--reference", "-40.5",
+                                          "--assembly", "crossed", "--piston", "20,60.5"});
+  ASSERT_EQ(configured.action, Parsed::kRun) << configured.error;
+  Configuration expected = testing::PartlyClosing();
+  expected.reference = -40.5, expected.assembly = Assembly::kCrossed;
+  expected.piston_radius = 20, expected.rod = 60.5;
+  EXPECT_EQ(configured.options.config, expected);
+  const Parsed written = ParseOptions(
+      {"--linkage", "31.5,7,25,31", "--reference", "65", "--assembly", "open", "--piston", "25.5,100"});
+  EXPECT_TRUE(IsBuiltIn(written.options.config));
   EXPECT_EQ(ParseOptions({"-h"}).action, Parsed::kHelp);
   EXPECT_EQ(ParseOptions({"-version"}).action, Parsed::kVersion);
 }
