@@ -625,9 +625,10 @@
     // The script's UTF-8 bytes and their count: a C string would end at a NUL (%00).
     const bytes = new TextEncoder().encode(script);
     module.ccall('tarsel_replay', null,
-                 ['array', 'number', 'number', 'number', 'number', 'number', 'number', 'number'],
+                 ['array', 'number', 'number', 'number', 'number', 'number', 'number', 'number',
+                  'string'],
                  [bytes, bytes.length, v.size[0], v.size[1], v.scale, dump ? 1 : 0, v.palette,
-                  replayProbe],
+                  replayProbe, location.search.slice(1)],
                  {async: true})
         .catch(fail);
   }
