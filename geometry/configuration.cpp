@@ -28,6 +28,9 @@ void CheckLength(std::vector<Problem>& problems, std::string_view parameter, con
     problems.push_back({parameter, named + " is not a finite number"});
   } else if (!(v > 0)) {
     problems.push_back({parameter, named + " is not above 0"});
+  } else if (v < kLeastLength) {
+    problems.push_back({parameter, named + " is below " + NumberText(kLeastLength) +
+                                       ", too short to solve for"});
   } else if (v > kMostLength) {
     problems.push_back({parameter, named + " is above " + NumberText(kMostLength)});
   }

@@ -31,8 +31,11 @@ struct Configuration {
 };
 
 // The largest length a configuration may have: far beyond any lesson, small enough that every
-// square and sum of the closed forms stays exact to the digits a student reads.
+// square and sum of the closed forms stays exact to the digits a student reads. And the
+// smallest: a length above 0 but so short that its square would vanish in double precision
+// leaves the closed forms 0 / 0.
 inline constexpr double kMostLength = 10000;
+inline constexpr double kLeastLength = 1e-6;
 
 // The numbers of a configuration as a panel offers them: the key the page names its field by
 // ("explore-" + key), what it is, and the span of its slider (a typed value may go beyond, up

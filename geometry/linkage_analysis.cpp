@@ -33,6 +33,15 @@ void FindIntervals(const Configuration& c, LinkageAnalysis& out) {
                difference = c.coupler - c.rocker;
   const double low = ((g * g + a * a) - sum * sum) / (2 * g * a);
   const double high = ((g * g + a * a) - difference * difference) / (2 * g * a);
+  if (!std::isfinite(low) || !std::isfinite(high)) {
+    // Bars so short against the others that G A vanishes in double precision: P-Q is the
+    // same at every crank angle.
+    const double d = std::hypot(g, a);
+    if (d > sum) out.open = {{{0, 360}, OpenReason::kTooFar}};
+    if (d < std::abs(difference)) out.open = {{{0, 360}, OpenReason::kTooNear}};
+    if (out.open.empty()) out.closes = {{0, 360}};
+    return;
+  }
   if (high < -1) {
     out.open = {{{0, 360}, OpenReason::kTooNear}};
     return;
