@@ -37,6 +37,25 @@ FileTarget TargetOfStat(fs::path path, const struct stat& st) {
   return {std::move(path), true, st.st_dev, st.st_ino, S_ISCHR(st.st_mode)};
 }
 
+// As many links in a row as the kernel follows before it gives up with ELOOP.
+constexpr int kMostLinks = 40;
+
+// Where a name leads when its last part is a symbolic link: the chain followed to its end, each
+// relative link read from the folder that holds it. The end need not exist: a dangling link
+// names the file it would lead to, and writing it makes that file (the link stays a link).
+// A chain longer than the kernel follows is left where it stopped; opening it fails with ELOOP.
+fs::path FollowLinks(const std::string& path) {
+  fs::path at = path;
+  for (int i = 0; i < kMostLinks; ++i) {
+    std::error_code ec;
+    if (!fs::is_symlink(fs::symlink_status(at, ec))) return at;
+    const fs::path next = fs::read_symlink(at, ec);
+    if (ec) return at;
+    at = next.is_absolute() ? next : at.parent_path() / next;
+  }
+  return at;
+}
+
 }  // namespace
 
 FileTarget TargetOf(const std::string& path) {
@@ -47,7 +66,7 @@ FileTarget TargetOf(const std::string& path) {
     return TargetOfStat(ec ? fs::path(path) : resolved, st);
   }
   // Absolute first: a relative name of a file that does not exist would stay relative.
-  fs::path resolved = fs::weakly_canonical(fs::absolute(path, ec), ec);
+  fs::path resolved = fs::weakly_canonical(fs::absolute(FollowLinks(path), ec), ec);
   return {ec ? fs::path(path) : resolved};
 }
 
@@ -164,7 +183,7 @@ std::string FileSink::Write(std::span<const std::uint8_t> bytes) {
 std::string SafeFolder::Open(const std::string& dir) {
   path_ = dir;
   std::error_code ec;
-  target_ = fs::weakly_canonical(fs::absolute(dir, ec), ec);
+  target_ = fs::weakly_canonical(fs::absolute(FollowLinks(dir), ec), ec);
   if (ec) return Cannot("cannot create", dir, ec.value());
   // The nearest folder that exists: the target itself, or the one the target is to be made in.
   fs::path base = target_;

@@ -29,7 +29,8 @@ struct FileTarget {
   }
 };
 
-// The target of a file name (a symbolic link: the file it leads to).
+// The target of a file name. A symbolic link names the file at the end of its chain, also when
+// that file does not exist yet (a dangling link): writing the link makes that file.
 FileTarget TargetOf(const std::string& path);
 // The target of standard output, for a draw log written there.
 FileTarget StandardOutputTarget();
@@ -40,6 +41,9 @@ FileTarget StandardOutputTarget();
 // complete. Until then the target is not touched, and a SafeFile that is destroyed without a
 // commit (a refused, failed or interrupted run) removes its temporary file: the target keeps
 // its bytes, or stays absent.
+//
+// A symbolic link, dangling or not, is written at the end of its chain: the temporary file goes
+// in that file's folder and is renamed onto it, and the link stays a link.
 //
 // Something that is not a regular file (a device such as /dev/null, a pipe) is written in
 // place: it holds no earlier bytes to keep, and cannot be renamed onto.
@@ -105,7 +109,8 @@ class FileSink : public ByteSink {
 };
 
 // A folder of output files written the same way: the files go to a temporary folder
-// (".tarsel-frames-XXXXXX") inside the target folder, or beside it while it does not exist, and
+// (".tarsel-frames-XXXXXX") inside the target folder (where a symbolic link leads), or beside it
+// while it does not exist, and
 // Commit() moves them in together. A run that stops before leaves the folder as it was, and
 // never a mixture of two exports.
 class SafeFolder {

@@ -32,6 +32,7 @@ struct SweepGifRequest {
   Palette palette = Palette::kExact;
   bool label = false;
   int delay_ms = kDefaultGifDelayMs;
+  Configuration config;  // the mechanism drawn
 };
 std::string WriteSweepGif(const SweepGifRequest& request, ByteSink& out,
                           const std::function<void(long done, long total)>& progress);

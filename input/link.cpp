@@ -1,17 +1,21 @@
 #include "input/link.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
 #include "animation/sweep.h"
+#include "input/number.h"
+#include "input/configuration_text.h"
 #include "input/printable.h"
 
 namespace tarsel {
 
 namespace {
 
-// A link's parameters by name: the query the page shows in its address bar.
-constexpr std::string_view kAt = "at", kAcc = "acc", kAccumulate = "accumulate";
+// k of at most seven digits before the point, as it always was: far past any k a key reaches,
+// and its thousandths stay exact in a double.
+constexpr double kMostK = 1e7;
 
 // k to the nearest tenth of a step, in thousandths: every k on the grid is a whole number of
 // them, so the text is exact and short.
@@ -52,62 +56,105 @@ std::string Unescape(std::string_view text) {
   return out;
 }
 
-// The value of the first parameter `name` of the query, unescaped; nullopt when it has none.
-std::optional<std::string> Parameter(std::string_view query, std::string_view name) {
+}  // namespace
+
+LinkQueryValues ReadQuery(std::string_view query) {
+  if (!query.empty() && query[0] == '?') query.remove_prefix(1);
+  LinkQueryValues read;
   while (!query.empty()) {
     const std::size_t amp = query.find('&');
     const std::string_view pair = query.substr(0, amp);
     query = amp == std::string_view::npos ? std::string_view() : query.substr(amp + 1);
     const std::size_t eq = pair.find('=');
-    if (Unescape(pair.substr(0, eq)) != name) continue;
-    return eq == std::string_view::npos ? std::string() : Unescape(pair.substr(eq + 1));
+    const std::string name = Unescape(pair.substr(0, eq));
+    const auto row = std::find_if(std::begin(kLinkParameters), std::end(kLinkParameters),
+                                  [&](const LinkParameter& p) { return p.name == name; });
+    if (row == std::end(kLinkParameters)) continue;
+    std::optional<std::string>& value =
+        read.values[static_cast<std::size_t>(row - std::begin(kLinkParameters))];
+    if (value) {
+      read.error = "the link gives " + std::string(row->name) + " twice";
+      return read;
+    }
+    value = eq == std::string_view::npos ? std::string() : Unescape(pair.substr(eq + 1));
   }
-  return std::nullopt;
+  if (!read["script"]) return read;
+  for (std::size_t i = 0; i < std::size(kLinkParameters); ++i) {
+    if (kLinkParameters[i].frame && read.values[i]) {
+      read.error = "the link gives both script and " + std::string(kLinkParameters[i].name) +
+                   ", which cannot be given together";
+      return read;
+    }
+  }
+  return read;
+}
+
+std::optional<std::string> LinkQuery(double k, Switches switches, const Configuration& config) {
+  if (!ScriptReaching(k, switches)) return std::nullopt;
+  constexpr LinkParameterName at = "at", acc = "acc", accumulate = "accumulate";
+  std::string query = std::string(at.name()) + "=" + GridText(k);
+  if (switches.acc) query += "&" + std::string(acc.name()) + "=1";
+  if (switches.accumulate) query += "&" + std::string(accumulate.name()) + "=1";
+  if (const std::string named = ConfigurationQuery(config); !named.empty()) query += "&" + named;
+  return query;
+}
+
+namespace {
+
+LinkConfiguration ConfigurationOf(const LinkQueryValues& values) {
+  LinkConfiguration out;
+  const ConfigurationTexts texts{values["linkage"], values["reference"], values["assembly"],
+                                 values["piston"]};
+  out.named = texts.linkage || texts.reference || texts.assembly || texts.piston;
+  if (const std::optional<ConfigurationError> e = ReadConfiguration(texts, &out.config)) {
+    out.error = "bad link value " + std::string(e->parameter) + "='" + Printable(e->text) +
+                "': " + e->why;
+  }
+  return out;
 }
 
 }  // namespace
 
-std::optional<std::string> LinkQuery(double k, Switches switches) {
-  if (!ScriptReaching(k, switches)) return std::nullopt;
-  std::string query = std::string(kAt) + "=" + GridText(k);
-  if (switches.acc) query += "&" + std::string(kAcc) + "=1";
-  if (switches.accumulate) query += "&" + std::string(kAccumulate) + "=1";
-  return query;
+LinkConfiguration ReadLinkConfiguration(std::string_view query) {
+  const LinkQueryValues values = ReadQuery(query);
+  if (!values.error.empty()) {
+    LinkConfiguration refused;
+    refused.error = values.error;
+    return refused;
+  }
+  return ConfigurationOf(values);
 }
 
 std::optional<double> ReadK(std::string_view text) {
-  std::size_t i = 0;
-  const bool negative = !text.empty() && text[0] == '-';
-  if (!text.empty() && (text[0] == '-' || text[0] == '+')) ++i;
-  long whole = 0, part = 0;
-  int whole_digits = 0, part_digits = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i, ++whole_digits) {
-    if (whole_digits == 7) return std::nullopt;
-    whole = whole * 10 + (text[i] - '0');
-  }
-  if (i < text.size() && text[i] == '.') {
-    for (++i; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i, ++part_digits) {
-      if (part_digits >= 3 && text[i] != '0') return std::nullopt;
-      if (part_digits < 3) part = part * 10 + (text[i] - '0');
-    }
-  }
-  if (i != text.size() || whole_digits + part_digits == 0) return std::nullopt;
-  for (int d = part_digits; d < 3; ++d) part *= 10;
-  const long thousandths = whole * 1000 + part;
-  // The quotient of two whole numbers is the double nearest the decimal.
-  return static_cast<double>(negative ? -thousandths : thousandths) / 1000;
+  const std::optional<double> k = ReadNumber(text);
+  if (!k || std::abs(*k) >= kMostK) return std::nullopt;
+  // Within a millionth of a whole number of thousandths: the decimal the text stands for, however
+  // it was written ("4.5", "4500e-3"). The quotient of two whole numbers is the double nearest it.
+  const double thousandths = *k * 1000, whole = std::round(thousandths);
+  if (std::abs(thousandths - whole) > 1e-6) return std::nullopt;
+  return whole / 1000;
 }
 
 LinkRequest ReadLink(std::string_view query) {
-  if (!query.empty() && query[0] == '?') query.remove_prefix(1);
+  const LinkQueryValues values = ReadQuery(query);
+  const std::optional<std::string>&at = values["at"], &acc = values["acc"],
+        &accumulate = values["accumulate"];
   LinkRequest link;
-  const std::optional<std::string> at = Parameter(query, kAt), acc = Parameter(query, kAcc),
-                                   accumulate = Parameter(query, kAccumulate);
-  link.present = at || acc || accumulate;
+  const LinkConfiguration config = ConfigurationOf(values);
+  link.present = at || acc || accumulate || config.named;
+  if (!values.error.empty()) {
+    link.error = values.error;
+    return link;
+  }
   if (!link.present) return link;
-  const auto bad = [&](std::string_view name, const std::string& value, const char* expected) {
+  if (!config.error.empty()) {
+    link.error = config.error;
+    return link;
+  }
+  link.config = config.config;
+  const auto bad = [&](LinkParameterName name, const std::string& value, const std::string& why) {
     link.error =
-        "bad link value " + std::string(name) + "='" + Printable(value) + "': expected " + expected;
+        "bad link value " + std::string(name.name()) + "='" + Printable(value) + "': " + why;
     return link;
   };
   // A switch is 0 or 1, as the page writes it.
@@ -115,12 +162,13 @@ LinkRequest ReadLink(std::string_view query) {
   const auto valid = [](const std::optional<std::string>& value) {
     return !value || *value == "0" || *value == "1";
   };
-  if (!valid(acc)) return bad(kAcc, *acc, "0 or 1");
-  if (!valid(accumulate)) return bad(kAccumulate, *accumulate, "0 or 1");
+  if (!valid(acc)) return bad("acc", *acc, "expected 0 or 1");
+  if (!valid(accumulate)) return bad("accumulate", *accumulate, "expected 0 or 1");
+  if (at && !ReadNumber(*at)) return bad("at", *at, "not a number");
   const std::optional<double> k = at ? ReadK(*at) : sweep::kFirstK;
   const std::optional<std::string> script =
       k ? ScriptReaching(*k, {.acc = on(acc), .accumulate = on(accumulate)}) : std::nullopt;
-  if (!script) return bad(kAt, *at, kReachableK);
+  if (!script) return bad("at", *at, std::string("expected ") + kReachableK);
   link.script = *script;
   return link;
 }

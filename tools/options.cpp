@@ -3,6 +3,7 @@
 #include <getopt.h>
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -12,6 +13,7 @@
 
 #include "export/video_format.h"
 #include "input/link.h"
+#include "input/number.h"
 #include "input/printable.h"
 
 namespace tarsel {
@@ -25,6 +27,8 @@ const char kUsage[] =
     "                     [--csv FILE] [--piston-csv FILE] [--mechanism FILE.png [--probe X]]\n"
     "                     [--svg FILE] [--pdf FILE]\n"
     "                     [--palette exact|distinguishable]\n"
+    "                     [--linkage G,A,C,B] [--reference DEG] [--assembly open|crossed]\n"
+    "                     [--piston R,L] [--report FILE|-]\n"
     "       tarsel-render --help | --version\n"
     "\n"
     "Runs the animation without a window, pressing the keys of a script.\n"
@@ -38,8 +42,9 @@ const char kUsage[] =
     "  --acc            with --at: velocity and acceleration on (BackSpace first)\n"
     "  --accumulate     with --at: frames accumulate (\"/\" first), the pile of the way to K\n"
     "  --sweep N|end    after the frame at K (4.5 without --at), plain keys for N frames in all,\n"
-    "                   or to the end of the sweep (k = 20); --frames, --gif and --video start\n"
-    "                   at the frame at K\n"
+    "                   or to the end of the sweep (k = 20; where it ends first, fewer, and a\n"
+    "                   line on standard error says so); --frames, --gif and --video start at\n"
+    "                   the frame at K\n"
     "  --log FILE       every drawing and event call, one per line (- for standard output)\n"
     "  --png FILE       the client area at the end of the run\n"
     "  --frames DIR     the client area at each wait for a key: DIR/frame-001.png, ...\n"
@@ -54,7 +59,7 @@ const char kUsage[] =
     "  --csv FILE       the frame at the end of the run as CSV: one row per table point,\n"
     "                   n,k,xa,ya,xb,yb,theta,ff,blue_x,Px,Py,Rx,Ry,phi\n"
     "  --piston-csv FILE  the piston curve's points as CSV: point,crank_angle,travel,x,y\n"
-    "  --mechanism FILE the mechanism view at the end of the run (PNG): the four-bar at the\n"
+    "  --mechanism FILE.png  the mechanism view at the end of the run: the four-bar at the\n"
     "                   blue point nearest the probe, the slider-crank at the probe's angle\n"
     "  --probe X        the probe's position in plot units (default 65)\n"
     "  --svg FILE       the picture at the end of the run as SVG: every line since the last\n"
@@ -62,9 +67,19 @@ const char kUsage[] =
     "  --pdf FILE       the same lines as a one-page PDF, for print (96 pixels to the inch)\n"
     "  --size WxH       client area in logical pixels (default 962x688)\n"
     "  --scale F        device pixels per logical pixel, 0.125 to 8 (default 1)\n"
+    "  --linkage G,A,C,B  the four-bar's lengths: fixed line O-Q, crank O-P, coupler P-R,\n"
+    "                   rocker Q-R (default 31.5,7,25,31), each above 0 and at most 10000\n"
+    "  --reference DEG  the reference angle of the phase offset ff = 2 (DEG - phi) (default 65)\n"
+    "  --assembly A     open (the default) or crossed: where the coupler and the rocker meet\n"
+    "  --piston R,L     the piston's crank radius and connecting rod, L longer than R\n"
+    "                   (default 25.5,100)\n"
+    "  --report FILE    the analysis of the mechanism as JSON (- for standard output): its\n"
+    "                   Grashof class, where it closes, the ranges of the transmission angle, of\n"
+    "                   phi and of the phase offset, the piston's stroke\n"
     "  --palette P      exact (the default) or distinguishable: colours that stay apart for\n"
     "                   colour-vision deficiencies, each 3:1 or more against white\n"
     "\n"
+    "Each option may be given once. K, F and X are numbers such as 6.5, -0.025, .5 or 4500e-3.\n"
     "A GIF frame holds at most 256 colours: where antialiasing makes more, the drawing colours\n"
     "are kept exactly and the other pixels take the nearest of the frame's 256 colours.\n"
     "Exit status: 0 on success, 2 on a bad argument, a failed write or too little memory.\n"
@@ -90,13 +105,6 @@ bool ParseSize(std::string_view s, Size* size) {
   const std::size_t x = s.find('x');
   return x != std::string_view::npos && ParseWhole(s.substr(0, x), kMaxSide, &size->width) &&
          ParseWhole(s.substr(x + 1), kMaxSide, &size->height);
-}
-
-// A finite decimal number, the whole of `s`.
-bool ParseReal(const std::string& s, double* f) {
-  if (s.empty() || s.find_first_not_of("0123456789.-+eE") != std::string::npos) return false;
-  const auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), *f);
-  return ec == std::errc() && ptr == s.data() + s.size() && std::isfinite(*f);
 }
 
 std::string ScaleText(double scale) {
@@ -140,6 +148,20 @@ std::string ReadVideo(const std::string& text, Options& o) {
   return "";
 }
 
+// The mechanism view is a PNG: any other ending would name bytes that are not what it says.
+std::string ReadMechanism(const std::string& text, Options& o) {
+  if (std::string error = OutputName(text, "mechanism", "file name", &o.mechanism);
+      !error.empty()) {
+    return error;
+  }
+  constexpr std::string_view kPng = ".png";
+  const bool png =
+      text.size() >= kPng.size() &&
+      std::equal(kPng.begin(), kPng.end(), text.end() - kPng.size(),
+                 [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
+  return png ? "" : "bad --mechanism " + Quoted(text) + ": expected a file name ending in .png";
+}
+
 std::string ReadDelay(const std::string& text, Options& o) {
   if (ParseWhole(text, kMaxDelayMs, &o.delay_ms) && o.delay_ms >= 10) return "";
   return "bad --delay " + Quoted(text) + ": expected milliseconds from 10 to 655350";
@@ -150,11 +172,16 @@ std::string ReadSize(const std::string& text, Options& o) {
   return "bad --size " + Quoted(text) + ": expected WxH, 1 to 8192 each";
 }
 
+// "bad --OPTION 'TEXT': not a number".
+std::string NotANumber(const char* option, const std::string& text) {
+  return std::string("bad --") + option + " " + Quoted(text) + ": not a number";
+}
+
 std::string ReadScale(const std::string& text, Options& o) {
-  if (ParseReal(text, &o.scale) && o.scale >= Canvas::kLeastScale &&
-      o.scale <= Canvas::kMostScale) {
-    return "";
-  }
+  const std::optional<double> scale = ReadNumber(text);
+  if (!scale) return NotANumber("scale", text);
+  o.scale = *scale;
+  if (o.scale >= Canvas::kLeastScale && o.scale <= Canvas::kMostScale) return "";
   return "bad --scale " + Quoted(text) + ": expected a number from " +
          ScaleText(Canvas::kLeastScale) + " to " + ScaleText(Canvas::kMostScale);
 }
@@ -174,6 +201,7 @@ std::string ReadVideoScale(const std::string& text, Options& o) {
 
 // The frame --at names; its keys are found once the switches are known too.
 std::string ReadAt(const std::string& text, Options& o) {
+  if (!ReadNumber(text)) return NotANumber("at", text);
   const std::optional<double> k = ReadK(text);
   if (!k || !ScriptReaching(*k)) {
     return "bad --at " + Quoted(text) + ": no key script reaches it; expected " + kReachableK;
@@ -199,7 +227,10 @@ std::string ReadSweep(const std::string& text, Options& o) {
 }
 
 std::string ReadProbe(const std::string& text, Options& o) {
-  if (ParseReal(text, &o.probe) && std::abs(o.probe) <= probe::kLimit) return "";
+  const std::optional<double> x = ReadNumber(text);
+  if (!x) return NotANumber("probe", text);
+  o.probe = *x;
+  if (std::abs(o.probe) <= probe::kLimit) return "";
   return "bad --probe " + Quoted(text) + ": expected a number from -1000000 to 1000000";
 }
 
@@ -261,29 +292,65 @@ const Field kFields[] = {
      [](const std::string& t, Options& o) {
        return OutputName(t, "piston-csv", "file name", &o.piston_csv);
      }},
-    {"mechanism", "FILE",
-     [](const std::string& t, Options& o) {
-       return OutputName(t, "mechanism", "file name", &o.mechanism);
-     }},
+    {"mechanism", "FILE", ReadMechanism},
     {"probe", "X", ReadProbe},
     {"svg", "FILE",
      [](const std::string& t, Options& o) { return OutputName(t, "svg", "file name", &o.svg); }},
     {"pdf", "FILE",
      [](const std::string& t, Options& o) { return OutputName(t, "pdf", "file name", &o.pdf); }},
+    // The configuration's texts, read together once all are known.
+    {"linkage", "G,A,C,B",
+     [](const std::string& t, Options& o) {
+       o.config_texts.linkage = t;
+       return std::string();
+     }},
+    {"reference", "DEG",
+     [](const std::string& t, Options& o) {
+       o.config_texts.reference = t;
+       return std::string();
+     }},
+    {"assembly", "A",
+     [](const std::string& t, Options& o) {
+       o.config_texts.assembly = t;
+       return std::string();
+     }},
+    {"piston", "R,L",
+     [](const std::string& t, Options& o) {
+       o.config_texts.piston = t;
+       return std::string();
+     }},
+    {"report", "FILE",
+     [](const std::string& t, Options& o) {
+       return OutputName(t, "report", "file name", &o.report);
+     }},
 };
+
+// The configuration the four options give, checked as a whole.
+std::string ReadConfigurationOptions(Options& o) {
+  const std::optional<ConfigurationError> e = ReadConfiguration(o.config_texts, &o.config);
+  if (!e) return "";
+  return "bad --" + std::string(e->parameter) + " " + Quoted(e->text) + ": " + e->why;
+}
 
 // The options that name a frame instead of giving the keys.
 constexpr const char* kFrameOptions[] = {"at", "acc", "accumulate", "sweep"};
 
-// The keys of the frame that --at, --acc and --accumulate name, and of the sweep from it.
-void ReachFrame(Options& o) {
-  if (o.sweep >= 0) {
-    const std::optional<SweepKeys> keys = SweepFrom(o.at, o.switches, o.sweep);
-    o.script = keys->script;
-    o.first_frame = keys->first;
-  } else {
+// The keys of the frame that --at, --acc and --accumulate name, and of the sweep from it. A
+// sweep asked for more frames than there are to the end gets fewer: the line that says so.
+std::string ReachFrame(Options& o) {
+  if (o.sweep < 0) {
     o.script = *ScriptReaching(o.at, o.switches);
+    return "";
   }
+  const std::optional<SweepKeys> keys = SweepFrom(o.at, o.switches, o.sweep);
+  o.script = keys->script;
+  o.first_frame = keys->first;
+  if (o.sweep <= keys->frames) return "";
+  char line[160];
+  std::snprintf(line, sizeof line,
+                "--sweep %ld makes %ld frame%s from k = %g: the sweep ends at k = %g", o.sweep,
+                keys->frames, keys->frames == 1 ? "" : "s", o.at, sweep::kLastK);
+  return line;
 }
 
 // ------------------------------------------------------------------------------------------
@@ -322,7 +389,7 @@ const option* Named(const std::vector<option>& table, std::string_view arg) {
   return nullptr;
 }
 
-// What the arguments ask for, each option's last value; the first problem, in Qt's words where
+// What the arguments ask for, each option's value; the first problem, in Qt's words where
 // the program used Qt's parser before (the messages stay the same).
 struct Read {
   std::vector<std::optional<std::string>> values =
@@ -357,7 +424,10 @@ Read ReadArguments(const std::vector<std::string>& args) {
     } else if (code == '?') {
       read.error = "Unexpected value after " + Quoted(name) + ".";
     } else if (const std::size_t i = static_cast<std::size_t>(code - kFirstCode);
-               i < std::size(kFields)) {
+               i < std::size(kFields) && read.values[i]) {
+      // Which of two values was meant cannot be known: neither is taken.
+      read.error = std::string("--") + kFields[i].name + " is given twice";
+    } else if (i < std::size(kFields)) {
       read.values[i] = optarg ? optarg : "";
     } else {
       (o->name == std::string_view(kVersionName) ? read.version : read.help) = true;
@@ -409,9 +479,12 @@ Parsed ParseOptions(const std::vector<std::string>& args) {
     std::string error = kFields[i].read(*read.values[i], p.options);
     if (!error.empty()) return Refuse(std::move(error));
   }
+  if (std::string error = ReadConfigurationOptions(p.options); !error.empty()) {
+    return Refuse(std::move(error));
+  }
   if (std::any_of(std::begin(kFrameOptions), std::end(kFrameOptions),
                   [&](const char* name) { return given(name); })) {
-    ReachFrame(p.options);
+    p.note = ReachFrame(p.options);
   }
   if (std::string error = CheckSizes(p.options); !error.empty()) return Refuse(std::move(error));
   return p;

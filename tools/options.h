@@ -7,6 +7,7 @@
 #include "animation/probe.h"
 #include "animation/sweep.h"
 #include "export/sweep_gif.h"
+#include "input/configuration_text.h"
 #include "input/script.h"
 #include "render/canvas.h"
 
@@ -40,6 +41,11 @@ struct Options {
   std::string svg;                // the lines since the last clear as SVG, empty for none
   std::string pdf;                // the same as PDF, empty for none
   double probe = probe::kStartX;  // where the probe stands for the mechanism view
+  // The mechanism drawn, as --linkage, --reference, --assembly and --piston give it (read into
+  // `config` once all of them are known), and the analysis of it as JSON.
+  ConfigurationTexts config_texts;
+  Configuration config;
+  std::string report;  // a file, "-" for standard output, empty for none
 
   // True when some output needs the pixels, not only the draw log.
   bool pictures() const {
@@ -55,6 +61,9 @@ struct Parsed {
   enum Action { kRun, kHelp, kVersion, kRefuse } action = kRun;
   Options options;
   std::string error;
+  // For a run: a line for standard error where it makes other than what was asked (a sweep
+  // that ends at k = 20 before its frames are all made); empty otherwise.
+  std::string note;
 };
 
 // Reads the arguments after the program name. Every value is checked here, so that a bad one

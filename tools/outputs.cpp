@@ -7,6 +7,8 @@
 #include "export/data_csv.h"
 #include "export/memory.h"
 #include "export/png_file.h"
+#include "export/report.h"
+#include "geometry/linkage_analysis.h"
 #include "export/svg_file.h"
 #include "export/sweep_gif.h"
 #include "input/printable.h"
@@ -28,8 +30,9 @@ struct Named {
 
 std::vector<Named> FilesOf(const Options& o) {
   std::vector<Named> files;
-  if (!o.log.empty()) {
-    files.push_back({"--log", o.log, o.log == "-" ? StandardOutputTarget() : TargetOf(o.log)});
+  for (const auto& [option, path] : {std::pair{"--log", &o.log}, std::pair{"--report", &o.report}}) {
+    if (path->empty()) continue;
+    files.push_back({option, *path, *path == "-" ? StandardOutputTarget() : TargetOf(*path)});
   }
   for (const auto& [option, path] :
        {std::pair{"--png", &o.png}, std::pair{"--gif", &o.gif}, std::pair{"--video", &o.video},
@@ -142,8 +145,9 @@ std::string Outputs::Open(const Options& options, Size size, long expected_frame
                                    {&options.piston_csv, &piston_csv_file_},
                                    {&options.mechanism, &mechanism_file_},
                                    {&options.svg, &svg_file_},
-                                   {&options.pdf, &pdf_file_}}) {
-    if (!path->empty() && !(error = file->Open(*path)).empty()) return error;
+                                   {&options.pdf, &pdf_file_},
+                                   {&options.report, &report_file_}}) {
+    if (!path->empty() && *path != "-" && !(error = file->Open(*path)).empty()) return error;
   }
   if (!options.frames.empty()) {
     frames_.emplace();
@@ -231,7 +235,8 @@ std::string Outputs::Finish(const Image* drawn, const SharedState& state) {
   if (error.empty() && !options_.png.empty()) error = WritePicture(*picture, png_file_);
   if (error.empty()) error = WriteData(state);
   if (!error.empty() || stop::Requested()) return error;
-  return CommitAll();
+  if (!(error = CommitAll()).empty()) return error;
+  return options_.report == "-" ? WriteReport(state, stdout) : "";
 }
 
 std::string Outputs::WriteData(const SharedState& state) {
@@ -248,7 +253,19 @@ std::string Outputs::WriteData(const SharedState& state) {
     view.Update(state, options_.probe, options_.scale, options_.palette);
     error = WritePicture(view.picture(), mechanism_file_);
   }
+  if (error.empty() && !options_.report.empty() && options_.report != "-") {
+    error = WriteText(report_file_, ReportJson(state.config, Analyse(state.config)));
+  }
   return error.empty() ? WriteVectors() : error;
+}
+
+std::string Outputs::WriteReport(const SharedState& state, std::FILE* out) {
+  const std::string json = ReportJson(state.config, Analyse(state.config));
+  if (std::fwrite(json.data(), 1, json.size(), out) != json.size() || std::fflush(out) != 0) {
+    return std::string("writing the report to standard output failed: ") +
+           std::strerror(errno ? errno : EIO);
+  }
+  return "";
 }
 
 std::string Outputs::WriteVectors() {
@@ -267,7 +284,8 @@ std::string Outputs::WriteVectors() {
 }
 
 std::vector<SafeFile*> Outputs::EndFiles() {
-  return {&png_file_, &csv_file_, &piston_csv_file_, &mechanism_file_, &svg_file_, &pdf_file_};
+  return {&png_file_, &csv_file_,  &piston_csv_file_, &mechanism_file_,
+          &svg_file_, &pdf_file_, &report_file_};
 }
 
 // The files go in place together: a stop asked for now waits until the last is there.
@@ -300,6 +318,7 @@ std::string Outputs::Unwritten() const {
   add("--mechanism", options_.mechanism);
   add("--svg", options_.svg);
   add("--pdf", options_.pdf);
+  add("--report", options_.report);
   return names;
 }
 

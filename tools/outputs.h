@@ -81,6 +81,8 @@ class Outputs {
   // The SVG and the PDF, from the lines since the last clear.
   std::string WriteVectors();
   std::string CommitAll();
+  // The report to standard output, once every file is in place.
+  std::string WriteReport(const SharedState& state, std::FILE* out);
   std::string Unwritten() const;
   // Every SafeFile of the outputs that are written at the end.
   std::vector<SafeFile*> EndFiles();
@@ -100,6 +102,7 @@ class Outputs {
   std::optional<Progress> progress_;
   SafeFile svg_file_;
   SafeFile pdf_file_;
+  SafeFile report_file_;
   bool committed_ = false;
   Size device_;     // the pictures' size in device pixels
   long waits_ = 0;  // frames complete so far

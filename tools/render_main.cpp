@@ -53,6 +53,19 @@ long ExpectedFrames(const std::vector<tarsel::ScriptEvent>& script) {
                            [](const tarsel::ScriptEvent& e) { return e.at == 0; });
 }
 
+// The end of a run that got as far as opening its outputs: `error` or success, unless a stop was
+// asked for meanwhile. A call that failed during a stop is the stop's doing (an interrupted
+// system call: a write, or the open of a pipe that has no reader yet), so the stop has the last
+// word: its line, and the end by the signal, at once, without waiting for an encoder to wind
+// down.
+int End(tarsel::Outputs& outputs, const std::string& error) {
+  if (const int signal = tarsel::stop::Requested()) {
+    Fail(outputs.Stopped(signal));
+    tarsel::stop::EndBy(signal);
+  }
+  return error.empty() ? 0 : Fail(error);
+}
+
 // The run, once its script and outputs are known to be good. Whatever way it ends, the
 // outputs are gone by the time it returns: put in place, or their temporary files removed.
 int Run(const tarsel::Options& options, std::vector<tarsel::ScriptEvent> script,
@@ -67,8 +80,9 @@ int Run(const tarsel::Options& options, std::vector<tarsel::ScriptEvent> script,
   tarsel::Outputs outputs;
   const long expected = ExpectedFrames(script);
   std::string error = outputs.Open(options, device, expected);
-  if (!error.empty()) return Fail(error);
-  tarsel::Replay replay(std::move(script), outputs.log(), canvas ? &*canvas : nullptr);
+  if (!error.empty()) return End(outputs, error);
+  tarsel::Replay replay(std::move(script), outputs.log(), canvas ? &*canvas : nullptr,
+                        options.config);
   replay.RecordLines(outputs.lines());
   replay.OnWait([&] {
     if (tarsel::stop::Requested()) return false;
@@ -79,13 +93,7 @@ int Run(const tarsel::Options& options, std::vector<tarsel::ScriptEvent> script,
   if (!replay.aborted() && !tarsel::stop::Requested()) {
     error = outputs.Finish(picture(), replay.state());
   }
-  // A failed write during a stop is the stop's doing (an interrupted system call). The program
-  // ends at once, without waiting for an encoder to wind down.
-  if (const int signal = tarsel::stop::Requested()) {
-    Fail(outputs.Stopped(signal));
-    tarsel::stop::EndBy(signal);
-  }
-  return error.empty() ? 0 : Fail(error);
+  return End(outputs, error);
 }
 
 }  // namespace
@@ -104,6 +112,7 @@ int main(int argc, char** argv) {
                             tarsel::Canvas::DeviceSide(options.size.height, options.scale)};
   // Before any file is created or any picture allocated.
   if (!(error = tarsel::Outputs::Check(options, device)).empty()) return Fail(error);
+  if (!parsed.note.empty()) std::fprintf(stderr, "tarsel-render: %s\n", parsed.note.c_str());
   int status = 2;
   try {
     status = Run(options, std::move(*script), device);

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "export/svg_file.h"
+#include "input/configuration_text.h"
 #include "input/link.h"
 #include "input/script.h"
 
@@ -23,8 +24,12 @@ EM_JS(void, js_svg, (const void* bytes, std::size_t size),
       { tarselExports.svg(HEAPU8.slice(bytes, bytes + size)); });
 EM_JS(void, js_failed, (const char* message), { tarselExports.failed(UTF8ToString(message)); });
 EM_JS(void, js_sweep,
-      (const char* keys, long first, long frames, int width, int height, double dpr, int palette),
-      { tarselExports.sweep(UTF8ToString(keys), first, frames, width, height, dpr, palette); });
+      (const char* keys, long first, long frames, int width, int height, double dpr, int palette,
+       const char* configuration),
+      {
+        tarselExports.sweep(UTF8ToString(keys), first, frames, width, height, dpr, palette,
+                            UTF8ToString(configuration));
+      });
 
 // The frame on the canvas as the exports name it: k and the two switches. False (with the
 // reason given to the page) before the animation has started.
@@ -69,7 +74,8 @@ EMSCRIPTEN_KEEPALIVE void tarsel_link() {
   double k = 0;
   tarsel::Switches switches;
   if (!FrameOnCanvas(&k, &switches)) return;
-  const std::optional<std::string> query = tarsel::LinkQuery(k, switches);
+  const std::optional<std::string> query =
+      tarsel::LinkQuery(k, switches, tarsel::exports::Live()->state().config);
   if (!query) return Unreachable(k);
   js_link(query->c_str());
 }
@@ -99,9 +105,12 @@ EMSCRIPTEN_KEEPALIVE void tarsel_sweep(long frames) {
   const std::optional<tarsel::SweepKeys> sweep = tarsel::SweepFrom(k, switches, frames);
   if (!sweep) return Unreachable(k);
   const tarsel::Canvas& canvas = tarsel::exports::Live()->canvas();
+  // The configuration on the canvas, in the words of a link, for the worker's module.
+  const std::string configuration =
+      tarsel::ConfigurationQuery(tarsel::exports::Live()->state().config);
   js_sweep(sweep->script.c_str(), sweep->first, sweep->frames, canvas.logicalSize().width,
            canvas.logicalSize().height, canvas.devicePixelRatio(),
-           static_cast<int>(canvas.palette()));
+           static_cast<int>(canvas.palette()), configuration.c_str());
 }
 
 }  // extern "C"

@@ -72,10 +72,10 @@
       say(message, 'error');
     },
     // The keys of the sweep and the canvas's size: the worker writes the GIF.
-    sweep(keys, first, frames, width, height, dpr, palette) {
+    sweep(keys, first, frames, width, height, dpr, palette, configuration) {
       const name = `${frameName()}-sweep${labelBox.checked ? '-label' : ''}.gif`;
-      sweepWorker().postMessage(
-          {keys, first, frames, width, height, dpr, palette, label: labelBox.checked, name});
+      sweepWorker().postMessage({keys, first, frames, width, height, dpr, palette, configuration,
+                                 label: labelBox.checked, name});
       progress.max = frames;
       progress.value = 0;
       progress.hidden = false;

@@ -13,6 +13,8 @@
 //                                                plays a script as tarsel-render --script, the
 //                                                probe at X (as --mechanism --probe X)
 //   ...&trace=1                                  keeps timestamps in tarselPage.trace (benchmarks)
+// The module reads the query by its table of a link's parameters (input/link.h): a parameter
+// given twice is refused, and so is a script with at, acc or accumulate.
 (() => {
   // What the page shares with the core (the design size, the cap, the scales, the numbers input
   // events travel as, the sweep, the palettes and the legend), read from the module once it has
@@ -565,12 +567,25 @@
     return w >= 1 && h >= 1 && w <= most && h <= most ? [w, h] : null;
   }
 
+  // A parameter's value as a number, as tarsel-render reads its numbers; NaN when it is none.
+  // Its UTF-8 bytes and their count: a C string would end at a NUL (%00).
+  function number(text) {
+    const bytes = new TextEncoder().encode(text);
+    return module.ccall('tarsel_number', 'number', ['array', 'number'], [bytes, bytes.length]);
+  }
+
   // Why the link cannot be replayed, or null.
   function replayRefusal() {
     if (location.href.length > mostLinkLength) {
       return `the link is ${location.href.length} characters long, more than the ` +
              `${mostLinkLength} a replay link may have`;
     }
+    // A parameter given twice, or a script with at, acc or accumulate: the module reads the
+    // query by its table of a link's parameters, as it reads a link to a frame, and refuses
+    // these as tarsel-render refuses an option given twice or --script with --at.
+    const refused = module.ccall('tarsel_query_refusal', 'string', ['string'],
+                                 [location.search.slice(1)]);
+    if (refused) return refused;
     const sizeText = params.get('size') ?? shared.design.join('x');
     replaySize = parseSize(sizeText);
     if (!replaySize) {
@@ -580,10 +595,9 @@
       return `bad palette '${params.get('palette')}': expected exact or distinguishable`;
     }
     const probeText = params.get('probe');
-    replayProbe = probeText === null ? shared.probe.startX : Number(probeText);
-    const decimal = /^[+-]?([0-9]+[.]?[0-9]*|[.][0-9]+)([eE][+-]?[0-9]+)?$/;
-    if (probeText !== null &&
-        !(decimal.test(probeText) && Math.abs(replayProbe) <= shared.probe.limit)) {
+    replayProbe = probeText === null ? shared.probe.startX : number(probeText);
+    if (Number.isNaN(replayProbe)) return `bad probe '${probeText}': not a number`;
+    if (Math.abs(replayProbe) > shared.probe.limit) {
       return `bad probe '${probeText}': expected a number from -${shared.probe.limit} to ` +
              `${shared.probe.limit}`;
     }
@@ -611,9 +625,10 @@
     // The script's UTF-8 bytes and their count: a C string would end at a NUL (%00).
     const bytes = new TextEncoder().encode(script);
     module.ccall('tarsel_replay', null,
-                 ['array', 'number', 'number', 'number', 'number', 'number', 'number', 'number'],
+                 ['array', 'number', 'number', 'number', 'number', 'number', 'number', 'number',
+                  'string'],
                  [bytes, bytes.length, v.size[0], v.size[1], v.scale, dump ? 1 : 0, v.palette,
-                  replayProbe],
+                  replayProbe, location.search.slice(1)],
                  {async: true})
         .catch(fail);
   }

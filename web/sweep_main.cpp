@@ -8,6 +8,7 @@
 
 #include "export/byte_sink.h"
 #include "export/sweep_gif.h"
+#include "input/link.h"
 
 namespace {
 
@@ -21,9 +22,14 @@ EM_JS(void, js_gif_failed, (const char* message), { tarselWorker.failed(UTF8ToSt
 extern "C" {
 
 // The GIF of the sweep, as tarsel-render --gif writes it for the same keys.
+// `configuration`: the configuration on the page's canvas, in the words of a link.
 EMSCRIPTEN_KEEPALIVE void tarsel_sweep_gif(const char* keys, long first, long frames, int width,
-                                           int height, double dpr, int palette, int label) {
+                                           int height, double dpr, int palette, int label,
+                                           const char* configuration) {
+  const tarsel::LinkConfiguration config = tarsel::ReadLinkConfiguration(configuration);
+  if (!config.error.empty()) return js_gif_failed(config.error.c_str());
   tarsel::SweepGifRequest request;
+  request.config = config.config;
   request.sweep = {keys, first, frames};
   request.logical = {width, height};
   request.dpr = dpr;

@@ -25,9 +25,10 @@ onmessage = (e) => {
     job = e.data;
     try {
       m.ccall('tarsel_sweep_gif', null,
-              ['string', 'number', 'number', 'number', 'number', 'number', 'number', 'number'],
+              ['string', 'number', 'number', 'number', 'number', 'number', 'number', 'number',
+               'string'],
               [job.keys, job.first, job.frames, job.width, job.height, job.dpr, job.palette,
-               job.label ? 1 : 0]);
+               job.label ? 1 : 0, job.configuration]);
     } catch (error) {
       // Out of memory, most likely: the module cannot go on, so the next sweep starts another.
       tarselWorker.failed(String(error));

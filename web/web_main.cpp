@@ -17,12 +17,14 @@
 #include "export/data_csv.h"
 #include "export/replay.h"
 #include "input/link.h"
+#include "input/number.h"
 #include "input/probe_keys.h"
 #include "input/script.h"
 #include "render/canvas.h"
 #include "render/mechanism.h"
 #include "render/palette.h"
 #include "render/probe_view.h"
+#include "web/explore.h"
 #include "web/exports.h"
 #include "web/page.h"
 #include "web/page_surface.h"
@@ -71,6 +73,20 @@ std::string CurvesJson() {
   return json + "]";
 }
 
+// The explore controls' fields: each number's key, name, slider span and step, built-in value.
+std::string FieldsJson() {
+  const tarsel::Configuration built_in;
+  std::string json = "[";
+  for (const tarsel::ConfigurationField& f : tarsel::kConfigurationFields) {
+    if (json.size() > 1) json += ",";
+    json += "{\"key\":" + Quoted(f.key) + ",\"name\":" + Quoted(f.name) +
+            ",\"low\":" + tarsel::NumberText(f.low) + ",\"high\":" + tarsel::NumberText(f.high) +
+            ",\"step\":" + tarsel::NumberText(f.step) +
+            ",\"builtin\":" + tarsel::NumberText(built_in.*f.value) + "}";
+  }
+  return json + "]";
+}
+
 std::string ConstantsJson() {
   namespace wire = tarsel::page::wire;
   using tarsel::Canvas;
@@ -79,13 +95,14 @@ std::string ConstantsJson() {
   std::snprintf(
       text, sizeof text,
       "{\"design\":[%d,%d],\"maxDeviceSide\":%d,\"scales\":[%.17g,%.17g],"
-      "\"events\":{\"none\":%d,\"doubleClick\":%d,\"resize\":%d},"
+      "\"events\":{\"none\":%d,\"doubleClick\":%d,\"resize\":%d,\"configure\":%d},"
       "\"sweep\":{\"firstK\":%.17g,\"step\":%.17g,\"lastK\":%.17g,\"frames\":%d},"
       "\"mapping\":{\"left\":%.17g,\"top\":%.17g,\"pixelsPerX\":%.17g,\"pixelsPerY\":%.17g},"
       "\"probe\":{\"startX\":%.17g,\"limit\":%.17g,\"keys\":{\"left\":%d,\"right\":%d,\"home\":%d,"
       "\"end\":%d}},\"mechanism\":[%d,%d],\"mostLogBytes\":%zu,",
       Canvas::kDesignWidth, Canvas::kDesignHeight, Canvas::kMaxDeviceSide, Canvas::kLeastScale,
-      Canvas::kMostScale, wire::kNone, wire::kDoubleClick, wire::kResize, sweep::kFirstK,
+      Canvas::kMostScale, wire::kNone, wire::kDoubleClick, wire::kResize, wire::kConfigure,
+      sweep::kFirstK,
       sweep::kStep, sweep::kLastK, sweep::kFrames, Canvas::kLeft, Canvas::kTop, Canvas::kPixelsPerX,
       Canvas::kPixelsPerY, tarsel::probe::kStartX, tarsel::probe::kLimit,
       static_cast<int>(ProbeKey::kLeft), static_cast<int>(ProbeKey::kRight),
@@ -94,7 +111,7 @@ std::string ConstantsJson() {
   std::string json = text;
   json += "\"palettes\":[" + Quoted(NameOf(tarsel::Palette::kExact)) + "," +
           Quoted(NameOf(tarsel::Palette::kDistinguishable)) + "],";
-  return json + "\"curves\":" + CurvesJson() + "}";
+  return json + "\"curves\":" + CurvesJson() + ",\"explore\":" + FieldsJson() + "}";
 }
 
 // The animation of the page: one run at a time, kept after its end so that the page can still
@@ -134,6 +151,23 @@ EMSCRIPTEN_KEEPALIVE int tarsel_most_side(double dpr) {
   return tarsel::Canvas::MostLogicalSide(dpr);
 }
 
+// Why the page's query (after "?") cannot be used, one line, or "": a parameter given twice, or
+// a script with a parameter that names a frame. The page asks before it replays a script; the
+// animation's own link reads the query the same way (tarsel_live).
+EMSCRIPTEN_KEEPALIVE const char* tarsel_query_refusal(const char* query) {
+  static std::string error;
+  error = tarsel::ReadQuery(query).error;
+  return error.c_str();
+}
+
+// A parameter's value as a number, as tarsel-render reads its numbers (input/number.h): the
+// text's bytes and their count, so that a NUL among them is not the end. NaN when it is not a
+// number.
+EMSCRIPTEN_KEEPALIVE double tarsel_number(const char* text, int length) {
+  return tarsel::ReadNumber(std::string_view(text, static_cast<std::size_t>(length)))
+      .value_or(std::nan(""));
+}
+
 // Runs the animation in the client area the page shows (tarselPage.view()), from its first
 // frame, or from the frame a link names when `query` (the page's, after "?") holds one: its keys
 // are pressed first. It returns to the page only when the animation has ended; in between it is
@@ -145,8 +179,12 @@ EMSCRIPTEN_KEEPALIVE void tarsel_live(const char* query) {
   const tarsel::LinkRequest link = tarsel::ReadLink(query);
   std::vector<tarsel::ScriptEvent> opening;
   if (!link.error.empty()) tarsel::exports::LinkFailed(link.error.c_str());
-  if (link.present && link.error.empty()) opening = *tarsel::ParseScript(link.script, nullptr);
-  live = std::make_unique<tarsel::PageSurface>(tarsel::page::CurrentView(), std::move(opening));
+  if (link.present && link.error.empty()) {
+    opening = *tarsel::ParseScript(link.script, nullptr);
+    tarsel::explore::SetCurrent(link.config);
+  }
+  live = std::make_unique<tarsel::PageSurface>(tarsel::page::CurrentView(),
+                                               tarsel::explore::Current(), std::move(opening));
   if (link.present && link.error.empty() && link.script.empty()) tarsel::exports::LinkOpened();
   live->Run();
 }
@@ -177,10 +215,18 @@ EMSCRIPTEN_KEEPALIVE const char* tarsel_data(int which) {
 }
 
 // Plays a script as tarsel-render --script does, on a canvas of width x height CSS pixels at
-// ratio dpr in palette `palette` (0 exact, 1 distinguishable), with the probe at `probe`, and
-// hands the page the draw log and the data export when `dump` is set.
+// ratio dpr in palette `palette` (0 exact, 1 distinguishable), with the probe at `probe` and the
+// configuration that `query` (the link's) names, and hands the page the draw log and the data
+// export when `dump` is set.
 EMSCRIPTEN_KEEPALIVE void tarsel_replay(const char* script, int length, int width, int height,
-                                        double dpr, int dump, int palette, double probe) {
+                                        double dpr, int dump, int palette, double probe,
+                                        const char* query) {
+  const tarsel::LinkConfiguration config = tarsel::ReadLinkConfiguration(query);
+  if (!config.error.empty()) {
+    tarsel::page::ReplayFailed(config.error.c_str());
+    return;
+  }
+  tarsel::explore::SetCurrent(config.config);
   std::string error;
   // The script comes with its length, as the bytes of the link: a NUL among them is refused
   // with the token that holds it, instead of ending the script there.
@@ -200,7 +246,7 @@ EMSCRIPTEN_KEEPALIVE void tarsel_replay(const char* script, int length, int widt
   char* log_text = nullptr;
   std::size_t log_size = 0;
   std::FILE* log = dump ? open_memstream(&log_text, &log_size) : nullptr;
-  tarsel::Replay replay(std::move(*events), log, &canvas);
+  tarsel::Replay replay(std::move(*events), log, &canvas, config.config);
   long frames = 0, cut_after = 0;
   double shown_ms = emscripten_get_now();
   replay.OnWait([&] {

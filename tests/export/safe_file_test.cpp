@@ -60,15 +60,51 @@ TEST_F(RenderTest, ASafeFileChangesNothingUntilItsCommit) {
 
 TEST_F(RenderTest, ASafeFileWritesWhereALinkLeadsAndDevicesInPlace) {
   std::ofstream(Path("target.gif")) << "earlier";
-  fs::create_symlink("target.gif", Path("link.gif"));
-  SafeFile file;
-  ASSERT_EQ(file.Open(Path("link.gif").string()), "");
-  Write(file, "later");
-  ASSERT_EQ(file.Commit(), "");
-  EXPECT_TRUE(fs::is_symlink(Path("link.gif")));
-  EXPECT_EQ(ReadFile(Path("target.gif")), "later");
+  fs::create_directory(Path("there"));
+  // Each link as `ln -s TO NAME` makes it: relative links are read from their own folder.
+  const struct {
+    std::string name, to;
+  } links[] = {
+      {"link.gif", "target.gif"},
+      {"dangling.png", "new.png"},
+      {"chain.png", "there/hop.png"},
+      {"there/hop.png", "../there/end.png"},
+      {"absolute.png", Path("there/abs.png").string()},
+  };
+  for (const auto& l : links) fs::create_symlink(l.to, Path(l.name));
+  // The file each link leads to: written there, through a temporary file in its folder, while
+  // the link stays a link; it is the same file as that name for the check of the outputs.
+  const struct {
+    std::string link, target;
+  } cases[] = {
+      {"link.gif", "target.gif"},
+      {"dangling.png", "new.png"},
+      {"chain.png", "there/end.png"},
+      {"absolute.png", "there/abs.png"},
+  };
+  for (const auto& c : cases) {
+    const fs::path folder = Path(c.target).parent_path();
+    const std::size_t names = Names(folder).size();
+    SafeFile file;
+    ASSERT_EQ(file.Open(Path(c.link).string()), "") << c.link;
+    EXPECT_EQ(Names(folder).size(), names + 1)
+        << c.link << ": the temporary file beside " << c.target;
+    Write(file, "later " + c.link);
+    ASSERT_EQ(file.Commit(), "") << c.link;
+    EXPECT_TRUE(fs::is_symlink(Path(c.link))) << c.link;
+    EXPECT_EQ(ReadFile(Path(c.target)), "later " + c.link) << c.link;
+    EXPECT_EQ(Names(folder).size(), names + (c.target == "target.gif" ? 0 : 1)) << c.link;
+  }
+  // Dangling again, the links still name the files they lead to.
+  fs::remove(Path("new.png"));
+  fs::remove(Path("there/end.png"));
   EXPECT_TRUE(TargetOf(Path("link.gif").string()).SameAs(TargetOf(Path("target.gif").string())));
+  EXPECT_TRUE(TargetOf(Path("dangling.png").string()).SameAs(TargetOf(Path("new.png").string())));
+  EXPECT_TRUE(
+      TargetOf(Path("chain.png").string()).SameAs(TargetOf(Path("there/end.png").string())));
   EXPECT_FALSE(TargetOf(Path("other.gif").string()).SameAs(TargetOf(Path("target.gif").string())));
+  EXPECT_FALSE(
+      TargetOf(Path("dangling.png").string()).SameAs(TargetOf(Path("chain.png").string())));
 
   SafeFile null;
   ASSERT_EQ(null.Open("/dev/null"), "");

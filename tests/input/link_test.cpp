@@ -3,6 +3,8 @@
 // --acc, --accumulate and --sweep press.
 #include "input/link.h"
 
+#include "tests/support/configurations.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -106,11 +108,17 @@ TEST(ReadK, PlainDecimalsReadExactlyToTheThousandth) {
               {"-100", -100},
               {"0", 0},
               {".5", 0.5},
-              {"7.", 7},
-              {"1234567.5", 1234567.5}};
+              {"1234567.5", 1234567.5},
+              // Any way of writing the number: the multiple of a thousandth it stands for.
+              {"6.5e0", 6.5},
+              {"4500e-3", 4.5},
+              {"0.004525E3", 4.525},
+              {"-.1e-1", -0.01},
+              {"4.5250000001", 4.525}};
   for (const auto& c : good) EXPECT_EQ(ReadK(c.text), c.k) << c.text;
-  for (const std::string bad : {"", "-", "+", ".", "6.5e0", "0x10", "nan", "inf", "6,5", " 6.5",
-                                "6.5 ", "6.5x", "--1", "12345678", "4.5251", "1.2.3"}) {
+  for (const std::string bad : {"",       "-",      "+",     ".",    "7.",    "0x10",   "nan",
+                                "inf",    "6,5",    " 6.5",  "6.5 ", "6.5x",  "--1",    "12345678",
+                                "4.5251", "6.5251", "1.2.3", "1e7",  "1e999", "4.52501"}) {
     EXPECT_FALSE(ReadK(bad)) << bad;
   }
 }
@@ -154,7 +162,7 @@ TEST(Link, OtherParametersAreNotALinkAndStayAlone) {
     EXPECT_EQ(link.error, "") << query;
   }
   // The link's parameters among others, in any order, with a leading "?", escaped as a browser
-  // may escape them; the first of a repeated one counts, as URLSearchParams.get has it.
+  // may escape them; others may repeat.
   const struct {
     std::string query, script;
   } cases[] = {
@@ -162,8 +170,9 @@ TEST(Link, OtherParametersAreNotALinkAndStayAlone) {
       {"at=%34.75&x=y", "97"},
       {"acc=1", "8"},
       {"accumulate=0&acc=0", ""},
-      {"at=4.5&at=junk", ""},
+      {"x=1&at=4.75&x=2&lms=a&lms=b", "97"},
       {"at=4.75&accumulate=1", "47 97"},
+      {"at=4750e-3", "97"},
   };
   for (const auto& c : cases) {
     const LinkRequest link = ReadLink(c.query);
@@ -184,11 +193,20 @@ TEST(Link, ABadValueIsNamedInOneLine) {
       {"at=abc", "at='abc'"},
       {"at=", "at=''"},
       {"at", "at=''"},
-      {"at=6.5e0", "at='6.5e0'"},
+      {"at=6.5e", "at='6.5e': not a number"},
+      {"at=NaN", "at='NaN': not a number"},
+      {"at=6.5251", "at='6.5251': expected k from"},
       {"at=6.5&acc=2", "acc='2'"},
       {"acc=yes", "acc='yes'"},
       {"accumulate=", "accumulate=''"},
       {"accumulate=1&at=x", "at='x'"},
+      // The configuration: four (two) numbers, lengths above 0, a longer rod, a known assembly.
+      {"linkage=1,2,3", "linkage='1,2,3': expected four numbers"},
+      {"at=6.5&linkage=0,7,25,31", "linkage='0,7,25,31': the fixed line O-Q 0 is not above 0"},
+      {"piston=30,20", "piston='30,20': the connecting rod 20 is not longer than the crank radius 30"},
+      {"reference=nan", "reference='nan': not a number"},
+      {"assembly=diagonal", "assembly='diagonal': expected open or crossed"},
+      {"linkage=1,2,3,4&linkage=1,2,3,4", "the link gives linkage twice"},
       // Escaped control characters never reach the message as they are.
       {"at=6%0A5", "at='6\\x0A5'"},
       {"acc=%1B%5B2J", "acc='\\x1B[2J'"},
@@ -200,6 +218,69 @@ TEST(Link, ABadValueIsNamedInOneLine) {
     EXPECT_EQ(link.error.find('\n'), std::string::npos) << link.error;
     EXPECT_EQ(link.script, "") << c.query;
   }
+}
+
+// The configuration rides along where it is not the built-in one, and a link opens it; the
+// built-in configuration's links are what they always were.
+TEST(Link, CarriesTheConfigurationWhereItIsNotTheBuiltInOne) {
+  Configuration c = testing::PartlyClosing();
+  c.reference = 60.25, c.assembly = Assembly::kCrossed, c.piston_radius = 20;
+  const struct {
+    Configuration config;
+    std::string query;
+  } cases[] = {
+      {Configuration{}, "at=6.5&acc=1"},
+      {testing::PartlyClosing(), "at=6.5&acc=1&linkage=10,9,8,15"},
+      {c, "at=6.5&acc=1&linkage=10,9,8,15&reference=60.25&assembly=crossed&piston=20,100"},
+  };
+  for (const auto& k : cases) {
+    EXPECT_EQ(LinkQuery(6.5, {.acc = true}, k.config), k.query);
+    const LinkRequest link = ReadLink(k.query);
+    EXPECT_EQ(link.error, "") << k.query;
+    EXPECT_EQ(link.config, k.config) << k.query;
+    EXPECT_EQ(link.script, *ScriptReaching(6.5, {.acc = true}));
+  }
+  // A configuration alone opens the first frame with it; a replay link may carry one too.
+  const LinkRequest alone = ReadLink("piston=20,100&linkage=%31%30,9,8,15");
+  EXPECT_TRUE(alone.present);
+  EXPECT_EQ(alone.script, "");
+  EXPECT_EQ(alone.config.ground, 10);
+  EXPECT_EQ(ReadLinkConfiguration("script=97&assembly=crossed").config.assembly, Assembly::kCrossed);
+  EXPECT_EQ(ReadLinkConfiguration("script=97&assembly=crossed").error, "");
+}
+
+// One rule for a link and tarsel-render's command line: a parameter given twice is refused, not
+// read by its first value or its last, and so is a script with a parameter that names a frame.
+TEST(Link, ARepeatedParameterOrAScriptWithAFrameIsRefused) {
+  const struct {
+    std::string query, error;
+  } refused[] = {
+      {"at=4.5&at=junk", "the link gives at twice"},
+      {"acc=1&x=2&acc=1", "the link gives acc twice"},
+      {"at=5&%61t=5", "the link gives at twice"},
+      {"script=97&dump=1&dump", "the link gives dump twice"},
+      {"script=97&script=98", "the link gives script twice"},
+      {"script=97&size=5x5&probe=1&probe=2", "the link gives probe twice"},
+      {"script=97&at=6.5", "the link gives both script and at, which cannot be given together"},
+      {"acc=0&script=", "the link gives both script and acc, which cannot be given together"},
+      {"script=97&accumulate=1",
+       "the link gives both script and accumulate, which cannot be given together"},
+  };
+  for (const auto& c : refused) {
+    EXPECT_EQ(ReadQuery(c.query).error, c.error) << c.query;
+    const LinkRequest link = ReadLink(c.query);
+    EXPECT_EQ(link.error, c.error) << c.query;
+    EXPECT_EQ(link.script, "") << c.query;
+  }
+  // Each parameter of the table read once, unescaped; one given without "=" is "".
+  const LinkQueryValues read = ReadQuery("?script=97+8&probe=%2B3&dump&x=1&x=2&size=");
+  EXPECT_EQ(read.error, "");
+  EXPECT_EQ(read["script"], "97 8");
+  EXPECT_EQ(read["probe"], "+3");
+  EXPECT_EQ(read["dump"], "");
+  EXPECT_EQ(read["size"], "");
+  EXPECT_EQ(read["palette"], std::nullopt);
+  EXPECT_EQ(read["at"], std::nullopt);
 }
 
 }  // namespace

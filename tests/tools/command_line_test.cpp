@@ -40,10 +40,15 @@ TEST_F(RenderTest, BadArgumentsAndFailedWritesAreRejectedWithOneLine) {
       {{"--png", "/dev/full"}, "/dev/full"},
       {{"--gif", "/dev/full", "--script", "97"}, "/dev/full"},
       {{"--frames", "/dev/full"}, "/dev/full"},
+      // Two outputs on standard output; a bad configuration touches no file.
+      {{"--log", "-", "--report", "-"}, "--report"},
+      {{"--linkage", "0,7,25,31", "--png", Path("c.png").string()}, "'0,7,25,31'"},
+      {{"--report", "/nonexistent/dir/r.json"}, "/nonexistent/dir/r.json"},
   };
   for (const std::string option :
        {"--script", "--log", "--png", "--size", "--scale", "--frames", "--gif", "--delay", "--at",
-        "--video", "--video-scale", "--palette", "--sweep", "--svg", "--pdf"}) {
+        "--video", "--video-scale", "--palette", "--sweep", "--svg", "--pdf", "--linkage",
+        "--reference", "--assembly", "--piston", "--report"}) {
     cases.push_back({{option}, option});
   }
   for (const std::string size :
@@ -90,6 +95,10 @@ TEST_F(RenderTest, BadArgumentsAndFailedWritesAreRejectedWithOneLine) {
   }
   for (const std::string name : {"x.avi", "x", "mp4", "x.mp4.gif", ""}) {
     cases.push_back({{"--video", name}, name.empty() ? "--video" : "'" + name + "'"});
+  }
+  // The mechanism view is a PNG: no other name, so that no file holds what its name denies.
+  for (const std::string name : {"m.svg", "m", "png", "m.png.svg", "m.pn"}) {
+    cases.push_back({{"--mechanism", Path(name).string()}, name + "': expected a file name"});
   }
   for (const std::string n : {"0", "5", "abc", "1.5", "", "-1", "2x"}) {
     cases.push_back({{"--video", Path("v.mp4").string(), "--video-scale", n}, "'" + n + "'"});

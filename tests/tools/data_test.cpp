@@ -43,5 +43,53 @@ TEST_F(DataOutputs, BadValuesAreRefused) {
   EXPECT_FALSE(std::filesystem::exists(Path("m.png")));
 }
 
+// The configuration reaches every output: the built-in one spelled out gives today's bytes, and
+// a linkage that closes on part of its turn writes no number that is not one.
+class ConfiguredOutputs : public RenderTest {
+ protected:
+  // Every output of one run, by name.
+  std::vector<std::string> Outputs(const Lines& extra, const std::string& tag) {
+    const std::vector<std::string> names = {"log", "png", "csv", "m.png", "svg", "report"};
+    Lines args = {"--at", "6.5", "--acc", "--label", "--log", Path(tag + "log"), "--png",
+                  Path(tag + "png"), "--csv", Path(tag + "csv"), "--mechanism",
+                  Path(tag + "m.png"), "--svg", Path(tag + "svg"), "--report", Path(tag + "report")};
+    args.insert(args.end(), extra.begin(), extra.end());
+    const Result r = Run(args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::vector<std::string> files;
+    for (const std::string& n : names) files.push_back(ReadFile(Path(tag + n)));
+    return files;
+  }
+};
+
+TEST_F(ConfiguredOutputs, TheBuiltInOneSpelledOutGivesTheSameBytes) {
+  const auto plain = Outputs({}, "a.");
+  const auto spelled = Outputs({"--linkage", "31.5,7,25,31", "--reference", "65", "--assembly",
+                                "open", "--piston", "25.5,100"},
+                               "b.");
+  for (std::size_t i = 0; i < plain.size(); ++i) EXPECT_TRUE(plain[i] == spelled[i]) << i;
+}
+
+TEST_F(ConfiguredOutputs, APartlyClosingLinkageWritesOnlyNumbersAndEmptyCells) {
+  const auto files = Outputs({"--linkage", "10,9,8,15", "--piston", "20,60"}, "c.");
+  for (const std::string& f : files) {
+    for (const char* word : {"nan", "inf", "NaN", "Inf"}) {
+      EXPECT_EQ(f.find(word), std::string::npos) << word;
+    }
+  }
+  // Rows of points that do not close leave ff, blue_x, Rx, Ry and phi empty.
+  const Lines rows = SplitLines(files[2]);
+  int open = 0;
+  for (const std::string& row : rows) open += row.find(",,,") != std::string::npos;
+  EXPECT_GT(open, 10);
+  EXPECT_LT(open, 190);
+  EXPECT_NE(files[5].find("\"class\": \"triple-rocker\""), std::string::npos);
+  EXPECT_NE(files[5].find("\"piston\": [20, 60]"), std::string::npos);
+  EXPECT_NE(files[5].find("\"stroke\": 40"), std::string::npos);
+  // The label names the configuration; the built-in one's does not.
+  EXPECT_NE(Picture("97", {"--label", "--linkage", "10,9,8,15"}),
+            Picture("97", {"--label"}));
+}
+
 }  // namespace
 }  // namespace tarsel::testing

@@ -11,6 +11,7 @@
 
 #include "export/memory.h"
 #include "export/replay.h"
+#include "tests/support/configurations.h"
 #include "tests/support/render_run.h"
 #include "tools/outputs.h"
 
@@ -73,10 +74,17 @@ TEST(ParseOptions, KeepsTheBytesAndTheFormsOfTheArguments) {
   EXPECT_EQ(bytes.options.png, "x\xff.png");
   EXPECT_EQ(bytes.options.gif, "caf\xe9/s.gif");
   EXPECT_EQ(bytes.options.scale, 2);
-  // The last of an option given twice counts, and "--" ends the options.
-  const Parsed twice = ParseOptions({"--script", "97", "--script", "98", "--"});
-  ASSERT_EQ(twice.action, Parsed::kRun) << twice.error;
-  EXPECT_EQ(twice.options.script, "98");
+  // "--" ends the options.
+  const Parsed ended = ParseOptions({"--script", "98", "--"});
+  ASSERT_EQ(ended.action, Parsed::kRun) << ended.error;
+  EXPECT_EQ(ended.options.script, "98");
+  // Numbers in any form of the one syntax; a mechanism view's name ends in .png in any case.
+  const Parsed forms = ParseOptions(
+      {"--at", "4500e-3", "--scale", "+.2e1", "--mechanism", "View.PNG", "--probe", "1E6"});
+  ASSERT_EQ(forms.action, Parsed::kRun) << forms.error;
+  EXPECT_EQ(forms.options.at, 4.5);
+  EXPECT_EQ(forms.options.scale, 2);
+  EXPECT_EQ(forms.options.probe, 1e6);
   const struct {
     std::vector<std::string> args;
     std::string error;
@@ -87,12 +95,53 @@ TEST(ParseOptions, KeepsTheBytesAndTheFormsOfTheArguments) {
       {{"-label=1"}, "Unexpected value after '-label'."},
       {{"--", "-"}, "unknown argument '-' (see --help)"},
       {{"--png", "p.png", "--\x1b[2J"}, "unknown argument '--\\x1B[2J' (see --help)"},
+      // Given twice, in any form: neither value is taken, as in a link.
+      {{"--script", "97", "--script", "98"}, "--script is given twice"},
+      {{"--png", "a.png", "-png=b.png"}, "--png is given twice"},
+      {{"--acc", "--at", "5", "--acc"}, "--acc is given twice"},
+      // Not a number, and a number that no key reaches.
+      {{"--at", "NaN"}, "bad --at 'NaN': not a number"},
+      {{"--at", "7."}, "bad --at '7.': not a number"},
+      {{"--at", "6.5251"},
+       "bad --at '6.5251': no key script reaches it; expected k from -100 to "
+       "20 in steps of 0.025"},
+      {{"--scale", "0x1"}, "bad --scale '0x1': not a number"},
+      {{"--scale", "9"}, "bad --scale '9': expected a number from 0.125 to 8"},
+      {{"--mechanism", "m.png", "--probe", "inf"}, "bad --probe 'inf': not a number"},
+      {{"--mechanism", "m.svg"}, "bad --mechanism 'm.svg': expected a file name ending in .png"},
+      // The configuration: not four (two) numbers, a length not above 0 or above 10,000, a rod
+      // not longer than the crank, a reference that is not finite, an unknown assembly.
+      {{"--linkage", "31.5,7,25"},
+       "bad --linkage '31.5,7,25': expected four numbers G,A,C,B (the fixed line O-Q, the crank "
+       "O-P, the coupler P-R, the rocker Q-R)"},
+      {{"--linkage", "31.5,7,25,x"},
+       "bad --linkage '31.5,7,25,x': expected four numbers G,A,C,B (the fixed line O-Q, the "
+       "crank O-P, the coupler P-R, the rocker Q-R)"},
+      {{"--linkage", "31.5,-7,25,31"}, "bad --linkage '31.5,-7,25,31': the crank O-P -7 is not above 0"},
+      {{"--linkage", "1e5,7,25,31"}, "bad --linkage '1e5,7,25,31': the fixed line O-Q 100000 is above 10000"},
+      {{"--piston", "30,30"},
+       "bad --piston '30,30': the connecting rod 30 is not longer than the crank radius 30"},
+      {{"--piston", "30"}, "bad --piston '30': expected two numbers R,L (the crank radius, the connecting rod)"},
+      {{"--reference", "inf"}, "bad --reference 'inf': not a number"},
+      {{"--assembly", "Open"}, "bad --assembly 'Open': expected open or crossed"},
+      {{"--linkage", "1,2,3,4", "--linkage", "1,2,3,4"}, "--linkage is given twice"},
   };
   for (const auto& c : refused) {
     const Parsed p = ParseOptions(c.args);
     EXPECT_EQ(p.action, Parsed::kRefuse) << c.error;
     EXPECT_EQ(p.error, c.error);
   }
+  // The configuration, each value where it belongs; the built-in one written out is the default.
+  const Parsed configured = ParseOptions({"--linkage", "10,9,8,15", "--reference", "-40.5",
+                                          "--assembly", "crossed", "--piston", "20,60.5"});
+  ASSERT_EQ(configured.action, Parsed::kRun) << configured.error;
+  Configuration expected = testing::PartlyClosing();
+  expected.reference = -40.5, expected.assembly = Assembly::kCrossed;
+  expected.piston_radius = 20, expected.rod = 60.5;
+  EXPECT_EQ(configured.options.config, expected);
+  const Parsed written = ParseOptions(
+      {"--linkage", "31.5,7,25,31", "--reference", "65", "--assembly", "open", "--piston", "25.5,100"});
+  EXPECT_TRUE(IsBuiltIn(written.options.config));
   EXPECT_EQ(ParseOptions({"-h"}).action, Parsed::kHelp);
   EXPECT_EQ(ParseOptions({"-version"}).action, Parsed::kVersion);
 }

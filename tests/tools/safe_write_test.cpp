@@ -3,6 +3,7 @@
 // why in one line.
 #include <signal.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -50,6 +51,23 @@ class SafeWrites : public RenderTest {
     return files;
   }
 
+  // tarsel-render started in the test's folder without waiting for it, its standard error in
+  // stderr.txt there, with the stop signals as a shell leaves them: for a test that stops it.
+  pid_t Start(Lines args) const {
+    args.insert(args.begin(), TARSEL_RENDER);
+    const pid_t pid = fork();
+    if (pid != 0) return pid;
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    if (chdir(Path("").c_str()) != 0) _exit(126);
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+    std::freopen("stderr.txt", "w", stderr);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+
   // A GIF, a log and a PNG from a good run, and a folder of frames with a file of the user's.
   void MakeEarlierFiles() {
     ASSERT_EQ(RunHere({"--script", "97 8", "--gif", "good.gif", "--log", "good.log", "--png",
@@ -87,6 +105,7 @@ void ExpectUnchanged(const Files& before, const Files& after, const std::string&
 TEST_F(SafeWrites, RefusedRunsTouchNoFile) {
   MakeEarlierFiles();
   fs::create_symlink("good.gif", Path("link.gif"));
+  fs::create_symlink("later.png", Path("dangling.png"));
   const Files before = Snapshot();
   const struct {
     Lines args;
@@ -103,6 +122,8 @@ TEST_F(SafeWrites, RefusedRunsTouchNoFile) {
       {{"--gif", "x.mp4", "--video", "x.mp4"}, "--gif and --video name the same file 'x.mp4'"},
       {{"--video", "x.mp4", "--log", "x.mp4"}, "--log and --video name the same file 'x.mp4'"},
       {{"--png", "good.gif", "--gif", "link.gif"}, "--png and --gif name the same file"},
+      {{"--png", "later.png", "--svg", "dangling.png"},
+       "--png and --svg name the same file 'dangling.png'"},
       {{"--log", "good.log", "--png", "./x/../good.log"}, "same file"},
       {{"--frames", "F", "--gif", "F", "--force"}, "--frames and --gif name the same file 'F'"},
       {{"--svg", "good.png", "--png", "good.png"}, "--png and --svg name the same file"},
@@ -136,22 +157,10 @@ TEST_F(SafeWrites, InterruptedExportsLeaveEveryFileAsItWas) {
   MakeEarlierFiles();
   ASSERT_EQ(RunHere({"--script", "97", "--video", "good.mp4", "--size", "320x229"}).status, 0);
   const Files before = Snapshot();
-  std::vector<std::string> args = {TARSEL_RENDER, "--script", kLongScript, "--size",   "320x229",
-                                   "--gif",       "good.gif", "--video",   "good.mp4", "--frames",
-                                   "F",           "--force",  "--png",     "good.png"};
+  const Lines args = {"--script", kLongScript, "--size", "320x229", "--gif", "good.gif", "--video",
+                      "good.mp4", "--frames",  "F",      "--force", "--png", "good.png"};
   for (const int sig : {SIGINT, SIGTERM}) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-      std::vector<char*> argv;
-      for (std::string& a : args) argv.push_back(a.data());
-      argv.push_back(nullptr);
-      if (chdir(Path("").c_str()) != 0) _exit(126);
-      std::signal(SIGINT, SIG_DFL);
-      std::signal(SIGTERM, SIG_DFL);
-      std::freopen("stderr.txt", "w", stderr);
-      execv(argv[0], argv.data());
-      _exit(127);
-    }
+    const pid_t pid = Start(args);
     // Halfway: when the temporary folder holds half of the 621 frames.
     const auto staged = [&] { return StagedFrames(Path("F")); };
     const auto start = std::chrono::steady_clock::now();
@@ -181,6 +190,46 @@ TEST_F(SafeWrites, InterruptedExportsLeaveEveryFileAsItWas) {
     ExpectUnchanged(before, Snapshot(), err);
     RecordProperty(sig == SIGINT ? "sigint_seconds" : "sigterm_seconds",
                    std::to_string(stopped_in));
+  }
+}
+
+// A stop while a named pipe is being opened, before anything reads it (mkfifo f; tarsel-render
+// --log f & kill $!): the open is interrupted by the stop, and the run ends as any stopped run
+// does, with its line and by the signal, leaving no temporary file.
+TEST_F(SafeWrites, AStopWhileAPipeOpensIsTheUsualStop) {
+  ASSERT_EQ(mkfifo(Path("fifo").c_str(), 0600), 0);
+  const struct {
+    Lines args;
+    std::string unwritten;
+  } cases[] = {
+      {{"--log", "fifo"}, "--log 'fifo'"},
+      // The picture's temporary file is made first, then the GIF waits for a reader.
+      {{"--png", "p.png", "--gif", "fifo"}, "--gif 'fifo', --png 'p.png'"},
+  };
+  for (const auto& c : cases) {
+    const std::string what = ::testing::PrintToString(c.args);
+    const pid_t pid = Start(c.args);
+    // Until the kernel has it waiting in the open for the other end of the pipe.
+    const std::string wchan = "/proc/" + std::to_string(pid) + "/wchan";
+    const auto start = std::chrono::steady_clock::now();
+    while (ReadFile(wchan) != "wait_for_partner" && ReadFile(wchan) != "fifo_open" &&
+           std::chrono::steady_clock::now() - start < std::chrono::seconds(5)) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ASSERT_EQ(kill(pid, SIGTERM), 0) << what;
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid) << what;
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << what << ": " << status;
+    EXPECT_EQ(
+        ReadFile(Path("stderr.txt")),
+        "tarsel-render: stopped by SIGTERM at frame 0 of 1; not written: " + c.unwritten + "\n")
+        << what;
+    // Only the pipe is left: read by name, not opened (that would wait for a writer).
+    std::set<std::string> names;
+    for (const auto& e : fs::directory_iterator(Path(""))) {
+      names.insert(e.path().filename().string());
+    }
+    EXPECT_EQ(names, (std::set<std::string>{"fifo", "stderr.txt"})) << what;
   }
 }
 

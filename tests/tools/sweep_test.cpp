@@ -26,6 +26,8 @@ TEST_F(RenderTest, TheSwitchesOfAFrameArePressedBeforeItsSteps) {
       {{"--at", "6.525", "--accumulate", "--acc"}, "8 47 " + Repeat("97", 8) + " 13"},
       {{"--acc"}, "8"},
       {{"--at", "20.000"}, Repeat("97", 62)},
+      {{"--at", "4500e-3", "--acc"}, "8"},
+      {{"--at", "+.65E1"}, Repeat("97", 8)},
   };
   for (const auto& c : cases) {
     Lines args = c.args;
@@ -75,10 +77,29 @@ TEST_F(RenderTest, TheSweepFromTheFirstFrameIsThePlainSweep) {
   ASSERT_EQ(Run({"--sweep", "5", "--gif", Path("a.gif").string()}).status, 0);
   ASSERT_EQ(Run({"--script", Repeat("97", 4), "--gif", Path("b.gif").string()}).status, 0);
   EXPECT_TRUE(ReadFile(Path("a.gif")) == ReadFile(Path("b.gif")));
-  // "end" is every frame to k = 20; a number beyond it stops there too.
-  for (const std::string n : {"end", "9"}) {
-    ASSERT_EQ(Run({"--at", "18.25", "--sweep", n, "--frames", Path(n).string()}).status, 0);
-    EXPECT_EQ(std::distance(fs::directory_iterator(Path(n)), fs::directory_iterator()), 8) << n;
+  // "end" is every frame to k = 20; a number beyond it stops there too, and one line says so.
+  const std::string ends = ": the sweep ends at k = 20\n";
+  const struct {
+    Lines args;
+    long frames;
+    std::string said;
+  } cases[] = {
+      {{"--at", "18.25", "--sweep", "end"}, 8, ""},
+      {{"--at", "18.25", "--sweep", "8"}, 8, ""},
+      {{"--at", "18.25", "--sweep", "9"}, 8, "--sweep 9 makes 8 frames from k = 18.25" + ends},
+      {{"--sweep", "1000"}, 63, "--sweep 1000 makes 63 frames from k = 4.5" + ends},
+      {{"--at", "19.975", "--sweep", "5"}, 1, "--sweep 5 makes 1 frame from k = 19.975" + ends},
+  };
+  for (const auto& c : cases) {
+    const std::string what = ::testing::PrintToString(c.args);
+    const fs::path dir = Path("frames-" + std::to_string(&c - cases));
+    Lines args = c.args;
+    args.insert(args.end(), {"--frames", dir.string(), "--size", "96x69"});
+    const Result r = Run(args);
+    EXPECT_EQ(r.status, 0) << what;
+    EXPECT_EQ(r.err, c.said.empty() ? "" : "tarsel-render: " + c.said) << what;
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), c.frames)
+        << what;
   }
 }
 

@@ -131,8 +131,11 @@ class Links(OneBrowser):
         d = self.driver
         d.set_window_size(*page_test.SMALL_WINDOW)
         for query, named in [("at=4.51", "at='4.51'"), ("at=21", "at='21'"),
-                             ("at=abc&acc=1", "at='abc'"), ("acc=2", "acc='2'"),
-                             ("at=5&accumulate=yes", "accumulate='yes'")]:
+                             ("at=abc&acc=1", "at='abc': not a number"), ("acc=2", "acc='2'"),
+                             ("at=5&accumulate=yes", "accumulate='yes'"),
+                             # Given twice: neither value is taken, as on the command line.
+                             ("at=5&at=5", "the link gives at twice"),
+                             ("acc=1&trace=1&acc=0", "the link gives acc twice")]:
             with self.subTest(query=query):
                 d.get("about:blank")
                 d.get(page_test.PAGE + "?" + query)

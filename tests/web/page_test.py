@@ -460,11 +460,15 @@ class ReplayMode(OneBrowser):
 
     def test_bad_probe_links_draw_nothing(self):
         d = self.driver
-        for probe in ["abc", "2e6", "0x10", ""]:
+        # tarsel-render's one number syntax: "7." and "NaN" are not numbers, "2e6" is one out
+        # of range.
+        for probe, why in [("abc", "not a number"), ("2e6", "expected a number from"),
+                           ("0x10", "not a number"), ("", "not a number"), ("7.", "not a number"),
+                           ("NaN", "not a number")]:
             with self.subTest(probe=probe):
                 d.get(PAGE + "?script=97&dump=1&probe=" + urllib.parse.quote(probe))
                 web.wait_until(d, lambda d: web.dataset(d, "tarsel") == "done")
-                self.assertIn(f"bad probe '{probe}'", text(d, "status"))
+                self.assertIn(f"bad probe '{probe}': {why}", text(d, "status"))
                 self.assertIsNone(d.execute_script("return document.getElementById('tarsel-csv')"))
 
     def test_log_and_pixels_equal_tarsel_render(self):
@@ -513,6 +517,11 @@ class ReplayMode(OneBrowser):
             ("script=97%1B%5B2J", "malformed script token '97\\x1B[2J'"),
             ("script=97&size=12x0", "bad size '12x0'"),
             ("script=97&size=9000x10", "bad size '9000x10'"),
+            # A parameter given twice, a script with a frame: refused as on the command line.
+            ("script=97&script=98", "the link gives script twice"),
+            ("script=97&size=5x5&size=5x5", "the link gives size twice"),
+            ("script=97&at=6.5",
+             "the link gives both script and at, which cannot be given together"),
         ]:
             with self.subTest(query=query):
                 d.get(PAGE + "?" + query + "&dump=1")

@@ -1,0 +1,96 @@
+// The entry points of the explore controls: another configuration from the page's fields, and
+// what the panel shows of the configuration on the page.
+#include "web/explore.h"
+
+#include <emscripten.h>
+
+#include <string>
+#include <string_view>
+
+#include "export/report.h"
+#include "geometry/linkage_analysis.h"
+#include "input/configuration_text.h"
+#include "input/link.h"
+#include "render/analysis_view.h"
+#include "web/exports.h"
+
+namespace tarsel::explore {
+
+namespace {
+Configuration current;
+}  // namespace
+
+const Configuration& Current() {
+  return current;
+}
+
+void SetCurrent(const Configuration& c) {
+  current = c;
+}
+
+}  // namespace tarsel::explore
+
+namespace {
+
+std::string Quoted(std::string_view text) {
+  std::string out = "\"";
+  for (const char c : text) {
+    if (c == '"' || c == '\\') out += '\\';
+    out += c;
+  }
+  return out + "\"";
+}
+
+// What the panel shows: the report, the lines that explain it, where each field's slider keeps
+// the linkage turning all round, and the query of a link to the configuration.
+std::string ExploreJson(const tarsel::Configuration& c) {
+  const tarsel::LinkageAnalysis a = tarsel::Analyse(c);
+  std::string lines;
+  for (const tarsel::ReadoutLine& l : tarsel::AnalysisLines(c, a)) {
+    lines += (lines.empty() ? "" : ",") + std::string("[") + Quoted(l.key) + "," + Quoted(l.label) +
+             "," + Quoted(l.value) + "]";
+  }
+  std::string spans, values;
+  for (const tarsel::ConfigurationField& f : tarsel::kConfigurationFields) {
+    std::string list;
+    for (const tarsel::Range& r : tarsel::SliderSpans(c, f)) {
+      list += (list.empty() ? "[" : ",[") + tarsel::NumberText(r.least) + "," +
+              tarsel::NumberText(r.most) + "]";
+    }
+    spans += (spans.empty() ? "" : ",") + Quoted(f.key) + ":[" + list + "]";
+    values += (values.empty() ? "" : ",") + Quoted(f.key) + ":" + tarsel::NumberText(c.*f.value);
+  }
+  return "{\"report\":" + tarsel::ReportJson(c, a) + ",\"builtin\":" +
+         (tarsel::IsBuiltIn(c) ? "true" : "false") + ",\"values\":{" + values +
+         "},\"assembly\":" + Quoted(tarsel::NameOf(c.assembly)) + ",\"query\":" +
+         Quoted(tarsel::ConfigurationQuery(c)) + ",\"lines\":[" + lines + "],\"spans\":{" + spans +
+         "}}";
+}
+
+}  // namespace
+
+extern "C" {
+
+// Another configuration, from the page's fields in the words of a link
+// ("linkage=G,A,C,B&reference=R&assembly=crossed&piston=R,L"; a parameter left out keeps its
+// built-in value). Empty when it is taken: the running animation draws the frame on the canvas
+// again with it once the page has queued wire::kConfigure, and the next run starts with it.
+// Otherwise one line naming the value and why, and nothing changes.
+EMSCRIPTEN_KEEPALIVE const char* tarsel_configure(const char* query) {
+  static std::string error;
+  const tarsel::LinkConfiguration read = tarsel::ReadLinkConfiguration(query);
+  error = read.error;
+  if (!error.empty()) return error.c_str();
+  tarsel::explore::SetCurrent(read.config);
+  if (tarsel::PageSurface* live = tarsel::exports::Live()) live->StageConfiguration(read.config);
+  return "";
+}
+
+// The panel's account of the configuration on the page, as JSON (ExploreJson).
+EMSCRIPTEN_KEEPALIVE const char* tarsel_explore() {
+  static std::string json;
+  json = ExploreJson(tarsel::explore::Current());
+  return json.c_str();
+}
+
+}  // extern "C"
