@@ -13,20 +13,24 @@ bool Change(ConfigurationHistory& h, const Configuration& c, bool merge) {
   return true;
 }
 
-bool Undo(ConfigurationHistory& h) {
-  if (h.before.empty()) return false;
-  h.after.push_back(h.now);
-  h.now = h.before.back();
-  h.before.pop_back();
+namespace {
+// One step along the history: the last of `from` becomes the current configuration, and the
+// current one goes on `to`.
+bool Move(std::vector<Configuration>& from, std::vector<Configuration>& to, Configuration& now) {
+  if (from.empty()) return false;
+  to.push_back(now);
+  now = from.back();
+  from.pop_back();
   return true;
+}
+}  // namespace
+
+bool Undo(ConfigurationHistory& h) {
+  return Move(h.before, h.after, h.now);
 }
 
 bool Redo(ConfigurationHistory& h) {
-  if (h.after.empty()) return false;
-  h.before.push_back(h.now);
-  h.now = h.after.back();
-  h.after.pop_back();
-  return true;
+  return Move(h.after, h.before, h.now);
 }
 
 }  // namespace tarsel
