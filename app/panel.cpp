@@ -209,7 +209,7 @@ QString KeysText() {
          "<tr><td>BackSpace</td><td>velocity and acceleration on or off</td></tr>"
          "<tr><td>/</td><td>clear between frames, or let them pile up</td></tr>"
          "<tr><td>Esc, double-click</td><td>quit</td></tr>"
-         "<tr><td>F2</td><td>the panel: readout, mechanism, colours</td></tr>"
+         "<tr><td>F2</td><td>the panel: mechanism, readout, changes, colours</td></tr>"
          "<tr><td>← →, Shift</td><td>the probe one point, ten points</td></tr>"
          "<tr><td>Home / End</td><td>the probe to the ends of the blue trace</td></tr>"
          "<tr><td>F1</td><td>these keys</td></tr></table>";
