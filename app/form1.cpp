@@ -1,5 +1,6 @@
 #include "app/form1.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -17,6 +18,7 @@
 #include "app/panel.h"
 #include "app/trace.h"
 #include "input/caption.h"
+#include "input/handlers.h"
 #include "render/raster.h"
 
 namespace tarsel {
@@ -48,7 +50,7 @@ Form1::Form1()
   since_present_.start();
   // The probe follows the pointer over the client area while the panel is open.
   setMouseTracking(true);
-  panel_ = new Panel(this);
+  panel_ = new Panel(this, [this](const Configuration& c) { Configure(c); });
   panel_->hide();
   keys_ = new QLabel(KeysText(), this);
   keys_->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -109,6 +111,8 @@ void Form1::SetPanelOpen(bool open) {
     setMaximumSize(most, most);
   }
   panel_->setGeometry(ClientWidth(), 0, Panel::kWidth, height());
+  // A field of the panel that had the keys gives them back to the picture.
+  if (!open && panel_->isAncestorOf(QApplication::focusWidget())) setFocus(Qt::OtherFocusReason);
   panel_->setVisible(open);
   UpdateProbe();
   update(MarkerColumn() - 1, 0, 3, height());
@@ -120,6 +124,16 @@ void Form1::MoveProbeTo(double x) {
   probe_x_ = x;
   update(MarkerColumn() - 1, 0, 3, height());
   UpdateProbe();
+}
+
+void Form1::Configure(const Configuration& c) {
+  // The panel's widgets signal from inside the animation's event processing, where the
+  // handler may ask for the frame again; before the loop has started it simply starts with c.
+  if (!running_) {
+    if (state_.pi == 0) state_.config = c;
+    return;
+  }
+  Form_Configure(state_, c);
 }
 
 void Form1::UpdateProbe() {

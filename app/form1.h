@@ -51,6 +51,8 @@ class Form1 : public QWidget, public Surface {
   // is open.
   double probe_x() const { return probe_x_; }
   void MoveProbeTo(double x);
+  // Draws configuration c from the next frame on: the same frame again, drawn with it.
+  void Configure(const Configuration& c);
 
  protected:
   bool event(QEvent* e) override;

@@ -1,12 +1,15 @@
 #include "app/panel.h"
 
+#include <QApplication>
 #include <QFont>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QVBoxLayout>
 
+#include "app/configuration_section.h"
 #include "app/image_view.h"
 #include "render/image.h"
 #include "render/palette.h"
@@ -42,39 +45,64 @@ void MechanismWidget::paintEvent(QPaintEvent* e) {
   }
 }
 
-Panel::Panel(QWidget* parent) : QScrollArea(parent), body_(new QWidget) {
+Panel::Panel(QWidget* parent, std::function<void(const Configuration&)> configure)
+    : QWidget(parent), scroll_(new QScrollArea(this)), body_(new QWidget) {
   setFixedWidth(kWidth);
-  setFrameShape(QFrame::NoFrame);
-  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setFocusPolicy(Qt::NoFocus);
-  setWidgetResizable(true);
   setAutoFillBackground(true);
   QPalette pal = palette();
   pal.setColor(QPalette::Window, QColor(0xf4, 0xf6, 0xf9));
   setPalette(pal);
   body_->setPalette(pal);
-  auto* layout = new QVBoxLayout(body_);
-  layout->setContentsMargins(14, 6, 14, 14);
+  auto* column = new QVBoxLayout(this);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(0);
 
-  QWidget* probe = AddSection("At the probe");
-  auto* hint =
-      new QLabel("Point at the picture, or use ← → (with Shift ten points), Home and End.", probe);
-  hint->setWordWrap(true);
-  probe->layout()->addWidget(hint);
+  // The mechanism view stays at the top whatever the rest scrolls to.
+  auto* top = new QWidget(this);
+  auto* top_layout = new QVBoxLayout(top);
+  top_layout->setContentsMargins(14, 6, 14, 4);
+  QWidget* probe = AddSection(top, "At the probe");
   mechanism_ = new MechanismWidget(probe);
   probe->layout()->addWidget(mechanism_);
-  readout_ = new QWidget(probe);
+  column->addWidget(top);
+
+  scroll_->setFrameShape(QFrame::NoFrame);
+  scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  scroll_->setFocusPolicy(Qt::NoFocus);
+  scroll_->setWidgetResizable(true);
+  scroll_->setPalette(pal);
+  auto* layout = new QVBoxLayout(body_);
+  layout->setContentsMargins(14, 0, 14, 14);
+  auto* hint =
+      new QLabel("Point at the picture, or use ← → (with Shift ten points), Home and End.", body_);
+  hint->setWordWrap(true);
+  layout->addWidget(hint);
+  readout_ = new QWidget(body_);
   auto* form = new QFormLayout(readout_);
   form->setContentsMargins(0, 4, 0, 0);
   form->setRowWrapPolicy(QFormLayout::WrapLongRows);
-  probe->layout()->addWidget(readout_);
+  // The rows are there from the start, so that the first frame only fills them in: rows added
+  // to a panel on the screen are laid out before they are shown, too short for their text.
+  for (const ReadoutLine& line : ReadoutLines(ProbeReadout{})) {
+    QLabel*& value = values_[line.key];
+    value = new QLabel(readout_);
+    value->setWordWrap(true);
+    form->addRow(QString::fromUtf8(line.label), value);
+  }
+  layout->addWidget(readout_);
+  QWidget* change = AddSection(body_, "Change the mechanism");
+  configuration_ = new ConfigurationSection(change, std::move(configure));
+  change->layout()->addWidget(configuration_);
   AddLegend();
   layout->addStretch(1);
-  setWidget(body_);
+  scroll_->setWidget(body_);
+  column->addWidget(scroll_, 1);
 }
 
-QWidget* Panel::AddSection(const QString& title) {
-  auto* section = new QWidget(body_);
+QWidget* Panel::AddSection(QWidget* parent, const QString& title) {
+  auto* section = new QWidget(parent);
   auto* layout = new QVBoxLayout(section);
   layout->setContentsMargins(0, 8, 0, 0);
   auto* heading = new QLabel(title.toUpper(), section);
@@ -83,12 +111,44 @@ QWidget* Panel::AddSection(const QString& title) {
   font.setPointSizeF(font.pointSizeF() * 0.85);
   heading->setFont(font);
   layout->addWidget(heading);
-  body_->layout()->addWidget(section);
+  parent->layout()->addWidget(section);
   return section;
 }
 
+void Panel::keyPressEvent(QKeyEvent* e) {
+  switch (e->key()) {
+    case Qt::Key_F1:
+    case Qt::Key_F2:
+      e->ignore();
+      return;
+    case Qt::Key_Escape:
+      configuration_->Revert();
+      parentWidget()->setFocus(Qt::OtherFocusReason);
+      break;
+    default:
+      break;
+  }
+  e->accept();
+}
+
+bool Panel::focusNextPrevChild(bool next) {
+  QWidget* const from = focusWidget();
+  if (!from || !isAncestorOf(from)) return false;
+  // The focus chain runs through the whole window: take the next widget of it that is the
+  // panel's and takes the focus by Tab.
+  for (QWidget* w = from;;) {
+    w = next ? w->nextInFocusChain() : w->previousInFocusChain();
+    if (w == from) return true;
+    if (isAncestorOf(w) && w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus)) {
+      w->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+      scroll_->ensureWidgetVisible(w);
+      return true;
+    }
+  }
+}
+
 void Panel::AddLegend() {
-  QWidget* section = AddSection("Colours");
+  QWidget* section = AddSection(body_, "Colours");
   // The window draws in the exact colours: each curve's colour, width and what it shows, from
   // the one table the page's legend is made from too.
   for (const Curve& curve : kCurves) {
@@ -117,14 +177,9 @@ void Panel::AddLegend() {
 }
 
 void Panel::Show(const ProbeView& view) {
-  auto* form = static_cast<QFormLayout*>(readout_->layout());
   for (const ReadoutLine& line : view.lines()) {
-    QLabel*& value = values_[line.key];
-    if (!value) {
-      value = new QLabel(readout_);
-      value->setWordWrap(true);
-      form->addRow(QString::fromUtf8(line.label), value);
-    }
+    QLabel* value = values_[line.key];
+    if (!value) continue;
     const QString text = QString::fromStdString(line.value);
     if (value->text() != text) value->setText(text);
   }
@@ -154,7 +209,7 @@ QString KeysText() {
          "<tr><td>BackSpace</td><td>velocity and acceleration on or off</td></tr>"
          "<tr><td>/</td><td>clear between frames, or let them pile up</td></tr>"
          "<tr><td>Esc, double-click</td><td>quit</td></tr>"
-         "<tr><td>F2</td><td>the panel: readout, mechanism, colours</td></tr>"
+         "<tr><td>F2</td><td>the panel: mechanism, readout, changes, colours</td></tr>"
          "<tr><td>← →, Shift</td><td>the probe one point, ten points</td></tr>"
          "<tr><td>Home / End</td><td>the probe to the ends of the blue trace</td></tr>"
          "<tr><td>F1</td><td>these keys</td></tr></table>";

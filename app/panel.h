@@ -3,11 +3,13 @@
 #include <QLabel>
 #include <QScrollArea>
 #include <QWidget>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "animation/shared_state.h"
+#include "geometry/configuration.h"
 #include "render/palette.h"
 #include "render/probe_view.h"
 
@@ -27,14 +29,19 @@ class MechanismWidget : public QWidget {
   const ProbeView* view_ = nullptr;
 };
 
-// The window's side panel, beside the client area: the readout at the probe with the mechanism
-// view, and the legend of the curves.
-class Panel : public QScrollArea {
+class ConfigurationSection;
+
+// The window's side panel, beside the client area: the mechanism view at the top, always in
+// sight, and under it, scrolling, the readout at the probe, the fields that change the
+// mechanism with what it is, and the legend of the curves. Keys typed into its fields stay
+// there: none reaches the animation.
+class Panel : public QWidget {
  public:
   // Logical pixels across, the scroll bar included.
   static constexpr int kWidth = 340;
 
-  explicit Panel(QWidget* parent);
+  // `configure` is handed each good change of the mechanism.
+  Panel(QWidget* parent, std::function<void(const Configuration&)> configure);
 
   // The readout and the mechanism view, after every frame and every move of the probe.
   void Show(const ProbeView& view);
@@ -44,11 +51,20 @@ class Panel : public QScrollArea {
   // The readout's value of line `key` as shown (for the tests).
   QString Value(const std::string& key) const;
 
+ protected:
+  // Keys that the panel's fields and buttons leave: Escape gives the focus back to the picture,
+  // F1 and F2 go on to the window, the rest stop here.
+  void keyPressEvent(QKeyEvent* e) override;
+  // Tab and Shift+Tab go round the panel's own fields and buttons.
+  bool focusNextPrevChild(bool next) override;
+
  private:
-  QWidget* AddSection(const QString& title);
+  QWidget* AddSection(QWidget* parent, const QString& title);
   void AddLegend();
 
+  QScrollArea* scroll_;
   QWidget* body_;
+  ConfigurationSection* configuration_;
   MechanismWidget* mechanism_;
   QWidget* readout_;
   std::map<std::string, QLabel*> values_;

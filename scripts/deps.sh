@@ -21,6 +21,8 @@ test=(
   desktop-file-utils lintian
   xvfb xdotool x11-utils libx11-dev
   openbox xfwm4 dbus-daemon weston
+  # The window's panel read as a screen reader reads it (AT-SPI, from Python).
+  at-spi2-core gir1.2-atspi-2.0 python3-gi
   # Only for bench/export.sh, which sets the exports beside these tools.
   gifsicle ffmpeg
   clang libclang-rt-14-dev valgrind

@@ -3,15 +3,24 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
 #include <QTest>
 #include <QTimer>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "app/form1.h"
 #include "app/key_codes.h"
 #include "app/panel.h"
+#include "export/replay.h"
+#include "input/handlers.h"
+#include "tests/support/recording_surface.h"
 
 namespace tarsel {
 namespace {
@@ -267,6 +276,232 @@ TEST(Form, ThePanelAndTheProbeLeaveTheClientAreaAsItIs) {
   EXPECT_EQ(probe[3], StepProbe(state, probe[2], -1));
   EXPECT_EQ(probe[4], ProbeEnd(state, false));
   EXPECT_EQ(probe[5], ProbeEnd(state, true));
+}
+
+// The first frame drawn again with configuration c, as the core draws it without a window when
+// c is asked for while another configuration's first frame waits: from a clear, with fresh
+// registers, so that nothing of the other one shows. A
+// fresh run's first frame (Replay) differs from it by one thing: a frame drawn again strokes its
+// piston curve twice, after the clear and after pass 1, as every frame after the first does.
+Image RedrawnFirstFrame(const Configuration& c) {
+  SharedState state;
+  if (IsBuiltIn(c)) state.config.crank = 8;
+  testing::RecordingSurface surface;
+  Driver driver(state, surface);
+  long waits = 0;
+  surface.on_wait = [&](bool first) {
+    if (!first) return;
+    if (++waits == 1) {
+      Form_Configure(state, c);
+    } else {
+      state.ended = true;
+    }
+  };
+  driver.Form_Activate();
+  Canvas canvas(Size{Canvas::kDesignWidth, Canvas::kDesignHeight}, 1);
+  bool redraw = false;  // between the first wait and the second
+  for (const testing::Call& call : surface.calls) {
+    if (call.kind == testing::Call::kWaitBegins) redraw = !redraw;
+    if (!redraw) continue;
+    if (call.kind == testing::Call::kCls) canvas.Cls();
+    if (call.kind == testing::Call::kWidth) canvas.DrawWidth(call.width);
+    if (call.kind == testing::Call::kLine)
+      canvas.Line(call.x1, call.y1, call.x2, call.y2, call.colour);
+  }
+  return canvas.image();
+}
+
+// The first frame of the built-in configuration as tarsel-render draws it.
+Image BuiltInFirstFrame() {
+  Canvas canvas(Size{Canvas::kDesignWidth, Canvas::kDesignHeight}, 1);
+  Replay replay({}, nullptr, &canvas);
+  replay.Run();
+  return canvas.image();
+}
+
+template <typename W>
+W* Named(const Form1& form, const QString& name) {
+  W* w = form.panel()->findChild<W*>(name);
+  EXPECT_NE(w, nullptr) << name.toStdString();
+  return w;
+}
+
+// Types `text` into the field of `key` over what it holds, and Enter.
+std::function<void(Form1&)> Type(const char* key, const char* text) {
+  return [=](Form1& f) {
+    QLineEdit* field = Named<QLineEdit>(f, QString("field-") + key);
+    field->setFocus();
+    field->selectAll();
+    QTest::keyClicks(field, text);
+    QTest::keyClick(field, Qt::Key_Return);
+  };
+}
+
+std::function<void(Form1&)> Press(const char* name) {
+  return [=](Form1& f) { Named<QAbstractButton>(f, name)->click(); };
+}
+
+QString Message(const Form1& f, const char* key) {
+  return Named<QLabel>(f, QString("message-") + key)->text();
+}
+
+// Changes made through the panel's widgets while the first frame waits for a key: each good
+// one draws that frame again, as a fresh run draws it with the new configuration; a refused one
+// leaves the picture and the state as they were and says why beside its field. No key typed
+// into the panel reaches the animation: k and the probe stay where they were.
+TEST(Form, ThePanelChangesTheMechanism) {
+  struct Case {
+    const char* name;
+    std::function<void(Form1&)> act;
+    std::optional<Configuration> draws;  // nullopt: refused
+    const char* message_key = nullptr;   // refused: the field that says why
+    const char* says = nullptr;          // ... its message, or the class of the analysis
+  };
+  Configuration c;
+  const auto with = [&c](double Configuration::*field, double v) {
+    c.*field = v;
+    return c;
+  };
+  const std::vector<Case> cases = {
+      {"fixed line typed", Type("ground", "30"), with(&Configuration::ground, 30)},
+      {"crank typed", Type("crank", "8"), with(&Configuration::crank, 8)},
+      {"coupler typed with an exponent", Type("coupler", "2.6e1"),
+       with(&Configuration::coupler, 26)},
+      {"rocker typed", Type("rocker", "32"), with(&Configuration::rocker, 32)},
+      {"reference typed", Type("reference", "-60.5"), with(&Configuration::reference, -60.5)},
+      {"piston's radius typed", Type("piston-radius", "20"),
+       with(&Configuration::piston_radius, 20)},
+      {"rod typed beyond its slider", Type("rod", "450"), with(&Configuration::rod, 450)},
+      {"coupler's slider a step up",
+       [](Form1& f) {
+         QSlider* slider = Named<QSlider>(f, "slider-coupler");
+         slider->setFocus();
+         QTest::keyClick(slider, Qt::Key_Right);
+       },
+       with(&Configuration::coupler, 26.5)},
+      {"crank 0 refused", Type("crank", "0"), std::nullopt, "crank",
+       "the crank O-P 0 is not above 0"},
+      {"a word refused", Type("crank", "abc"), std::nullopt, "crank",
+       "the crank O-P: 'abc' is not a number"},
+      {"half a number refused", Type("ground", "7."), std::nullopt, "ground",
+       "'7.' is not a number"},
+      {"a rod shorter than the radius refused", Type("rod", "15"), std::nullopt, "rod",
+       "the connecting rod 15 is not longer than the crank radius 20"},
+      {"crossed", Press("assembly"),
+       [&c] {
+         c.assembly = Assembly::kCrossed;
+         return c;
+       }()},
+      {"undo", Press("undo"),
+       [&c] {
+         c.assembly = Assembly::kOpen;
+         return c;
+       }()},
+      {"redo", Press("redo"),
+       Configuration{c.ground, c.crank, c.coupler, c.rocker, c.reference, Assembly::kCrossed,
+                     c.piston_radius, c.rod}},
+      {"built-in", Press("built-in"), Configuration{}, nullptr, "crank-rocker"},
+      {"a triple-rocker",
+       [](Form1& f) {
+         for (const auto& [key, text] :
+              {std::pair{"ground", "10"}, {"crank", "9"}, {"coupler", "8"}, {"rocker", "15"}}) {
+           Type(key, text)(f);
+         }
+       },
+       Configuration{10, 9, 8, 15}, nullptr, "triple-rocker"},
+      {"built-in again", Press("built-in"), Configuration{}, nullptr, "crank-rocker"},
+  };
+
+  Form1 form;
+  Image started, built_in;  // the first frame, the built-in one drawn again
+  std::size_t i = 0;
+  bool acted = false;
+  long waits = 0;
+  double probe = 0;
+  Image before;
+  const int code = RunWindow(form, [&](Form1& f) {
+    if (f.waits_begun() < 1) return false;
+    if (started.pixels.empty()) {
+      started = f.canvas().image();
+      EXPECT_TRUE(started == BuiltInFirstFrame());
+      QTest::keyClick(&f, Qt::Key_F2);
+      probe = f.probe_x();
+    }
+    if (i == cases.size()) {
+      QTest::keyClick(&f, Qt::Key_Escape);
+      return true;
+    }
+    const Case& t = cases[i];
+    SCOPED_TRACE(t.name);
+    if (!acted) {
+      waits = f.waits_begun();
+      before = f.canvas().image();
+      t.act(f);
+      acted = true;
+      return false;
+    }
+    if (t.draws && f.waits_begun() == waits) return false;  // the frame is drawn again
+    acted = false;
+    ++i;
+    EXPECT_EQ(f.state().k, 4.5);
+    EXPECT_EQ(f.probe_x(), probe);
+    EXPECT_FALSE(f.state().next_config.has_value());
+    if (!t.draws) {
+      EXPECT_EQ(f.waits_begun(), waits);
+      EXPECT_EQ(f.canvas().image(), before);
+      EXPECT_TRUE(Message(f, t.message_key).contains(t.says))
+          << Message(f, t.message_key).toStdString();
+      return false;
+    }
+    EXPECT_EQ(f.waits_begun(), waits + 1);
+    EXPECT_EQ(f.state().config, *t.draws);
+    EXPECT_TRUE(f.canvas().image() == RedrawnFirstFrame(*t.draws));
+    if (IsBuiltIn(*t.draws)) {
+      // Every return to the built-in mechanism draws the same pixels.
+      if (built_in.pixels.empty()) built_in = f.canvas().image();
+      EXPECT_TRUE(f.canvas().image() == built_in);
+    }
+    if (t.says) {
+      const QString grashof = Named<QLabel>(f, "analysis-class")->text();
+      EXPECT_TRUE(grashof.contains(t.says)) << grashof.toStdString();
+    }
+    return false;
+  });
+  EXPECT_EQ(code, 0);
+  EXPECT_EQ(i, cases.size());
+}
+
+// The panel's fields keep their keys: Tab goes to the next of them, Escape leaves the field
+// (its unfinished text undone) for the picture without ending anything.
+TEST(Form, ThePanelKeepsItsKeys) {
+  Form1 form;
+  int stage = 0;
+  const int code = RunWindow(form, [&](Form1& f) {
+    if (f.waits_begun() != 1) return false;
+    if (stage++ == 0) {
+      QTest::keyClick(&f, Qt::Key_F2);
+      QLineEdit* crank = Named<QLineEdit>(f, "field-crank");
+      crank->setFocus();
+      QTest::keyClick(crank, Qt::Key_Tab);
+      EXPECT_EQ(f.panel()->focusWidget(), Named<QSlider>(f, "slider-crank"));
+      QTest::keyClick(f.panel()->focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+      EXPECT_EQ(f.panel()->focusWidget(), crank);
+      crank->selectAll();
+      QTest::keyClicks(crank, "5 ,/");
+      QTest::keyClick(crank, Qt::Key_Escape);
+      EXPECT_EQ(crank->text(), "7");
+      EXPECT_EQ(f.focusWidget(), &f);
+      return false;
+    }
+    EXPECT_FALSE(f.state().ended);
+    EXPECT_EQ(f.state().k, 4.5);
+    EXPECT_EQ(f.state().acc, 0);
+    EXPECT_EQ(f.state().ccllss, 0);
+    QTest::keyClick(&f, Qt::Key_Escape);
+    return true;
+  });
+  EXPECT_EQ(code, 0);
+  EXPECT_EQ(stage, 2);
 }
 
 }  // namespace

@@ -10,7 +10,7 @@ real_tarsel=$1 probe=$2 icons=$3
 tarsel=$real_tarsel
 source "$(dirname "$0")/xserver.sh"
 
-wm_pid= bus_pid= panels_pid=
+wm_pid= panels_pid=
 stop_desktop() {
   for pid in $app_pid $panels_pid $wm_pid $bus_pid $xvfb_pid; do kill "$pid" 2>/dev/null; done
   wait 2>/dev/null
@@ -41,14 +41,8 @@ start_wm() {
       ;;
     xfwm4)
       # xfwm4 reads its settings through xfconfd, which a session bus starts.
-      : >"$work/bus"
-      dbus-daemon --session --nofork --print-address=3 3>"$work/bus" 2>/dev/null &
-      bus_pid=$!
-      for _ in $(seq 100); do
-        [ -s "$work/bus" ] && break
-        sleep 0.05
-      done
-      XDG_DATA_DIRS=$system_data DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$work/bus") NO_AT_BRIDGE=1 \
+      start_bus
+      XDG_DATA_DIRS=$system_data DBUS_SESSION_BUS_ADDRESS=$bus_address NO_AT_BRIDGE=1 \
         xfwm4 --compositor=off --sm-client-disable >"$work/wm.log" 2>&1 &
       wm_pid=$!
       ;;

@@ -62,6 +62,24 @@ if start_app; then
   expect_exit "Escape with the panel"
 fi
 
+echo "-- the panel's fields as a screen reader reads them, changed from the keyboard"
+# Qt speaks to assistive tools over the session bus, which starts the accessibility bus itself.
+start_bus
+export DBUS_SESSION_BUS_ADDRESS=$bus_address
+if start_app QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1; then
+  keys F2
+  /usr/bin/python3 "$(dirname "$0")/panel_texts.py" || fail "the panel's texts and fields (above)"
+  # Escape in the panel gives the keys back to the picture; the next one ends the program.
+  keys Escape
+  kill -0 "$app_pid" 2>/dev/null || fail "Escape in the panel ended the program"
+  xdotool key Escape
+  expect_exit "Escape after the panel"
+fi
+kill "$bus_pid"
+wait "$bus_pid" 2>/dev/null
+bus_pid=
+unset DBUS_SESSION_BUS_ADDRESS
+
 echo "-- double-click ends the program"
 if start_app; then
   expect_picture "" dbl-first-frame

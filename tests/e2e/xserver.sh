@@ -5,6 +5,7 @@
 #   start_x [WxH[xD]]
 #                   start Xvfb on a free display (Xvfb picks the number), D bits a pixel
 #                   (24 unless given), and export DISPLAY
+#   start_bus       start a private session bus: $bus_pid, and its address in $bus_address
 #   start_app [VAR=VALUE ...]
 #                   start $tarsel with those variables, set $app_pid and $win (its window)
 #   keys KEY ...    press keys one at a time, each after the program is waiting again
@@ -21,10 +22,12 @@ export XDG_RUNTIME_DIR=$work/runtime
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 xvfb_pid=
 app_pid=
+bus_pid=
 failures=0
 
 cleanup() {
   [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
+  [ -n "$bus_pid" ] && kill "$bus_pid" 2>/dev/null
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
   wait 2>/dev/null
   rm -rf "$work"
@@ -51,6 +54,17 @@ start_x() {
   done
   [ -s "$work/display" ] || { echo "FAIL: Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
   export DISPLAY=":$(head -n 1 "$work/display")"
+}
+
+start_bus() {
+  : >"$work/bus"
+  dbus-daemon --session --nofork --print-address=3 3>"$work/bus" 2>/dev/null &
+  bus_pid=$!
+  for _ in $(seq 100); do
+    [ -s "$work/bus" ] && break
+    sleep 0.05
+  done
+  bus_address=$(head -n 1 "$work/bus")
 }
 
 # SIGINT and SIGTERM go back to their defaults: a background job of a script would otherwise
