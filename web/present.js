@@ -59,6 +59,4 @@
   tarselState.pointerKeepsFocus(button);
   button.hidden = tarselState.replay;  // a replay's picture is drawn once, at its own size
   button.addEventListener('click', () => (presenting ? stop() : start()));
-
-  window.tarselPresent = {presenting: () => presenting};
 })();
