@@ -20,17 +20,6 @@
     note.textContent = text;
   }
 
-  function download(blob, name) {
-    const a = document.createElement('a');
-    a.href = URL.createObjectURL(blob);
-    a.download = name;
-    document.body.append(a);
-    a.click();
-    a.remove();
-    // Later: some browsers read the object only after the click has returned.
-    setTimeout(() => URL.revokeObjectURL(a.href), 10000);
-  }
-
   // The file names say which frame: "tarsel-k6.500".
   const frameName = () => `tarsel-k${$('k-value').textContent}`;
 
@@ -65,7 +54,7 @@
       }
     },
     svg(bytes) {
-      download(new Blob([bytes], {type: 'image/svg+xml'}), `${frameName()}.svg`);
+      tarselState.download(new Blob([bytes], {type: 'image/svg+xml'}), `${frameName()}.svg`);
       say('Saved the picture as SVG.');
     },
     failed(message) {
@@ -98,7 +87,7 @@
       sweepButton.disabled = false;
       if (m.type === 'gif') {
         tarselExports.lastSweepMs = performance.now() - sweepStarted;
-        download(new Blob([m.bytes], {type: 'image/gif'}), m.name);
+        tarselState.download(new Blob([m.bytes], {type: 'image/gif'}), m.name);
         say(`Saved the sweep: ${m.frames} frames, ${(m.bytes.length / 1e6).toFixed(2)} MB.`);
       } else {
         say(`The sweep was not saved: ${m.message}`, 'error');

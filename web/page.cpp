@@ -10,7 +10,7 @@
 
 namespace {
 
-// The bodies run in the page; tarselPage is defined by page.js before the module loads.
+// The bodies run in the page; tarselPage is defined by run.js before the module loads.
 EM_JS(int, js_next_event, (), { return tarselPage.nextEvent(); });
 EM_ASYNC_JS(void, js_wait_for_event, (), { await tarselPage.waitForEvent(); });
 EM_ASYNC_JS(void, js_yield, (), { await tarselPage.yieldToBrowser(); });
@@ -18,7 +18,8 @@ EM_JS(int, js_view_width, (), { return tarselPage.view().size[0]; });
 EM_JS(int, js_view_height, (), { return tarselPage.view().size[1]; });
 EM_JS(double, js_view_scale, (), { return tarselPage.view().scale; });
 EM_JS(int, js_view_palette, (), { return tarselPage.view().palette; });
-EM_JS(double, js_device_ratio, (), { return window.devicePixelRatio || 1; });
+EM_JS(int, js_view_presenting, (), { return tarselPage.view().presenting ? 1 : 0; });
+EM_JS(double, js_device_ratio, (), { return tarselPage.mechanismRatio(); });
 EM_JS(void, js_match_canvas, (int lw, int lh, int dw, int dh, double scale),
       { tarselPage.matchCanvas(lw, lh, dw, dh, scale); });
 EM_JS(void, js_show, (const void* rgba, int width, int height, int x, int y, int w, int h), {
@@ -74,7 +75,10 @@ void Yield() {
 }
 
 View CurrentView() {
-  View view{{js_view_width(), js_view_height()}, js_view_scale(), Palette::kExact};
+  View view{{js_view_width(), js_view_height()},
+            js_view_scale(),
+            Palette::kExact,
+            js_view_presenting() != 0};
   if (js_view_palette() == static_cast<int>(Palette::kDistinguishable)) {
     view.palette = Palette::kDistinguishable;
   }

@@ -8,7 +8,7 @@
 #include "render/canvas.h"
 #include "render/probe_view.h"
 
-// What the C++ side asks of the page (web/page.js, the object tarselPage): its queued input,
+// What the C++ side asks of the page (web/run.js, the object tarselPage): its queued input,
 // its canvas element and its panel. The page only queues input events; the animation takes
 // them inside its own event-processing calls, so the handlers run between two drawing steps
 // as they do on the desktop.
@@ -39,15 +39,18 @@ void WaitForEvent();
 void Yield();
 
 // How the page wants the client area shown now: its size in logical pixels, the device pixels
-// per logical pixel (the browser's devicePixelRatio, times the fit of a small screen) and the
-// palette of its colour switch.
+// per logical pixel (the browser's devicePixelRatio, times the fit of a small screen or of a
+// presentation) and the palette of its colour switch. Presenting, the size is the design size
+// and the picture is drawn anew at it, whatever size the client area had grown to.
 struct View {
   Size logical;
   double scale = 1;
   Palette palette = Palette::kExact;
+  bool presenting = false;
 };
 View CurrentView();
-// The browser's devicePixelRatio: the panel's mechanism view is drawn at it, never fitted.
+// The device pixels per logical pixel of the panel's mechanism view: the browser's
+// devicePixelRatio, never fitted smaller; larger while the page presents.
 double DeviceRatio();
 // Gives the canvas element the image's size: its device pixels as the backing store, shown one
 // to one on the screen's pixels. This clears the element; Show the whole image afterwards.

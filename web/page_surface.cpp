@@ -23,6 +23,7 @@ PageSurface::PageSurface(const page::View& view, const Configuration& config,
   if (!opening.empty()) opening_.emplace(std::move(opening), state_, *this);
   canvas_.SetPalette(view.palette);
   probe_palette_ = view.palette;
+  presenting_ = view.presenting;
   // A turned tablet or a new zoom changes the scale, and the colour switch the palette, in the
   // middle of a picture: the canvas keeps what it drew to draw it again.
   canvas_.KeepDrawing(true);
@@ -98,7 +99,8 @@ std::string PageSurface::Csv(bool piston) const {
 
 void PageSurface::ShowProbe() {
   if (!Started()) return;
-  probe_.Update(state_, probe_x_, page::DeviceRatio(), probe_palette_);
+  probe_ratio_ = page::DeviceRatio();
+  probe_.Update(state_, probe_x_, probe_ratio_, probe_palette_);
   page::ShowProbe(probe_x_, probe_);
 }
 
@@ -138,6 +140,21 @@ bool PageSurface::HandleQueued() {
 
 void PageSurface::ApplyView() {
   const page::View view = page::CurrentView();
+  if (view.presenting != presenting_ && lines_.complete()) {
+    RedrawAt(view);
+  } else {
+    Restyle(view);
+  }
+  presenting_ = view.presenting;
+  // The mechanism view beside it takes the palette too, and the presentation's size.
+  const double ratio = page::DeviceRatio();
+  if (view.palette != probe_palette_ || ratio != probe_ratio_) {
+    probe_palette_ = view.palette;
+    ShowProbe();
+  }
+}
+
+void PageSurface::Restyle(const page::View& view) {
   const Image& before = canvas_.image();
   const int width = before.width, height = before.height;
   bool anew = false;
@@ -148,11 +165,19 @@ void PageSurface::ApplyView() {
   anew = anew || canvas_.image().width != width || canvas_.image().height != height;
   // Resizing the element clears it: put back everything, an added area white.
   if (anew) ShowAnew();
-  // The mechanism view beside it takes the palette too.
-  if (view.palette != probe_palette_) {
-    probe_palette_ = view.palette;
-    ShowProbe();
+}
+
+void PageSurface::RedrawAt(const page::View& view) {
+  Canvas canvas(view.logical, view.scale);
+  canvas.SetPalette(view.palette);
+  canvas.KeepDrawing(true);
+  for (const LineRecord::Segment& line : lines_.lines()) {
+    canvas.DrawWidth(line.width);
+    canvas.Line(line.x1, line.y1, line.x2, line.y2, line.colour);
   }
+  canvas.DrawWidth(canvas_.drawWidth());
+  canvas_ = std::move(canvas);
+  ShowAnew();
 }
 
 void PageSurface::ShowAnew() {

@@ -65,6 +65,13 @@ class PageSurface : public Surface {
  private:
   // Runs the handlers of every queued event; true when there was one.
   bool HandleQueued();
+  // The view at another scale or in another palette, the client area grown to its size.
+  void Restyle(const page::View& view);
+  // A canvas of exactly the view's size with every line since the last clear drawn on it
+  // again: going into the presentation cuts a grown client area to the design size, and
+  // coming out of it grows the area back with what lies beyond the design area drawn, not
+  // white, so that the picture is the one tarsel-render draws at the new size.
+  void RedrawAt(const page::View& view);
   // The whole image onto a canvas element of its size.
   void ShowAnew();
   // The changed part of the image onto the canvas element, and the panel's readout.
@@ -78,6 +85,8 @@ class PageSurface : public Surface {
   double probe_x_ = probe::kStartX;
   ProbeView probe_;
   Palette probe_palette_ = Palette::kExact;  // the mechanism view's palette
+  double probe_ratio_ = 0;                   // and the ratio it was drawn at
+  bool presenting_ = false;
   double last_yield_ms_ = 0;
   long points_ = 0;  // event-processing calls at table points so far
   LineRecord lines_;

@@ -35,9 +35,10 @@
     }
   }
 
-  // "name x y" lines: the names written over the mechanism view, at logical pixels.
+  // "name x y" lines: the names written over the mechanism view, at logical pixels of the view
+  // shown `across` CSS pixels a logical one.
   const spans = [];
-  function showLabels(text) {
+  function showLabels(text, across) {
     const lines = text.split('\n').filter(Boolean);
     lines.forEach((line, i) => {
       const [name, x, y] = line.split('\t');
@@ -46,8 +47,8 @@
         labelsBox.append(spans[i]);
       }
       spans[i].textContent = name;
-      spans[i].style.left = `${x}px`;
-      spans[i].style.top = `${y}px`;
+      spans[i].style.left = `${x * across}px`;
+      spans[i].style.top = `${y * across}px`;
     });
   }
 
@@ -66,16 +67,6 @@
     marker.hidden = false;
   }
 
-  function download(text, name) {
-    const a = document.createElement('a');
-    a.href = URL.createObjectURL(new Blob([text], {type: 'text/csv'}));
-    a.download = name;
-    document.body.append(a);
-    a.click();
-    a.remove();
-    URL.revokeObjectURL(a.href);
-  }
-
   window.tarselProbe = {
     // The module has loaded; `isLive`: the animation as the user drives it (not a replay).
     attach(m, constants, isLive) {
@@ -88,15 +79,20 @@
       view.style.width = `${width}px`;
       view.style.height = `${height}px`;
     },
-    // The readout at x, the mechanism view's device pixels and its labels.
+    // The readout at x, the mechanism view's device pixels and its labels. The view is drawn
+    // at the ratio the page asked for (tarselPage.mechanismRatio): one of its pixels on one of
+    // the screen's.
     show(x, lines, labels, rgba, width, height) {
       if (view.width !== width || view.height !== height) {
+        const dpr = window.devicePixelRatio || 1;
         view.width = width;
         view.height = height;
+        view.style.width = `${width / dpr}px`;
+        view.style.height = `${height / dpr}px`;
       }
       viewCtx.putImageData(new ImageData(rgba, width, height), 0, 0);
       showLines(lines);
-      showLabels(labels);
+      showLabels(labels, parseFloat(view.style.width) / shared.mechanism[0]);
       placeMarker(x);
       view.dataset.probe = String(x);
     },
@@ -139,7 +135,7 @@
       if (!module || !live) return;
       // Called directly: ccall would take the suspended animation for a call of its own.
       const text = module.UTF8ToString(module._tarsel_data(which));
-      if (text) download(text, `${name()}.csv`);
+      if (text) tarselState.download(new Blob([text], {type: 'text/csv'}), `${name()}.csv`);
       // A pointer leaves the keys with the animation; the keyboard keeps its place.
       if (e.detail > 0) canvas.focus({preventScroll: true});
     });

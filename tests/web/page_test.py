@@ -91,6 +91,17 @@ class PageCase(unittest.TestCase):
         self.fail(f"{name}: {diff} pixels differ, the first at ({first % aw}, {first // aw}) "
                   f"({kept})")
 
+    def assertSideBySide(self, box, name):
+        """The canvas's design area and the mechanism view wholly in view, side by side."""
+        right = box["canvas"][2]
+        width, height = box["viewport"]
+        for part in ["canvas", "view"]:
+            l, t, r, b = box[part]
+            self.assertTrue(l >= 0 and t >= 0 and r <= width + 0.5 and b <= height + 0.5,
+                            f"{name}: the {part} {box[part]} is not wholly in {width} x {height}")
+        self.assertGreaterEqual(box["view"][0], right, f"{name}: not beside the picture: {box}")
+        self.assertEqual(box["scrolled"], [0, 0], name)
+
 
 def press(driver, *keys):
     """Real key events: each key goes down and up through the browser's input pipeline."""
@@ -163,6 +174,14 @@ class LivePage(OneBrowser):
         self.assertEqual(d.execute_script("return document.querySelector('title').text"), caption)
         self.assertEqual(d.execute_script(
             "return document.getElementById('caption').textContent"), caption)
+        # Shown as the window shows it, runs of spaces included; the heading says in words what
+        # the page shows.
+        shown, heading, lang = d.execute_script(
+            "return [getComputedStyle(document.getElementById('caption')).whiteSpace,"
+            " document.querySelector('h1').textContent, document.documentElement.lang]")
+        self.assertEqual(shown, "pre")
+        self.assertIn("four-bar linkage", heading)
+        self.assertEqual(lang, "en")
 
     def test_keys_draw_what_the_desktop_draws(self):
         d = self.driver
@@ -266,6 +285,69 @@ class LivePage(OneBrowser):
         self.assertEqual(canvas_size(d), grown)
         self.assertSamePixels(web.canvas_pixels(d), rendered("97 97 97", grown), "shrunk")
 
+    def test_lesson_layout_on_desktops(self):
+        d = self.driver
+        # Window sizes (the browser's own bars take some of the height) and whole screens.
+        for name, width, height, window in [("window-1366", 1366, 768, True),
+                                            ("window-1920", 1920, 1080, True),
+                                            ("screen-1366", 1366, 768, False),
+                                            ("screen-1920", 1920, 1080, False)]:
+            with self.subTest(name):
+                if window:
+                    d.set_window_size(width, height)
+                else:
+                    web.emulate(d, width, height, 1, touch=False)
+                d.get(PAGE)
+                web.wait_frames(d, 1)
+                step(d, lambda: press(d, "a"))
+                self.assertSideBySide(lesson_boxes(d), name)
+                self.assertSamePixels(web.canvas_pixels(d), as_page(d, "97"), name)
+                if name == "screen-1920":
+                    # The mechanism's controls will stand in view beside the curves.
+                    box = lesson_boxes(d)
+                    self.assertLessEqual(box["explore"][3], box["viewport"][1], name)
+                    self.assertGreaterEqual(box["explore"][0], box["canvas"][2], name)
+        d.execute_cdp_cmd("Emulation.clearDeviceMetricsOverride", {})
+
+    def test_presenting(self):
+        d = self.driver
+        web.emulate(d, 1920, 1080, 1, touch=False)
+        d.get(PAGE)
+        web.wait_frames(d, 1)
+        step(d, lambda: press(d, "a"))
+        size = canvas_size(d)  # grown with the room
+        present = d.find_element(By.ID, "present")
+        for leave in ["button", "escape"]:
+            with self.subTest(leave=leave):
+                present.click()
+                web.wait_until(d, lambda d: float(shown_as(d)[1]) > 1)
+                self.assertEqual(present.get_attribute("aria-pressed"), "true")
+                self.assertTrue(d.execute_script("return document.fullscreenElement !== null"))
+                self.assertEqual(shown_as(d)[0], DESIGN)
+                self.assertSamePixels(web.canvas_pixels(d), as_page(d, "97"), "presenting")
+                box = lesson_boxes(d)
+                self.assertSideBySide(box, "presenting")
+                # The mechanism view is drawn as large as it is shown, one pixel to one.
+                self.assertGreater(box["view"][2] - box["view"][0], 400)
+                self.assertEqual(box["viewPixels"], box["view"][2] - box["view"][0])
+                self.assertGreaterEqual(min(box["fonts"]), 20, box["fonts"])
+                if leave == "button":
+                    present.click()
+                else:
+                    # Escape leaves the full screen, and does not end the animation.
+                    press(d, Keys.ESCAPE)
+                web.wait_until(d, lambda d: shown_as(d)[1] == "1")
+                self.assertFalse(d.execute_script("return document.fullscreenElement !== null"))
+                time.sleep(0.3)  # an Escape that reached the animation would end it meanwhile
+                self.assertEqual(phase(d), "waiting")
+                self.assertEqual(present.get_attribute("aria-pressed"), "false")
+                # Back at the size the room gives, every line drawn, beyond the design area too.
+                self.assertEqual(canvas_size(d), size)
+                self.assertSamePixels(web.canvas_pixels(d), as_page(d, "97"), "presented")
+        step(d, lambda: press(d, "a"))
+        self.assertSamePixels(web.canvas_pixels(d), as_page(d, "97 97"), "after-presenting")
+        d.execute_cdp_cmd("Emulation.clearDeviceMetricsOverride", {})
+
     def test_escape_clears_and_ends(self):
         d = self.driver
         open_live(d)
@@ -320,6 +402,26 @@ class LivePage(OneBrowser):
         self.assertTrue(d.find_element(By.ID, "panel").is_displayed())
         d.find_element(By.CSS_SELECTOR, "button.key[data-code='27']").click()
         web.wait_until(d, lambda d: web.dataset(d, "tarsel") == "ended")
+
+
+def lesson_boxes(driver):
+    """Where the design area of the canvas, the mechanism view and the room for the mechanism's
+    controls stand in the viewport, with the view's device pixels across and its fonts."""
+    size, scale = shown_as(driver)
+    return driver.execute_script(
+        "const box = (e) => { const r = e.getBoundingClientRect();"
+        "  return [r.left, r.top, r.right, r.bottom]; };"
+        "const c = box(document.getElementById('canvas'));"
+        "const shown = arguments[0] / devicePixelRatio;"
+        "const view = document.getElementById('tarsel-mechanism');"
+        "const font = (q) => parseFloat(getComputedStyle(document.querySelector(q)).fontSize);"
+        "return {viewport: [innerWidth, innerHeight], scrolled: [scrollX, scrollY],"
+        " canvas: [c[0], c[1], c[0] + arguments[1] * shown, c[1] + arguments[2] * shown],"
+        " view: box(view), viewPixels: view.width / devicePixelRatio,"
+        " explore: box(document.getElementById('explore')),"
+        " fonts: [font('#probe-readout dd'), font('#probe-readout dt'),"
+        "         font('#mechanism-labels span')]};",
+        float(scale), DESIGN[0], DESIGN[1])
 
 
 def element_pixels(driver, element_id):
@@ -563,7 +665,10 @@ def task_seconds(driver):
 # The devices of a class: a laptop, a tablet held both ways and a phone, each with a touch
 # screen (CSS pixels and devicePixelRatio).
 DEVICES = [("laptop", 1366, 768, 2), ("landscape-tablet", 1024, 768, 2),
-           ("portrait-tablet", 768, 1024, 2), ("phone", 390, 844, 3)]
+           ("wide-tablet", 1180, 820, 2), ("portrait-tablet", 768, 1024, 2),
+           ("phone", 390, 844, 3)]
+# Those held sideways: the lesson's layout, the mechanism view beside the picture.
+SIDEWAYS = {"laptop", "landscape-tablet", "wide-tablet"}
 AXE = None  # axe.min.js, installed from npm by the test command
 
 
@@ -610,6 +715,8 @@ class Devices(OneBrowser):
             self.assertGreaterEqual(min(w, h), 44, f"{name}: {label} is {w} x {h}")
             self.assertTrue(left >= 0 and top >= 0 and left + w <= view_width and
                             top + h <= view_height, f"{name}: {label} is off the screen")
+        if name in SIDEWAYS:
+            self.assertSideBySide(lesson_boxes(d), name)
 
     def check_keys_and_ending(self, name):
         d = self.driver
@@ -659,6 +766,12 @@ class Accessibility(OneBrowser):
         toggle.click()
         self.assertNoViolations("panel hidden")
         toggle.click()
+        present = d.find_element(By.ID, "present")
+        present.click()
+        web.wait_until(d, lambda d: d.execute_script("return document.fullscreenElement"))
+        self.assertNoViolations("presenting")
+        present.click()
+        web.wait_until(d, lambda d: not d.execute_script("return document.fullscreenElement"))
         step(d, lambda: press(d, Keys.BACKSPACE))
         self.assertNoViolations("velocity and acceleration on")
         switch = d.find_element(By.ID, "palette-switch")
@@ -684,15 +797,24 @@ class Accessibility(OneBrowser):
             "return [...document.querySelectorAll('button, input')]"
             ".filter((c) => !c.disabled && !c.hidden && c.getClientRects().length)"
             ".map((a) => a.id || a.dataset.code)"))
+        # The focus is drawn on every control it reaches.
+        ring = lambda: d.execute_script(  # noqa: E731
+            "const s = getComputedStyle(document.activeElement);"
+            "return s.outlineStyle !== 'none' && parseFloat(s.outlineWidth) >= 2")
         self.assertEqual(active(), "canvas")
         press(d, Keys.F6)
         reached = {active()}
+        unseen = set() if ring() else {active()}
         # Not past the last control: the focus would leave the page for the browser's own.
         for _ in range(len(expected) - 1):
             press(d, Keys.TAB)
             reached.add(active())
+            if not ring():
+                unseen.add(active())
         self.assertIn("save", reached)
+        self.assertIn("present", reached)
         self.assertEqual(expected - reached, set())
+        self.assertEqual(unseen, set(), "the focus is not drawn on these")
         self.assertNotIn("canvas", reached)
         self.assertEqual(web.frames(d), 1, "Tab among the controls stepped the animation")
         # A key button pressed from the keyboard keeps the focus, to be pressed again.

@@ -1,0 +1,135 @@
+'use strict';
+// Running the animation: the module's start, the end and starting again in place, and what the
+// module calls (tarselPage, the object page.cpp's calls go to). Loaded last: it starts the
+// module once every other part of the page is set up.
+(() => {
+  const {$, root, canvas, say} = tarselState;
+  const endButton = $('end'), againButton = $('again');
+  let started = false;
+  let frames = 0;  // waits begun in this run: frames complete on the canvas
+  let yields = 0;  // times the animation gave the browser control while drawing
+  let run = Promise.resolve();  // the run in the module: one at a time
+
+  function fail(error) {
+    if (location.protocol === 'file:') {
+      say('This page needs a web server: a page opened from a file cannot load its ' +
+          'WebAssembly (scripts/web.sh serves it).', 'error');
+    } else {
+      say(`The animation stopped with an error: ${error}`, 'error');
+    }
+    tarselState.setPhase('ended');
+  }
+
+  // `query`: a link to a frame to open at (the page's own query, the first time), or '' for the
+  // first frame.
+  function startRun(query) {
+    frames = 0;
+    tarselPanel.forget();
+    root.dataset.frames = '0';
+    tarselState.setPhase('running');
+    say('Keys step the animation; Esc, End or a double-click on the picture ends it.');
+    tarselInput.enableKeys(true);
+    endButton.hidden = false;
+    againButton.hidden = true;
+    run = tarselState.module.ccall('tarsel_live', null, ['string'], [query], {async: true})
+              .catch(fail);
+  }
+
+  // The animation starts when the page first has the keyboard focus and is visible, once.
+  function maybeStart() {
+    if (started || !tarselState.module) return;
+    if (!document.hasFocus() || document.visibilityState !== 'visible') {
+      say('Click the picture or press a key to start.');
+      return;
+    }
+    started = true;
+    // The query may hold a link to a frame (at=6.5&acc=1): the module reads it, the first time.
+    startRun(location.search.slice(1));
+  }
+
+  // In place, at frame 1: a fresh state and canvas in the module, no reload.
+  async function startAgain() {
+    if (tarselState.phase !== 'ended' || !tarselState.module) return;
+    await run;
+    tarselInput.clear();
+    delete root.dataset.link;
+    startRun('');
+    canvas.focus({preventScroll: true});
+  }
+
+  function ended(pastLast) {
+    tarselState.setPhase('ended');
+    tarselInput.enableKeys(false);
+    if (pastLast) tarselPanel.sweepOver();
+    say(pastLast ? 'The sweep is over: that was its last frame. Start again to see it anew.' :
+                   'The animation has ended. Start again to see it anew.',
+        'ended');
+    endButton.hidden = true;
+    againButton.hidden = false;
+  }
+
+  function waiting() {
+    ++frames;
+    root.dataset.frames = String(frames);
+    tarselState.setPhase('waiting');
+    tarselPanel.announceFrame();
+    if (tarselState.trace) tarselState.trace.push(['frame', performance.now()]);
+    tarselOffline.keep();
+  }
+
+  window.tarselPage = {
+    trace: tarselState.trace,
+    say,
+    nextEvent: tarselInput.take,
+    waitForEvent: tarselInput.waitForEvent,
+    yieldToBrowser() {
+      root.dataset.yields = String(++yields);
+      // A message to itself: a task behind whatever the browser has queued meanwhile (input,
+      // painting, timers), without the minimum delay of a chain of setTimeout(0). Not
+      // scheduler.yield(): its continuation goes before the page's other tasks.
+      return new Promise((resolve) => {
+        const channel = new MessageChannel();
+        channel.port1.onmessage = () => resolve();
+        channel.port2.postMessage(null);
+      });
+    },
+    view: tarselView.view,
+    mechanismRatio: tarselView.mechanismRatio,
+    matchCanvas: tarselView.matchCanvas,
+    show: tarselView.show,
+    readout: tarselPanel.readout,
+    waiting,
+    ended,
+    replayProgress: tarselReplay.progress,
+    replayDone: tarselReplay.done,
+    replayFailed: tarselReplay.failed,
+  };
+
+  endButton.addEventListener('click', () => {
+    if (tarselState.shared && tarselState.live()) {
+      tarselInput.queueEvent(tarselState.shared.events.doubleClick);
+    }
+  });
+  tarselState.pointerKeepsFocus(endButton);
+  againButton.addEventListener('click', startAgain);
+
+  // The caption bar shows the title exactly, runs of spaces included.
+  $('caption').textContent = document.querySelector('title').textContent;
+  canvas.focus({preventScroll: true});
+  tarselState.setPhase('ready');
+  createTarsel().then((m) => {
+    tarselState.module = m;
+    tarselState.shared = JSON.parse(m.ccall('tarsel_constants', 'string', [], []));
+    tarselProbe.attach(m, tarselState.shared, !tarselState.replay);
+    tarselExports.attach(m, tarselState.shared, !tarselState.replay);
+    if (tarselState.replay) {
+      started = true;
+      tarselReplay.start(fail);
+    } else {
+      tarselPanel.buildLegend();
+      window.addEventListener('focus', maybeStart);
+      document.addEventListener('visibilitychange', maybeStart);
+      maybeStart();
+    }
+  }, fail);
+})();
