@@ -62,6 +62,10 @@ LoopEnd Driver::Form_Activate() {
 }
 
 bool Driver::DrawFrame() {
+  return DrawPasses() && Wait();
+}
+
+bool Driver::DrawPasses() {
   r_.m = 0;
   r_.n = 1;
   if (!Pass1()) return false;
@@ -70,15 +74,15 @@ bool Driver::DrawFrame() {
   if (!Pass2()) return false;
   r_.m = 0;
   r_.n = 1;
-  if (!Pass3()) return false;
-  return Wait();
+  return Pass3();
 }
 
 void Driver::FinishFrame() {
   TakeConfiguration();
   st_.kk = 0;
   if (st_.ccllss == 0) win_.Cls();
-  DrawPistonCurve();
+  if (!first_of_way_) DrawPistonCurve();
+  first_of_way_ = false;
 }
 
 void Driver::TakeConfiguration() {
@@ -86,10 +90,29 @@ void Driver::TakeConfiguration() {
   st_.config = *st_.next_config;
   st_.next_config.reset();
   // As at the start: no finite difference, and no stroke of the trace, joins a point drawn
-  // with the old mechanism to one drawn with the new.
+  // with the old mechanism to one drawn with the new...
   r_ = Registers{};
   st_.ff = 0;
   st_.closes = true;
+  if (st_.ccllss != 0 || !way_) return;
+  // ...and the frame is the one the keys reach with the new mechanism: a frame leaves the same
+  // registers whatever it started from (its last points set them all), so the frame before
+  // it on their way, drawn unseen, gives them.
+  const FrameBefore before = way_(st_.k + st_.ste, st_.acc, st_.ccllss);
+  if (before.kind == FrameBefore::kFirst) first_of_way_ = true;
+  if (before.kind == FrameBefore::kAfter) Rehearse(before.k, before.acc);
+}
+
+void Driver::Rehearse(double k, int acc) {
+  SharedState scratch = st_;
+  scratch.k = k;
+  scratch.acc = acc;
+  UnseenSurface unseen;
+  Driver rehearsal(scratch, unseen);
+  rehearsal.DrawPasses();
+  r_ = rehearsal.r_;
+  st_.ff = scratch.ff;
+  st_.closes = scratch.closes;
 }
 
 bool Driver::PointEvents() {

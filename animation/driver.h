@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "animation/shared_state.h"
 #include "animation/style.h"
@@ -26,6 +27,16 @@ struct Registers {
   static constexpr int kLongRun = 4;
   int closed = kLongRun;
 };
+
+// Where a frame stands on the way the keys of a link (and tarsel-render --at) take to it: the
+// first frame of that way, or after the frame drawn just before it (its k, exactly as the keys
+// computed it, and whether velocity and acceleration were on), or off every such way.
+struct FrameBefore {
+  enum Kind { kOffTheWay, kFirst, kAfter } kind = kOffTheWay;
+  double k = 0;
+  int acc = 0;
+};
+using WayToFrames = std::function<FrameBefore(double k, int acc, int ccllss)>;
 
 // How the loop over k came to an end.
 enum class LoopEnd {
@@ -63,6 +74,13 @@ class Driver {
   // Processes events until kk = 1 (at least once); false when the program was ended.
   bool Wait();
 
+  // How a new configuration's frame is drawn so that it equals the same frame reached by keys
+  // (a link to it, tarsel-render --at) with that configuration: the registers as the frame
+  // before it on that way leaves them, or, for the way's first frame, as at the start and
+  // without the piston curve that a clear is followed by. Without it, or with frames
+  // accumulating, the registers start afresh.
+  void SetWayToFrames(WayToFrames way) { way_ = std::move(way); }
+
   Registers& registers() { return r_; }
   const Registers& registers() const { return r_; }
 
@@ -76,12 +94,20 @@ class Driver {
   void DrawAxes();
   // Velocity and acceleration of the trace at the current point of pass 3 (acc = 1).
   void TraceDerivatives();
-  // The configuration asked for since the last frame, if any, with fresh registers.
+  // The configuration asked for since the last frame, if any, with the registers of the way to
+  // the next frame (SetWayToFrames).
   void TakeConfiguration();
+  // The three passes and the piston curve of one frame; false when the program was ended.
+  bool DrawPasses();
+  // Draws the frame at k with switch acc unseen, from fresh registers, and keeps the registers
+  // it leaves.
+  void Rehearse(double k, int acc);
 
   SharedState& st_;
   Surface& win_;
   Registers r_;
+  WayToFrames way_;
+  bool first_of_way_ = false;  // the next frame is drawn as a run's first: no piston before it
 };
 
 }  // namespace tarsel

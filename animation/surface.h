@@ -31,4 +31,16 @@ class Surface {
   virtual void WaitEvents(bool block) = 0;
 };
 
+// A window nobody sees: it draws nothing and has no events. For a frame drawn only for what it
+// leaves in the registers, and for keys pressed only for what they do to k.
+class UnseenSurface : public Surface {
+ public:
+  void Line(float, float, float, float, std::uint32_t) override {}
+  void Cls() override {}
+  void DrawWidth(int) override {}
+  void DoEvents() override {}
+  void BeginWait() override {}
+  void WaitEvents(bool) override {}
+};
+
 }  // namespace tarsel

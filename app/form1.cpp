@@ -19,6 +19,7 @@
 #include "app/trace.h"
 #include "input/caption.h"
 #include "input/handlers.h"
+#include "input/script.h"
 #include "render/raster.h"
 
 namespace tarsel {
@@ -37,6 +38,8 @@ qreal PrimaryScreenRatio() {
 Form1::Form1()
     : canvas_(Size{Canvas::kDesignWidth, Canvas::kDesignHeight}, PrimaryScreenRatio()),
       driver_(state_, *this) {
+  // A new configuration draws the frame that the keys reach with it.
+  driver_.SetWayToFrames(FrameBeforeReaching);
   setWindowTitle(QString::fromLatin1(kCaption));
   setAttribute(Qt::WA_OpaquePaintEvent);
   setFocusPolicy(Qt::StrongFocus);

@@ -142,6 +142,27 @@ std::optional<std::string> ScriptReaching(double k, Switches switches) {
   return script;
 }
 
+FrameBefore FrameBeforeReaching(double k, int acc, int ccllss) {
+  const std::optional<std::string> script =
+      ScriptReaching(k, {.acc = acc == 1, .accumulate = ccllss == 1});
+  if (!script) return {};
+  const std::optional<std::vector<ScriptEvent>> keys = ParseScript(*script, nullptr);
+  if (!keys || keys->empty()) return {FrameBefore::kFirst};
+  // The loop's arithmetic: a key at the wait, then the step.
+  SharedState state;
+  state.ste = sweep::kStep;
+  state.k0 = sweep::kFirstK;
+  state.k = sweep::kFirstK;
+  UnseenSurface unseen;
+  FrameBefore before{FrameBefore::kAfter, state.k, state.acc};
+  for (std::size_t i = 0; i + 1 < keys->size(); ++i) {
+    Form_KeyPress(state, unseen, (*keys)[i].event.code);
+    state.k += state.ste;
+    before = {FrameBefore::kAfter, state.k, state.acc};
+  }
+  return before;
+}
+
 std::optional<SweepKeys> SweepFrom(double k, Switches switches, long frames) {
   std::optional<std::string> reaching = ScriptReaching(k, switches);
   if (!reaching || frames < 0) return std::nullopt;

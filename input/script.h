@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "animation/driver.h"
 #include "animation/shared_state.h"
 #include "animation/surface.h"
 #include "input/event.h"
@@ -53,6 +54,12 @@ inline constexpr double kLowestAt = -100;
 inline constexpr char kReachableK[] = "k from -100 to 20 in steps of 0.025";
 // The key these scripts step forward with: "a", which has no action of its own.
 inline constexpr int kPlainKey = 'a';
+
+// Where the frame at k with these switches stands on the way of ScriptReaching(k, switches): its
+// first frame, or after the frame drawn just before it, with that frame's k as the keys
+// computed it (the real handlers press them) and its switch acc. The window and the page give
+// it to the driver, so that a new configuration's frame is the one a link reaches.
+FrameBefore FrameBeforeReaching(double k, int acc, int ccllss);
 
 // A sweep of frames from the one that ScriptReaching(k, switches) reaches: that script, then
 // plain keys for the frames after it.

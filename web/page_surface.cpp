@@ -20,6 +20,8 @@ PageSurface::PageSurface(const page::View& view, const Configuration& config,
                          std::vector<ScriptEvent> opening)
     : canvas_(view.logical, view.scale), driver_(state_, *this), staged_(config) {
   state_.config = config;
+  // A new configuration draws the frame that a link reaches with it.
+  driver_.SetWayToFrames(FrameBeforeReaching);
   if (!opening.empty()) opening_.emplace(std::move(opening), state_, *this);
   canvas_.SetPalette(view.palette);
   probe_palette_ = view.palette;

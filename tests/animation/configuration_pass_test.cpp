@@ -8,6 +8,7 @@
 #include "animation/driver.h"
 #include "animation/trace_point.h"
 #include "input/handlers.h"
+#include "input/script.h"
 #include "tests/support/configurations.h"
 #include "tests/support/recording_surface.h"
 
@@ -163,6 +164,60 @@ TEST(Configure, TheRedrawnFirstFrameIsTheFirstFrameOfThatConfiguration) {
       ASSERT_TRUE(again[i].x1 == expected[i].x1 && again[i].y1 == expected[i].y1 &&
                   again[i].x2 == expected[i].x2 && again[i].y2 == expected[i].y2)
           << acc << " call " << i;
+    }
+  }
+}
+
+// The calls since the last clear of a run that presses the keys of ScriptReaching(k, switches)
+// with configuration `start`, and, when `change` is given, asks for it at the wait after the
+// last of them (as a student does at the frame on the screen).
+std::vector<Call> SinceTheLastClear(double k, Switches switches, const Configuration& start,
+                                    const Configuration* change) {
+  SharedState state;
+  state.config = start;
+  testing::RecordingSurface surface;
+  Driver driver(state, surface);
+  driver.SetWayToFrames(FrameBeforeReaching);
+  ScriptedInput input(*ParseScript(*ScriptReaching(k, switches), nullptr), state, surface);
+  bool changed = change == nullptr;
+  surface.on_point = [&](long) { input.PointEvents(); };
+  surface.on_wait = [&](bool) {
+    if (input.WaitRound()) return;
+    if (changed) {
+      state.ended = true;
+      return;
+    }
+    Form_Configure(state, *change);
+    changed = true;
+  };
+  driver.Form_Activate();
+  // After the last clear (a first frame has none: its picture starts white all the same).
+  std::size_t last = 0;
+  for (std::size_t i = 0; i < surface.calls.size(); ++i) {
+    if (surface.calls[i].kind == Call::kCls) last = i + 1;
+  }
+  return {surface.calls.begin() + static_cast<long>(last), surface.calls.end()};
+}
+
+// A new configuration draws the frame that a link to it draws (tarsel-render --at K with that
+// configuration): the same calls since the clear, so the same pixels.
+TEST(Configure, TheFrameIsTheOneTheKeysReachWithTheNewConfiguration) {
+  Configuration crossed;
+  crossed.assembly = Assembly::kCrossed, crossed.reference = -65, crossed.piston_radius = 20;
+  for (const Configuration& c : {testing::PartlyClosing(), crossed}) {
+    for (const double k : {4.5, 6.5, 6.525, 4.475, 19.75}) {
+      for (const bool acc : {false, true}) {
+        SCOPED_TRACE(::testing::Message() << "k " << k << ", acc " << acc);
+        const std::vector<Call> reached = SinceTheLastClear(k, {.acc = acc}, c, nullptr);
+        const std::vector<Call> changed = SinceTheLastClear(k, {.acc = acc}, Configuration{}, &c);
+        ASSERT_EQ(changed.size(), reached.size());
+        for (std::size_t i = 0; i < changed.size(); ++i) {
+          const Call &a = changed[i], &b = reached[i];
+          ASSERT_TRUE(a.kind == b.kind && a.width == b.width && a.colour == b.colour &&
+                      a.x1 == b.x1 && a.y1 == b.y1 && a.x2 == b.x2 && a.y2 == b.y2)
+              << "call " << i << " of " << changed.size();
+        }
+      }
     }
   }
 }
