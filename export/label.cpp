@@ -27,8 +27,8 @@ namespace {
 
 // The box in logical pixels at the design size. The free corner is about 200 pixels wide and
 // 260 high: the piston curve begins at x = 200, the acceleration peaks below y = 270. Three
-// lines of text fill it; a configuration other than the built-in one adds two, each making the
-// box one line higher.
+// lines of text fill it; a configuration other than the built-in one adds three (the linkage,
+// the reference angle, the piston), each making the box one line higher.
 constexpr int kMargin = 6, kWidth = 186, kHeight = 56;
 constexpr int kFontPixels = 12, kLineSpacing = 16;
 constexpr int kBuiltInLines = 3;
@@ -135,7 +135,7 @@ std::string LabelText(const SharedState& state) {
     text += "\nlinkage " + NumberText(c.ground) + "," + NumberText(c.crank) + "," +
             NumberText(c.coupler) + "," + NumberText(c.rocker) + ", " +
             std::string(NameOf(c.assembly)) + "\nreference " + NumberText(c.reference) +
-            "\u00B0, piston " + NumberText(c.piston_radius) + "," + NumberText(c.rod);
+            "\u00B0\npiston " + NumberText(c.piston_radius) + "," + NumberText(c.rod);
   }
   return text;
 }

@@ -13,7 +13,7 @@ namespace tarsel {
 // What a labelled picture says about itself: the value of k (radians, two decimals), the
 // frame number of the plain sweep when k is one of its 63 values, which curves are drawn
 // beside the profiles, and whether frames are cleared or accumulate, one line each; and for a
-// configuration other than the built-in one, two more lines that name it.
+// configuration other than the built-in one, three more lines that name it.
 std::string LabelText(const SharedState& state);
 
 // The device pixels the label covers: a box at the top-left corner, which no curve reaches at
