@@ -143,9 +143,14 @@ Rect FillRoundLine(Image& image, Point p, Point q, double radius, std::uint32_t 
     if (uy != 0) {
       const double e1 = p.x - 0.5 + (b * ux - reach * length) * inverse_uy;
       const double e2 = p.x - 0.5 + (b * ux + reach * length) * inverse_uy;
-      // Clamped first: far from the line's ends these run off to great values.
-      from = std::max(from, CeilInt(std::max(std::min(e1, e2), from - 1.0)));
-      to = std::min(to, FloorInt(std::min(std::max(e1, e2), to + 1.0)));
+      // Clamped to just beyond the row first: far from the line's ends, and for a line all
+      // but level (uy a hair above 0), these run off to great values or infinities. Where they
+      // are no number at all, the whole row is looked at and each pixel's distance decides.
+      if (!std::isnan(e1) && !std::isnan(e2)) {
+        const double least = from - 1.0, most = to + 1.0;
+        from = std::max(from, CeilInt(std::clamp(std::min(e1, e2), least, most)));
+        to = std::min(to, FloorInt(std::clamp(std::max(e1, e2), least, most)));
+      }
     }
     if (from > to) continue;
     std::uint32_t* row = image.row(j);

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "animation/driver.h"
+#include "tests/support/configurations.h"
 #include "tests/support/golden.h"
 
 namespace tarsel {
@@ -139,6 +140,36 @@ TEST(MechanismView, TakesThePaletteOfThePicture) {
   Image again;
   painter.Draw(again, 1, kBuiltIn, pose.linkage, pose.piston);
   EXPECT_TRUE(again == exact);
+}
+
+}  // namespace
+}  // namespace tarsel
+
+namespace tarsel {
+namespace {
+
+// Any lengths fit the view: the fixed pivots, the crank's circle and the piston stay inside it,
+// whether the linkage closes all round, on part of the turn, or never.
+TEST(MechanismView, FitsAnyLengths) {
+  const Configuration cases[] = {
+      testing::Linkage(10, 7, 25, 31), testing::Linkage(10, 9, 25, 31),
+      testing::Linkage(10, 9, 8, 31),  testing::PartlyClosing(),
+      testing::NeverClosing(),         testing::Linkage(0.5, 80, 80, 0.5),
+      testing::Linkage(1e4, 1e-6, 1e4, 1e4), testing::Linkage(1e-6, 1e4, 1e-6, 1e4),
+  };
+  for (Configuration c : cases) {
+    c.rod = 450;
+    for (const double theta : {0.0, 1.3, 3.1}) {
+      SCOPED_TRACE(::testing::Message() << c.ground << "," << c.crank << "," << c.coupler << ","
+                                        << c.rocker << " at " << theta);
+      const Pose pose = At(theta, theta, c);
+      Image image;
+      mechanism::Draw(image, 1, c, pose.linkage, pose.piston);
+      for (const mechanism::Label& l : mechanism::Labels(c, pose.linkage, pose.piston)) {
+        ASSERT_TRUE(std::isfinite(l.x) && std::isfinite(l.y)) << l.text;
+      }
+    }
+  }
 }
 
 }  // namespace
