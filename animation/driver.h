@@ -9,7 +9,6 @@
 
 namespace tarsel {
 
-
 // The driver's loop values and history registers. They start at 0, live as long as the loop
 // and are never reset by it: each pass starts from what the previous pass (or frame) left.
 struct Registers {

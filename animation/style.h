@@ -13,16 +13,16 @@ struct Stroke {
 };
 
 namespace style {
-inline constexpr Stroke kGreen{65280, 3};               // profile, second table (pass 1)
-inline constexpr Stroke kRed{255, 4};                   // profile, first table (pass 2)
-inline constexpr Stroke kOrange{33023, 2};              // velocity of the red profile
-inline constexpr Stroke kMagenta{16711935, 2};          // acceleration of the red profile
-inline constexpr Stroke kBlue{16711680, 3};             // the profile re-timed by the linkage
-inline constexpr Stroke kLightBlue{16744576, 2};        // velocity of the blue trace
-inline constexpr Stroke kTeal{8421376, 2};              // acceleration of the blue trace
-inline constexpr Stroke kOlive{49344, 2};               // phase offset / 13
-inline constexpr Stroke kAxis{7, 1};                    // axis, marker lines, ticks
-inline constexpr Stroke kPiston{8438015, 3};            // piston travel curve: 0x80C0FF
+inline constexpr Stroke kGreen{65280, 3};         // profile, second table (pass 1)
+inline constexpr Stroke kRed{255, 4};             // profile, first table (pass 2)
+inline constexpr Stroke kOrange{33023, 2};        // velocity of the red profile
+inline constexpr Stroke kMagenta{16711935, 2};    // acceleration of the red profile
+inline constexpr Stroke kBlue{16711680, 3};       // the profile re-timed by the linkage
+inline constexpr Stroke kLightBlue{16744576, 2};  // velocity of the blue trace
+inline constexpr Stroke kTeal{8421376, 2};        // acceleration of the blue trace
+inline constexpr Stroke kOlive{49344, 2};         // phase offset / 13
+inline constexpr Stroke kAxis{7, 1};              // axis, marker lines, ticks
+inline constexpr Stroke kPiston{8438015, 3};      // piston travel curve: 0x80C0FF
 // The width every point of a pass ends with, ready for the axes.
 inline constexpr int kRestWidth = 1;
 }  // namespace style

@@ -34,12 +34,11 @@ std::string ReportJson(const Configuration& c, const LinkageAnalysis& a) {
          ", \"reference\": " + NumberText(c.reference) + ", \"assembly\": \"" +
          std::string(NameOf(c.assembly)) + "\", \"piston\": " + List({c.piston_radius, c.rod}) +
          "},\n \"grashof\": {\"class\": \"" + std::string(NameOf(a.grashof)) +
-         "\", \"s_plus_l\": " + NumberText(a.s_plus_l) + ", \"p_plus_q\": " +
-         NumberText(a.p_plus_q) + "},\n \"closes\": " + closes + "], \"open\": " + open +
-         "],\n \"transmission_angle\": " + RangeJson(a.transmission) +
+         "\", \"s_plus_l\": " + NumberText(a.s_plus_l) +
+         ", \"p_plus_q\": " + NumberText(a.p_plus_q) + "},\n \"closes\": " + closes +
+         "], \"open\": " + open + "],\n \"transmission_angle\": " + RangeJson(a.transmission) +
          ", \"phi\": " + RangeJson(a.phi) + ", \"phase_offset\": " + RangeJson(a.phase_offset) +
-         ", \"rocker\": " + RangeJson(a.rocker) + ",\n \"stroke\": " + NumberText(a.stroke) +
-         "}\n";
+         ", \"rocker\": " + RangeJson(a.rocker) + ",\n \"stroke\": " + NumberText(a.stroke) + "}\n";
 }
 
 }  // namespace tarsel

@@ -29,8 +29,8 @@ void CheckLength(std::vector<Problem>& problems, std::string_view parameter, con
   } else if (!(v > 0)) {
     problems.push_back({parameter, named + " is not above 0"});
   } else if (v < kLeastLength) {
-    problems.push_back({parameter, named + " is below " + NumberText(kLeastLength) +
-                                       ", too short to solve for"});
+    problems.push_back(
+        {parameter, named + " is below " + NumberText(kLeastLength) + ", too short to solve for"});
   } else if (v > kMostLength) {
     problems.push_back({parameter, named + " is above " + NumberText(kMostLength)});
   }
@@ -45,8 +45,8 @@ std::vector<Problem> Problems(const Configuration& c) {
   CheckLength(problems, "linkage", "the coupler P-R", c.coupler);
   CheckLength(problems, "linkage", "the rocker Q-R", c.rocker);
   if (!std::isfinite(c.reference)) {
-    problems.push_back(
-        {"reference", "the reference angle " + NumberText(c.reference) + " is not a finite number"});
+    problems.push_back({"reference", "the reference angle " + NumberText(c.reference) +
+                                         " is not a finite number"});
   }
   if (c.assembly != Assembly::kOpen && c.assembly != Assembly::kCrossed) {
     problems.push_back({"assembly", "the assembly is neither open nor crossed"});

@@ -63,8 +63,8 @@ std::string ConfigurationQuery(const Configuration& c) {
   const auto add = [&](const char* name, const std::string& value) {
     query += (query.empty() ? "" : "&") + std::string(name) + "=" + value;
   };
-  if (c.ground != built_in.ground || c.crank != built_in.crank ||
-      c.coupler != built_in.coupler || c.rocker != built_in.rocker) {
+  if (c.ground != built_in.ground || c.crank != built_in.crank || c.coupler != built_in.coupler ||
+      c.rocker != built_in.rocker) {
     add("linkage", Numbers({c.ground, c.crank, c.coupler, c.rocker}));
   }
   if (c.reference != built_in.reference) add("reference", NumberText(c.reference));

@@ -5,8 +5,8 @@
 #include <cstdlib>
 
 #include "animation/sweep.h"
-#include "input/number.h"
 #include "input/configuration_text.h"
+#include "input/number.h"
 #include "input/printable.h"
 
 namespace tarsel {
@@ -107,8 +107,8 @@ LinkConfiguration ConfigurationOf(const LinkQueryValues& values) {
                                  values["piston"]};
   out.named = texts.linkage || texts.reference || texts.assembly || texts.piston;
   if (const std::optional<ConfigurationError> e = ReadConfiguration(texts, &out.config)) {
-    out.error = "bad link value " + std::string(e->parameter) + "='" + Printable(e->text) +
-                "': " + e->why;
+    out.error =
+        "bad link value " + std::string(e->parameter) + "='" + Printable(e->text) + "': " + e->why;
   }
   return out;
 }

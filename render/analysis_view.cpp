@@ -29,18 +29,21 @@ std::string ClassText(const LinkageAnalysis& a) {
     case GrashofClass::kDoubleCrank:
       return text + ", the fixed line is the shortest bar: crank and rocker both turn all round";
     case GrashofClass::kRockerCrank:
-      return text + ", the rocker Q-R is the shortest bar: it turns all round, the crank only "
-                    "swings";
+      return text +
+             ", the rocker Q-R is the shortest bar: it turns all round, the crank only "
+             "swings";
     case GrashofClass::kDoubleRocker:
-      return text + ", the coupler P-R is the shortest bar: it turns all round, crank and "
-                    "rocker only swing";
+      return text +
+             ", the coupler P-R is the shortest bar: it turns all round, crank and "
+             "rocker only swing";
     case GrashofClass::kTripleRocker:
       return text + ": no bar turns all round, the crank swings between two limits";
     case GrashofClass::kChangePoint:
       break;
   }
-  return text + ": at some crank angle all four bars fall in one line, where the linkage can "
-                "change between its open and crossed assembly";
+  return text +
+         ": at some crank angle all four bars fall in one line, where the linkage can "
+         "change between its open and crossed assembly";
 }
 
 std::string ClosesText(const LinkageAnalysis& a) {
@@ -57,8 +60,8 @@ std::string OpenText(const Configuration& c, const LinkageAnalysis& a, const Ope
   std::string text = all ? "at every crank angle" : "for θ from " + Interval(o.where);
   text += Format(" P-Q (%.2f to %.2f as the crank turns) ", a.pq.least, a.pq.most);
   if (o.why == OpenReason::kTooFar) {
-    text += "is longer than the coupler and the rocker together (" + NumberText(c.coupler) +
-            " + " + NumberText(c.rocker) + " = " + NumberText(a.reach.most) +
+    text += "is longer than the coupler and the rocker together (" + NumberText(c.coupler) + " + " +
+            NumberText(c.rocker) + " = " + NumberText(a.reach.most) +
             "): they cannot reach each other";
   } else {
     text += "is shorter than the difference of the coupler and the rocker (" +
@@ -68,9 +71,8 @@ std::string OpenText(const Configuration& c, const LinkageAnalysis& a, const Ope
 }
 
 std::string TransmissionText(const LinkageAnalysis& a, const LinkagePose* at_probe) {
-  std::string text = at_probe && at_probe->closes
-                         ? Format("%.1f° at the probe; ", at_probe->transmission)
-                         : "";
+  std::string text =
+      at_probe && at_probe->closes ? Format("%.1f° at the probe; ", at_probe->transmission) : "";
   const Range& t = *a.transmission;
   text += Format("over the turn %.1f° to %.1f°", t.least, t.most);
   const bool good = t.least >= kLeastGoodTransmission && t.most <= kMostGoodTransmission;
@@ -97,7 +99,8 @@ std::vector<ReadoutLine> AnalysisLines(const Configuration& c, const LinkageAnal
       {"class", "Grashof", ClassText(a)},
       {"closes", "closes", ClosesText(a)},
   };
-  for (const OpenInterval& o : a.open) lines.push_back({"open", "does not close", OpenText(c, a, o)});
+  for (const OpenInterval& o : a.open)
+    lines.push_back({"open", "does not close", OpenText(c, a, o)});
   if (a.transmission) {
     lines.push_back({"transmission", "transmission angle", TransmissionText(a, at_probe)});
     lines.push_back({"limits", "limit positions", LimitsText(c, a)});

@@ -64,8 +64,8 @@ constexpr Frame kSliderFrame{48, 276, 1.6};
 
 Frame Fitted(const Frame& built_in, const Box& built_in_box, const Box& box) {
   if (box == built_in_box) return built_in;
-  const double fit = std::min(built_in_box.Width() / box.Width(),
-                              built_in_box.Height() / box.Height());
+  const double fit =
+      std::min(built_in_box.Width() / box.Width(), built_in_box.Height() / box.Height());
   const double scale = built_in.scale * fit;
   const double cx = built_in.ox + built_in.scale * (built_in_box.left + built_in_box.right) / 2;
   const double cy = built_in.oy - built_in.scale * (built_in_box.bottom + built_in_box.top) / 2;

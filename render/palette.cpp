@@ -29,8 +29,8 @@ const Curve kCurves[10] = {
      "velocity of the profile on the uniform scale"},
     {colour::kMagenta, 0xFC0C84, style::kMagenta.width, Shown::kDerivatives, "magenta", "violet",
      "acceleration of the profile on the uniform scale"},
-    {colour::kLightBlue, 0x6142B5, style::kLightBlue.width, Shown::kDerivatives, "light blue", "raspberry",
-     "velocity of the shifted trace"},
+    {colour::kLightBlue, 0x6142B5, style::kLightBlue.width, Shown::kDerivatives, "light blue",
+     "raspberry", "velocity of the shifted trace"},
     {colour::kTeal, 0x421669, style::kTeal.width, Shown::kDerivatives, "teal", "wine",
      "acceleration of the shifted trace"},
 };

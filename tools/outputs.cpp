@@ -8,9 +8,9 @@
 #include "export/memory.h"
 #include "export/png_file.h"
 #include "export/report.h"
-#include "geometry/linkage_analysis.h"
 #include "export/svg_file.h"
 #include "export/sweep_gif.h"
+#include "geometry/linkage_analysis.h"
 #include "input/printable.h"
 #include "render/mechanism.h"
 #include "render/probe_view.h"
@@ -30,7 +30,8 @@ struct Named {
 
 std::vector<Named> FilesOf(const Options& o) {
   std::vector<Named> files;
-  for (const auto& [option, path] : {std::pair{"--log", &o.log}, std::pair{"--report", &o.report}}) {
+  for (const auto& [option, path] :
+       {std::pair{"--log", &o.log}, std::pair{"--report", &o.report}}) {
     if (path->empty()) continue;
     files.push_back({option, *path, *path == "-" ? StandardOutputTarget() : TargetOf(*path)});
   }
@@ -284,7 +285,7 @@ std::string Outputs::WriteVectors() {
 }
 
 std::vector<SafeFile*> Outputs::EndFiles() {
-  return {&png_file_, &csv_file_,  &piston_csv_file_, &mechanism_file_,
+  return {&png_file_, &csv_file_, &piston_csv_file_, &mechanism_file_,
           &svg_file_, &pdf_file_, &report_file_};
 }
 

@@ -60,11 +60,11 @@ std::string ExploreJson(const tarsel::Configuration& c) {
     spans += (spans.empty() ? "" : ",") + Quoted(f.key) + ":[" + list + "]";
     values += (values.empty() ? "" : ",") + Quoted(f.key) + ":" + tarsel::NumberText(c.*f.value);
   }
-  return "{\"report\":" + tarsel::ReportJson(c, a) + ",\"builtin\":" +
-         (tarsel::IsBuiltIn(c) ? "true" : "false") + ",\"values\":{" + values +
-         "},\"assembly\":" + Quoted(tarsel::NameOf(c.assembly)) + ",\"query\":" +
-         Quoted(tarsel::ConfigurationQuery(c)) + ",\"lines\":[" + lines + "],\"spans\":{" + spans +
-         "}}";
+  return "{\"report\":" + tarsel::ReportJson(c, a) +
+         ",\"builtin\":" + (tarsel::IsBuiltIn(c) ? "true" : "false") + ",\"values\":{" + values +
+         "},\"assembly\":" + Quoted(tarsel::NameOf(c.assembly)) +
+         ",\"query\":" + Quoted(tarsel::ConfigurationQuery(c)) + ",\"lines\":[" + lines +
+         "],\"spans\":{" + spans + "}}";
 }
 
 }  // namespace

@@ -102,9 +102,8 @@ std::string ConstantsJson() {
       "\"end\":%d}},\"mechanism\":[%d,%d],\"mostLogBytes\":%zu,",
       Canvas::kDesignWidth, Canvas::kDesignHeight, Canvas::kMaxDeviceSide, Canvas::kLeastScale,
       Canvas::kMostScale, wire::kNone, wire::kDoubleClick, wire::kResize, wire::kConfigure,
-      sweep::kFirstK,
-      sweep::kStep, sweep::kLastK, sweep::kFrames, Canvas::kLeft, Canvas::kTop, Canvas::kPixelsPerX,
-      Canvas::kPixelsPerY, tarsel::probe::kStartX, tarsel::probe::kLimit,
+      sweep::kFirstK, sweep::kStep, sweep::kLastK, sweep::kFrames, Canvas::kLeft, Canvas::kTop,
+      Canvas::kPixelsPerX, Canvas::kPixelsPerY, tarsel::probe::kStartX, tarsel::probe::kLimit,
       static_cast<int>(ProbeKey::kLeft), static_cast<int>(ProbeKey::kRight),
       static_cast<int>(ProbeKey::kHome), static_cast<int>(ProbeKey::kEnd),
       tarsel::mechanism::kSize.width, tarsel::mechanism::kSize.height, kMostLogBytes);

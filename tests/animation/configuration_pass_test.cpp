@@ -44,9 +44,7 @@ struct Frame {
     }
     return count;
   }
-  long Lines(std::uint32_t colour) const {
-    return static_cast<long>(surface.Lines(colour).size());
-  }
+  long Lines(std::uint32_t colour) const { return static_cast<long>(surface.Lines(colour).size()); }
 };
 
 TEST(AnyConfiguration, OnlyPointsThatBothCloseAreJoined) {
@@ -72,7 +70,8 @@ TEST(AnyConfiguration, OnlyPointsThatBothCloseAreJoined) {
 TEST(AnyConfiguration, ALinkageThatNeverClosesDrawsTheProfilesAndThePistonAlone) {
   for (const int acc : {0, 1}) {
     const Frame f(testing::NeverClosing(), 6.5, acc);
-    for (const std::uint32_t c : {colour::kBlue, colour::kOlive, colour::kLightBlue, colour::kTeal}) {
+    for (const std::uint32_t c :
+         {colour::kBlue, colour::kOlive, colour::kLightBlue, colour::kTeal}) {
       EXPECT_EQ(f.Lines(c), 0) << c;
     }
     EXPECT_EQ(f.Lines(colour::kGreen), 199);

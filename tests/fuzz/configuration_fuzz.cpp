@@ -43,8 +43,8 @@ void NoWordForANonNumber(const std::string& text) {
 void Use(const tarsel::Configuration& c) {
   const double pi = 4 * std::atan(1.0);
   for (const double theta : {0.0, 0.7, 2.0, pi, 4.4, -123.25}) {
-    for (const tarsel::LinkagePose& p :
-         {tarsel::LinkagePoseAt(c, theta, pi), tarsel::SolveLinkage<tarsel::LibraryMath>(c, theta, pi)}) {
+    for (const tarsel::LinkagePose& p : {tarsel::LinkagePoseAt(c, theta, pi),
+                                         tarsel::SolveLinkage<tarsel::LibraryMath>(c, theta, pi)}) {
       for (const double v : {p.p.x, p.p.y, p.r.x, p.r.y, p.phi, p.ff, p.transmission, p.pq}) {
         Finite(v, "a pose that is not finite");
       }
@@ -52,7 +52,8 @@ void Use(const tarsel::Configuration& c) {
       const double coupler = std::hypot(p.r.x - p.p.x, p.r.y - p.p.y);
       const double rocker = std::hypot(p.r.x - p.q.x, p.r.y - p.q.y);
       const double scale = c.ground + c.crank + c.coupler + c.rocker;
-      if (std::abs(coupler - c.coupler) > 1e-6 * scale || std::abs(rocker - c.rocker) > 1e-6 * scale) {
+      if (std::abs(coupler - c.coupler) > 1e-6 * scale ||
+          std::abs(rocker - c.rocker) > 1e-6 * scale) {
         Fail("a pose that closes without closing the loop");
       }
     }
@@ -70,7 +71,8 @@ void Use(const tarsel::Configuration& c) {
   NoWordForANonNumber(tarsel::ConfigurationQuery(c));
   for (const tarsel::ConfigurationField& f : tarsel::kConfigurationFields) {
     for (const tarsel::Range& r : tarsel::SliderSpans(c, f)) {
-      if (!(r.least >= f.low && r.most <= f.high && r.least <= r.most)) Fail("a span off its slider");
+      if (!(r.least >= f.low && r.most <= f.high && r.least <= r.most))
+        Fail("a span off its slider");
     }
   }
 }
@@ -92,11 +94,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   const tarsel::LinkConfiguration read = tarsel::ReadLinkConfiguration(text);
   if (read.error.empty()) {
-    if (!tarsel::Problems(read.config).empty()) Fail("a configuration taken that the check refuses");
+    if (!tarsel::Problems(read.config).empty())
+      Fail("a configuration taken that the check refuses");
     Use(read.config);
   } else {
     if (read.error.find('\n') != std::string::npos) Fail("a refusal of more than one line");
-    if (read.error.rfind("bad link value ", 0) != 0 && read.error.rfind("the link gives ", 0) != 0) {
+    if (read.error.rfind("bad link value ", 0) != 0 &&
+        read.error.rfind("the link gives ", 0) != 0) {
       Fail("a refusal that names no parameter");
     }
   }

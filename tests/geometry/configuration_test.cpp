@@ -1,5 +1,7 @@
 // Linkages of every kind against an independent closed form (R as an intersection of two
 // circles), the analysis against hand-worked cases, and the check of a configuration.
+#include "geometry/configuration.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "geometry/configuration.h"
 #include "geometry/linkage.h"
 #include "geometry/linkage_analysis.h"
 #include "tests/support/configurations.h"
@@ -82,16 +83,17 @@ TEST(AnyLinkage, ClosesWhereTheTwoCirclesMeetAndAtTheirIntersection) {
         ASSERT_NEAR(pose.r.y, r->y, 1e-9) << theta;
         ASSERT_NEAR(pose.phi, std::atan2(r->y, r->x) * 180 / kPi, 1e-9) << theta;
         ASSERT_EQ(pose.ff, 2 * (40 - pose.phi));
-        const double mu = std::acos((c.rocker * c.rocker + c.coupler * c.coupler -
-                                     std::pow(Distance(pose.p, pose.q), 2)) /
-                                    (2 * c.rocker * c.coupler));
+        const double mu = std::acos(
+            (c.rocker * c.rocker + c.coupler * c.coupler - std::pow(Distance(pose.p, pose.q), 2)) /
+            (2 * c.rocker * c.coupler));
         ASSERT_NEAR(pose.transmission, mu * 180 / kPi, 1e-7);
       }
       const LinkageAnalysis a = Analyse(c);
       EXPECT_EQ(a.grashof, kind.grashof);
       // The intervals agree with the poses: each closing angle lies in one of them.
       EXPECT_EQ(closed > 0, !a.closes.empty());
-      if (kind.grashof == GrashofClass::kCrankRocker || kind.grashof == GrashofClass::kDoubleCrank) {
+      if (kind.grashof == GrashofClass::kCrankRocker ||
+          kind.grashof == GrashofClass::kDoubleCrank) {
         EXPECT_EQ(closed, 3600);
         EXPECT_TRUE(ClosesAllRound(c));
       }
@@ -157,7 +159,8 @@ TEST(Analysis, ALinkageThatClosesOnPartOfItsTurn) {
 TEST(Analysis, TwoIntervalsWhenPComesBothTooNearAndTooFar) {
   // P-Q from 5 to 35 against a reach of 8 to 28.
   const LinkageAnalysis a = Analyse(Linkage(20, 15, 10, 18));
-  const double first = std::acos(561.0 / 600) * 180 / kPi, last = std::acos(-159.0 / 600) * 180 / kPi;
+  const double first = std::acos(561.0 / 600) * 180 / kPi,
+               last = std::acos(-159.0 / 600) * 180 / kPi;
   ASSERT_EQ(a.closes.size(), 2u);
   EXPECT_NEAR(a.closes[0].from, first, kDoubleRounding);
   EXPECT_NEAR(a.closes[0].to, last, kDoubleRounding);
@@ -217,10 +220,10 @@ TEST(Analysis, WhereEachLengthLetsTheCrankTurnAllRound) {
     std::vector<Range> spans;
   };
   const Case cases[] = {
-      {1, {{0.5, 24.5}}},              // the crank
-      {0, {{0.5, 1}, {13, 49}}},       // the fixed line: |G - 7| >= 6 and G <= 49
-      {2, {{7.5, 55.5}}},              // the coupler: C >= 7.5 and |C - 31| <= 24.5
-      {3, {{13.5, 49.5}}},             // the rocker: B >= 13.5 and |25 - B| <= 24.5
+      {1, {{0.5, 24.5}}},         // the crank
+      {0, {{0.5, 1}, {13, 49}}},  // the fixed line: |G - 7| >= 6 and G <= 49
+      {2, {{7.5, 55.5}}},         // the coupler: C >= 7.5 and |C - 31| <= 24.5
+      {3, {{13.5, 49.5}}},        // the rocker: B >= 13.5 and |25 - B| <= 24.5
   };
   for (const Case& k : cases) {
     const std::vector<Range> got = AllRoundSpans(c, k.which, 0.5, 80);
@@ -254,8 +257,9 @@ TEST(ConfigurationCheck, NamesEveryReasonAndAcceptsTheBuiltIn) {
       {nan, "the coupler P-R nan is not a finite number"},
       {rod, "the connecting rod 25.5 is not longer than the crank radius 25.5"},
       {reference, "the reference angle inf is not a finite number"},
-      {two, "the rocker Q-R -1 is not above 0; the connecting rod 100 is not longer than the "
-            "crank radius 200"},
+      {two,
+       "the rocker Q-R -1 is not above 0; the connecting rod 100 is not longer than the "
+       "crank radius 200"},
   };
   for (const Case& k : cases) EXPECT_EQ(ProblemsLine(k.c), k.line);
   // A linkage that cannot close anywhere is no problem: it is drawn and explained.

@@ -3,8 +3,6 @@
 // --acc, --accumulate and --sweep press.
 #include "input/link.h"
 
-#include "tests/support/configurations.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
@@ -12,6 +10,7 @@
 
 #include "animation/sweep.h"
 #include "input/script.h"
+#include "tests/support/configurations.h"
 
 namespace tarsel {
 namespace {
@@ -203,7 +202,8 @@ TEST(Link, ABadValueIsNamedInOneLine) {
       // The configuration: four (two) numbers, lengths above 0, a longer rod, a known assembly.
       {"linkage=1,2,3", "linkage='1,2,3': expected four numbers"},
       {"at=6.5&linkage=0,7,25,31", "linkage='0,7,25,31': the fixed line O-Q 0 is not above 0"},
-      {"piston=30,20", "piston='30,20': the connecting rod 20 is not longer than the crank radius 30"},
+      {"piston=30,20",
+       "piston='30,20': the connecting rod 20 is not longer than the crank radius 30"},
       {"reference=nan", "reference='nan': not a number"},
       {"assembly=diagonal", "assembly='diagonal': expected open or crossed"},
       {"linkage=1,2,3,4&linkage=1,2,3,4", "the link gives linkage twice"},
@@ -245,7 +245,8 @@ TEST(Link, CarriesTheConfigurationWhereItIsNotTheBuiltInOne) {
   EXPECT_TRUE(alone.present);
   EXPECT_EQ(alone.script, "");
   EXPECT_EQ(alone.config.ground, 10);
-  EXPECT_EQ(ReadLinkConfiguration("script=97&assembly=crossed").config.assembly, Assembly::kCrossed);
+  EXPECT_EQ(ReadLinkConfiguration("script=97&assembly=crossed").config.assembly,
+            Assembly::kCrossed);
   EXPECT_EQ(ReadLinkConfiguration("script=97&assembly=crossed").error, "");
 }
 

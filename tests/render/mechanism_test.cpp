@@ -152,10 +152,14 @@ namespace {
 // whether the linkage closes all round, on part of the turn, or never.
 TEST(MechanismView, FitsAnyLengths) {
   const Configuration cases[] = {
-      testing::Linkage(10, 7, 25, 31), testing::Linkage(10, 9, 25, 31),
-      testing::Linkage(10, 9, 8, 31),  testing::PartlyClosing(),
-      testing::NeverClosing(),         testing::Linkage(0.5, 80, 80, 0.5),
-      testing::Linkage(1e4, 1e-6, 1e4, 1e4), testing::Linkage(1e-6, 1e4, 1e-6, 1e4),
+      testing::Linkage(10, 7, 25, 31),
+      testing::Linkage(10, 9, 25, 31),
+      testing::Linkage(10, 9, 8, 31),
+      testing::PartlyClosing(),
+      testing::NeverClosing(),
+      testing::Linkage(0.5, 80, 80, 0.5),
+      testing::Linkage(1e4, 1e-6, 1e4, 1e4),
+      testing::Linkage(1e-6, 1e4, 1e-6, 1e4),
   };
   for (Configuration c : cases) {
     c.rod = 450;

@@ -46,9 +46,9 @@ TEST_F(RenderTest, BadArgumentsAndFailedWritesAreRejectedWithOneLine) {
       {{"--report", "/nonexistent/dir/r.json"}, "/nonexistent/dir/r.json"},
   };
   for (const std::string option :
-       {"--script", "--log", "--png", "--size", "--scale", "--frames", "--gif", "--delay", "--at",
-        "--video", "--video-scale", "--palette", "--sweep", "--svg", "--pdf", "--linkage",
-        "--reference", "--assembly", "--piston", "--report"}) {
+       {"--script", "--log",     "--png",       "--size",        "--scale",   "--frames", "--gif",
+        "--delay",  "--at",      "--video",     "--video-scale", "--palette", "--sweep",  "--svg",
+        "--pdf",    "--linkage", "--reference", "--assembly",    "--piston",  "--report"}) {
     cases.push_back({{option}, option});
   }
   for (const std::string size :

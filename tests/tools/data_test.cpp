@@ -50,9 +50,14 @@ class ConfiguredOutputs : public RenderTest {
   // Every output of one run, by name.
   std::vector<std::string> Outputs(const Lines& extra, const std::string& tag) {
     const std::vector<std::string> names = {"log", "png", "csv", "m.png", "svg", "report"};
-    Lines args = {"--at", "6.5", "--acc", "--label", "--log", Path(tag + "log"), "--png",
-                  Path(tag + "png"), "--csv", Path(tag + "csv"), "--mechanism",
-                  Path(tag + "m.png"), "--svg", Path(tag + "svg"), "--report", Path(tag + "report")};
+    Lines args = {"--at",        "6.5",
+                  "--acc",       "--label",
+                  "--log",       Path(tag + "log"),
+                  "--png",       Path(tag + "png"),
+                  "--csv",       Path(tag + "csv"),
+                  "--mechanism", Path(tag + "m.png"),
+                  "--svg",       Path(tag + "svg"),
+                  "--report",    Path(tag + "report")};
     args.insert(args.end(), extra.begin(), extra.end());
     const Result r = Run(args);
     EXPECT_EQ(r.status, 0) << r.err;
@@ -87,8 +92,7 @@ TEST_F(ConfiguredOutputs, APartlyClosingLinkageWritesOnlyNumbersAndEmptyCells) {
   EXPECT_NE(files[5].find("\"piston\": [20, 60]"), std::string::npos);
   EXPECT_NE(files[5].find("\"stroke\": 40"), std::string::npos);
   // The label names the configuration; the built-in one's does not.
-  EXPECT_NE(Picture("97", {"--label", "--linkage", "10,9,8,15"}),
-            Picture("97", {"--label"}));
+  EXPECT_NE(Picture("97", {"--label", "--linkage", "10,9,8,15"}), Picture("97", {"--label"}));
 }
 
 }  // namespace

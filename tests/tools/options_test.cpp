@@ -117,11 +117,14 @@ TEST(ParseOptions, KeepsTheBytesAndTheFormsOfTheArguments) {
       {{"--linkage", "31.5,7,25,x"},
        "bad --linkage '31.5,7,25,x': expected four numbers G,A,C,B (the fixed line O-Q, the "
        "crank O-P, the coupler P-R, the rocker Q-R)"},
-      {{"--linkage", "31.5,-7,25,31"}, "bad --linkage '31.5,-7,25,31': the crank O-P -7 is not above 0"},
-      {{"--linkage", "1e5,7,25,31"}, "bad --linkage '1e5,7,25,31': the fixed line O-Q 100000 is above 10000"},
+      {{"--linkage", "31.5,-7,25,31"},
+       "bad --linkage '31.5,-7,25,31': the crank O-P -7 is not above 0"},
+      {{"--linkage", "1e5,7,25,31"},
+       "bad --linkage '1e5,7,25,31': the fixed line O-Q 100000 is above 10000"},
       {{"--piston", "30,30"},
        "bad --piston '30,30': the connecting rod 30 is not longer than the crank radius 30"},
-      {{"--piston", "30"}, "bad --piston '30': expected two numbers R,L (the crank radius, the connecting rod)"},
+      {{"--piston", "30"},
+       "bad --piston '30': expected two numbers R,L (the crank radius, the connecting rod)"},
       {{"--reference", "inf"}, "bad --reference 'inf': not a number"},
       {{"--assembly", "Open"}, "bad --assembly 'Open': expected open or crossed"},
       {{"--linkage", "1,2,3,4", "--linkage", "1,2,3,4"}, "--linkage is given twice"},
@@ -139,8 +142,8 @@ TEST(ParseOptions, KeepsTheBytesAndTheFormsOfTheArguments) {
   expected.reference = -40.5, expected.assembly = Assembly::kCrossed;
   expected.piston_radius = 20, expected.rod = 60.5;
   EXPECT_EQ(configured.options.config, expected);
-  const Parsed written = ParseOptions(
-      {"--linkage", "31.5,7,25,31", "--reference", "65", "--assembly", "open", "--piston", "25.5,100"});
+  const Parsed written = ParseOptions({"--linkage", "31.5,7,25,31", "--reference", "65",
+                                       "--assembly", "open", "--piston", "25.5,100"});
   EXPECT_TRUE(IsBuiltIn(written.options.config));
   EXPECT_EQ(ParseOptions({"-h"}).action, Parsed::kHelp);
   EXPECT_EQ(ParseOptions({"-version"}).action, Parsed::kVersion);
