@@ -207,7 +207,12 @@ bool Driver::Pass3() {
     r_.x0 = t.xb[r_.n];
     r_.y0 = t.yb[r_.n];
     SolveLinkage(TraceAngle(st_, r_.x0));
-    r_.closed = st_.closes ? std::min(r_.closed + 1, Registers::kLongRun) : 0;
+    // Where the rocker tip passes behind O (phi through a half turn, where the arctangent
+    // turns over), the offset jumps by two whole turns between neighbouring points: the trace
+    // starts afresh there, as after a point that does not close, instead of a stroke across
+    // the plot.
+    const bool turned_over = std::abs(st_.ff - r_.f1) > 360;
+    r_.closed = !st_.closes ? 0 : turned_over ? 1 : std::min(r_.closed + 1, Registers::kLongRun);
     const bool joined = r_.closed >= 2;  // this point and the one before it closed
     if (r_.x1 < r_.x0 && joined) {
       win_.DrawWidth(style::kBlue.width);

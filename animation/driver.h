@@ -22,7 +22,8 @@ struct Registers {
   double f1 = 0, u0 = 0, u1 = 0, a0 = 0, a1 = 0;
   // Linkage solves in a row that closed, up to kLongRun: a segment of the trace joins two points
   // that both closed, a velocity segment needs three and an acceleration segment four. The
-  // start counts as a long run, as does every frame of a linkage that always closes.
+  // start counts as a long run, as does every frame of a linkage that always closes. A point
+  // whose offset turned over (the rocker tip passing behind O) starts a run of its own.
   static constexpr int kLongRun = 4;
   int closed = kLongRun;
 };

@@ -32,14 +32,25 @@ struct Frame {
     surface.on_wait = [&](bool) { state.ended = true; };
     driver.DrawFrame();
     closes.push_back(true);  // the start counts as a point that closed
-    for (int n = 1; n <= 200; ++n) closes.push_back(TracePointAt(state, n).pose.closes);
+    double last_ff = 0;
+    for (int n = 1; n <= 200; ++n) {
+      const LinkagePose pose = TracePointAt(state, n).pose;
+      closes.push_back(pose.closes);
+      if (pose.closes && std::abs(pose.ff - last_ff) > 360) turned_over.push_back(n);
+      last_ff = pose.ff;
+    }
   }
-  // Points n (1 to 200) where points n - span + 1 .. n all closed.
+  // The points whose offset turned over (by two whole turns, as the rocker tip passed behind O)
+  // from the point before: each starts a run of its own.
+  std::vector<int> turned_over;
+  // Points n (1 to 200) where points n - span + 1 .. n all closed, none starting afresh after
+  // the first.
   long Runs(int span, int from = 1) const {
     long count = 0;
     for (int n = from; n <= 200; ++n) {
       bool all = true;
       for (int i = std::max(0, n - span + 1); i <= n; ++i) all = all && closes[i];
+      for (const int t : turned_over) all = all && !(t > n - span + 1 && t <= n);
       count += all;
     }
     return count;
@@ -52,6 +63,10 @@ TEST(AnyConfiguration, OnlyPointsThatBothCloseAreJoined) {
   // Some of the frame's points close and some do not.
   ASSERT_GT(plain.Runs(1), 20);
   ASSERT_LT(plain.Runs(1), 180);
+  // And once its offset turns over: the trace starts afresh there instead of a stroke across
+  // the plot.
+  ASSERT_EQ(plain.turned_over.size(), 1u);
+  for (const Call& c : plain.surface.Lines(colour::kBlue)) EXPECT_LT(std::abs(c.x2 - c.x1), 360);
   EXPECT_EQ(plain.Lines(colour::kBlue), plain.Runs(2));
   EXPECT_EQ(plain.Lines(colour::kOlive), plain.Runs(2, 2));  // none at the first point
   EXPECT_EQ(with.Lines(colour::kBlue), with.Runs(2));
