@@ -27,30 +27,6 @@ QString Text(std::string_view s) {
   return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
 }
 
-// A span's end as a student reads it: two decimals at most.
-std::string EndText(double v) {
-  return NumberText(std::round(v * 100) / 100);
-}
-
-// Where on its slider a number keeps the mechanism working, in words: the tooltip and the
-// accessible description of its field and its slider, for those who cannot see the strip.
-QString GoodSpansText(const ConfigurationField& f, const std::vector<Range>& good) {
-  if (f.value == &Configuration::reference) {
-    return "The reference angle shifts the phase offset only: every value works.";
-  }
-  const bool piston = f.value == &Configuration::piston_radius || f.value == &Configuration::rod;
-  std::string text =
-      piston ? "The rod stays longer than the crank radius" : "The crank turns all round";
-  if (good.empty()) return Text(text + " at no value of the slider.");
-  text += " for ";
-  for (std::size_t i = 0; i < good.size(); ++i) {
-    if (i > 0) text += " and for ";
-    text += EndText(good[i].least) + " to " + EndText(good[i].most);
-  }
-  return Text(text + " of the slider's " + NumberText(f.low) + " to " + NumberText(f.high) +
-              "; the strip under it marks the rest.");
-}
-
 QLabel* Swatch(QWidget* parent) {
   QPixmap pixmap(22, 4);
   pixmap.fill(SpanSlider::WarningColour());
@@ -218,7 +194,7 @@ void ConfigurationSection::ShowConfiguration() {
     row.slider->ShowValue(c.*f.value);
     const std::vector<Range> good = SliderSpans(c, f);
     row.slider->ShowGood(good);
-    const QString spans = GoodSpansText(f, good);
+    const QString spans = Text(SliderSpansText(f, good));
     for (QWidget* w : {static_cast<QWidget*>(row.field), static_cast<QWidget*>(row.slider)}) {
       w->setToolTip(spans);
       w->setAccessibleDescription(spans);

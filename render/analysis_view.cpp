@@ -1,5 +1,6 @@
 #include "render/analysis_view.h"
 
+#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -109,6 +110,32 @@ std::vector<ReadoutLine> AnalysisLines(const Configuration& c, const LinkageAnal
                    "stroke " + NumberText(a.stroke) + " (twice the crank radius " +
                        NumberText(c.piston_radius) + "), rod " + NumberText(c.rod)});
   return lines;
+}
+
+namespace {
+
+// A span's end as a student reads it: two decimals at most.
+std::string EndText(double v) {
+  return NumberText(std::round(v * 100) / 100);
+}
+
+}  // namespace
+
+std::string SliderSpansText(const ConfigurationField& f, const std::vector<Range>& good) {
+  if (f.value == &Configuration::reference) {
+    return "The reference angle shifts the phase offset only: every value works.";
+  }
+  const bool piston = f.value == &Configuration::piston_radius || f.value == &Configuration::rod;
+  std::string text =
+      piston ? "The rod stays longer than the crank radius" : "The crank turns all round";
+  if (good.empty()) return text + " at no value of the slider.";
+  text += " for ";
+  for (std::size_t i = 0; i < good.size(); ++i) {
+    if (i > 0) text += " and for ";
+    text += EndText(good[i].least) + " to " + EndText(good[i].most);
+  }
+  return text + " of the slider's " + NumberText(f.low) + " to " + NumberText(f.high) +
+         "; the strip under it marks the rest.";
 }
 
 }  // namespace tarsel

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "geometry/configuration.h"
@@ -18,6 +19,11 @@ namespace tarsel {
 // panels show it in the readout instead, which follows the probe).
 std::vector<ReadoutLine> AnalysisLines(const Configuration& c, const LinkageAnalysis& a,
                                        const LinkagePose* at_probe = nullptr);
+
+// Where on its slider a field's number keeps the mechanism working, in words (`good`, from
+// SliderSpans): the description of a field and its slider in both panels, for those who cannot
+// see the strip under the slider.
+std::string SliderSpansText(const ConfigurationField& f, const std::vector<Range>& good);
 
 // The usual band of a good transmission angle, in degrees.
 inline constexpr double kLeastGoodTransmission = 40, kMostGoodTransmission = 140;

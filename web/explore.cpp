@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "export/report.h"
 #include "geometry/linkage_analysis.h"
@@ -50,10 +51,13 @@ std::string ExploreJson(const tarsel::Configuration& c) {
     lines += (lines.empty() ? "" : ",") + std::string("[") + Quoted(l.key) + "," + Quoted(l.label) +
              "," + Quoted(l.value) + "]";
   }
-  std::string spans, values;
+  std::string spans, values, words;
   for (const tarsel::ConfigurationField& f : tarsel::kConfigurationFields) {
     std::string list;
-    for (const tarsel::Range& r : tarsel::SliderSpans(c, f)) {
+    const std::vector<tarsel::Range> good = tarsel::SliderSpans(c, f);
+    words +=
+        (words.empty() ? "" : ",") + Quoted(f.key) + ":" + Quoted(tarsel::SliderSpansText(f, good));
+    for (const tarsel::Range& r : good) {
       list += (list.empty() ? "[" : ",[") + tarsel::NumberText(r.least) + "," +
               tarsel::NumberText(r.most) + "]";
     }
@@ -64,7 +68,7 @@ std::string ExploreJson(const tarsel::Configuration& c) {
          ",\"builtin\":" + (tarsel::IsBuiltIn(c) ? "true" : "false") + ",\"values\":{" + values +
          "},\"assembly\":" + Quoted(tarsel::NameOf(c.assembly)) +
          ",\"query\":" + Quoted(tarsel::ConfigurationQuery(c)) + ",\"lines\":[" + lines +
-         "],\"spans\":{" + spans + "}}";
+         "],\"spans\":{" + spans + "},\"spansText\":{" + words + "}}";
 }
 
 }  // namespace

@@ -49,7 +49,10 @@
       spans[i].textContent = name;
       spans[i].style.left = `${x * across}px`;
       spans[i].style.top = `${y * across}px`;
+      spans[i].hidden = false;
     });
+    // A linkage that does not close has no R and no phi to name.
+    for (let i = lines.length; i < spans.length; ++i) spans[i].hidden = true;
   }
 
   // CSS pixels per logical pixel: below 1 where the page draws the picture smaller, to fit.

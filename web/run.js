@@ -33,6 +33,8 @@
     againButton.hidden = true;
     run = tarselState.module.ccall('tarsel_live', null, ['string'], [query], {async: true})
               .catch(fail);
+    // The run took the configuration its link names, or the one the fields hold.
+    tarselExplore.refresh();
   }
 
   // The animation starts when the page first has the keyboard focus and is visible, once.
@@ -122,6 +124,7 @@
     tarselState.shared = JSON.parse(m.ccall('tarsel_constants', 'string', [], []));
     tarselProbe.attach(m, tarselState.shared, !tarselState.replay);
     tarselExports.attach(m, tarselState.shared, !tarselState.replay);
+    tarselExplore.attach(m, tarselState.shared, location.search.slice(1), !tarselState.replay);
     if (tarselState.replay) {
       started = true;
       tarselReplay.start(fail);

@@ -1,0 +1,265 @@
+'use strict';
+// Change the mechanism: a number and a slider for each of its values, the switch for the crossed
+// assembly, "Built-in", Undo and Redo, and what the configuration is. The module checks and
+// takes a configuration (tarsel_configure), says what it is (tarsel_explore) and, once the page
+// queues the configure event, draws the frame on the canvas again with it between two frames.
+// A value that makes no mechanism is refused beside its field; the picture keeps the last good
+// one.
+(() => {
+  const {$, root, canvas} = tarselState;
+  const box = $('explore'), fieldBox = $('explore-fields'), analysis = $('explore-analysis');
+  const assembly = $('explore-assembly'), builtIn = $('explore-builtin');
+  const undoButton = $('explore-undo'), redoButton = $('explore-redo');
+  const note = $('explore-status');
+  let module = null, shared = null;
+  let now = null;  // what tarsel_explore said of the configuration taken last
+  const rows = new Map();  // field key -> {field, slider, strip, message, words, spec}
+
+  // --- Undo and Redo: the links' queries of the configurations asked for, the latest last.
+  // The positions a slider passes while it is dragged are one step.
+  const mostSteps = 500;
+  const before = [], after = [];
+  let sliding = null;  // the key of the slider being dragged
+
+  // A call with a string, made directly: ccall would take the suspended animation for a call
+  // of its own.
+  function call(name, text) {
+    const size = module.lengthBytesUTF8(text) + 1;
+    const at = module._malloc(size);
+    module.stringToUTF8(text, at, size);
+    const answer = module.UTF8ToString(module[name](at));
+    module._free(at);
+    return answer;
+  }
+
+  // The configuration on the fields as a link's query, `key` with the text typed for it.
+  function queryWith(key, text) {
+    const v = {...now.values};
+    for (const k of Object.keys(v)) v[k] = encodeURIComponent(String(v[k]));
+    if (key) v[key] = encodeURIComponent(text);
+    const crossed = key === 'assembly' ? text : now.assembly;
+    return `linkage=${v.ground},${v.crank},${v.coupler},${v.rocker}&reference=${v.reference}` +
+           `&assembly=${crossed}&piston=${v['piston-radius']},${v.rod}`;
+  }
+
+  function read() {
+    now = JSON.parse(call('_tarsel_explore', ''));
+  }
+
+  // Asks for the configuration of `query`: false, with the reason beside `key`'s field, when it
+  // is refused. A good change is queued for the animation, which draws it between two frames.
+  function ask(query, key, {step = true, merge = false} = {}) {
+    const error = call('_tarsel_configure', query);
+    if (error) {
+      showError(key, error);
+      return false;
+    }
+    showError(null, '');
+    const was = now.query;
+    read();
+    if (now.query === was) {
+      show();
+      return true;
+    }
+    if (step) {
+      if (!merge) {
+        before.push(was);
+        if (before.length > mostSteps) before.shift();
+      }
+      after.length = 0;
+    }
+    show();
+    if (tarselState.live()) {
+      if (tarselState.trace) tarselState.trace.push(['configure', performance.now()]);
+      tarselInput.queueEvent(shared.events.configure);
+    } else if (tarselState.phase === 'ended') {
+      note.textContent = 'The animation has ended: Start again draws it with this mechanism.';
+    }
+    return true;
+  }
+
+  function showError(key, error) {
+    for (const [k, row] of rows) {
+      const bad = k === key && error !== '';
+      row.message.textContent = bad ? error : '';
+      row.message.hidden = !bad;
+      row.field.setAttribute('aria-invalid', String(bad));
+    }
+    if (key === 'assembly' && error) note.textContent = error;
+  }
+
+  // --- What the fields and the panel show of the configuration taken.
+
+  // The slider's strip: red where the value stops the crank turning all round (or the rod would
+  // be too short), between the ends of the slider's track.
+  function stripBackground(spec, good) {
+    const at = (v) => `${((v - spec.low) / (spec.high - spec.low) * 100).toFixed(3)}%`;
+    const red = '#c0392b', clear = 'transparent';
+    const stops = [];
+    let from = spec.low;
+    for (const [least, most] of good) {
+      if (least > from) stops.push(`${red} ${at(from)}`, `${red} ${at(least)}`);
+      stops.push(`${clear} ${at(least)}`, `${clear} ${at(most)}`);
+      from = most;
+    }
+    if (from < spec.high) stops.push(`${red} ${at(from)}`, `${red} 100%`);
+    return `linear-gradient(to right, ${stops.join(', ')})`;
+  }
+
+  function showRow(key, row) {
+    const value = now.values[key];
+    if (document.activeElement !== row.field || row.field.value === '' ||
+        Number(row.field.value) !== value) {
+      row.field.value = String(value);
+    }
+    row.slider.value = String(Math.min(row.spec.high, Math.max(row.spec.low, value)));
+    row.slider.setAttribute('aria-valuetext', String(value));
+    row.strip.style.background = stripBackground(row.spec, now.spans[key]);
+    row.words.textContent = now.spansText[key];
+  }
+
+  const cells = new Map();
+  function showAnalysis() {
+    const seen = new Set();
+    for (const [key, label, value] of now.lines) {
+      seen.add(key);
+      let cell = cells.get(key);
+      if (!cell) {
+        const dt = document.createElement('dt');
+        cell = document.createElement('dd');
+        cell.dataset.key = key;
+        analysis.append(dt, cell);
+        cells.set(key, cell);
+      }
+      cell.previousElementSibling.textContent = label;
+      if (cell.textContent !== value) cell.textContent = value;
+      cell.hidden = cell.previousElementSibling.hidden = false;
+    }
+    // Lines that only some configurations have (why it does not close) go when they do not apply.
+    for (const [key, cell] of cells) {
+      if (!seen.has(key)) cell.hidden = cell.previousElementSibling.hidden = true;
+    }
+  }
+
+  function show() {
+    for (const [key, row] of rows) showRow(key, row);
+    assembly.checked = now.assembly === 'crossed';
+    builtIn.disabled = now.builtin;
+    undoButton.disabled = before.length === 0;
+    redoButton.disabled = after.length === 0;
+    root.dataset.explore = now.query;
+    showAnalysis();
+    if (tarselState.phase !== 'ended') note.textContent = '';
+  }
+
+  // --- The controls.
+
+  function makeRow(spec) {
+    const key = spec.key;
+    const id = `explore-${key}`;
+    const label = document.createElement('label');
+    label.htmlFor = id;
+    label.textContent = spec.name;
+    const field = document.createElement('input');
+    Object.assign(field, {type: 'number', id, step: 'any', autocomplete: 'off'});
+    field.className = 'explore-number';
+    field.setAttribute('inputmode', 'decimal');
+    const slider = document.createElement('input');
+    Object.assign(slider, {type: 'range', id: `${id}-slider`, min: spec.low, max: spec.high,
+                           step: spec.step});
+    slider.setAttribute('aria-label', `${spec.name}, slider`);
+    const track = document.createElement('div');
+    track.className = 'explore-track';
+    const strip = document.createElement('div');
+    strip.className = 'explore-strip';
+    strip.setAttribute('aria-hidden', 'true');
+    track.append(slider, strip);
+    const words = document.createElement('span');
+    words.id = `${id}-spans`;
+    words.className = 'visually-hidden';
+    const message = document.createElement('p');
+    message.id = `${id}-message`;
+    message.className = 'explore-message';
+    message.hidden = true;
+    field.setAttribute('aria-describedby', `${id}-message ${id}-spans`);
+    slider.setAttribute('aria-describedby', `${id}-spans`);
+    fieldBox.append(label, field, track, words, message);
+    const row = {field, slider, strip, message, words, spec};
+    rows.set(key, row);
+
+    // A typed number is taken with Enter, or when the field is left; Escape undoes what was
+    // typed and gives the keys back to the picture.
+    const take = () => {
+      if (field.value === '') {
+        showError(key, `The ${spec.name} needs a number: ${field.validity.badInput ?
+                                                            'this is not one' : 'there is none'}.`);
+        return;
+      }
+      ask(queryWith(key, field.value), key);
+    };
+    field.addEventListener('change', take);
+    field.addEventListener('keydown', (e) => {
+      if (e.key === 'Enter') {
+        take();
+      } else if (e.key === 'Escape' && !document.fullscreenElement) {
+        e.preventDefault();
+        showError(null, '');
+        showRow(key, row);
+        canvas.focus({preventScroll: true});
+      }
+    });
+    // A drag is one step of the history; the keyboard's steps are one each.
+    slider.addEventListener('input', () => {
+      const merge = sliding === key;
+      sliding = key;
+      ask(queryWith(key, slider.value), key, {merge});
+    });
+    slider.addEventListener('change', () => {
+      sliding = null;
+    });
+  }
+
+  function undo() {
+    if (before.length === 0) return;
+    const query = before.pop();
+    after.push(now.query);
+    ask(query, null, {step: false});
+  }
+
+  function redo() {
+    if (after.length === 0) return;
+    const query = after.pop();
+    before.push(now.query);
+    ask(query, null, {step: false});
+  }
+
+  assembly.addEventListener('change', () => {
+    ask(queryWith('assembly', assembly.checked ? 'crossed' : 'open'), 'assembly');
+  });
+  builtIn.addEventListener('click', () => ask('', null));
+  for (const b of [builtIn, undoButton, redoButton]) tarselState.pointerKeepsFocus(b);
+  undoButton.addEventListener('click', undo);
+  redoButton.addEventListener('click', redo);
+
+  window.tarselExplore = {
+    // The module has loaded: the fields from its table, the configuration the page's link
+    // names (a replay shows its own and cannot be changed).
+    attach(m, constants, query, isLive) {
+      module = m;
+      shared = constants;
+      for (const spec of shared.explore) makeRow(spec);
+      const error = call('_tarsel_configure', query);
+      read();
+      show();
+      if (error) note.textContent = error;
+      box.querySelector('fieldset').disabled = !isLive;
+      if (!isLive) note.textContent = 'A replay link draws the mechanism it names.';
+    },
+    // A new run took the configuration its link names.
+    refresh() {
+      if (!module) return;
+      read();
+      show();
+    },
+  };
+})();
