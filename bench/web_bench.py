@@ -109,6 +109,32 @@ def main():
             busy += pairs(trace(d)[before:], "key", "frame")
         shutil.rmtree(folder, ignore_errors=True)
 
+        # Changing the mechanism: one step of the crank's slider from the keyboard, from the
+        # input event to the frame drawn again with it; then a drag of 60 changes a second, and
+        # how long after its last change the frame on the canvas shows the last value.
+        slider = d.find_element("id", "explore-crank-slider")
+        d.execute_script("arguments[0].focus()", slider)
+        before = len(trace(d))
+        for i in range(args.keys):
+            n = web.frames(d)
+            ActionChains(d).send_keys(Keys.ARROW_RIGHT if i % 2 == 0 else Keys.ARROW_LEFT) \
+                .perform()
+            web.wait_frames(d, n + 1)
+        change = pairs(trace(d)[before:], "explore", "frame")
+        drag_ends = []
+        for _ in range(3):
+            before = len(trace(d))
+            chain = ActionChains(d)
+            for i in range(60):
+                chain.send_keys(Keys.ARROW_RIGHT if i < 30 else Keys.ARROW_LEFT).pause(1 / 60)
+            chain.perform()
+            web.wait_until(d, lambda d: web.dataset(d, "tarsel") == "waiting" and
+                           web.dataset(d, "explore") == "")
+            events = trace(d)[before:]
+            last = max(i for i, e in enumerate(events) if e[0] == "explore")
+            drag_ends.append(next(t for kind, t in events[last:] if kind == "frame") -
+                             events[last][1])
+
         size = d.find_element("id", "canvas").get_attribute("data-size")
 
     def row(name, samples):
@@ -129,6 +155,9 @@ def main():
     row("Save the sweep, 63 frames, click to file offered (ms)", sweeps)
     row("  key event to frame complete meanwhile (ms)", busy)
     row("CPU while waiting for a key, 10 s (% of a core)", [idle])
+    row("a length changed (slider key) to the frame drawn with it (ms)", change)
+    row("  a drag at 60 changes a second: its last change to the frame showing it (ms)",
+        drag_ends)
     width = max(len(r[0]) for r in rows)
     print(f"| {'measure':<{width}} | {'median':>8} | {'least':>8} |")
     print(f"| {'-' * width} | {'-' * 7}: | {'-' * 7}: |")

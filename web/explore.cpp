@@ -90,7 +90,17 @@ EMSCRIPTEN_KEEPALIVE const char* tarsel_configure(const char* query) {
   return "";
 }
 
-// The panel's account of the configuration on the page, as JSON (ExploreJson).
+// The query of a link to the configuration on the page ("" for the built-in one): cheap, for
+// the page's history of changes, which cannot wait for the panel's account.
+EMSCRIPTEN_KEEPALIVE const char* tarsel_configuration_query() {
+  static std::string query;
+  query = tarsel::ConfigurationQuery(tarsel::explore::Current());
+  return query.c_str();
+}
+
+// The panel's account of the configuration on the page, as JSON (ExploreJson). It takes a few
+// milliseconds (the slider's spans solve the linkage over many lengths): the page asks for it
+// after the frame with the new configuration is on the canvas.
 EMSCRIPTEN_KEEPALIVE const char* tarsel_explore() {
   static std::string json;
   json = ExploreJson(tarsel::explore::Current());

@@ -21,6 +21,11 @@
   const before = [], after = [];
   let sliding = null;  // the key of the slider being dragged
 
+  // For the benchmarks (?trace=1): when the browser made the input event that changes it.
+  function trace(e) {
+    if (tarselState.trace) tarselState.trace.push(['explore', e.timeStamp]);
+  }
+
   // A call with a string, made directly: ccall would take the suspended animation for a call
   // of its own.
   function call(name, text) {
@@ -47,8 +52,10 @@
   }
 
   // Asks for the configuration of `query`: false, with the reason beside `key`'s field, when it
-  // is refused. A good change is queued for the animation, which draws it between two frames.
-  function ask(query, key, {step = true, merge = false} = {}) {
+  // is refused. A good change is queued for the animation, which draws it between two frames;
+  // `text`, the number typed or slid for `key`. `merge`: the same step of the history as the
+  // change before (a drag).
+  function ask(query, key, {step = true, merge = false, text = null} = {}) {
     const error = call('_tarsel_configure', query);
     if (error) {
       showError(key, error);
@@ -56,10 +63,13 @@
     }
     showError(null, '');
     const was = now.query;
-    read();
-    if (now.query === was) {
-      show();
-      return true;
+    now.query = module.UTF8ToString(module._tarsel_configuration_query());
+    if (now.query === was) return true;
+    // What the next change starts from, until the panel's account comes.
+    if (key === 'assembly') {
+      now.assembly = assembly.checked ? 'crossed' : 'open';
+    } else if (text !== null) {
+      now.values[key] = Number(text);
     }
     if (step) {
       if (!merge) {
@@ -68,14 +78,29 @@
       }
       after.length = 0;
     }
-    show();
+    root.dataset.explore = now.query;
+    undoButton.disabled = before.length === 0;
+    redoButton.disabled = after.length === 0;
     if (tarselState.live()) {
-      if (tarselState.trace) tarselState.trace.push(['configure', performance.now()]);
       tarselInput.queueEvent(shared.events.configure);
     } else if (tarselState.phase === 'ended') {
       note.textContent = 'The animation has ended: Start again draws it with this mechanism.';
     }
+    showSoon();
     return true;
+  }
+
+  // The panel's account after the frame: the animation draws it first, in the tasks that follow
+  // the change; of many changes (a drag) only the last one's account is worked out.
+  let soon = null;
+  function showSoon() {
+    if (soon !== null) return;
+    soon = setTimeout(() => {
+      soon = null;
+      read();
+      show();
+      if (tarselState.trace) tarselState.trace.push(['explore-shown', performance.now()]);
+    }, 0);
   }
 
   function showError(key, error) {
@@ -195,9 +220,12 @@
                                                             'this is not one' : 'there is none'}.`);
         return;
       }
-      ask(queryWith(key, field.value), key);
+      ask(queryWith(key, field.value), key, {text: field.value});
     };
-    field.addEventListener('change', take);
+    field.addEventListener('change', (e) => {
+      trace(e);
+      take();
+    });
     field.addEventListener('keydown', (e) => {
       if (e.key === 'Enter') {
         take();
@@ -209,10 +237,11 @@
       }
     });
     // A drag is one step of the history; the keyboard's steps are one each.
-    slider.addEventListener('input', () => {
+    slider.addEventListener('input', (e) => {
+      trace(e);
       const merge = sliding === key;
       sliding = key;
-      ask(queryWith(key, slider.value), key, {merge});
+      ask(queryWith(key, slider.value), key, {merge, text: slider.value});
     });
     slider.addEventListener('change', () => {
       sliding = null;
