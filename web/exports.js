@@ -33,6 +33,7 @@
     // A link's keys have all been pressed: the frame it names is on the canvas.
     linkOpened() {
       root.dataset.link = 'open';
+      tarselState.tell('linkOpened');
     },
     linkFailed(message) {
       root.dataset.link = 'bad';
