@@ -19,7 +19,7 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import browser as web  # noqa: E402
 import page_test  # noqa: E402
-from exports_test import as_shown, png_of  # noqa: E402
+from exports_test import as_shown, downloaded, downloads, png_of, render  # noqa: E402
 from page_test import OneBrowser, press, step  # noqa: E402
 from selenium.webdriver.common.by import By  # noqa: E402
 from selenium.webdriver.common.keys import Keys  # noqa: E402
@@ -356,6 +356,32 @@ class Messages(Course):
         self.assertEqual(self.state(), before)
         self.assertSamePixels(web.canvas_pixels(d), picture, "after-fuzz")
         self.assertEqual(thrown(d), [])
+
+
+class OneFile(OneBrowser):
+    """tarsel.html, beside the site folder, opened from the disk."""
+
+    def test_runs_from_the_disk_as_the_site_does(self):
+        d = self.driver
+        folder = downloads(self)
+        d.set_window_size(*page_test.SMALL_WINDOW)
+        d.get("file://" + os.path.join(os.path.dirname(page_test.SITE), "tarsel.html"))
+        web.wait_frames(d, 1)
+        for key in ["a", Keys.BACKSPACE, "a", Keys.ENTER]:
+            step(d, lambda: press(d, key))
+        self.assertSamePixels(web.canvas_pixels(d), png_of(["--script", "97 8 97 13"] +
+                                                           as_shown(d)), "one-file")
+        # The sweep's GIF, written by a worker made from the page itself.
+        d.find_element(By.ID, "sweep-frames").send_keys("4")
+        d.find_element(By.ID, "save-sweep").click()
+        _, gif = downloaded(d, folder, ".gif")
+        want = render(["--at", "5.025", "--acc", "--sweep", "4"] + as_shown(d), "gif")[0]
+        self.assertTrue(gif == want, f"the GIF ({len(gif)} bytes) differs from tarsel-render "
+                                     f"--gif ({len(want)} bytes)")
+        # What needs a server says so; nothing else failed.
+        self.assertIn("web server", page_test.text(d, "server-note"))
+        self.assertNotIn("error", d.find_element(By.ID, "status").get_attribute("class"))
+        self.assertNotIn("error", d.find_element(By.ID, "exports-status").get_attribute("class"))
 
 
 def setUpModule():
