@@ -29,3 +29,12 @@ add_custom_command(
           tarsel_sweep_web_one_file
   VERBATIM)
 add_custom_target(tarsel_one_file ALL DEPENDS ${one_file})
+
+# The SCORM 1.2 package: every file of the site with the manifest a platform reads.
+set(scorm_package ${CMAKE_CURRENT_BINARY_DIR}/tarsel-scorm.zip)
+add_custom_command(
+  OUTPUT ${scorm_package}
+  COMMAND ${TARSEL_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/scorm_package.py ${site} ${scorm_package}
+  DEPENDS scorm_package.py ${page_files} ${icons} ${site}/index.html ${site}/sw.js tarsel_page
+  VERBATIM)
+add_custom_target(tarsel_scorm_package ALL DEPENDS ${scorm_package})

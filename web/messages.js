@@ -29,6 +29,9 @@
     }
   }
 
+  // Why a link's query opens no frame (one line), or ''.
+  const refusal = (query) => withText(query, tarselState.module._tarsel_link_refusal);
+
   // The animation's state as the module has it (web/messages.cpp).
   function state() {
     const m = tarselState.module;
@@ -104,7 +107,7 @@
     if (query.length > mostQueryLength) {
       return {error: `set is ${query.length} characters as a link, more than ${mostQueryLength}`};
     }
-    const refused = withText(query, tarselState.module._tarsel_link_refusal);
+    const refused = refusal(query);
     return refused ? {error: refused} : {query};
   }
 
@@ -116,12 +119,19 @@
 
   let answerSet = null;  // a "set" waits for its frame to be on the canvas
 
-  // A frame is complete on the canvas once a link's keys are all pressed (the frames on their
-  // way are not the user's).
+  // A frame the user sees is complete on the canvas: one that waits for a key once a link's
+  // keys are all pressed (the frames on their way are not the user's). Told as 'shown', with
+  // the state, to this page's parts that follow the user (the messages, a course platform).
   function frameDone() {
-    if (!framed || tarselState.phase !== 'waiting') return;
+    if (tarselState.phase !== 'waiting' || !tarselState.module) return;
     const s = state();
-    if (s.opening) return;
+    if (!s.opening) tarselState.tell('shown', s);
+  }
+  tarselState.listen('frame', frameDone);
+  tarselState.listen('linkOpened', frameDone);
+
+  tarselState.listen('shown', (s) => {
+    if (!framed) return;
     if (answerSet) {
       const answer = answerSet;
       answerSet = null;
@@ -129,9 +139,7 @@
       return;
     }
     send({type: 'frame', k: s.k, frame: s.frame, acc: s.acc, accumulate: s.accumulate});
-  }
-  tarselState.listen('frame', frameDone);
-  tarselState.listen('linkOpened', frameDone);
+  });
   tarselState.listen('ended', (pastLast) => {
     if (framed) send({type: 'ended', pastLast: Boolean(pastLast)});
   });
@@ -185,6 +193,6 @@
     });
   }
 
-  window.tarselMessages = {state, linkOf, framed};
+  window.tarselMessages = {state, linkOf, refusal, framed};
   root.dataset.framed = String(framed);
 })();

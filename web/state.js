@@ -61,7 +61,8 @@
 
     // What happens to the run, for the parts of the page that follow it (the messages to a
     // page framing this one, a course platform): 'frame' when a frame is complete, 'ended'
-    // (past the last frame or not), 'linkOpened' when a link's frame is on the canvas.
+    // (past the last frame or not), 'linkOpened' when a link's frame is on the canvas, and
+    // 'shown' (messages.js) when a frame the user sees is complete, with the state.
     listen(name, f) {
       (listeners[name] ??= []).push(f);
     },

@@ -9,12 +9,16 @@ draws tarsel-render's pixels. Messages: the frame's message API, driven by the p
 the site beside it, so that both come from the same server.
 """
 
-import contextlib
 import json
 import os
+import re
+import shutil
 import sys
 import tempfile
 import time
+import urllib.parse
+import xml.etree.ElementTree as ElementTree
+import zipfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import browser as web  # noqa: E402
@@ -384,6 +388,137 @@ class OneFile(OneBrowser):
         self.assertNotIn("error", d.find_element(By.ID, "exports-status").get_attribute("class"))
 
 
+# A learning platform: scorm-again's SCORM 1.2 run-time as window.API, every call kept in
+# `calls`, seeded from the query's `seed` (a second launch), the package's page launched in a
+# frame of its own.
+PLATFORM = """<!doctype html><html lang="en"><head><meta charset="utf-8"><title>A platform</title>
+<script src="scorm12.js"></script></head><body style="margin:0"><script>
+window.calls = [];
+window.API = new Scorm12API({logLevel: 5, autocommit: false});
+API.on('LMSInitialize', () => calls.push(['LMSInitialize']));
+API.on('LMSSetValue.cmi.*', (element, value) => calls.push(['LMSSetValue', element, value]));
+API.on('LMSFinish', () => calls.push(['LMSFinish']));
+const seed = new URLSearchParams(location.search).get('seed');
+if (seed) API.loadFromJSON(JSON.parse(seed));
+window.launch = (href) => {
+  const f = Object.assign(document.createElement('iframe'),
+                          {id: 'sco', title: 'lesson', src: 'package/' + href});
+  f.width = 1100;
+  f.height = 760;
+  document.body.append(f);
+};
+</script></body></html>
+"""
+SCORM_AGAIN = None  # scorm-again's dist/scorm12.js (npm)
+CP = "{http://www.imsproject.org/xsd/imscp_rootv1p1p2}"
+ADLCP = "{http://www.adlnet.org/xsd/adlcp_rootv1p2}"
+
+
+class Scorm(Course):
+    """tarsel-scorm.zip, beside the site folder, run by scorm-again as its platform."""
+
+    def setUp(self):
+        self.folder = self.stack.enter_context(tempfile.TemporaryDirectory())
+        package = os.path.join(self.folder, "package")
+        with zipfile.ZipFile(os.path.join(os.path.dirname(page_test.SITE),
+                                          "tarsel-scorm.zip")) as z:
+            z.extractall(package)
+        shutil.copy(SCORM_AGAIN, os.path.join(self.folder, "scorm12.js"))
+        with open(os.path.join(self.folder, "index.html"), "w") as f:
+            f.write(PLATFORM)
+        self.base = self.stack.enter_context(web.serve(self.folder))
+        # The manifest as a platform reads it: SCORM 1.2, one organization with one item, one
+        # SCO that lists every file of the package.
+        manifest = ElementTree.parse(os.path.join(package, "imsmanifest.xml")).getroot()
+        self.assertEqual(manifest.find(f"{CP}metadata/{CP}schemaversion").text, "1.2")
+        organizations = manifest.findall(f"{CP}organizations/{CP}organization")
+        self.assertEqual(len(organizations), 1)
+        self.assertEqual(len(organizations[0].findall(f"{CP}item")), 1)
+        (resource,) = manifest.findall(f"{CP}resources/{CP}resource")
+        self.assertEqual(resource.get(f"{ADLCP}scormtype"), "sco")
+        listed = {f.get("href") for f in resource.findall(f"{CP}file")}
+        packed = {os.path.relpath(os.path.join(d, n), package)
+                  for d, _, names in os.walk(package) for n in names} - {"imsmanifest.xml"}
+        self.assertEqual(listed, packed)
+        self.href = resource.get("href")
+
+    def launch(self, seed=None):
+        d = self.driver
+        d.get("about:blank")
+        d.get(self.base + ("?seed=" + urllib.parse.quote(json.dumps(seed)) if seed else ""))
+        d.execute_script("launch(arguments[0])", self.href)
+        d.switch_to.frame(d.find_element(By.ID, "sco"))
+        web.wait_until(d, lambda d: web.dataset(d, "tarsel") == "waiting")
+        self.assertEqual(web.dataset(d, "scorm"), "found")
+
+    def calls(self):
+        d = self.driver
+        d.switch_to.default_content()
+        calls = d.execute_script("return calls")
+        if d.find_elements(By.ID, "sco"):
+            d.switch_to.frame(d.find_element(By.ID, "sco"))
+        return calls
+
+    def values(self, element):
+        return [c[2] for c in self.calls() if c[0] == "LMSSetValue" and c[1] == element]
+
+    def test_completion_suspend_data_and_resuming(self):
+        d = self.driver
+        self.launch()
+        self.assertEqual(self.calls()[0], ["LMSInitialize"])
+        self.assertEqual(self.values("cmi.core.lesson_status"), ["incomplete"])
+        # Near the end, then to the last frame: completed there, not before.
+        d.switch_to.default_content()
+        d.execute_script("document.getElementById('sco').contentWindow.postMessage("
+                         "{tarsel: 1, type: 'set', at: 19.5}, '*')")
+        d.switch_to.frame(d.find_element(By.ID, "sco"))
+        web.wait_until(d, lambda d: self.values("cmi.suspend_data")[-1:] == ["at=19.5"])
+        d.find_element(By.ID, "canvas").click()
+        step(d, lambda: press(d, "a"))
+        self.assertEqual(self.values("cmi.core.lesson_status"), ["incomplete"])
+        step(d, lambda: press(d, "a"))
+        self.assertEqual(self.values("cmi.core.lesson_status"), ["incomplete", "completed"])
+        for key in [",", Keys.BACKSPACE]:
+            step(d, lambda: press(d, key))
+        self.assertEqual(self.values("cmi.suspend_data")[-1], "at=19.75&acc=1")
+        # Leaving the page ends the session, with its time and a place to come back to.
+        d.switch_to.default_content()
+        d.execute_script("document.getElementById('sco').src = 'about:blank'")
+        web.wait_until(d, lambda d: ["LMSFinish"] in self.calls())
+        calls = self.calls()
+        self.assertEqual(calls[-1], ["LMSFinish"])
+        self.assertEqual(self.values("cmi.core.exit"), ["suspend"])
+        (time_span,) = self.values("cmi.core.session_time")
+        self.assertRegex(time_span, r"^\d{4}:\d{2}:\d{2}\.\d{2}$")
+
+        # The second launch resumes the same frame, and the lesson stays completed.
+        self.launch({"core": {"entry": "resume", "lesson_status": "completed"},
+                     "suspend_data": "at=19.75&acc=1"})
+        web.wait_until(d, lambda d: web.dataset(d, "link") == "open")
+        web.wait_until(d, lambda d: web.dataset(d, "tarsel") == "waiting")
+        self.assertSamePixels(web.canvas_pixels(d), png_of(["--at", "19.75", "--acc"] +
+                                                           as_shown(d)), "resumed")
+        self.assertEqual(self.values("cmi.core.lesson_status"), [])
+        self.assertEqual(self.values("cmi.suspend_data"), ["at=19.75&acc=1"])
+
+    def test_without_a_platform_the_page_runs_with_no_error(self):
+        d = self.driver
+        self.open_course()
+        # The package's page in a course page's frame (no API above it), and on its own.
+        d.switch_to.default_content()
+        d.execute_script("document.getElementById('t').src = arguments[0]",
+                         self.base + "package/" + self.href)
+        into_frame(d)
+        web.wait_until(d, lambda d: web.dataset(d, "scorm") == "none")
+        web.wait_frames(d, 1)
+        self.assertEqual(thrown(d), [])
+        d.switch_to.default_content()
+        d.get(self.base + "package/" + self.href)
+        web.wait_frames(d, 1)
+        self.assertEqual(web.dataset(d, "scorm"), "none")
+        self.assertNotIn("error", d.find_element(By.ID, "status").get_attribute("class"))
+
+
 def setUpModule():
     page_test.setUpModule()
 
@@ -393,4 +528,9 @@ def tearDownModule():
 
 
 if __name__ == "__main__":
+    # --scorm-again JS is this script's own; the rest go to page_test.main.
+    if "--scorm-again" in sys.argv:
+        at = sys.argv.index("--scorm-again")
+        SCORM_AGAIN = os.path.abspath(sys.argv[at + 1])
+        del sys.argv[at:at + 2]
     page_test.main()
