@@ -24,7 +24,7 @@ set(one_file ${CMAKE_CURRENT_BINARY_DIR}/tarsel.html)
 add_custom_command(
   OUTPUT ${one_file}
   COMMAND ${TARSEL_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/one_file.py ${site} ${one_file_dir}/tarsel.js
-          ${one_file_dir}/tarsel_sweep.js ${one_file}
+          ${one_file_dir}/tarsel_sweep.js ${one_file} ${course_files}
   DEPENDS one_file.py ${page_files} ${site}/index.html tarsel_web_one_file
           tarsel_sweep_web_one_file
   VERBATIM)

@@ -15,31 +15,7 @@
   // As long as a link may be (replay.js): what the page would not open from its address.
   const mostQueryLength = 8000;
 
-  // The module's string result at `pointer`, from a call made directly: the animation may be
-  // suspended in its wait, and ccall would take it for a call of its own.
-  function withText(text, call) {
-    const m = tarselState.module;
-    const size = m.lengthBytesUTF8(text) + 1;
-    const at = m._malloc(size);
-    try {
-      m.stringToUTF8(text, at, size);
-      return m.UTF8ToString(call(at));
-    } finally {
-      m._free(at);
-    }
-  }
-
-  // Why a link's query opens no frame (one line), or ''.
-  const refusal = (query) => withText(query, tarselState.module._tarsel_link_refusal);
-
-  // The animation's state as the module has it (web/messages.cpp).
-  function state() {
-    const m = tarselState.module;
-    return JSON.parse(m.UTF8ToString(m._tarsel_state()));
-  }
-
-  // The address of the page (never the frame's embed=1) at the state's frame.
-  const linkOf = (s) => (s.query === null ? null : `${location.origin}${location.pathname}?${s.query}`);
+  const {state, refusal, linkOf} = tarselEmbed;
 
   function stateMessage(s = state()) {
     const message = {
@@ -113,22 +89,11 @@
 
   // --- Talking with the parent.
   const parent = window.parent;
-  const framed = parent !== window && !tarselState.replay;
+  const framed = tarselEmbed.framed;  // in the page in one file, loaded whether framed or not
   const send = (message) => parent.postMessage({tarsel: 1, ...message}, '*');
   const refuse = (message) => send({type: 'error', message});
 
   let answerSet = null;  // a "set" waits for its frame to be on the canvas
-
-  // A frame the user sees is complete on the canvas: one that waits for a key once a link's
-  // keys are all pressed (the frames on their way are not the user's). Told as 'shown', with
-  // the state, to this page's parts that follow the user (the messages, a course platform).
-  function frameDone() {
-    if (tarselState.phase !== 'waiting' || !tarselState.module) return;
-    const s = state();
-    if (!s.opening) tarselState.tell('shown', s);
-  }
-  tarselState.listen('frame', frameDone);
-  tarselState.listen('linkOpened', frameDone);
 
   tarselState.listen('shown', (s) => {
     if (!framed) return;
@@ -150,6 +115,10 @@
     }
     if (!Object.hasOwn(data, 'tarsel')) return;  // another page's conversation
     if (data.tarsel !== 1) return refuse(`tarsel ${show(data.tarsel)}: this page speaks tarsel 1`);
+    // Loaded by embed.js, this may run before run.js, the page's last script.
+    if (!window.tarselRun) {
+      await new Promise((resolve) => document.addEventListener('DOMContentLoaded', resolve));
+    }
     await tarselRun.ready;
     if (!tarselState.module || tarselState.replay) return refuse('the animation did not load');
     switch (data.type) {
@@ -193,6 +162,5 @@
     });
   }
 
-  window.tarselMessages = {state, linkOf, refusal, framed};
   root.dataset.framed = String(framed);
 })();

@@ -1,11 +1,12 @@
 """Writes the page as one file that runs from the disk (file://), where a page cannot fetch its
 WebAssembly, its scripts or a worker's script from beside it.
 
-    one_file.py SITE MODULE.js SWEEP_MODULE.js OUT.html
+    one_file.py SITE MODULE.js SWEEP_MODULE.js OUT.html [LATER ...]
 
 SITE is the site folder (its index.html, scripts and style sheets); MODULE.js and
 SWEEP_MODULE.js are the page's and the sweep worker's modules built with the WebAssembly inside
-them (-sSINGLE_FILE). The style sheets go into <style> elements; the scripts, in the order
+them (-sSINGLE_FILE); LATER are the site's files that the page loads only when it needs them
+(embed.js), which come along too, after the page's own. The style sheets go into <style> elements; the scripts, in the order
 index.html loads them, to the end of the body (they were deferred: they ran once the document
 was parsed); the worker's script, with its module in place of its importScripts, into a string
 the page makes the worker from (exports.js). Links to files that need a server (the manifest,
@@ -34,9 +35,10 @@ def inline_script(text):
 
 
 def main():
-    if len(sys.argv) != 5:
-        fail("usage: one_file.py SITE MODULE.js SWEEP_MODULE.js OUT.html")
-    site, module, sweep_module, out = sys.argv[1:]
+    if len(sys.argv) < 5:
+        fail("usage: one_file.py SITE MODULE.js SWEEP_MODULE.js OUT.html [LATER ...]")
+    site, module, sweep_module, out = sys.argv[1:5]
+    later = sys.argv[5:]
     page = read(os.path.join(site, "index.html"))
 
     scripts = []
@@ -52,6 +54,10 @@ def main():
     def take_style(match):
         return "<style>\n" + read(os.path.join(site, match.group(1))) + "\n</style>\n"
     page = re.sub(r'<link rel="stylesheet" href="([^"]+)">\n', take_style, page)
+    styles = "".join("<style>\n" + read(os.path.join(site, name)) + "\n</style>\n"
+                     for name in later if name.endswith(".css"))
+    page = page.replace("</head>", styles + "</head>")
+    scripts += [read(os.path.join(site, name)) for name in later if name.endswith(".js")]
 
     icon = base64.b64encode(open(os.path.join(site, "icon.svg"), "rb").read()).decode("ascii")
     page = page.replace('href="icon.svg"', f'href="data:image/svg+xml;base64,{icon}"')

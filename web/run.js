@@ -66,8 +66,8 @@
   // `starting` is called just before the new run starts (its first frame may be complete
   // before this returns).
   function open(query, starting = () => {}) {
+    started = true;  // the animation's own start does not come as well
     opened = opened.then(async () => {
-      started = true;
       if (tarselState.live()) {
         reopening = true;
         tarselInput.queueEvent(tarselState.shared.events.doubleClick);
@@ -145,11 +145,13 @@
   $('caption').textContent = document.querySelector('title').textContent;
   if (!tarselEmbed.embedded) canvas.focus({preventScroll: true});
   tarselState.setPhase('ready');
-  const ready = createTarsel().then((m) => {
+  // The module, once what the page in a course needs has come too (embed.js).
+  const ready = Promise.all([createTarsel(), tarselEmbed.loaded]).then(([m]) => {
     tarselState.module = m;
     tarselState.shared = JSON.parse(m.ccall('tarsel_constants', 'string', [], []));
     tarselProbe.attach(m, tarselState.shared, !tarselState.replay);
     tarselExports.attach(m, tarselState.shared, !tarselState.replay);
+    tarselState.tell('moduleReady');
     if (tarselState.replay) {
       started = true;
       tarselReplay.start(fail);

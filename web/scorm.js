@@ -1,36 +1,12 @@
 'use strict';
 // A learning platform that runs the page as a SCORM 1.2 package (tarsel-scorm.zip): its
-// run-time, found by walking up the parent windows (then the window that opened this one) as
-// SCORM 1.2 describes, hears that the lesson started ("incomplete"), that the sweep was stepped
-// to its last frame ("completed"), where the student is (the query of a link to the frame and
-// configuration on screen, in cmi.suspend_data, which a second launch resumes), and how long
-// the session took when the student leaves. Without a platform nothing here runs.
+// run-time, found by walking up the parent windows as SCORM 1.2 describes (embed.js), hears
+// that the lesson started ("incomplete"), that the sweep was stepped to its last frame
+// ("completed"), where the student is (the query of a link to the frame and configuration on
+// screen, in cmi.suspend_data, which a second launch resumes), and how long the session took
+// when the student leaves. Without a platform nothing here runs.
 (() => {
-  const {root} = tarselState;
-  // SCORM 1.2's own limit on the walk: a platform's frames are never deeper.
-  const mostParents = 7;
-
-  function apiIn(win) {
-    try {
-      return win.API && typeof win.API.LMSInitialize === 'function' ? win.API : null;
-    } catch {
-      return null;  // a window of another origin: not the platform of this page
-    }
-  }
-
-  function findApi() {
-    let win = window;
-    for (let i = 0; i <= mostParents && win; ++i) {
-      const api = apiIn(win);
-      if (api) return api;
-      if (win.parent === win) break;
-      win = win.parent;
-    }
-    return window.opener ? apiIn(window.opener) : null;
-  }
-
-  const api = tarselState.replay ? null : findApi();
-  root.dataset.scorm = api ? 'found' : 'none';
+  const api = tarselEmbed.api;  // found by embed.js, which loads this file only then
   if (!api || String(api.LMSInitialize('')) !== 'true') return;
 
   let finished = false;
@@ -46,17 +22,11 @@
   api.LMSCommit('');
 
   // A student who comes back starts at the frame and configuration they left, if the platform
-  // kept a link the page still opens.
-  // (tarselRun is run.js's, the last of the page's scripts.)
-  // The frames of a run that started before the resumed one are not where the student is.
-  let resuming = Boolean(resume);
-  document.addEventListener('DOMContentLoaded', () => tarselRun.ready.then(() => {
-    if (!resume || !tarselState.module || tarselMessages.refusal(resume)) {
-      resuming = false;
-      return;
-    }
-    tarselRun.open(resume, () => { resuming = false; });
-  }));
+  // kept a link the page still opens: in place of the first frame (run.js tells 'moduleReady'
+  // before it starts the animation).
+  tarselState.listen('moduleReady', () => {
+    if (resume && !tarselEmbed.refusal(resume)) tarselRun.open(resume);
+  });
 
   function complete() {
     if (completed) return;
@@ -67,7 +37,6 @@
 
   let kept = '';
   tarselState.listen('shown', (s) => {
-    if (resuming) return;
     if (s.query !== null && s.query !== kept) {
       kept = s.query;
       set('cmi.suspend_data', kept);

@@ -61,8 +61,9 @@
 
     // What happens to the run, for the parts of the page that follow it (the messages to a
     // page framing this one, a course platform): 'frame' when a frame is complete, 'ended'
-    // (past the last frame or not), 'linkOpened' when a link's frame is on the canvas, and
-    // 'shown' (messages.js) when a frame the user sees is complete, with the state.
+    // (past the last frame or not), 'linkOpened' when a link's frame is on the canvas,
+    // 'shown' (embed.js) when a frame the user sees is complete, with the state, and
+    // 'moduleReady' when the module has loaded, before the animation starts.
     listen(name, f) {
       (listeners[name] ??= []).push(f);
     },
