@@ -57,20 +57,26 @@ std::optional<ConfigurationError> ReadConfiguration(const ConfigurationTexts& te
   return std::nullopt;
 }
 
+ConfigurationTexts TextsOf(const Configuration& c) {
+  return {Numbers({c.ground, c.crank, c.coupler, c.rocker}), NumberText(c.reference),
+          std::string(NameOf(c.assembly)), Numbers({c.piston_radius, c.rod})};
+}
+
 std::string ConfigurationQuery(const Configuration& c) {
   const Configuration built_in;
+  const ConfigurationTexts texts = TextsOf(c);
   std::string query;
-  const auto add = [&](const char* name, const std::string& value) {
-    query += (query.empty() ? "" : "&") + std::string(name) + "=" + value;
+  const auto add = [&](const char* name, const std::optional<std::string>& value) {
+    query += (query.empty() ? "" : "&") + std::string(name) + "=" + *value;
   };
   if (c.ground != built_in.ground || c.crank != built_in.crank || c.coupler != built_in.coupler ||
       c.rocker != built_in.rocker) {
-    add("linkage", Numbers({c.ground, c.crank, c.coupler, c.rocker}));
+    add("linkage", texts.linkage);
   }
-  if (c.reference != built_in.reference) add("reference", NumberText(c.reference));
-  if (c.assembly != built_in.assembly) add("assembly", std::string(NameOf(c.assembly)));
+  if (c.reference != built_in.reference) add("reference", texts.reference);
+  if (c.assembly != built_in.assembly) add("assembly", texts.assembly);
   if (c.piston_radius != built_in.piston_radius || c.rod != built_in.rod) {
-    add("piston", Numbers({c.piston_radius, c.rod}));
+    add("piston", texts.piston);
   }
   return query;
 }

@@ -33,6 +33,10 @@ struct ConfigurationError {
 std::optional<ConfigurationError> ReadConfiguration(const ConfigurationTexts& texts,
                                                     Configuration* out);
 
+// Every parameter's text of configuration c, as a link writes it ("31.5,7,25,31", "65", "open",
+// "25.5,100"): what a page framing this one is told the configuration on screen is.
+ConfigurationTexts TextsOf(const Configuration& c);
+
 // The query that opens configuration c: the parameters that differ from the built-in ones, in
 // the order above, joined by "&" ("linkage=31.5,7,30,31&assembly=crossed"); empty for the
 // built-in configuration. Every number in the fewest digits that read back to the same double.

@@ -39,7 +39,8 @@ case ${1:-test} in
     ;;
 esac
 
-# npm fetches axe-core for the browser tests. Some machines have Node.js from elsewhere, whose
+# npm fetches axe-core and scorm-again (a SCORM 1.2 run-time that plays the learning platform)
+# for the browser tests. Some machines have Node.js from elsewhere, whose
 # package brings npm and conflicts with Debian's: only a machine without the command needs it.
 if [ "${1:-test}" = test ] && ! command -v npm >/dev/null; then
   packages+=(npm)

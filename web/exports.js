@@ -33,6 +33,7 @@
     // A link's keys have all been pressed: the frame it names is on the canvas.
     linkOpened() {
       root.dataset.link = 'open';
+      tarselState.tell('linkOpened');
     },
     linkFailed(message) {
       root.dataset.link = 'bad';
@@ -76,7 +77,11 @@
 
   function sweepWorker() {
     if (worker) return worker;
-    worker = new Worker('sweep_worker.js');
+    // The page in one file carries the worker's script (its module inside it) as a string: a
+    // page opened from the disk cannot load a worker from a file beside it.
+    const source = window.tarselWorkerSource;
+    worker = new Worker(source ? URL.createObjectURL(new Blob([source], {type: 'text/javascript'})) :
+                                 'sweep_worker.js');
     worker.onmessage = (e) => {
       const m = e.data;
       if (m.type === 'progress') {

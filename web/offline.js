@@ -6,6 +6,15 @@
 // later).
 (() => {
   let asked = false;
+  // Opened from the disk (the page in one file): everything works but what needs a server.
+  if (location.protocol === 'file:') {
+    const note = document.createElement('p');
+    note.id = 'server-note';
+    note.className = 'hint';
+    note.textContent = 'Opened as a file: installing the page as an app and keeping it for ' +
+                       'offline use need it on a web server; everything else works here.';
+    document.getElementById('exports')?.append(note);
+  }
   window.tarselOffline = {
     keep() {
       if (asked || !('serviceWorker' in navigator) || location.protocol === 'file:') return;

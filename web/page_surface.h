@@ -30,6 +30,8 @@ class PageSurface : public Surface {
   // Runs the animation until it ends. The page then keeps the last picture.
   void Run();
   bool ended() const { return ended_; }
+  // A link's keys are still being pressed: the frames drawn meanwhile are on its way.
+  bool opening() const { return opening_.has_value(); }
   // Shows the picture as the page now wants it: larger, at another scale, in another palette.
   // The animation calls it for the page's resize events; after the end the page calls it
   // itself.

@@ -9,6 +9,8 @@
   let frames = 0;  // waits begun in this run: frames complete on the canvas
   let yields = 0;  // times the animation gave the browser control while drawing
   let run = Promise.resolve();  // the run in the module: one at a time
+  let reopening = false;        // a run ended only to open a link's frame in its place
+  let opened = Promise.resolve();
 
   function fail(error) {
     if (location.protocol === 'file:') {
@@ -37,10 +39,12 @@
     tarselExplore.refresh();
   }
 
-  // The animation starts when the page first has the keyboard focus and is visible, once.
+  // The animation starts when the page first has the keyboard focus and is visible, once; in a
+  // course page's frame as soon as it is visible (the frame takes no focus from the page).
   function maybeStart() {
     if (started || !tarselState.module) return;
-    if (!document.hasFocus() || document.visibilityState !== 'visible') {
+    const focused = document.hasFocus() || tarselEmbed.embedded;
+    if (!focused || document.visibilityState !== 'visible') {
       say('Click the picture or press a key to start.');
       return;
     }
@@ -59,7 +63,29 @@
     canvas.focus({preventScroll: true});
   }
 
+  // Opens the frame a link's query names (checked already), as the page opens its own link: a
+  // run going on ends first, unannounced, and the new one starts there. One at a time;
+  // `starting` is called just before the new run starts (its first frame may be complete
+  // before this returns).
+  function open(query, starting = () => {}) {
+    started = true;  // the animation's own start does not come as well
+    opened = opened.then(async () => {
+      if (tarselState.live()) {
+        reopening = true;
+        tarselInput.queueEvent(tarselState.shared.events.doubleClick);
+      }
+      await run;
+      reopening = false;
+      tarselInput.clear();
+      delete root.dataset.link;
+      starting();
+      startRun(query);
+    });
+    return opened;
+  }
+
   function ended(pastLast) {
+    if (reopening) return;
     tarselState.setPhase('ended');
     tarselInput.enableKeys(false);
     if (pastLast) tarselPanel.sweepOver();
@@ -68,6 +94,7 @@
         'ended');
     endButton.hidden = true;
     againButton.hidden = false;
+    tarselState.tell('ended', pastLast);
   }
 
   function waiting() {
@@ -77,6 +104,7 @@
     tarselPanel.announceFrame();
     if (tarselState.trace) tarselState.trace.push(['frame', performance.now()]);
     tarselOffline.keep();
+    tarselState.tell('frame');
   }
 
   window.tarselPage = {
@@ -117,14 +145,16 @@
 
   // The caption bar shows the title exactly, runs of spaces included.
   $('caption').textContent = document.querySelector('title').textContent;
-  canvas.focus({preventScroll: true});
+  if (!tarselEmbed.embedded) canvas.focus({preventScroll: true});
   tarselState.setPhase('ready');
-  createTarsel().then((m) => {
+  // The module, once what the page in a course needs has come too (embed.js).
+  const ready = Promise.all([createTarsel(), tarselEmbed.loaded]).then(([m]) => {
     tarselState.module = m;
     tarselState.shared = JSON.parse(m.ccall('tarsel_constants', 'string', [], []));
     tarselProbe.attach(m, tarselState.shared, !tarselState.replay);
     tarselExports.attach(m, tarselState.shared, !tarselState.replay);
     tarselExplore.attach(m, tarselState.shared, location.search.slice(1), !tarselState.replay);
+    tarselState.tell('moduleReady');
     if (tarselState.replay) {
       started = true;
       tarselReplay.start(fail);
@@ -135,4 +165,8 @@
       maybeStart();
     }
   }, fail);
+
+  // For the parts of the page that drive the run from outside it (a page framing this one, a
+  // course platform): once the module has loaded, open a link's frame.
+  window.tarselRun = {ready, open};
 })();

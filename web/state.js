@@ -20,6 +20,7 @@
   const status = $('status');
   // loading -> ready -> running/waiting -> ended (a replay: done).
   let phase = 'loading';
+  const listeners = {};
 
   window.tarselState = {
     params,
@@ -56,6 +57,18 @@
     // keyboard keeps the focus, so that it can be pressed again.
     pointerKeepsFocus(control) {
       control.addEventListener('mousedown', (e) => e.preventDefault());
+    },
+
+    // What happens to the run, for the parts of the page that follow it (the messages to a
+    // page framing this one, a course platform): 'frame' when a frame is complete, 'ended'
+    // (past the last frame or not), 'linkOpened' when a link's frame is on the canvas,
+    // 'shown' (embed.js) when a frame the user sees is complete, with the state, and
+    // 'moduleReady' when the module has loaded, before the animation starts.
+    listen(name, f) {
+      (listeners[name] ??= []).push(f);
+    },
+    tell(name, ...args) {
+      for (const f of listeners[name] ?? []) f(...args);
     },
 
     download(blob, name) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "animation/sweep.h"
+#include "input/configuration_text.h"
 #include "input/script.h"
 #include "tests/support/configurations.h"
 
@@ -248,6 +249,23 @@ TEST(Link, CarriesTheConfigurationWhereItIsNotTheBuiltInOne) {
   EXPECT_EQ(ReadLinkConfiguration("script=97&assembly=crossed").config.assembly,
             Assembly::kCrossed);
   EXPECT_EQ(ReadLinkConfiguration("script=97&assembly=crossed").error, "");
+}
+
+// Every parameter's text, the built-in ones too, as a page framing this one is told them: read
+// back, they are the same configuration.
+TEST(Link, EveryParametersTextReadsBackAsTheSameConfiguration) {
+  Configuration c = testing::PartlyClosing();
+  c.reference = 60.25, c.assembly = Assembly::kCrossed, c.piston_radius = 20;
+  const ConfigurationTexts built_in = TextsOf(Configuration{});
+  EXPECT_EQ(built_in.linkage, "31.5,7,25,31");
+  EXPECT_EQ(built_in.reference, "65");
+  EXPECT_EQ(built_in.assembly, "open");
+  EXPECT_EQ(built_in.piston, "25.5,100");
+  for (const Configuration& config : {Configuration{}, c}) {
+    Configuration read;
+    EXPECT_EQ(ReadConfiguration(TextsOf(config), &read), std::nullopt);
+    EXPECT_EQ(read, config);
+  }
 }
 
 // One rule for a link and tarsel-render's command line: a parameter given twice is refused, not
