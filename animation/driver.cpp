@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
+#include <vector>
 
 #include "animation/sweep.h"
 #include "animation/trace_point.h"
@@ -26,8 +28,15 @@ bool FitsAFloat(double v) {
 
 void Driver::DrawLine(double x1, double y1, double x2, double y2, std::uint32_t colour) {
   if (!FitsAFloat(x1) || !FitsAFloat(y1) || !FitsAFloat(x2) || !FitsAFloat(y2)) return;
-  win_.Line(static_cast<float>(x1), static_cast<float>(y1), static_cast<float>(x2),
-            static_cast<float>(y2), colour);
+  const float a = static_cast<float>(x1), b = static_cast<float>(y1);
+  const float c = static_cast<float>(x2), d = static_cast<float>(y2);
+  win_.Line(a, b, c, d, colour);
+  // The lift curves are kept as the window got them, for the frame's valve events.
+  std::vector<Segment>* curve = colour == colour::kRed     ? &drawing_.red
+                                : colour == colour::kGreen ? &drawing_.green
+                                : colour == colour::kBlue  ? &drawing_.blue
+                                                           : nullptr;
+  if (curve) curve->push_back({a, b, c, d});
 }
 
 void Driver::DrawAxes() {
@@ -66,6 +75,7 @@ bool Driver::DrawFrame() {
 }
 
 bool Driver::DrawPasses() {
+  drawing_.clear();
   r_.m = 0;
   r_.n = 1;
   if (!Pass1()) return false;
@@ -121,6 +131,7 @@ bool Driver::PointEvents() {
 }
 
 bool Driver::Wait() {
+  shown_ = drawing_;
   win_.BeginWait();
   bool first = true;
   do {

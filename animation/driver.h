@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "animation/frame_curves.h"
 #include "animation/shared_state.h"
 #include "animation/style.h"
 #include "animation/surface.h"
@@ -83,6 +84,10 @@ class Driver {
   Registers& registers() { return r_; }
   const Registers& registers() const { return r_; }
 
+  // The lift curves of the last frame that came to its wait (empty before the first): the
+  // frame on the screen, for its valve events.
+  const FrameCurves& curves() const { return shown_; }
+
  private:
   // Event processing at a table point; false once the program has been ended.
   bool PointEvents();
@@ -107,6 +112,8 @@ class Driver {
   Registers r_;
   WayToFrames way_;
   bool first_of_way_ = false;  // the next frame is drawn as a run's first: no piston before it
+  FrameCurves drawing_;        // the lift curves of the frame being drawn
+  FrameCurves shown_;          // those of the last complete frame
 };
 
 }  // namespace tarsel

@@ -33,6 +33,8 @@ class Replay : public Surface {
   // True when the run stopped because the script ran out during a wait.
   bool stopped_for_input() const { return stopped_for_input_; }
   const SharedState& state() const { return state_; }
+  // The lift curves of the last frame that came to its wait.
+  const FrameCurves& curves() const { return driver_.curves(); }
 
   // Called each time the loop begins a wait, when the frame is complete on the canvas. A
   // false result ends the run there, as if the program had been ended (see aborted()).

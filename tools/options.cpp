@@ -28,7 +28,7 @@ const char kUsage[] =
     "                     [--svg FILE] [--pdf FILE]\n"
     "                     [--palette exact|distinguishable]\n"
     "                     [--linkage G,A,C,B] [--reference DEG] [--assembly open|crossed]\n"
-    "                     [--piston R,L] [--report FILE|-]\n"
+    "                     [--piston R,L] [--report FILE|-] [--threshold L]\n"
     "       tarsel-render --help | --version\n"
     "\n"
     "Runs the animation without a window, pressing the keys of a script.\n"
@@ -75,7 +75,10 @@ const char kUsage[] =
     "                   (default 25.5,100)\n"
     "  --report FILE    the analysis of the mechanism as JSON (- for standard output): its\n"
     "                   Grashof class, where it closes, the ranges of the transmission angle, of\n"
-    "                   phi and of the phase offset, the piston's stroke\n"
+    "                   phi and of the phase offset, the piston's stroke; and the valve events\n"
+    "                   of the frame at the end of the run (red, green, blue): opening,\n"
+    "                   closing, peak and duration, in plot and in crank degrees\n"
+    "  --threshold L    the checking lift the valve events are read at (default 1), above 0\n"
     "  --palette P      exact (the default) or distinguishable: colours that stay apart for\n"
     "                   colour-vision deficiencies, each 3:1 or more against white\n"
     "\n"
@@ -226,6 +229,16 @@ std::string ReadSweep(const std::string& text, Options& o) {
   return "";
 }
 
+// The checking lift: a lift the curves can reach, so above 0 (at 0 every point of the base
+// circle would be an event).
+std::string ReadThreshold(const std::string& text, Options& o) {
+  const std::optional<double> lift = ReadNumber(text);
+  if (!lift) return NotANumber("threshold", text);
+  o.threshold = *lift;
+  if (o.threshold > 0) return "";
+  return "bad --threshold " + Quoted(text) + ": expected a lift above 0";
+}
+
 std::string ReadProbe(const std::string& text, Options& o) {
   const std::optional<double> x = ReadNumber(text);
   if (!x) return NotANumber("probe", text);
@@ -323,6 +336,7 @@ const Field kFields[] = {
      [](const std::string& t, Options& o) {
        return OutputName(t, "report", "file name", &o.report);
      }},
+    {"threshold", "L", ReadThreshold},
 };
 
 // The configuration the four options give, checked as a whole.

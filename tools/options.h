@@ -7,6 +7,7 @@
 #include "animation/probe.h"
 #include "animation/sweep.h"
 #include "export/sweep_gif.h"
+#include "geometry/valve_events.h"
 #include "input/configuration_text.h"
 #include "input/script.h"
 #include "render/canvas.h"
@@ -45,7 +46,8 @@ struct Options {
   // `config` once all of them are known), and the analysis of it as JSON.
   ConfigurationTexts config_texts;
   Configuration config;
-  std::string report;  // a file, "-" for standard output, empty for none
+  std::string report;                    // a file, "-" for standard output, empty for none
+  double threshold = kDefaultThreshold;  // the checking lift of the valve events
 
   // True when some output needs the pixels, not only the draw log.
   bool pictures() const {

@@ -227,20 +227,26 @@ std::string WriteText(SafeFile& file, const std::string& text) {
 
 }  // namespace
 
-std::string Outputs::Finish(const Image* drawn, const SharedState& state) {
+std::string Outputs::Finish(const Image* drawn, const SharedState& state,
+                            const FrameCurves& curves) {
   progress_->Finish();
   std::string error = CompleteLog();
   const Image* picture = drawn && labeller_ ? &labeller_->Apply(*drawn, state) : drawn;
   if (error.empty() && frames_) error = frames_->Finish();
   if (error.empty() && (gif_ || video_)) error = FinishAnimations(*picture);
   if (error.empty() && !options_.png.empty()) error = WritePicture(*picture, png_file_);
-  if (error.empty()) error = WriteData(state);
+  if (error.empty()) error = WriteData(state, curves);
   if (!error.empty() || stop::Requested()) return error;
   if (!(error = CommitAll()).empty()) return error;
-  return options_.report == "-" ? WriteReport(state, stdout) : "";
+  return options_.report == "-" ? WriteReport(Report(state, curves), stdout) : "";
 }
 
-std::string Outputs::WriteData(const SharedState& state) {
+std::string Outputs::Report(const SharedState& state, const FrameCurves& curves) const {
+  const FrameTiming timing = TimingOf(curves, options_.threshold);
+  return ReportJson(state.config, Analyse(state.config), &timing);
+}
+
+std::string Outputs::WriteData(const SharedState& state, const FrameCurves& curves) {
   std::string error;
   if (!options_.csv.empty() && !(error = WriteText(csv_file_, LinkageCsv(state))).empty()) {
     return error;
@@ -255,13 +261,12 @@ std::string Outputs::WriteData(const SharedState& state) {
     error = WritePicture(view.picture(), mechanism_file_);
   }
   if (error.empty() && !options_.report.empty() && options_.report != "-") {
-    error = WriteText(report_file_, ReportJson(state.config, Analyse(state.config)));
+    error = WriteText(report_file_, Report(state, curves));
   }
   return error.empty() ? WriteVectors() : error;
 }
 
-std::string Outputs::WriteReport(const SharedState& state, std::FILE* out) {
-  const std::string json = ReportJson(state.config, Analyse(state.config));
+std::string Outputs::WriteReport(const std::string& json, std::FILE* out) {
   if (std::fwrite(json.data(), 1, json.size(), out) != json.size() || std::fflush(out) != 0) {
     return std::string("writing the report to standard output failed: ") +
            std::strerror(errno ? errno : EIO);

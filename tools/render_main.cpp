@@ -91,7 +91,7 @@ int Run(const tarsel::Options& options, std::vector<tarsel::ScriptEvent> script,
   });
   if (!tarsel::stop::Requested()) replay.Run();
   if (!replay.aborted() && !tarsel::stop::Requested()) {
-    error = outputs.Finish(picture(), replay.state());
+    error = outputs.Finish(picture(), replay.state(), replay.curves());
   }
   return End(outputs, error);
 }
