@@ -1,8 +1,10 @@
 #pragma once
 
 #include <optional>
+#include <vector>
 
 #include "animation/frame_curves.h"
+#include "animation/shared_state.h"
 #include "geometry/valve_events.h"
 
 namespace tarsel {
@@ -19,5 +21,18 @@ struct FrameTiming {
 };
 
 FrameTiming TimingOf(const FrameCurves& curves, double threshold);
+
+// One frame of the plain sweep: its k and the events of its blue trace and of its red profile
+// (the base the linkage re-times).
+struct SweepFrame {
+  double k = 0;
+  std::optional<ValveEvents> blue, red;
+};
+
+// The events of the frames of the plain sweep (k = 4.5 to 20 by 0.25, sweep::kFrames of them)
+// as the animation draws them with plain keys from its start, frames cleared and without the
+// derivative curves, for the configuration and the profile of `base`. Nothing is drawn: the
+// frames are drawn unseen, only their lift curves kept.
+std::vector<SweepFrame> SweepTiming(const SharedState& base, double threshold);
 
 }  // namespace tarsel

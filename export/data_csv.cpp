@@ -45,6 +45,22 @@ std::string LinkageCsv(const SharedState& state) {
   return out;
 }
 
+std::string TimingCsv(const std::vector<SweepFrame>& frames) {
+  std::string out = std::string(kTimingCsvHeader) + "\n";
+  for (const SweepFrame& f : frames) {
+    std::optional<ValveEvents> crank;
+    if (f.blue) crank = InCrankDegrees(*f.blue);
+    const auto cell = [](const std::optional<ValveEvents>& e, double ValveEvents::*v) {
+      return e ? std::optional(*e.*v) : std::nullopt;
+    };
+    AppendRow(out, {f.k, cell(f.blue, &ValveEvents::opening), cell(f.blue, &ValveEvents::closing),
+                    cell(f.blue, &ValveEvents::peak), cell(f.blue, &ValveEvents::duration),
+                    cell(crank, &ValveEvents::opening), cell(crank, &ValveEvents::closing),
+                    cell(crank, &ValveEvents::peak), cell(crank, &ValveEvents::duration)});
+  }
+  return out;
+}
+
 std::string PistonCsv(const SharedState& state) {
   std::string out = std::string(kPistonCsvHeader) + "\n";
   out.reserve(out.size() + piston::kSegments * 90);

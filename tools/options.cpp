@@ -29,6 +29,7 @@ const char kUsage[] =
     "                     [--palette exact|distinguishable]\n"
     "                     [--linkage G,A,C,B] [--reference DEG] [--assembly open|crossed]\n"
     "                     [--piston R,L] [--report FILE|-] [--threshold L]\n"
+    "                     [--timing-csv FILE] [--timing-png FILE.png]\n"
     "       tarsel-render --help | --version\n"
     "\n"
     "Runs the animation without a window, pressing the keys of a script.\n"
@@ -79,6 +80,11 @@ const char kUsage[] =
     "                   of the frame at the end of the run (red, green, blue): opening,\n"
     "                   closing, peak and duration, in plot and in crank degrees\n"
     "  --threshold L    the checking lift the valve events are read at (default 1), above 0\n"
+    "  --timing-csv FILE  the blue trace's valve events over the plain sweep, one row a frame:\n"
+    "                   k,opening,closing,peak,duration,opening_crank,closing_crank,peak_crank,\n"
+    "                   duration_crank (empty where it never reaches the checking lift)\n"
+    "  --timing-png FILE.png  the timing plot: the blue trace's opening, closing, peak and\n"
+    "                   duration against k, the red's as reference lines, the last frame marked\n"
     "  --palette P      exact (the default) or distinguishable: colours that stay apart for\n"
     "                   colour-vision deficiencies, each 3:1 or more against white\n"
     "\n"
@@ -151,10 +157,10 @@ std::string ReadVideo(const std::string& text, Options& o) {
   return "";
 }
 
-// The mechanism view is a PNG: any other ending would name bytes that are not what it says.
-std::string ReadMechanism(const std::string& text, Options& o) {
-  if (std::string error = OutputName(text, "mechanism", "file name", &o.mechanism);
-      !error.empty()) {
+// The mechanism view and the timing plot are PNGs: any other ending would name bytes that are
+// not what it says.
+std::string PngName(const std::string& text, const char* option, std::string* out) {
+  if (std::string error = OutputName(text, option, "file name", out); !error.empty()) {
     return error;
   }
   constexpr std::string_view kPng = ".png";
@@ -162,7 +168,13 @@ std::string ReadMechanism(const std::string& text, Options& o) {
       text.size() >= kPng.size() &&
       std::equal(kPng.begin(), kPng.end(), text.end() - kPng.size(),
                  [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
-  return png ? "" : "bad --mechanism " + Quoted(text) + ": expected a file name ending in .png";
+  return png ? ""
+             : std::string("bad --") + option + " " + Quoted(text) +
+                   ": expected a file name ending in .png";
+}
+
+std::string ReadMechanism(const std::string& text, Options& o) {
+  return PngName(text, "mechanism", &o.mechanism);
 }
 
 std::string ReadDelay(const std::string& text, Options& o) {
@@ -337,6 +349,12 @@ const Field kFields[] = {
        return OutputName(t, "report", "file name", &o.report);
      }},
     {"threshold", "L", ReadThreshold},
+    {"timing-csv", "FILE",
+     [](const std::string& t, Options& o) {
+       return OutputName(t, "timing-csv", "file name", &o.timing_csv);
+     }},
+    {"timing-png", "FILE",
+     [](const std::string& t, Options& o) { return PngName(t, "timing-png", &o.timing_png); }},
 };
 
 // The configuration the four options give, checked as a whole.

@@ -48,6 +48,8 @@ struct Options {
   Configuration config;
   std::string report;                    // a file, "-" for standard output, empty for none
   double threshold = kDefaultThreshold;  // the checking lift of the valve events
+  std::string timing_csv;  // the blue trace's events over the plain sweep as CSV, empty for none
+  std::string timing_png;  // the timing plot (PNG), empty for none
 
   // True when some output needs the pixels, not only the draw log.
   bool pictures() const {

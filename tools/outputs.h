@@ -107,6 +107,8 @@ class Outputs {
   SafeFile svg_file_;
   SafeFile pdf_file_;
   SafeFile report_file_;
+  SafeFile timing_csv_file_;
+  SafeFile timing_png_file_;
   bool committed_ = false;
   Size device_;     // the pictures' size in device pixels
   long waits_ = 0;  // frames complete so far
