@@ -13,7 +13,12 @@
 namespace tarsel {
 
 void Driver::Startup() {
-  FillProfileTables(st_.tables);
+  // The profile in use: one read from a file, or the built-in one.
+  if (st_.profile) {
+    st_.tables = *st_.profile;
+  } else {
+    FillProfileTables(st_.tables);
+  }
   st_.pi = 4 * std::atan(1.0);
   st_.ste = sweep::kStep;
   st_.ww = 65;
@@ -146,7 +151,7 @@ bool Driver::Wait() {
 // joined only where xb rises, so the curve runs from right to left across the window.
 bool Driver::Pass1() {
   const auto& t = st_.tables;
-  while (r_.n < 201) {
+  while (r_.n <= t.last()) {
     r_.x1 = r_.x0;
     r_.y1 = r_.y0;
     r_.x0 = t.xb[r_.n];
@@ -169,7 +174,7 @@ bool Driver::Pass1() {
 bool Driver::Pass2() {
   const auto& t = st_.tables;
   const double ww = st_.ww;
-  while (r_.n < 201) {
+  while (r_.n <= t.last()) {
     r_.x3 = r_.x2;
     r_.x2 = r_.x1;
     r_.x1 = r_.x0;
@@ -210,7 +215,7 @@ bool Driver::Pass2() {
 bool Driver::Pass3() {
   const auto& t = st_.tables;
   const double ww = st_.ww;
-  while (r_.n < 201) {
+  while (r_.n <= t.last()) {
     r_.x2 = r_.x1;
     r_.x1 = r_.x0;
     r_.y1 = r_.y0;

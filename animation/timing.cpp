@@ -40,6 +40,7 @@ class SweepSurface : public UnseenSurface {
 std::vector<SweepFrame> SweepTiming(const SharedState& base, double threshold) {
   SharedState state;
   state.config = base.config;
+  state.profile = base.profile;
   std::vector<SweepFrame> frames;
   frames.reserve(sweep::kFrames);
   Driver* running = nullptr;

@@ -31,8 +31,8 @@ void AppendRow(std::string& out, std::initializer_list<std::optional<double>> va
 std::string LinkageCsv(const SharedState& state) {
   const ProfileTables& t = state.tables;
   std::string out = std::string(kLinkageCsvHeader) + "\n";
-  out.reserve(out.size() + ProfileTables::kLast * 280);
-  for (int n = ProfileTables::kFirst; n <= ProfileTables::kLast; ++n) {
+  out.reserve(out.size() + static_cast<std::size_t>(t.last()) * 280);
+  for (int n = ProfileTables::kFirst; n <= t.last(); ++n) {
     const TracePoint point = TracePointAt(state, n);
     const LinkagePose& pose = point.pose;
     // Where the linkage does not close, the point has no offset, no place on the trace and no

@@ -4,9 +4,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -15,6 +18,7 @@
 #include "input/link.h"
 #include "input/number.h"
 #include "input/printable.h"
+#include "input/profile_file.h"
 
 namespace tarsel {
 
@@ -29,7 +33,7 @@ const char kUsage[] =
     "                     [--palette exact|distinguishable]\n"
     "                     [--linkage G,A,C,B] [--reference DEG] [--assembly open|crossed]\n"
     "                     [--piston R,L] [--report FILE|-] [--threshold L]\n"
-    "                     [--timing-csv FILE] [--timing-png FILE.png]\n"
+    "                     [--timing-csv FILE] [--timing-png FILE.png] [--profile FILE]\n"
     "       tarsel-render --help | --version\n"
     "\n"
     "Runs the animation without a window, pressing the keys of a script.\n"
@@ -85,6 +89,9 @@ const char kUsage[] =
     "                   duration_crank (empty where it never reaches the checking lift)\n"
     "  --timing-png FILE.png  the timing plot: the blue trace's opening, closing, peak and\n"
     "                   duration against k, the red's as reference lines, the last frame marked\n"
+    "  --profile FILE   the lift profile from a CSV file of angle,lift rows (degrees, strictly\n"
+    "                   increasing, -360 to 360; lifts at least 0; 5 to 10000 rows; or\n"
+    "                   angle;lift with decimal commas) instead of the built-in one\n"
     "  --palette P      exact (the default) or distinguishable: colours that stay apart for\n"
     "                   colour-vision deficiencies, each 3:1 or more against white\n"
     "\n"
@@ -251,6 +258,42 @@ std::string ReadThreshold(const std::string& text, Options& o) {
   return "bad --threshold " + Quoted(text) + ": expected a lift above 0";
 }
 
+// The largest profile file read: 10,000 rows of two long numbers fit many times over, and a
+// file far larger is no profile.
+constexpr std::size_t kMostProfileBytes = 16 << 20;
+
+// The bytes of the file a --profile names, or why there are none.
+std::string ReadFileBytes(const std::string& path, std::string* bytes) {
+  std::error_code e;
+  if (std::filesystem::is_directory(path, e)) return "it is a directory";
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return std::strerror(errno);
+  char buffer[1 << 16];
+  std::size_t got = 0;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+    bytes->append(buffer, got);
+    if (bytes->size() > kMostProfileBytes) break;
+  }
+  const int failed = std::ferror(file) ? errno : 0;
+  std::fclose(file);
+  if (failed) return std::strerror(failed);
+  if (bytes->size() > kMostProfileBytes) return "larger than 16 MB, no profile";
+  return "";
+}
+
+std::string ReadProfileFile(const std::string& path, Options& o) {
+  if (path.empty()) return "--profile needs a file name";
+  std::string bytes;
+  std::string why = ReadFileBytes(path, &bytes);
+  if (why.empty()) {
+    if (std::optional<ProfileTables> tables = ReadProfile(bytes, &why)) {
+      o.profile = std::make_shared<const ProfileTables>(std::move(*tables));
+      return "";
+    }
+  }
+  return "bad --profile " + Quoted(path) + ": " + why;
+}
+
 std::string ReadProbe(const std::string& text, Options& o) {
   const std::optional<double> x = ReadNumber(text);
   if (!x) return NotANumber("probe", text);
@@ -353,6 +396,7 @@ const Field kFields[] = {
      [](const std::string& t, Options& o) {
        return OutputName(t, "timing-csv", "file name", &o.timing_csv);
      }},
+    {"profile", "FILE", ReadProfileFile},
     {"timing-png", "FILE",
      [](const std::string& t, Options& o) { return PngName(t, "timing-png", &o.timing_png); }},
 };

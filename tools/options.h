@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -50,6 +51,8 @@ struct Options {
   double threshold = kDefaultThreshold;  // the checking lift of the valve events
   std::string timing_csv;  // the blue trace's events over the plain sweep as CSV, empty for none
   std::string timing_png;  // the timing plot (PNG), empty for none
+  // The lift profile --profile reads (null: the built-in one).
+  std::shared_ptr<const ProfileTables> profile;
 
   // True when some output needs the pixels, not only the draw log.
   bool pictures() const {
