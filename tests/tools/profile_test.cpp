@@ -36,6 +36,25 @@ TEST_F(ProfileOption, TheBuiltInFirstTableDrawsTheBuiltInRedCurve) {
   EXPECT_EQ(mine.green.size(), 199u);
 }
 
+TEST_F(ProfileOption, EveryOutputTakesAnOwnProfile) {
+  const std::string file = Write("p.csv", RowsCsv(37));
+  const Result r =
+      Run({"--profile", file,           "--at",        "5",           "--sweep",      "3",
+           "--acc",     "--label",      "--gif",       Path("s.gif"), "--csv",        Path("d.csv"),
+           "--svg",     Path("p.svg"),  "--mechanism", Path("m.png"), "--timing-csv", Path("t.csv"),
+           "--report",  Path("r.json"), "--log",       Path("log")});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(SplitLines(ReadFile(Path("d.csv"))).size(), 38u);  // the header and 37 points
+  EXPECT_EQ(SplitLines(ReadFile(Path("t.csv"))).size(), 64u);
+  // Each frame draws 37 points a pass, velocity and acceleration among them.
+  const Lines log = SplitLines(ReadFile(Path("log")));
+  EXPECT_EQ(Count(log, "E"), 37 * 3 * static_cast<long>(FramesOf(log).size()));
+  EXPECT_GT(CountColour(log, colour::kTeal), 0);
+  for (const char* name : {"s.gif", "p.svg", "m.png", "r.json"}) {
+    EXPECT_TRUE(std::filesystem::file_size(Path(name)) > 0) << name;
+  }
+}
+
 TEST_F(ProfileOption, ABadFileIsOneLineAndTouchesNothing) {
   const std::string rows = RowsCsv(4);
   const struct {
