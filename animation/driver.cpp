@@ -12,13 +12,16 @@
 
 namespace tarsel {
 
-void Driver::Startup() {
-  // The profile in use: one read from a file, or the built-in one.
+void Driver::FillTables() {
   if (st_.profile) {
     st_.tables = *st_.profile;
   } else {
     FillProfileTables(st_.tables);
   }
+}
+
+void Driver::Startup() {
+  FillTables();
   st_.pi = 4 * std::atan(1.0);
   st_.ste = sweep::kStep;
   st_.ww = 65;
@@ -101,9 +104,14 @@ void Driver::FinishFrame() {
 }
 
 void Driver::TakeConfiguration() {
-  if (!st_.next_config) return;
-  st_.config = *st_.next_config;
+  if (!st_.next_config && !st_.next_profile) return;
+  if (st_.next_config) st_.config = *st_.next_config;
   st_.next_config.reset();
+  if (st_.next_profile) {
+    st_.profile = std::move(*st_.next_profile);
+    FillTables();
+  }
+  st_.next_profile.reset();
   // As at the start: no finite difference, and no stroke of the trace, joins a point drawn
   // with the old mechanism to one drawn with the new...
   r_ = Registers{};

@@ -56,11 +56,13 @@ class Driver {
 
   // Startup: fills the tables, then pi, ste, ww and k0.
   void Startup();
+  // Puts the profile in use into the tables: the state's own, or the built-in one.
+  void FillTables();
   // One frame at the current k, from pass 1 up to and including the wait. Returns false when
   // the program was ended inside it.
   bool DrawFrame();
-  // After the wait: a configuration asked for meanwhile takes effect (the registers start
-  // afresh with it), kk := 0, the optional clear, the piston curve again.
+  // After the wait: a configuration or a profile asked for meanwhile takes effect (the
+  // registers start afresh with it), kk := 0, the optional clear, the piston curve again.
   void FinishFrame();
 
   // The drawing passes; each returns false when the program was ended inside it.

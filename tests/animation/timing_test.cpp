@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
+#include <utility>
 #include <vector>
 
 #include "animation/driver.h"
 #include "animation/style.h"
+#include "input/handlers.h"
 #include "tests/support/recording_surface.h"
 
 namespace tarsel {
@@ -85,6 +88,31 @@ TEST(FrameTiming, BuiltInFirstFrame) {
   EXPECT_NEAR(t.blue_from_red->opening, 0, 1.5);
   EXPECT_NEAR(t.blue_from_red->closing, 0, 1.5);
   EXPECT_EQ(t.blue_from_red->duration, t.blue->duration - t.red->duration);
+}
+
+// A profile asked for while a frame is drawn: the same frame again, with it, as a run that
+// started with it draws its first frame; and the built-in one back the same way.
+TEST(FrameCurves, AProfileAskedForRedrawsTheFrameWithIt) {
+  const std::vector<double> angles = {-40, -20, 0, 20, 40, 60}, lifts = {0, 2, 5, 3, 1, 0};
+  const auto own = std::make_shared<const ProfileTables>(TablesOf(angles, lifts));
+  Rig fresh;
+  fresh.state.profile = own;
+  fresh.driver.Startup();
+  fresh.Frame();
+  Rig rig;
+  rig.Frame();
+  const FrameCurves built_in = rig.driver.curves();
+  for (const auto& [profile, expected] :
+       {std::pair{own, fresh.driver.curves()}, std::pair{decltype(own)(), built_in}}) {
+    Form_Profile(rig.state, profile);
+    Form_Profile(rig.state, profile);  // asked twice: one redraw
+    rig.driver.FinishFrame();
+    rig.state.k += rig.state.ste;
+    rig.Frame();
+    EXPECT_EQ(rig.state.k, 4.5);
+    EXPECT_EQ(rig.driver.curves(), expected);
+  }
+  EXPECT_EQ(rig.driver.curves().blue.size(), 200u);
 }
 
 }  // namespace
