@@ -110,7 +110,7 @@ std::optional<ProfileTables> ReadProfile(std::string_view text, std::string* err
     return refuse("line " + std::to_string(line) + ": a zero byte: not a text file");
   }
   Reader reader;
-  bool first = true;
+  bool first = true, spelled = false;
   long line = 0;
   for (std::size_t from = 0; from < text.size();) {
     ++line;
@@ -121,9 +121,13 @@ std::optional<ProfileTables> ReadProfile(std::string_view text, std::string* err
     if (row.ends_with('\r')) row.remove_suffix(1);
     row = Trimmed(row);
     if (row.empty()) continue;
+    // The first line with a separator says which the file uses (a header may have none).
+    if (!spelled && row.find_first_of(",;") != std::string_view::npos) {
+      spelled = true;
+      if (row.find(';') != std::string_view::npos) reader.spelling = {';', ','};
+    }
     if (first) {
       first = false;
-      if (row.find(';') != std::string_view::npos) reader.spelling = {';', ','};
       // A header: a first line that holds a word and not a single number ("0,nan" is a row
       // with a bad lift, not a header).
       if (IsHeader(row, reader.spelling)) continue;

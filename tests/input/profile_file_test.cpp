@@ -27,6 +27,7 @@ TEST(ReadProfile, EverySpellingReadsTheSame) {
        "angle,lift\r\n-20,0\r\n-10,1.5\r\n0,4\r\n"
        "10,1.5\r\n20,0\r\n"},
       {"semicolons with decimal commas", "Winkel;Hub\n-20;0\n-10;1,5\n0;4\n10;1,5\n20;0\n"},
+      {"semicolons under a header without one", "Hub\n-20;0\n-10;1,5\n0;4\n10;1,5\n20;0\n"},
       {"spaces, blank lines, no last line end", " -20 , 0\n\n-1e1,1.50\n0,4\n10,15e-1\n\n20,0"},
   };
   const std::optional<ProfileTables> expected = ReadProfile(kPlain, nullptr);
