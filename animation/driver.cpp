@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
+#include <vector>
 
 #include "animation/sweep.h"
 #include "animation/trace_point.h"
@@ -10,8 +12,16 @@
 
 namespace tarsel {
 
+void Driver::FillTables() {
+  if (st_.profile) {
+    st_.tables = *st_.profile;
+  } else {
+    FillProfileTables(st_.tables);
+  }
+}
+
 void Driver::Startup() {
-  FillProfileTables(st_.tables);
+  FillTables();
   st_.pi = 4 * std::atan(1.0);
   st_.ste = sweep::kStep;
   st_.ww = 65;
@@ -26,8 +36,15 @@ bool FitsAFloat(double v) {
 
 void Driver::DrawLine(double x1, double y1, double x2, double y2, std::uint32_t colour) {
   if (!FitsAFloat(x1) || !FitsAFloat(y1) || !FitsAFloat(x2) || !FitsAFloat(y2)) return;
-  win_.Line(static_cast<float>(x1), static_cast<float>(y1), static_cast<float>(x2),
-            static_cast<float>(y2), colour);
+  const float a = static_cast<float>(x1), b = static_cast<float>(y1);
+  const float c = static_cast<float>(x2), d = static_cast<float>(y2);
+  win_.Line(a, b, c, d, colour);
+  // The lift curves are kept as the window got them, for the frame's valve events.
+  std::vector<Segment>* curve = colour == colour::kRed     ? &drawing_.red
+                                : colour == colour::kGreen ? &drawing_.green
+                                : colour == colour::kBlue  ? &drawing_.blue
+                                                           : nullptr;
+  if (curve) curve->push_back({a, b, c, d});
 }
 
 void Driver::DrawAxes() {
@@ -66,6 +83,7 @@ bool Driver::DrawFrame() {
 }
 
 bool Driver::DrawPasses() {
+  drawing_.clear();
   r_.m = 0;
   r_.n = 1;
   if (!Pass1()) return false;
@@ -86,9 +104,14 @@ void Driver::FinishFrame() {
 }
 
 void Driver::TakeConfiguration() {
-  if (!st_.next_config) return;
-  st_.config = *st_.next_config;
+  if (!st_.next_config && !st_.next_profile) return;
+  if (st_.next_config) st_.config = *st_.next_config;
   st_.next_config.reset();
+  if (st_.next_profile) {
+    st_.profile = std::move(*st_.next_profile);
+    FillTables();
+  }
+  st_.next_profile.reset();
   // As at the start: no finite difference, and no stroke of the trace, joins a point drawn
   // with the old mechanism to one drawn with the new...
   r_ = Registers{};
@@ -121,6 +144,7 @@ bool Driver::PointEvents() {
 }
 
 bool Driver::Wait() {
+  shown_ = drawing_;
   win_.BeginWait();
   bool first = true;
   do {
@@ -135,7 +159,7 @@ bool Driver::Wait() {
 // joined only where xb rises, so the curve runs from right to left across the window.
 bool Driver::Pass1() {
   const auto& t = st_.tables;
-  while (r_.n < 201) {
+  while (r_.n <= t.last()) {
     r_.x1 = r_.x0;
     r_.y1 = r_.y0;
     r_.x0 = t.xb[r_.n];
@@ -158,7 +182,7 @@ bool Driver::Pass1() {
 bool Driver::Pass2() {
   const auto& t = st_.tables;
   const double ww = st_.ww;
-  while (r_.n < 201) {
+  while (r_.n <= t.last()) {
     r_.x3 = r_.x2;
     r_.x2 = r_.x1;
     r_.x1 = r_.x0;
@@ -199,7 +223,7 @@ bool Driver::Pass2() {
 bool Driver::Pass3() {
   const auto& t = st_.tables;
   const double ww = st_.ww;
-  while (r_.n < 201) {
+  while (r_.n <= t.last()) {
     r_.x2 = r_.x1;
     r_.x1 = r_.x0;
     r_.y1 = r_.y0;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "animation/frame_curves.h"
 #include "animation/shared_state.h"
 #include "animation/style.h"
 #include "animation/surface.h"
@@ -56,11 +57,13 @@ class Driver {
 
   // Startup: fills the tables, then pi, ste, ww and k0.
   void Startup();
+  // Puts the profile in use into the tables: the state's own, or the built-in one.
+  void FillTables();
   // One frame at the current k, from pass 1 up to and including the wait. Returns false when
   // the program was ended inside it.
   bool DrawFrame();
-  // After the wait: a configuration asked for meanwhile takes effect (the registers start
-  // afresh with it), kk := 0, the optional clear, the piston curve again.
+  // After the wait: a configuration or a profile asked for meanwhile takes effect (the
+  // registers start afresh with it), kk := 0, the optional clear, the piston curve again.
   void FinishFrame();
 
   // The drawing passes; each returns false when the program was ended inside it.
@@ -83,6 +86,10 @@ class Driver {
 
   Registers& registers() { return r_; }
   const Registers& registers() const { return r_; }
+
+  // The lift curves of the last frame that came to its wait (empty before the first): the
+  // frame on the screen, for its valve events.
+  const FrameCurves& curves() const { return shown_; }
 
  private:
   // Event processing at a table point; false once the program has been ended.
@@ -108,6 +115,8 @@ class Driver {
   Registers r_;
   WayToFrames way_;
   bool first_of_way_ = false;  // the next frame is drawn as a run's first: no piston before it
+  FrameCurves drawing_;        // the lift curves of the frame being drawn
+  FrameCurves shown_;          // those of the last complete frame
 };
 
 }  // namespace tarsel

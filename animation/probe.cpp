@@ -12,10 +12,10 @@ using Tables = ProfileTables;
 
 // The table point whose drawn position `x_of(n)` is nearest x; the lower index on a tie.
 template <class XOf>
-int Nearest(double x, XOf&& x_of) {
+int Nearest(const Tables& t, double x, XOf&& x_of) {
   int best = Tables::kFirst;
   double best_distance = std::abs(x_of(best) - x);
-  for (int n = Tables::kFirst + 1; n <= Tables::kLast; ++n) {
+  for (int n = Tables::kFirst + 1; n <= t.last(); ++n) {
     const double distance = std::abs(x_of(n) - x);
     if (distance < best_distance) best = n, best_distance = distance;
   }
@@ -30,12 +30,12 @@ struct TraceStop {
 };
 std::vector<TraceStop> TraceStops(const SharedState& state) {
   std::vector<TraceStop> stops;
-  for (int n = Tables::kFirst; n <= Tables::kLast; ++n) {
+  for (int n = Tables::kFirst; n <= state.tables.last(); ++n) {
     const TracePoint p = TracePointAt(state, n);
     if (p.pose.closes) stops.push_back({n, p.x});
   }
   if (stops.empty()) {
-    for (int n = Tables::kFirst; n <= Tables::kLast; ++n) {
+    for (int n = Tables::kFirst; n <= state.tables.last(); ++n) {
       stops.push_back({n, state.ww - state.tables.xb[n]});
     }
   }
@@ -49,9 +49,9 @@ ProbeReadout ReadProbe(const SharedState& state, double x) {
   const double ww = state.ww;
   ProbeReadout r;
   r.x = x;
-  const int red = Nearest(x, [&](int n) { return ww + t.xa[n]; });
+  const int red = Nearest(t, x, [&](int n) { return ww + t.xa[n]; });
   r.red = {red, t.xa[red], t.ya[red], ww + t.xa[red]};
-  const int green = Nearest(x, [&](int n) { return ww - t.xb[n]; });
+  const int green = Nearest(t, x, [&](int n) { return ww - t.xb[n]; });
   r.green = {green, t.xb[green], t.yb[green], ww - t.xb[green]};
   // The nearest point of the trace, the lower index on a tie. With any lengths the offset may
   // change faster than the table steps, so the trace's points need not fall in order: each is

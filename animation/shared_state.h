@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 
 #include "geometry/configuration.h"
@@ -22,6 +23,12 @@ struct SharedState {
   int ccllss = 0;  // 0: clear the window between frames; 1: let frames accumulate
 
   ProfileTables tables;
+  // A profile read from a file, which the startup puts in the tables; the built-in one when
+  // null.
+  std::shared_ptr<const ProfileTables> profile;
+  // A new profile asked for (Form_Profile; null: the built-in one), taken between two frames as
+  // a new configuration is.
+  std::optional<std::shared_ptr<const ProfileTables>> next_profile;
 
   // The mechanism being drawn. A new one is asked for in next_config (Form_Configure); the loop
   // takes it between two frames, so that no frame is drawn with two.

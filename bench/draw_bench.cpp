@@ -8,15 +8,19 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "animation/timing.h"
 #include "app/image_view.h"
 #include "export/png_file.h"
 #include "export/replay.h"
+#include "input/profile_file.h"
 #include "render/canvas.h"
 #include "render/probe_view.h"
+#include "render/timing_plot.h"
 
 namespace {
 
@@ -229,5 +233,40 @@ void BM_ProbeMove(benchmark::State& state) {
 BENCHMARK(BM_ProbeMove)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
+
+// A teacher's own profile of the most rows a file may hold, from its text to the first frame
+// complete in the backing image: the reader, the tables, the three passes over 10,000 points.
+// Within 50 ms, so that opening a profile feels as immediate as a key.
+void BM_OwnProfileFirstFrame(benchmark::State& state) {
+  std::string text = "angle,lift\n";
+  constexpr int kRows = tarsel::kMostProfileRows;
+  for (int i = 0; i < kRows; ++i) {
+    const double x = static_cast<double>(i) / kRows;
+    char row[64];
+    std::snprintf(row, sizeof row, "%.17g,%.17g\n", -180 + 360 * x, 10 * x * (1 - x));
+    text += row;
+  }
+  tarsel::Canvas canvas;
+  for (auto _ : state) {
+    auto tables = tarsel::ReadProfile(text, nullptr);
+    auto profile = std::make_shared<const tarsel::ProfileTables>(std::move(*tables));
+    tarsel::Replay replay({}, nullptr, &canvas, {}, std::move(profile));
+    replay.Run();
+    benchmark::DoNotOptimize(canvas.image().pixels.data());
+  }
+}
+BENCHMARK(BM_OwnProfileFirstFrame)->Unit(benchmark::kMillisecond);
+
+// The valve events over the 63 frames of the sweep and their plot, as after a change of the
+// mechanism or the checking lift.
+void BM_SweepTiming(benchmark::State& state) {
+  tarsel::Image plot;
+  for (auto _ : state) {
+    const auto frames = tarsel::SweepTiming(tarsel::SharedState{}, tarsel::kDefaultThreshold);
+    tarsel::timing_plot::Draw(plot, 1, frames, 6.5);
+    benchmark::DoNotOptimize(plot.pixels.data());
+  }
+}
+BENCHMARK(BM_SweepTiming)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "animation/shared_state.h"
+#include "animation/timing.h"
 
 namespace tarsel {
 
@@ -28,6 +30,15 @@ inline constexpr char kLinkageCsvHeader[] = "n,k,xa,ya,xb,yb,theta,ff,blue_x,Px,
 // where the curve draws the point (y is the travel plus 4.85).
 std::string PistonCsv(const SharedState& state);
 inline constexpr char kPistonCsvHeader[] = "point,crank_angle,travel,x,y";
+
+// The valve events of the blue trace over the plain sweep, one row per frame:
+//   k,opening,closing,peak,duration,opening_crank,closing_crank,peak_crank,duration_crank
+// k in radians, the events in the plot's degrees and in crank degrees after top dead centre (a
+// duration as its span). A frame whose trace never reaches the checking lift leaves its cells
+// after k empty.
+std::string TimingCsv(const std::vector<SweepFrame>& frames);
+inline constexpr char kTimingCsvHeader[] =
+    "k,opening,closing,peak,duration,opening_crank,closing_crank,peak_crank,duration_crank";
 
 // Appends v in the fewest significant digits (15 to 17) that read back to the same double.
 void AppendNumber(std::string& out, double v);

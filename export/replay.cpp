@@ -22,9 +22,10 @@ void PutTagged(std::FILE* log, char tag, long number) {
 }  // namespace
 
 Replay::Replay(std::vector<ScriptEvent> script, std::FILE* log, Canvas* canvas,
-               const Configuration& config)
+               const Configuration& config, std::shared_ptr<const ProfileTables> profile)
     : driver_(state_, *this), input_(std::move(script), state_, *this), log_(log), canvas_(canvas) {
   state_.config = config;
+  state_.profile = std::move(profile);
   if (log_) {
     input_.OnDeliver([this](const ScriptEvent& e) {
       if (e.event.kind == InputEvent::Kind::kDoubleClick) {

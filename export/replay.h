@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "animation/driver.h"
@@ -23,9 +24,10 @@ class LineRecord;
 // delivered, "D" double-click delivered, "X" the program ends.
 class Replay : public Surface {
  public:
-  // log and canvas may be null. The animation draws configuration `config` throughout.
+  // log and canvas may be null. The animation draws configuration `config` throughout, with
+  // the lift profile `profile` (null: the built-in one).
   Replay(std::vector<ScriptEvent> script, std::FILE* log, Canvas* canvas,
-         const Configuration& config = {});
+         const Configuration& config = {}, std::shared_ptr<const ProfileTables> profile = nullptr);
 
   // Runs the animation to its end, or until it waits with no scripted key left.
   void Run();
@@ -33,6 +35,8 @@ class Replay : public Surface {
   // True when the run stopped because the script ran out during a wait.
   bool stopped_for_input() const { return stopped_for_input_; }
   const SharedState& state() const { return state_; }
+  // The lift curves of the last frame that came to its wait.
+  const FrameCurves& curves() const { return driver_.curves(); }
 
   // Called each time the loop begins a wait, when the frame is complete on the canvas. A
   // false result ends the run there, as if the program had been ended (see aborted()).

@@ -17,9 +17,26 @@ std::string RangeJson(const std::optional<Range>& r) {
   return r ? List({r->least, r->most}) : "null";
 }
 
+std::string EventsJson(const std::optional<ValveEvents>& e) {
+  if (!e) return "null";
+  const ValveEvents crank = InCrankDegrees(*e);
+  return "{\"opening\": " + NumberText(e->opening) + ", \"closing\": " + NumberText(e->closing) +
+         ", \"peak\": " + NumberText(e->peak) + ", \"duration\": " + NumberText(e->duration) +
+         ", \"opening_crank\": " + NumberText(crank.opening) +
+         ", \"closing_crank\": " + NumberText(crank.closing) +
+         ", \"peak_crank\": " + NumberText(crank.peak) +
+         ", \"duration_crank\": " + NumberText(crank.duration) + "}";
+}
+
 }  // namespace
 
-std::string ReportJson(const Configuration& c, const LinkageAnalysis& a) {
+std::string TimingJson(const FrameTiming& t) {
+  return "{\"threshold\": " + NumberText(t.threshold) + ",\n  \"red\": " + EventsJson(t.red) +
+         ",\n  \"green\": " + EventsJson(t.green) + ",\n  \"blue\": " + EventsJson(t.blue) + "}";
+}
+
+std::string ReportJson(const Configuration& c, const LinkageAnalysis& a,
+                       const FrameTiming* timing) {
   std::string closes = "[";
   for (const AngleInterval& i : a.closes) {
     closes += (closes.size() > 1 ? ", " : "") + List({i.from, i.to});
@@ -38,7 +55,8 @@ std::string ReportJson(const Configuration& c, const LinkageAnalysis& a) {
          ", \"p_plus_q\": " + NumberText(a.p_plus_q) + "},\n \"closes\": " + closes +
          "], \"open\": " + open + "],\n \"transmission_angle\": " + RangeJson(a.transmission) +
          ", \"phi\": " + RangeJson(a.phi) + ", \"phase_offset\": " + RangeJson(a.phase_offset) +
-         ", \"rocker\": " + RangeJson(a.rocker) + ",\n \"stroke\": " + NumberText(a.stroke) + "}\n";
+         ", \"rocker\": " + RangeJson(a.rocker) + ",\n \"stroke\": " + NumberText(a.stroke) +
+         (timing ? ",\n \"timing\": " + TimingJson(*timing) : "") + "}\n";
 }
 
 }  // namespace tarsel

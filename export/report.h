@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "animation/timing.h"
 #include "geometry/configuration.h"
 #include "geometry/linkage_analysis.h"
 
@@ -20,6 +21,16 @@ namespace tarsel {
 // than the coupler and the rocker together; "too near": shorter than their difference). The
 // ranges are over the whole turn where it closes, null when it never does; "rocker" is null
 // also when the rocker turns all round. Ends with a newline.
-std::string ReportJson(const Configuration& c, const LinkageAnalysis& a);
+// With `timing`, the valve events of a frame follow, after "stroke":
+//   "timing": {"threshold": T, "red": {"opening": .., "closing": .., "peak": .., "duration": ..,
+//    "opening_crank": .., "closing_crank": .., "peak_crank": .., "duration_crank": ..},
+//    "green": {..}, "blue": {..}}
+// in the plot's degrees and in crank degrees after top dead centre (a duration as its span),
+// null for a curve that never reaches the threshold.
+std::string ReportJson(const Configuration& c, const LinkageAnalysis& a,
+                       const FrameTiming* timing = nullptr);
+
+// The "timing" object alone.
+std::string TimingJson(const FrameTiming& timing);
 
 }  // namespace tarsel

@@ -1,6 +1,8 @@
 #include "geometry/profile_tables.h"
 
+#include <algorithm>
 #include <cstddef>
+#include <initializer_list>
 
 namespace tarsel {
 namespace {
@@ -15,7 +17,7 @@ namespace {
 // values are exact two-decimal numbers counted down from 105.58; after it they are
 // 104.000066853 - 1.04 (i - 1) rounded to eight decimals, with all nine decimals kept around
 // the peak (i = 90..109) and only seven at the far end (i = 196..200).
-constexpr double kXa[ProfileTables::kLast] = {
+constexpr double kXa[ProfileTables::kBuiltInLast] = {
     105.58,       104.54,       103.5,        102.46,       101.42,        // 1
     100.38,       99.34,        98.3,         97.26,        96.22,         // 6
     95.18,        94.14,        93.1,         92.06,        91.02,         // 11
@@ -61,7 +63,7 @@ constexpr double kXa[ProfileTables::kLast] = {
 // Lift, in drawing units. Zero at i = 1..3 and 195..200; rises over 98 points to the single
 // peak 9.574539564 at i = 101 and falls back over 93 points, so the profile is not symmetric.
 // The same column serves as yb.
-constexpr double kYa[ProfileTables::kLast] = {
+constexpr double kYa[ProfileTables::kBuiltInLast] = {
     0.0,         0.0,         0.0,         0.002,       0.006019802,  // 1
     0.011940594, 0.019518139, 0.028573208, 0.038870851, 0.049905347,  // 6
     0.061183406, 0.072489188, 0.083760317, 0.094991842, 0.106183762,  // 11
@@ -108,7 +110,7 @@ constexpr double kYa[ProfileTables::kLast] = {
 // runs the other way. It is a smooth function of xa; the ratio of its steps to those of xa
 // goes from about 0.78 at the start to about 1.26 at the end, which compresses the rise of the
 // lift and stretches its fall. Values from i = 27 on carry full double precision.
-constexpr double kXb[ProfileTables::kLast] = {
+constexpr double kXb[ProfileTables::kBuiltInLast] = {
     -101.8395,          -101.0236,          -100.2083,          -99.3934,            // 1
     -98.5789,           -97.7647,           -96.9508,           -96.137,             // 5
     -95.3234,           -94.5098,           -93.6962,           -92.8825,            // 9
@@ -164,17 +166,34 @@ constexpr double kXb[ProfileTables::kLast] = {
 }  // namespace
 
 void FillProfileTables(ProfileTables& tables) {
+  constexpr std::size_t kSize = ProfileTables::kBuiltInLast + 1;
+  for (std::vector<double>* column : {&tables.xa, &tables.ya, &tables.xb, &tables.yb}) {
+    column->resize(kSize);
+  }
   // Plain stores of fixed constants, first table then second, so refilling is harmless.
-  for (int i = ProfileTables::kFirst; i <= ProfileTables::kLast; ++i) {
+  for (int i = ProfileTables::kFirst; i <= ProfileTables::kBuiltInLast; ++i) {
     const std::size_t k = static_cast<std::size_t>(i - ProfileTables::kFirst);
     tables.xa[i] = kXa[k];
     tables.ya[i] = kYa[k];
   }
-  for (int i = ProfileTables::kFirst; i <= ProfileTables::kLast; ++i) {
+  for (int i = ProfileTables::kFirst; i <= ProfileTables::kBuiltInLast; ++i) {
     const std::size_t k = static_cast<std::size_t>(i - ProfileTables::kFirst);
     tables.xb[i] = kXb[k];
     tables.yb[i] = kYa[k];
   }
+}
+
+ProfileTables TablesOf(std::span<const double> angles, std::span<const double> lifts) {
+  const std::size_t rows = std::min(angles.size(), lifts.size());
+  ProfileTables t;
+  for (std::vector<double>* column : {&t.xa, &t.ya, &t.xb, &t.yb}) column->assign(rows + 1, 0);
+  for (std::size_t n = 1; n <= rows; ++n) {
+    t.xa[n] = angles[rows - n];
+    t.ya[n] = lifts[rows - n];
+    t.xb[n] = -t.xa[n];
+    t.yb[n] = t.ya[n];
+  }
+  return t;
 }
 
 }  // namespace tarsel

@@ -35,9 +35,19 @@ void Form_Unload(SharedState& st) {
 
 void Form_Configure(SharedState& st, const Configuration& config) {
   if (st.ended) return;
-  const bool asked = st.next_config.has_value();
+  const bool asked = st.next_config.has_value() || st.next_profile.has_value();
   if (!asked && config == st.config) return;
   st.next_config = config;
+  if (asked) return;
+  st.k = st.k - st.ste;
+  st.kk = (st.kk + 1) % 2;
+}
+
+void Form_Profile(SharedState& st, std::shared_ptr<const ProfileTables> profile) {
+  if (st.ended) return;
+  const bool asked = st.next_config.has_value() || st.next_profile.has_value();
+  if (!asked && profile == st.profile) return;
+  st.next_profile = std::move(profile);
   if (asked) return;
   st.k = st.k - st.ste;
   st.kk = (st.kk + 1) % 2;

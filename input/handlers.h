@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include "animation/shared_state.h"
 #include "animation/surface.h"
 
@@ -34,5 +36,10 @@ void Form_Unload(SharedState& state);
 // last one is drawn, and only the first asks for the redraw. Asking for the configuration
 // already drawn does nothing.
 void Form_Configure(SharedState& state, const Configuration& config);
+
+// A new lift profile (one read with ReadProfile, input/profile_file.h; null for the built-in
+// one), asked for the same way: the same frame again, drawn with it, between two frames, the
+// last one asked for drawn. Asking for the profile already drawn does nothing.
+void Form_Profile(SharedState& state, std::shared_ptr<const ProfileTables> profile);
 
 }  // namespace tarsel

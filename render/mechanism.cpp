@@ -6,6 +6,7 @@
 
 #include "animation/driver.h"
 #include "geometry/same_math.h"
+#include "render/pen.h"
 #include "render/raster.h"
 
 namespace tarsel::mechanism {
@@ -106,72 +107,11 @@ constexpr double kPhiArc = 11 * kLinkageFrame.scale, kPhiLabel = 14 * kLinkageFr
 // Where the linkage does not close: the reach of the coupler and of the rocker.
 constexpr std::uint32_t kReach = 0x3C3CC8;
 
-// Drawing in logical pixels onto the image of device pixels.
-class Pen {
- public:
-  Pen(Image& image, double dpr, Palette palette) : image_(image), dpr_(dpr), palette_(palette) {}
-
-  // A line `width` logical pixels wide with round ends.
-  void Stroke(raster::Point a, raster::Point b, double width, std::uint32_t colour) {
-    raster::FillRoundLine(image_, Device(a), Device(b), width * dpr_ / 2, Pixel(colour),
-                          image_.rect());
-  }
-  void Dot(raster::Point c, double radius, std::uint32_t colour) {
-    raster::FillRoundLine(image_, Device(c), Device(c), radius * dpr_, Pixel(colour),
-                          image_.rect());
-  }
-  // A joint: a dark ring with a white middle.
-  void Joint(raster::Point c) {
-    Dot(c, 4, kFrame);
-    Dot(c, 2, kWhite);
-  }
-  // An arc around c from angle `from` to `to` (radians, counter-clockwise on the screen), as a
-  // chain of short strokes; `dash` leaves every other one out.
-  void Arc(raster::Point c, double radius, double from, double to, double width,
-           std::uint32_t colour, bool dash = false) {
-    const int pieces = std::max(2, static_cast<int>(std::abs(to - from) * radius / 4));
-    raster::Point last = Around(c, radius, from);
-    for (int i = 1; i <= pieces; ++i) {
-      const raster::Point next = Around(c, radius, from + (to - from) * i / pieces);
-      if (!dash || i % 2 == 1) Stroke(last, next, width, colour);
-      last = next;
-    }
-  }
-  // A straight line in dashes of about `dash` logical pixels.
-  void Dashed(raster::Point a, raster::Point b, double width, double dash, std::uint32_t colour) {
-    const double length = std::sqrt((b.x - a.x) * (b.x - a.x) + (b.y - a.y) * (b.y - a.y));
-    const int pieces = std::max(1, static_cast<int>(length / dash));
-    for (int i = 0; i < pieces; i += 2) {
-      const double s = static_cast<double>(i) / pieces, e = static_cast<double>(i + 1) / pieces;
-      Stroke({a.x + (b.x - a.x) * s, a.y + (b.y - a.y) * s},
-             {a.x + (b.x - a.x) * e, a.y + (b.y - a.y) * e}, width, colour);
-    }
-  }
-  // The pixels of a rectangle between two corners, filled without antialiasing.
-  void Fill(raster::Point a, raster::Point b, std::uint32_t colour) {
-    const raster::Point p = Device(a), q = Device(b);
-    raster::FillRect(image_,
-                     {static_cast<int>(std::lround(std::min(p.x, q.x))),
-                      static_cast<int>(std::lround(std::min(p.y, q.y))),
-                      static_cast<int>(std::lround(std::max(p.x, q.x))) - 1,
-                      static_cast<int>(std::lround(std::max(p.y, q.y))) - 1},
-                     Pixel(colour));
-  }
-
- private:
-  raster::Point Device(raster::Point p) const { return {p.x * dpr_, p.y * dpr_}; }
-  // In the palette of the picture beside it, so that each part keeps its curve's colour.
-  std::uint32_t Pixel(std::uint32_t colour) const {
-    return PixelColour(Substitute(palette_, colour));
-  }
-  static raster::Point Around(raster::Point c, double radius, double angle) {
-    return {c.x + radius * same::Cos(angle), c.y - radius * same::Sin(angle)};
-  }
-
-  Image& image_;
-  double dpr_;
-  Palette palette_;
-};
+// A joint: a dark ring with a white middle.
+void DrawJoint(Pen& pen, raster::Point c) {
+  pen.Dot(c, 4, kFrame);
+  pen.Dot(c, 2, kWhite);
+}
 
 // A fixed pivot: a short base under the joint with three hatch strokes.
 void Ground(Pen& pen, raster::Point c) {
@@ -203,7 +143,7 @@ void DrawOpenLinkage(Pen& pen, const Configuration& c, const Frame& f, const Lin
   pen.Arc(p, c.coupler * f.scale, 0, 2 * pi, 1.5, kReach, true);
   pen.Arc(q, c.rocker * f.scale, 0, 2 * pi, 1.5, kReach, true);
   pen.Stroke(o, p, 5, colour::kBlue);
-  for (const raster::Point j : {o, q, p}) pen.Joint(j);
+  for (const raster::Point j : {o, q, p}) DrawJoint(pen, j);
 }
 
 void DrawLinkage(Pen& pen, const Configuration& c, const Frame& f, const LinkagePose& pose) {
@@ -218,7 +158,7 @@ void DrawLinkage(Pen& pen, const Configuration& c, const Frame& f, const Linkage
   pen.Stroke(o, p, 5, colour::kBlue);
   pen.Stroke(p, r, 5, colour::kBlue);
   pen.Stroke(q, r, 5, colour::kBlue);
-  for (const raster::Point j : {o, q, p, r}) pen.Joint(j);
+  for (const raster::Point j : {o, q, p, r}) DrawJoint(pen, j);
 }
 
 // A link of the slider-crank: its pale colour inside a dark edge.
@@ -258,7 +198,7 @@ void DrawSlider(Pen& pen, const Layout& layout, const PistonPose& pose) {
                       piston_pin = f.At(pose.piston_pin);
   PaleLink(pen, crank_pin, piston_pin);
   PaleLink(pen, centre, crank_pin);
-  for (const raster::Point j : {centre, crank_pin, piston_pin}) pen.Joint(j);
+  for (const raster::Point j : {centre, crank_pin, piston_pin}) DrawJoint(pen, j);
 }
 
 }  // namespace

@@ -4,9 +4,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -15,6 +18,7 @@
 #include "input/link.h"
 #include "input/number.h"
 #include "input/printable.h"
+#include "input/profile_file.h"
 
 namespace tarsel {
 
@@ -28,7 +32,8 @@ const char kUsage[] =
     "                     [--svg FILE] [--pdf FILE]\n"
     "                     [--palette exact|distinguishable]\n"
     "                     [--linkage G,A,C,B] [--reference DEG] [--assembly open|crossed]\n"
-    "                     [--piston R,L] [--report FILE|-]\n"
+    "                     [--piston R,L] [--report FILE|-] [--threshold L]\n"
+    "                     [--timing-csv FILE] [--timing-png FILE.png] [--profile FILE]\n"
     "       tarsel-render --help | --version\n"
     "\n"
     "Runs the animation without a window, pressing the keys of a script.\n"
@@ -75,7 +80,18 @@ const char kUsage[] =
     "                   (default 25.5,100)\n"
     "  --report FILE    the analysis of the mechanism as JSON (- for standard output): its\n"
     "                   Grashof class, where it closes, the ranges of the transmission angle, of\n"
-    "                   phi and of the phase offset, the piston's stroke\n"
+    "                   phi and of the phase offset, the piston's stroke; and the valve events\n"
+    "                   of the frame at the end of the run (red, green, blue): opening,\n"
+    "                   closing, peak and duration, in plot and in crank degrees\n"
+    "  --threshold L    the checking lift the valve events are read at (default 1), above 0\n"
+    "  --timing-csv FILE  the blue trace's valve events over the plain sweep, one row a frame:\n"
+    "                   k,opening,closing,peak,duration,opening_crank,closing_crank,peak_crank,\n"
+    "                   duration_crank (empty where it never reaches the checking lift)\n"
+    "  --timing-png FILE.png  the timing plot: the blue trace's opening, closing, peak and\n"
+    "                   duration against k, the red's as reference lines, the last frame marked\n"
+    "  --profile FILE   the lift profile from a CSV file of angle,lift rows (degrees, strictly\n"
+    "                   increasing, -360 to 360; lifts at least 0; 5 to 10000 rows; or\n"
+    "                   angle;lift with decimal commas) instead of the built-in one\n"
     "  --palette P      exact (the default) or distinguishable: colours that stay apart for\n"
     "                   colour-vision deficiencies, each 3:1 or more against white\n"
     "\n"
@@ -148,10 +164,10 @@ std::string ReadVideo(const std::string& text, Options& o) {
   return "";
 }
 
-// The mechanism view is a PNG: any other ending would name bytes that are not what it says.
-std::string ReadMechanism(const std::string& text, Options& o) {
-  if (std::string error = OutputName(text, "mechanism", "file name", &o.mechanism);
-      !error.empty()) {
+// The mechanism view and the timing plot are PNGs: any other ending would name bytes that are
+// not what it says.
+std::string PngName(const std::string& text, const char* option, std::string* out) {
+  if (std::string error = OutputName(text, option, "file name", out); !error.empty()) {
     return error;
   }
   constexpr std::string_view kPng = ".png";
@@ -159,7 +175,13 @@ std::string ReadMechanism(const std::string& text, Options& o) {
       text.size() >= kPng.size() &&
       std::equal(kPng.begin(), kPng.end(), text.end() - kPng.size(),
                  [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
-  return png ? "" : "bad --mechanism " + Quoted(text) + ": expected a file name ending in .png";
+  return png ? ""
+             : std::string("bad --") + option + " " + Quoted(text) +
+                   ": expected a file name ending in .png";
+}
+
+std::string ReadMechanism(const std::string& text, Options& o) {
+  return PngName(text, "mechanism", &o.mechanism);
 }
 
 std::string ReadDelay(const std::string& text, Options& o) {
@@ -224,6 +246,52 @@ std::string ReadSweep(const std::string& text, Options& o) {
            std::to_string(kMostSweepFrames) + ", or end";
   }
   return "";
+}
+
+// The checking lift: a lift the curves can reach, so above 0 (at 0 every point of the base
+// circle would be an event).
+std::string ReadThreshold(const std::string& text, Options& o) {
+  const std::optional<double> lift = ReadNumber(text);
+  if (!lift) return NotANumber("threshold", text);
+  o.threshold = *lift;
+  if (o.threshold > 0) return "";
+  return "bad --threshold " + Quoted(text) + ": expected a lift above 0";
+}
+
+// The largest profile file read: 10,000 rows of two long numbers fit many times over, and a
+// file far larger is no profile.
+constexpr std::size_t kMostProfileBytes = 16 << 20;
+
+// The bytes of the file a --profile names, or why there are none.
+std::string ReadFileBytes(const std::string& path, std::string* bytes) {
+  std::error_code e;
+  if (std::filesystem::is_directory(path, e)) return "it is a directory";
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return std::strerror(errno);
+  char buffer[1 << 16];
+  std::size_t got = 0;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+    bytes->append(buffer, got);
+    if (bytes->size() > kMostProfileBytes) break;
+  }
+  const int failed = std::ferror(file) ? errno : 0;
+  std::fclose(file);
+  if (failed) return std::strerror(failed);
+  if (bytes->size() > kMostProfileBytes) return "larger than 16 MB, no profile";
+  return "";
+}
+
+std::string ReadProfileFile(const std::string& path, Options& o) {
+  if (path.empty()) return "--profile needs a file name";
+  std::string bytes;
+  std::string why = ReadFileBytes(path, &bytes);
+  if (why.empty()) {
+    if (std::optional<ProfileTables> tables = ReadProfile(bytes, &why)) {
+      o.profile = std::make_shared<const ProfileTables>(std::move(*tables));
+      return "";
+    }
+  }
+  return "bad --profile " + Quoted(path) + ": " + why;
 }
 
 std::string ReadProbe(const std::string& text, Options& o) {
@@ -323,6 +391,14 @@ const Field kFields[] = {
      [](const std::string& t, Options& o) {
        return OutputName(t, "report", "file name", &o.report);
      }},
+    {"threshold", "L", ReadThreshold},
+    {"timing-csv", "FILE",
+     [](const std::string& t, Options& o) {
+       return OutputName(t, "timing-csv", "file name", &o.timing_csv);
+     }},
+    {"profile", "FILE", ReadProfileFile},
+    {"timing-png", "FILE",
+     [](const std::string& t, Options& o) { return PngName(t, "timing-png", &o.timing_png); }},
 };
 
 // The configuration the four options give, checked as a whole.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -7,6 +8,7 @@
 #include "animation/probe.h"
 #include "animation/sweep.h"
 #include "export/sweep_gif.h"
+#include "geometry/valve_events.h"
 #include "input/configuration_text.h"
 #include "input/script.h"
 #include "render/canvas.h"
@@ -45,7 +47,12 @@ struct Options {
   // `config` once all of them are known), and the analysis of it as JSON.
   ConfigurationTexts config_texts;
   Configuration config;
-  std::string report;  // a file, "-" for standard output, empty for none
+  std::string report;                    // a file, "-" for standard output, empty for none
+  double threshold = kDefaultThreshold;  // the checking lift of the valve events
+  std::string timing_csv;  // the blue trace's events over the plain sweep as CSV, empty for none
+  std::string timing_png;  // the timing plot (PNG), empty for none
+  // The lift profile --profile reads (null: the built-in one).
+  std::shared_ptr<const ProfileTables> profile;
 
   // True when some output needs the pixels, not only the draw log.
   bool pictures() const {

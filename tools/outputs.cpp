@@ -14,6 +14,7 @@
 #include "input/printable.h"
 #include "render/mechanism.h"
 #include "render/probe_view.h"
+#include "render/timing_plot.h"
 #include "tools/pdf_file.h"
 #include "tools/stop.h"
 
@@ -39,7 +40,8 @@ std::vector<Named> FilesOf(const Options& o) {
        {std::pair{"--png", &o.png}, std::pair{"--gif", &o.gif}, std::pair{"--video", &o.video},
         std::pair{"--csv", &o.csv}, std::pair{"--piston-csv", &o.piston_csv},
         std::pair{"--mechanism", &o.mechanism}, std::pair{"--svg", &o.svg},
-        std::pair{"--pdf", &o.pdf}}) {
+        std::pair{"--pdf", &o.pdf}, std::pair{"--timing-csv", &o.timing_csv},
+        std::pair{"--timing-png", &o.timing_png}}) {
     if (!path->empty()) files.push_back({option, *path, TargetOf(*path)});
   }
   return files;
@@ -79,6 +81,10 @@ std::uint64_t Outputs::MemoryNeed(const Options& o, Size size) {
   if (!o.mechanism.empty()) {
     need += PictureBytes(Canvas::DeviceSide(mechanism::kSize.width, o.scale),
                          Canvas::DeviceSide(mechanism::kSize.height, o.scale));
+  }
+  if (!o.timing_png.empty()) {
+    need += PictureBytes(Canvas::DeviceSide(timing_plot::kSize.width, o.scale),
+                         Canvas::DeviceSide(timing_plot::kSize.height, o.scale));
   }
   if (!o.pictures()) return need;
   need += PictureBytes(size.width, size.height);  // the canvas
@@ -147,7 +153,9 @@ std::string Outputs::Open(const Options& options, Size size, long expected_frame
                                    {&options.mechanism, &mechanism_file_},
                                    {&options.svg, &svg_file_},
                                    {&options.pdf, &pdf_file_},
-                                   {&options.report, &report_file_}}) {
+                                   {&options.report, &report_file_},
+                                   {&options.timing_csv, &timing_csv_file_},
+                                   {&options.timing_png, &timing_png_file_}}) {
     if (!path->empty() && *path != "-" && !(error = file->Open(*path)).empty()) return error;
   }
   if (!options.frames.empty()) {
@@ -227,20 +235,26 @@ std::string WriteText(SafeFile& file, const std::string& text) {
 
 }  // namespace
 
-std::string Outputs::Finish(const Image* drawn, const SharedState& state) {
+std::string Outputs::Finish(const Image* drawn, const SharedState& state,
+                            const FrameCurves& curves) {
   progress_->Finish();
   std::string error = CompleteLog();
   const Image* picture = drawn && labeller_ ? &labeller_->Apply(*drawn, state) : drawn;
   if (error.empty() && frames_) error = frames_->Finish();
   if (error.empty() && (gif_ || video_)) error = FinishAnimations(*picture);
   if (error.empty() && !options_.png.empty()) error = WritePicture(*picture, png_file_);
-  if (error.empty()) error = WriteData(state);
+  if (error.empty()) error = WriteData(state, curves);
   if (!error.empty() || stop::Requested()) return error;
   if (!(error = CommitAll()).empty()) return error;
-  return options_.report == "-" ? WriteReport(state, stdout) : "";
+  return options_.report == "-" ? WriteReport(Report(state, curves), stdout) : "";
 }
 
-std::string Outputs::WriteData(const SharedState& state) {
+std::string Outputs::Report(const SharedState& state, const FrameCurves& curves) const {
+  const FrameTiming timing = TimingOf(curves, options_.threshold);
+  return ReportJson(state.config, Analyse(state.config), &timing);
+}
+
+std::string Outputs::WriteData(const SharedState& state, const FrameCurves& curves) {
   std::string error;
   if (!options_.csv.empty() && !(error = WriteText(csv_file_, LinkageCsv(state))).empty()) {
     return error;
@@ -254,14 +268,22 @@ std::string Outputs::WriteData(const SharedState& state) {
     view.Update(state, options_.probe, options_.scale, options_.palette);
     error = WritePicture(view.picture(), mechanism_file_);
   }
+  if (error.empty() && (!options_.timing_csv.empty() || !options_.timing_png.empty())) {
+    const std::vector<SweepFrame> frames = SweepTiming(state, options_.threshold);
+    if (!options_.timing_csv.empty()) error = WriteText(timing_csv_file_, TimingCsv(frames));
+    if (error.empty() && !options_.timing_png.empty()) {
+      Image plot;
+      timing_plot::Draw(plot, options_.scale, frames, state.k, options_.palette);
+      error = WritePicture(plot, timing_png_file_);
+    }
+  }
   if (error.empty() && !options_.report.empty() && options_.report != "-") {
-    error = WriteText(report_file_, ReportJson(state.config, Analyse(state.config)));
+    error = WriteText(report_file_, Report(state, curves));
   }
   return error.empty() ? WriteVectors() : error;
 }
 
-std::string Outputs::WriteReport(const SharedState& state, std::FILE* out) {
-  const std::string json = ReportJson(state.config, Analyse(state.config));
+std::string Outputs::WriteReport(const std::string& json, std::FILE* out) {
   if (std::fwrite(json.data(), 1, json.size(), out) != json.size() || std::fflush(out) != 0) {
     return std::string("writing the report to standard output failed: ") +
            std::strerror(errno ? errno : EIO);
@@ -285,8 +307,8 @@ std::string Outputs::WriteVectors() {
 }
 
 std::vector<SafeFile*> Outputs::EndFiles() {
-  return {&png_file_, &csv_file_, &piston_csv_file_, &mechanism_file_,
-          &svg_file_, &pdf_file_, &report_file_};
+  return {&png_file_, &csv_file_,    &piston_csv_file_, &mechanism_file_, &svg_file_,
+          &pdf_file_, &report_file_, &timing_csv_file_, &timing_png_file_};
 }
 
 // The files go in place together: a stop asked for now waits until the last is there.
@@ -320,6 +342,8 @@ std::string Outputs::Unwritten() const {
   add("--svg", options_.svg);
   add("--pdf", options_.pdf);
   add("--report", options_.report);
+  add("--timing-csv", options_.timing_csv);
+  add("--timing-png", options_.timing_png);
   return names;
 }
 

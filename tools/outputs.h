@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "animation/frame_curves.h"
 #include "animation/shared_state.h"
 #include "export/frame_folder.h"
 #include "export/gif_writer.h"
@@ -62,8 +63,9 @@ class Outputs {
   // animation, for the label.
   std::string Frame(const Image* picture, const SharedState& state);
   // After the run: completes the log, the frames, the GIF, the video and the picture at the
-  // end (`picture` is null when no output needs one), then puts them all in place.
-  std::string Finish(const Image* picture, const SharedState& state);
+  // end (`picture` is null when no output needs one), then puts them all in place. `curves`
+  // are those of the last complete frame, for the report's valve events.
+  std::string Finish(const Image* picture, const SharedState& state, const FrameCurves& curves);
 
   // For a run that is stopped: erases the progress line, removes every temporary file and
   // says how far the run came and which outputs it leaves unwritten. The program ends right
@@ -77,12 +79,14 @@ class Outputs {
   std::string CompleteLog();
   std::string FinishAnimations(const Image& last);
   // The CSV files and the mechanism view, from the state at the end of the run.
-  std::string WriteData(const SharedState& state);
+  std::string WriteData(const SharedState& state, const FrameCurves& curves);
   // The SVG and the PDF, from the lines since the last clear.
   std::string WriteVectors();
   std::string CommitAll();
   // The report to standard output, once every file is in place.
-  std::string WriteReport(const SharedState& state, std::FILE* out);
+  std::string WriteReport(const std::string& json, std::FILE* out);
+  // The analysis of the mechanism and the valve events of the frame at the end of the run.
+  std::string Report(const SharedState& state, const FrameCurves& curves) const;
   std::string Unwritten() const;
   // Every SafeFile of the outputs that are written at the end.
   std::vector<SafeFile*> EndFiles();
@@ -103,6 +107,8 @@ class Outputs {
   SafeFile svg_file_;
   SafeFile pdf_file_;
   SafeFile report_file_;
+  SafeFile timing_csv_file_;
+  SafeFile timing_png_file_;
   bool committed_ = false;
   Size device_;     // the pictures' size in device pixels
   long waits_ = 0;  // frames complete so far

@@ -82,7 +82,7 @@ int Run(const tarsel::Options& options, std::vector<tarsel::ScriptEvent> script,
   std::string error = outputs.Open(options, device, expected);
   if (!error.empty()) return End(outputs, error);
   tarsel::Replay replay(std::move(script), outputs.log(), canvas ? &*canvas : nullptr,
-                        options.config);
+                        options.config, options.profile);
   replay.RecordLines(outputs.lines());
   replay.OnWait([&] {
     if (tarsel::stop::Requested()) return false;
@@ -91,7 +91,7 @@ int Run(const tarsel::Options& options, std::vector<tarsel::ScriptEvent> script,
   });
   if (!tarsel::stop::Requested()) replay.Run();
   if (!replay.aborted() && !tarsel::stop::Requested()) {
-    error = outputs.Finish(picture(), replay.state());
+    error = outputs.Finish(picture(), replay.state(), replay.curves());
   }
   return End(outputs, error);
 }

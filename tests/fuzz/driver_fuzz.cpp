@@ -136,7 +136,7 @@ class CheckingSurface : public Surface {
   void DoEvents() override {
     Count();
     const int n = driver_.registers().n;
-    if (n < ProfileTables::kFirst || n > ProfileTables::kLast + 1) {
+    if (n < ProfileTables::kFirst || n > ProfileTables::kBuiltInLast + 1) {
       Fail("the table index is out of its range at an event-processing call");
     }
     input_.PointEvents();

@@ -12,7 +12,7 @@ namespace {
 using namespace tarsel::testing;
 
 constexpr int kFirst = ProfileTables::kFirst;
-constexpr int kLast = ProfileTables::kLast;
+constexpr int kLast = ProfileTables::kBuiltInLast;
 
 // The peak of the lift, and the last point of the uniform run that precedes the irregular
 // stretch of the first angle scale together with the first point of the run that follows it.

@@ -1,6 +1,9 @@
 #include "tests/support/draw_log.h"
 
 #include <algorithm>
+#include <cstdio>
+
+#include "animation/style.h"
 
 namespace tarsel::testing {
 
@@ -56,6 +59,22 @@ std::vector<Lines> FramesOf(const Lines& lines) {
     start = a + 1;
   }
   return frames;
+}
+
+FrameCurves CurvesOf(const Lines& frame) {
+  FrameCurves curves;
+  for (const std::string& l : frame) {
+    if (!IsLine(l)) continue;
+    float x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    unsigned colour = 0;
+    if (std::sscanf(l.c_str(), "L %f %f %f %f %u", &x1, &y1, &x2, &y2, &colour) != 5) continue;
+    std::vector<Segment>* curve = colour == colour::kGreen  ? &curves.green
+                                  : colour == colour::kRed  ? &curves.red
+                                  : colour == colour::kBlue ? &curves.blue
+                                                            : nullptr;
+    if (curve) curve->push_back({x1, y1, x2, y2});
+  }
+  return curves;
 }
 
 std::string Events(const Lines& lines) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "animation/frame_curves.h"
+
 // Reading a draw log of tarsel-render, one line per drawing or event call.
 namespace tarsel::testing {
 
@@ -24,6 +26,8 @@ Lines Slice(const Lines& lines, std::size_t from, std::size_t to);
 // The lines of each frame, from pass 1 up to and including the frame's `A` line. What the end
 // of the previous frame logged (key, clear, piston curve) belongs to no frame.
 std::vector<Lines> FramesOf(const Lines& lines);
+// The lift curves among a frame's lines (green, red and blue), read back to the floats drawn.
+FrameCurves CurvesOf(const Lines& frame);
 // The log with each run of drawing (L, W) and point-call (E) lines folded into one ".", so
 // that waits, keys, clears and the end read as a short sequence.
 std::string Events(const Lines& lines);

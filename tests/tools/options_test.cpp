@@ -128,6 +128,10 @@ TEST(ParseOptions, KeepsTheBytesAndTheFormsOfTheArguments) {
       {{"--reference", "inf"}, "bad --reference 'inf': not a number"},
       {{"--assembly", "Open"}, "bad --assembly 'Open': expected open or crossed"},
       {{"--linkage", "1,2,3,4", "--linkage", "1,2,3,4"}, "--linkage is given twice"},
+      // The checking lift: a number, above 0.
+      {{"--threshold", "1,5"}, "bad --threshold '1,5': not a number"},
+      {{"--threshold", "0"}, "bad --threshold '0': expected a lift above 0"},
+      {{"--threshold", "-.5"}, "bad --threshold '-.5': expected a lift above 0"},
   };
   for (const auto& c : refused) {
     const Parsed p = ParseOptions(c.args);
@@ -145,6 +149,7 @@ TEST(ParseOptions, KeepsTheBytesAndTheFormsOfTheArguments) {
   const Parsed written = ParseOptions({"--linkage", "31.5,7,25,31", "--reference", "65",
                                        "--assembly", "open", "--piston", "25.5,100"});
   EXPECT_TRUE(IsBuiltIn(written.options.config));
+  EXPECT_EQ(ParseOptions({"--threshold", "25e-1"}).options.threshold, 2.5);
   EXPECT_EQ(ParseOptions({"-h"}).action, Parsed::kHelp);
   EXPECT_EQ(ParseOptions({"-version"}).action, Parsed::kVersion);
 }

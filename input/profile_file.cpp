@@ -1,0 +1,146 @@
+#include "input/profile_file.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "geometry/configuration.h"
+#include "input/number.h"
+#include "input/printable.h"
+
+namespace tarsel {
+
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr double kMostAngle = 360;
+
+std::string_view Trimmed(std::string_view s) {
+  const std::size_t from = s.find_first_not_of(" \t");
+  if (from == std::string_view::npos) return {};
+  return s.substr(from, s.find_last_not_of(" \t") - from + 1);
+}
+
+bool HoldsALetter(std::string_view s) {
+  for (const char c : s) {
+    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) return true;
+  }
+  return false;
+}
+
+// How a file writes its rows: the separator, and the decimal mark its numbers use.
+struct Spelling {
+  char separator = ',';
+  char decimal = '.';
+};
+
+// One number of a row: decimal commas become points, then the one number syntax.
+std::optional<double> NumberIn(std::string_view field, Spelling spelling) {
+  std::string text(Trimmed(field));
+  if (spelling.decimal == ',') {
+    for (char& c : text) {
+      if (c == ',') c = '.';
+    }
+  }
+  return ReadNumber(text);
+}
+
+bool IsHeader(std::string_view line, Spelling spelling) {
+  if (!HoldsALetter(line)) return false;
+  for (std::size_t from = 0; from <= line.size();) {
+    std::size_t end = line.find(spelling.separator, from);
+    if (end == std::string_view::npos) end = line.size();
+    if (NumberIn(line.substr(from, end - from), spelling)) return false;
+    from = end + 1;
+  }
+  return true;
+}
+
+struct Reader {
+  Spelling spelling;
+  std::vector<double> angles, lifts;
+  std::string error;
+
+  bool Fail(long line, const std::string& why) {
+    error = "line " + std::to_string(line) + ": " + why;
+    return false;
+  }
+
+  // A row "angle,lift" (or "angle;lift"); false with the error when it is none.
+  bool Row(long line, std::string_view text) {
+    const std::size_t at = text.find(spelling.separator);
+    const char* name = spelling.separator == ',' ? "a comma" : "a semicolon";
+    if (at == std::string_view::npos || text.find(spelling.separator, at + 1) != text.npos) {
+      return Fail(line, std::string("expected two numbers, angle and lift, separated by ") + name +
+                            ", not " + Quoted(text));
+    }
+    const std::string_view angle_text = Trimmed(text.substr(0, at));
+    const std::string_view lift_text = Trimmed(text.substr(at + 1));
+    const std::optional<double> angle = NumberIn(angle_text, spelling);
+    if (!angle) return Fail(line, "angle " + Quoted(angle_text) + " is not a number");
+    const std::optional<double> lift = NumberIn(lift_text, spelling);
+    if (!lift) return Fail(line, "lift " + Quoted(lift_text) + " is not a number");
+    if (*angle < -kMostAngle || *angle > kMostAngle) {
+      return Fail(line, "angle " + NumberText(*angle) + " is outside -360 to 360 degrees");
+    }
+    if (!angles.empty() && !(*angle > angles.back())) {
+      return Fail(line, "angle " + NumberText(*angle) + " is not greater than " +
+                            NumberText(angles.back()) + ", the one before it");
+    }
+    if (*lift < 0) return Fail(line, "lift " + NumberText(*lift) + " is below 0");
+    if (angles.size() == static_cast<std::size_t>(kMostProfileRows)) {
+      return Fail(line, "more than " + std::to_string(kMostProfileRows) + " rows");
+    }
+    angles.push_back(*angle);
+    lifts.push_back(*lift == 0 ? 0 : *lift);  // -0 lies on the base circle too
+    return true;
+  }
+};
+
+}  // namespace
+
+std::optional<ProfileTables> ReadProfile(std::string_view text, std::string* error) {
+  const auto refuse = [&](std::string why) -> std::optional<ProfileTables> {
+    if (error) *error = std::move(why);
+    return std::nullopt;
+  };
+  if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
+  // A picture, an archive, a program: binary files hold zero bytes, text files none.
+  if (const std::size_t zero = text.find('\0'); zero != std::string_view::npos) {
+    const long line = 1 + std::count(text.begin(), text.begin() + static_cast<long>(zero), '\n');
+    return refuse("line " + std::to_string(line) + ": a zero byte: not a text file");
+  }
+  Reader reader;
+  bool first = true, spelled = false;
+  long line = 0;
+  for (std::size_t from = 0; from < text.size();) {
+    ++line;
+    std::size_t end = text.find('\n', from);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view row = text.substr(from, end - from);
+    from = end + 1;
+    if (row.ends_with('\r')) row.remove_suffix(1);
+    row = Trimmed(row);
+    if (row.empty()) continue;
+    // The first line with a separator says which the file uses (a header may have none).
+    if (!spelled && row.find_first_of(",;") != std::string_view::npos) {
+      spelled = true;
+      if (row.find(';') != std::string_view::npos) reader.spelling = {';', ','};
+    }
+    if (first) {
+      first = false;
+      // A header: a first line that holds a word and not a single number ("0,nan" is a row
+      // with a bad lift, not a header).
+      if (IsHeader(row, reader.spelling)) continue;
+    }
+    if (!reader.Row(line, row)) return refuse(reader.error);
+  }
+  const std::size_t rows = reader.angles.size();
+  if (rows < static_cast<std::size_t>(kLeastProfileRows)) {
+    return refuse((rows == 0 ? std::string("no rows")
+                             : std::to_string(rows) + (rows == 1 ? " row" : " rows")) +
+                  " of angle,lift: a profile needs at least " + std::to_string(kLeastProfileRows));
+  }
+  return TablesOf(reader.angles, reader.lifts);
+}
+
+}  // namespace tarsel
