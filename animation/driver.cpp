@@ -48,6 +48,7 @@ void Driver::DrawLine(double x1, double y1, double x2, double y2, std::uint32_t 
 }
 
 void Driver::DrawAxes() {
+  if (!win_.Seen()) return;
   DrawLine(-98, 0, 360, 0, colour::kAxis);
   // Marker lines at the positions of crank angles 0 and pi of the piston curve.
   DrawLine(15, -2, 15, 11.5, colour::kAxis);
@@ -286,6 +287,7 @@ void Driver::TraceDerivatives() {
 }
 
 void Driver::DrawPistonCurve() {
+  if (!win_.Seen()) return;
   ForEachPistonSegment(st_.config, st_.pi, [this](const PistonSegment& s) {
     win_.DrawWidth(style::kPiston.width);
     DrawLine(s.x1, s.y1, s.x2, s.y2, colour::kPiston);

@@ -29,6 +29,10 @@ class Surface {
   // With block = true and nothing pending it sleeps until the next event arrives and
   // processes it, so a waiting program costs no CPU.
   virtual void WaitEvents(bool block) = 0;
+
+  // False for a window nobody sees: the driver then leaves out what only the eye needs (the
+  // piston curve, the axes and ticks), which changes none of its registers.
+  virtual bool Seen() const { return true; }
 };
 
 // A window nobody sees: it draws nothing and has no events. For a frame drawn only for what it
@@ -41,6 +45,7 @@ class UnseenSurface : public Surface {
   void DoEvents() override {}
   void BeginWait() override {}
   void WaitEvents(bool) override {}
+  bool Seen() const override { return false; }
 };
 
 }  // namespace tarsel
