@@ -148,9 +148,12 @@ class Embedded(Course):
             l, t, r, b = box["parts"][part]
             self.assertTrue(l >= 0 and t >= 0 and r <= FRAME[0] and b <= FRAME[1],
                             f"{part} {box['parts'][part]} is not wholly in the frame")
-        for part in ["heading", "intro", "exports", "explore"]:
+        for part in ["intro", "exports", "explore"]:
             self.assertIsNone(box["parts"][part], f"{part} is shown in the frame")
         self.assertEqual(d.find_element(By.ID, "present").text, "Full screen")
+        # As accessible as the plain page: axe finds nothing (the heading is there for a
+        # screen reader, out of sight).
+        self.assertEqual(page_test.Accessibility.violations(self), [])
         self.assertEqual(thrown(d), [])
 
     def test_escape_in_full_screen_only_leaves_it(self):
