@@ -26,4 +26,6 @@ site=build/web/web/site
 port=${1:-8000}
 echo
 echo "The page is in $site; open http://127.0.0.1:$port/ (Ctrl+C stops the server)"
+echo "Beside it: build/web/web/tarsel.html (the page in one file, which opens from the disk)"
+echo "and build/web/web/tarsel-scorm.zip (the SCORM 1.2 package for a learning platform)"
 exec /usr/bin/python3 -m http.server --bind 127.0.0.1 "$port" --directory "$site"

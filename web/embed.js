@@ -42,7 +42,8 @@
   }
 
   // The plain page's address (never the frame's embed=1) at the state's frame.
-  const linkOf = (s) => (s.query === null ? null : `${location.origin}${location.pathname}?${s.query}`);
+  const here = `${location.origin}${location.pathname}`;
+  const linkOf = (s) => (s.query === null ? null : `${here}?${s.query}`);
 
   // A frame the user sees is complete on the canvas: one that waits for a key once a link's
   // keys are all pressed (the frames on their way are not the user's). Told as 'shown', with

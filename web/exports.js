@@ -80,8 +80,8 @@
     // The page in one file carries the worker's script (its module inside it) as a string: a
     // page opened from the disk cannot load a worker from a file beside it.
     const source = window.tarselWorkerSource;
-    worker = new Worker(source ? URL.createObjectURL(new Blob([source], {type: 'text/javascript'})) :
-                                 'sweep_worker.js');
+    const script = source ? new Blob([source], {type: 'text/javascript'}) : null;
+    worker = new Worker(script ? URL.createObjectURL(script) : 'sweep_worker.js');
     worker.onmessage = (e) => {
       const m = e.data;
       if (m.type === 'progress') {

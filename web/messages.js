@@ -34,8 +34,9 @@
       return {error: `bad ${name} ${show(value)}: expected 0 or 1`};
     }
     if (typeof value === 'number') {
-      if (!Number.isFinite(value)) return {error: `bad ${name} ${show(value)}: not a finite number`};
-      if (name in listLength) return {error: `bad ${name} ${show(value)}: expected ${listLength[name]} numbers`};
+      const bad = `bad ${name} ${show(value)}`;
+      if (!Number.isFinite(value)) return {error: `${bad}: not a finite number`};
+      if (name in listLength) return {error: `${bad}: expected ${listLength[name]} numbers`};
       return {text: String(value)};
     }
     if (Array.isArray(value) && name in listLength) {

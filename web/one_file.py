@@ -6,11 +6,12 @@ WebAssembly, its scripts or a worker's script from beside it.
 SITE is the site folder (its index.html, scripts and style sheets); MODULE.js and
 SWEEP_MODULE.js are the page's and the sweep worker's modules built with the WebAssembly inside
 them (-sSINGLE_FILE); LATER are the site's files that the page loads only when it needs them
-(embed.js), which come along too, after the page's own. The style sheets go into <style> elements; the scripts, in the order
-index.html loads them, to the end of the body (they were deferred: they ran once the document
-was parsed); the worker's script, with its module in place of its importScripts, into a string
-the page makes the worker from (exports.js). Links to files that need a server (the manifest,
-the preloaded WebAssembly) are left out; the icon comes along as a data: URL.
+(embed.js), which come along too, after the page's own. The style sheets go into <style>
+elements; the scripts, in the order index.html loads them, to the end of the body (they were
+deferred: they ran once the document was parsed); the worker's script, with its module in place
+of its importScripts, into a string the page makes the worker from (exports.js). Links to files
+that need a server (the manifest, the preloaded WebAssembly) are left out; the icon comes along
+as a data: URL.
 """
 
 import base64

@@ -15,7 +15,8 @@
   function fail(error) {
     if (location.protocol === 'file:') {
       say('This page needs a web server: a page opened from a file cannot load its ' +
-          'WebAssembly (scripts/web.sh serves it).', 'error');
+          'WebAssembly (scripts/web.sh serves it). tarsel.html, the page in one file, opens ' +
+          'from a file.', 'error');
     } else {
       say(`The animation stopped with an error: ${error}`, 'error');
     }

@@ -53,7 +53,8 @@
     const h = Math.floor(hundredths / 360000), m = Math.floor(hundredths / 6000) % 60;
     const s = (hundredths % 6000) / 100;
     const two = (n) => String(n).padStart(2, '0');
-    return `${String(Math.min(h, 9999)).padStart(4, '0')}:${two(m)}:${s.toFixed(2).padStart(5, '0')}`;
+    const hours = String(Math.min(h, 9999)).padStart(4, '0');
+    return `${hours}:${two(m)}:${s.toFixed(2).padStart(5, '0')}`;
   }
 
   // Leaving: the platform keeps the place (exit "suspend", so that the next launch resumes) and
