@@ -28,7 +28,8 @@ namespace {
 // The box in logical pixels at the design size. The free corner is about 200 pixels wide and
 // 260 high: the piston curve begins at x = 200, the acceleration peaks below y = 270. Three
 // lines of text fill it; a configuration other than the built-in one adds three (the linkage,
-// the reference angle, the piston), each making the box one line higher.
+// the reference angle, the piston) and a profile of one's own a fourth, each making the box
+// one line higher.
 constexpr int kMargin = 6, kWidth = 186, kHeight = 56;
 constexpr int kFontPixels = 12, kLineSpacing = 16;
 constexpr int kBuiltInLines = 3;
@@ -137,6 +138,8 @@ std::string LabelText(const SharedState& state) {
             std::string(NameOf(c.assembly)) + "\nreference " + NumberText(c.reference) +
             "\u00B0\npiston " + NumberText(c.piston_radius) + "," + NumberText(c.rod);
   }
+  // A profile of the student's own: the picture must not pass for the built-in one.
+  if (state.profile) text += "\nown profile, " + std::to_string(state.profile->last()) + " points";
   return text;
 }
 

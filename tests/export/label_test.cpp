@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "tests/support/colours.h"
 #include "tests/support/pixels.h"
@@ -34,6 +36,14 @@ TEST(Label, SaysKTheSweepFrameTheCurvesAndTheClearing) {
     state.ccllss = c.ccllss;
     EXPECT_EQ(LabelText(state), c.text) << c.k;
   }
+  // A profile of one's own says so, with its number of points.
+  SharedState own;
+  own.k = 4.5;
+  own.profile = std::make_shared<const ProfileTables>(
+      TablesOf(std::vector<double>{-20, -10, 0, 10, 20}, std::vector<double>{0, 1, 2, 1, 0}));
+  EXPECT_EQ(LabelText(own),
+            "k = 4.50 rad, frame 1 of 63\nphase offset / 13\neach frame cleared\n"
+            "own profile, 5 points");
 }
 
 TEST(Label, TheBoxIsTheCornerAtEveryRatioCutToThePicture) {
