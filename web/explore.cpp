@@ -14,6 +14,7 @@
 #include "input/link.h"
 #include "render/analysis_view.h"
 #include "web/exports.h"
+#include "web/json.h"
 
 namespace tarsel::explore {
 
@@ -33,14 +34,7 @@ void SetCurrent(const Configuration& c) {
 
 namespace {
 
-std::string Quoted(std::string_view text) {
-  std::string out = "\"";
-  for (const char c : text) {
-    if (c == '"' || c == '\\') out += '\\';
-    out += c;
-  }
-  return out + "\"";
-}
+using tarsel::page::Quoted;
 
 // What the panel shows: the report, the lines that explain it, where each field's slider keeps
 // the linkage turning all round, and the query of a link to the configuration.

@@ -14,19 +14,13 @@
 #include "input/link.h"
 #include "web/explore.h"
 #include "web/exports.h"
+#include "web/json.h"
 
 namespace {
 
 namespace sweep = tarsel::sweep;
 
-std::string Quoted(std::string_view text) {
-  std::string out = "\"";
-  for (const char c : text) {
-    if (c == '"' || c == '\\') out += '\\';
-    out += c;
-  }
-  return out + "\"";
-}
+using tarsel::page::Quoted;
 
 // The frame of the sweep at k: a whole number on a step, a tenth more for every tenth of a
 // step past it (4.525 is frame 1.1), as the keys move k.

@@ -26,6 +26,7 @@
 #include "render/probe_view.h"
 #include "web/explore.h"
 #include "web/exports.h"
+#include "web/json.h"
 #include "web/page.h"
 #include "web/page_surface.h"
 
@@ -40,15 +41,7 @@ constexpr std::size_t kMostLogBytes = std::size_t{64} << 20;
 // A long replay gives the browser control (and shows how far it is) this often.
 constexpr double kProgressMs = 100;
 
-// `text` as a JSON string: the legend's texts are plain, but a quote must not end one early.
-std::string Quoted(std::string_view text) {
-  std::string out = "\"";
-  for (const char c : text) {
-    if (c == '"' || c == '\\') out += '\\';
-    out += c;
-  }
-  return out + "\"";
-}
+using tarsel::page::Quoted;
 
 std::string Hex(std::uint32_t window_colour) {
   // 00BBGGRR to the page's #rrggbb.
