@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "geometry/cam.h"
 #include "geometry/same_math.h"
 
 namespace tarsel {
@@ -51,7 +52,9 @@ std::vector<ReadoutLine> ReadoutLines(const ProbeReadout& r) {
 void ProbeView::Update(const SharedState& state, double x, double dpr, Palette palette) {
   readout_ = ReadProbe(state, x);
   config_ = state.config;
-  painter_.Draw(picture_, dpr, config_, readout_.linkage, readout_.piston, palette);
+  // The cam turned to the red curve's angle at the probe: x = ww + angle.
+  const CamLobe cam = CamAt(state.tables, x - state.ww);
+  painter_.Draw(picture_, dpr, config_, readout_.linkage, readout_.piston, cam, palette);
 }
 
 std::vector<mechanism::Label> ProbeView::labels() const {
