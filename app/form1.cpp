@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -19,8 +20,11 @@
 #include "app/trace.h"
 #include "input/caption.h"
 #include "input/handlers.h"
+#include "input/printable.h"
+#include "input/profile_file.h"
 #include "input/script.h"
 #include "render/raster.h"
+#include "render/timing_plot.h"
 
 namespace tarsel {
 
@@ -53,7 +57,11 @@ Form1::Form1()
   since_present_.start();
   // The probe follows the pointer over the client area while the panel is open.
   setMouseTracking(true);
-  panel_ = new Panel(this, [this](const Configuration& c) { Configure(c); });
+  panel_ = new Panel(
+      this, [this](const Configuration& c) { Configure(c); },
+      TimingActions{[this](double t) { SetThreshold(t); },
+                    [this](const QString& path) { OpenProfile(path); },
+                    [this] { UseBuiltInProfile(); }});
   panel_->hide();
   keys_ = new QLabel(KeysText(), this);
   keys_->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -90,6 +98,7 @@ void Form1::BeginWait() {
   ++waits_begun_;
   Present();
   UpdateProbe();
+  UpdateTiming();
   Trace("frame");
 }
 
@@ -118,6 +127,7 @@ void Form1::SetPanelOpen(bool open) {
   if (!open && panel_->isAncestorOf(QApplication::focusWidget())) setFocus(Qt::OtherFocusReason);
   panel_->setVisible(open);
   UpdateProbe();
+  UpdateTiming();
   update(MarkerColumn() - 1, 0, 3, height());
 }
 
@@ -137,6 +147,53 @@ void Form1::Configure(const Configuration& c) {
     return;
   }
   Form_Configure(state_, c);
+}
+
+void Form1::OpenProfile(const QString& path) {
+  std::string why;
+  std::optional<ProfileTables> tables = ReadProfileFile(path.toStdString(), &why);
+  if (!tables) {
+    panel_->timing()->ShowProfileRefusal(
+        QString::fromStdString("bad profile " + Quoted(path.toStdString()) + ": " + why));
+    return;
+  }
+  panel_->timing()->ShowProfileRefusal(QString());
+  panel_->timing()->ShowProfile(QFileInfo(path).fileName());
+  Profile(std::make_shared<const ProfileTables>(std::move(*tables)));
+}
+
+void Form1::UseBuiltInProfile() {
+  panel_->timing()->ShowProfileRefusal(QString());
+  panel_->timing()->ShowProfile(QString());
+  Profile(nullptr);
+}
+
+void Form1::Profile(std::shared_ptr<const ProfileTables> profile) {
+  // As a configuration: before the loop has started it simply starts with the profile.
+  if (!running_) {
+    if (state_.pi == 0) state_.profile = std::move(profile);
+    return;
+  }
+  Form_Profile(state_, std::move(profile));
+}
+
+void Form1::SetThreshold(double threshold) {
+  if (!(threshold > 0) || threshold == threshold_) return;
+  threshold_ = threshold;
+  UpdateTiming();
+}
+
+void Form1::UpdateTiming() {
+  if (!panel_open_ || state_.pi <= 0) return;
+  timing_ = TimingOf(driver_.curves(), threshold_);
+  const SweepKey key{state_.config, state_.profile, threshold_};
+  if (sweep_key_ != key) {
+    sweep_ = SweepTiming(state_, threshold_);
+    sweep_key_ = key;
+  }
+  timing_plot::Draw(timing_plot_, canvas_.devicePixelRatio(), sweep_, state_.k);
+  panel_->timing()->Show(timing_);
+  panel_->timing()->ShowPlot(&timing_plot_);
 }
 
 void Form1::UpdateProbe() {

@@ -45,7 +45,8 @@ void MechanismWidget::paintEvent(QPaintEvent* e) {
   }
 }
 
-Panel::Panel(QWidget* parent, std::function<void(const Configuration&)> configure)
+Panel::Panel(QWidget* parent, std::function<void(const Configuration&)> configure,
+             TimingActions timing)
     : QWidget(parent), scroll_(new QScrollArea(this)), body_(new QWidget) {
   setFixedWidth(kWidth);
   setFocusPolicy(Qt::NoFocus);
@@ -92,6 +93,9 @@ Panel::Panel(QWidget* parent, std::function<void(const Configuration&)> configur
     form->addRow(QString::fromUtf8(line.label), value);
   }
   layout->addWidget(readout_);
+  QWidget* valve = AddSection(body_, "Valve timing");
+  timing_ = new TimingSection(valve, std::move(timing));
+  valve->layout()->addWidget(timing_);
   QWidget* change = AddSection(body_, "Change the mechanism");
   configuration_ = new ConfigurationSection(change, std::move(configure));
   change->layout()->addWidget(configuration_);
@@ -123,6 +127,7 @@ void Panel::keyPressEvent(QKeyEvent* e) {
       return;
     case Qt::Key_Escape:
       configuration_->Revert();
+      timing_->Revert();
       parentWidget()->setFocus(Qt::OtherFocusReason);
       break;
     default:
