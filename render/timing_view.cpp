@@ -55,8 +55,8 @@ void CurveLines(const Name (&names)[4], const std::optional<ValveEvents>& e, dou
 // A shift in crank degrees, with the words for its sign.
 std::string Moved(double units, const char* more, const char* less) {
   const double crank = CrankSpan(units);
-  if (std::abs(crank) < 0.05) return "as the red";
-  return Printed("%.1f° ", std::abs(crank)) + (crank > 0 ? more : less) + " than the red";
+  if (std::abs(crank) < 0.05) return "as the red's";
+  return Printed("%.1f° ", std::abs(crank)) + (crank > 0 ? more : less) + " than the red's";
 }
 
 }  // namespace
@@ -72,7 +72,7 @@ std::vector<ReadoutLine> TimingLines(const FrameTiming& t) {
   CurveLines(kEvents[1], t.green, t.threshold, lines);
   CurveLines(kEvents[2], t.blue, t.threshold, lines);
   const char* keys[] = {"shift-opening", "shift-closing", "shift-duration", "shift-peak"};
-  const char* labels[] = {"blue opens", "blue closes", "blue is open", "blue peaks"};
+  const char* labels[] = {"blue's opening", "blue's closing", "blue's duration", "blue's peak"};
   if (!t.blue_from_red) {
     for (int i = 0; i < 4; ++i) {
       lines.push_back({keys[i], labels[i], "no comparison: a curve never reaches the lift"});
