@@ -17,12 +17,14 @@
 #include "app/image_view.h"
 #include "app/key_codes.h"
 #include "app/panel.h"
+#include "app/plot_overlay.h"
 #include "app/trace.h"
 #include "input/caption.h"
 #include "input/handlers.h"
 #include "input/printable.h"
 #include "input/profile_file.h"
 #include "input/script.h"
+#include "render/plot_labels.h"
 #include "render/raster.h"
 #include "render/timing_plot.h"
 
@@ -61,8 +63,10 @@ Form1::Form1()
       this, [this](const Configuration& c) { Configure(c); },
       TimingActions{[this](double t) { SetThreshold(t); },
                     [this](const QString& path) { OpenProfile(path); },
-                    [this] { UseBuiltInProfile(); }});
+                    [this] { UseBuiltInProfile(); }, [this](bool on) { SetOverlayOn(on); }});
   panel_->hide();
+  overlay_ = new PlotOverlay(this);
+  overlay_->hide();
   keys_ = new QLabel(KeysText(), this);
   keys_->setAttribute(Qt::WA_TransparentForMouseEvents);
   keys_->setStyleSheet(
@@ -128,6 +132,7 @@ void Form1::SetPanelOpen(bool open) {
   panel_->setVisible(open);
   UpdateProbe();
   UpdateTiming();
+  UpdateOverlay();
   update(MarkerColumn() - 1, 0, 3, height());
 }
 
@@ -194,6 +199,25 @@ void Form1::UpdateTiming() {
   timing_plot::Draw(timing_plot_, canvas_.devicePixelRatio(), sweep_, state_.k);
   panel_->timing()->Show(timing_);
   panel_->timing()->ShowPlot(&timing_plot_);
+  UpdateOverlay();
+}
+
+bool Form1::overlay_shown() const {
+  return panel_open_ && overlay_on_;
+}
+
+void Form1::SetOverlayOn(bool on) {
+  overlay_on_ = on;
+  panel_->timing()->ShowOverlaySwitch(on);
+  UpdateOverlay();
+}
+
+void Form1::UpdateOverlay() {
+  overlay_->setGeometry(0, 0, ClientWidth(), height());
+  overlay_->setVisible(overlay_shown() && state_.pi > 0);
+  if (!overlay_->isVisible()) return;
+  overlay_->Show(PlotLabels(state_, driver_.curves(), threshold_, Size{ClientWidth(), height()}),
+                 ThresholdRow(threshold_));
 }
 
 void Form1::UpdateProbe() {
@@ -216,6 +240,9 @@ bool Form1::WindowKey(const QKeyEvent& e) {
       return true;
     case Qt::Key_F2:
       SetPanelOpen(!panel_open_);
+      return true;
+    case Qt::Key_F3:
+      SetOverlayOn(!overlay_on_);
       return true;
     case Qt::Key_Left:
       return probe_key(ProbeKey::kLeft);
@@ -344,6 +371,7 @@ void Form1::resizeEvent(QResizeEvent* e) {
   canvas_.EnsureSize(Size{ClientWidth(), height()});
   canvas_.ShrinkTo(Size{ClientWidth(), height()});
   panel_->setGeometry(ClientWidth(), 0, Panel::kWidth, height());
+  UpdateOverlay();
   QWidget::resizeEvent(e);
 }
 

@@ -23,6 +23,7 @@ class QLabel;
 namespace tarsel {
 
 class Panel;
+class PlotOverlay;
 
 // The one window. It keeps everything drawn in a backing image, runs the animation from its
 // first activation and hands key presses and double-clicks to the handlers while the
@@ -65,7 +66,14 @@ class Form1 : public QWidget, public Surface {
   double threshold() const { return threshold_; }
   // The valve timing the panel shows, of the frame on the screen.
   const FrameTiming& timing() const { return timing_; }
+  // The lift curves of the frame on the screen.
+  const FrameCurves& curves() const { return driver_.curves(); }
   const Image& timing_plot() const { return timing_plot_; }
+  // The names over the picture and the checking lift's marker, shown while the panel is open
+  // unless switched off (F3, or the panel's switch).
+  void SetOverlayOn(bool on);
+  bool overlay_shown() const;
+  const PlotOverlay* overlay() const { return overlay_; }
 
  protected:
   bool event(QEvent* e) override;
@@ -95,6 +103,8 @@ class Form1 : public QWidget, public Surface {
   void UpdateProbe();
   // The valve timing of the frame on the screen and the sweep's, when the panel is open.
   void UpdateTiming();
+  // The names over the picture, for the frame on the screen and the client area's size.
+  void UpdateOverlay();
   void Profile(std::shared_ptr<const ProfileTables> profile);
   // The logical width of the client area: the window without the panel.
   int ClientWidth() const;
@@ -114,6 +124,8 @@ class Form1 : public QWidget, public Surface {
   bool panel_open_ = false;
   Panel* panel_ = nullptr;
   QLabel* keys_ = nullptr;  // F1's overlay
+  PlotOverlay* overlay_ = nullptr;
+  bool overlay_on_ = true;
   double probe_x_ = probe::kStartX;
   ProbeView probe_;
   double threshold_ = kDefaultThreshold;

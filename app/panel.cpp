@@ -123,6 +123,7 @@ void Panel::keyPressEvent(QKeyEvent* e) {
   switch (e->key()) {
     case Qt::Key_F1:
     case Qt::Key_F2:
+    case Qt::Key_F3:
       e->ignore();
       return;
     case Qt::Key_Escape:
@@ -214,7 +215,8 @@ QString KeysText() {
          "<tr><td>BackSpace</td><td>velocity and acceleration on or off</td></tr>"
          "<tr><td>/</td><td>clear between frames, or let them pile up</td></tr>"
          "<tr><td>Esc, double-click</td><td>quit</td></tr>"
-         "<tr><td>F2</td><td>the panel: mechanism, readout, changes, colours</td></tr>"
+         "<tr><td>F2</td><td>the panel: mechanism, readout, timing, changes, colours</td></tr>"
+         "<tr><td>F3</td><td>the names over the picture (panel open) on or off</td></tr>"
          "<tr><td>← →, Shift</td><td>the probe one point, ten points</td></tr>"
          "<tr><td>Home / End</td><td>the probe to the ends of the blue trace</td></tr>"
          "<tr><td>F1</td><td>these keys</td></tr></table>";

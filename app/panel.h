@@ -60,7 +60,7 @@ class Panel : public QWidget {
 
  protected:
   // Keys that the panel's fields and buttons leave: Escape gives the focus back to the picture,
-  // F1 and F2 go on to the window, the rest stop here.
+  // F1, F2 and F3 go on to the window, the rest stop here.
   void keyPressEvent(QKeyEvent* e) override;
   // Tab and Shift+Tab go round the panel's own fields and buttons.
   bool focusNextPrevChild(bool next) override;

@@ -6,6 +6,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include "app/image_view.h"
@@ -61,6 +62,12 @@ TimingSection::TimingSection(QWidget* parent, Actions actions)
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(2);
+
+  overlay_ = new QCheckBox("names over the picture (F3)", this);
+  overlay_->setObjectName("overlay");
+  overlay_->setChecked(true);
+  connect(overlay_, &QCheckBox::toggled, this, [this](bool on) { actions_.overlay(on); });
+  layout->addWidget(overlay_);
 
   auto* name = new QLabel("checking lift (y-units)", this);
   field_ = new QLineEdit(QString::fromStdString(ThresholdText(threshold_)), this);
@@ -147,6 +154,11 @@ void TimingSection::Typed() {
   if (*lift == threshold_) return;
   threshold_ = *lift;
   actions_.threshold(threshold_);
+}
+
+void TimingSection::ShowOverlaySwitch(bool on) {
+  const QSignalBlocker quiet(overlay_);
+  overlay_->setChecked(on);
 }
 
 void TimingSection::Revert() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QString>
@@ -23,6 +24,7 @@ class TimingSection : public QWidget {
     std::function<void(double)> threshold;     // a good checking lift typed
     std::function<void(const QString&)> open;  // a profile file chosen
     std::function<void()> built_in;            // the built-in profile asked for
+    std::function<void(bool)> overlay;         // the names over the picture on or off
   };
   TimingSection(QWidget* parent, Actions actions);
 
@@ -34,6 +36,8 @@ class TimingSection : public QWidget {
   void ShowProfile(const QString& name);
   // A profile that was refused, in one line, until the next profile is taken (empty: none).
   void ShowProfileRefusal(const QString& why);
+  // The switch of the names over the picture, as F3 left it.
+  void ShowOverlaySwitch(bool on);
   // The field back to the checking lift in use, its refusal cleared.
   void Revert();
 
@@ -50,6 +54,7 @@ class TimingSection : public QWidget {
   QLabel* profile_;
   QLabel* profile_message_;
   QWidget* plot_;
+  QCheckBox* overlay_;
   std::map<std::string, QLabel*> values_;
 };
 

@@ -20,10 +20,12 @@
 #include "app/image_view.h"
 #include "app/key_codes.h"
 #include "app/panel.h"
+#include "app/plot_overlay.h"
 #include "app/timing_section.h"
 #include "export/replay.h"
 #include "export/report.h"
 #include "input/handlers.h"
+#include "render/plot_labels.h"
 #include "render/timing_view.h"
 #include "tests/support/recording_surface.h"
 #include "tests/support/render_run.h"
@@ -287,8 +289,8 @@ TEST(Form, ThePanelAndTheProbeLeaveTheClientAreaAsItIs) {
 // The first frame of configuration c as tarsel-render draws it. A configuration asked for at the
 // first frame draws exactly this: the registers as at a start, and no piston curve before pass
 // 1, as a link to that frame draws it.
-Image FirstFrame(const Configuration& c = {}) {
-  Canvas canvas(Size{Canvas::kDesignWidth, Canvas::kDesignHeight}, 1);
+Image FirstFrame(const Configuration& c = {}, double dpr = 1) {
+  Canvas canvas(Size{Canvas::kDesignWidth, Canvas::kDesignHeight}, dpr);
   Replay replay({}, nullptr, &canvas, c);
   replay.Run();
   return canvas.image();
@@ -608,6 +610,84 @@ TEST_F(TimingPanel, AnOpenedProfileIsTarselRendersPicture) {
   const QImage own = Png({"--profile", Path("own.csv").string()}, "own.png");
   for (std::size_t c = 0; c + 1 < std::size(cases); ++c) EXPECT_EQ(pictures[c], own) << c;
   EXPECT_EQ(pictures.back(), Shown(FirstFrame()));
+}
+
+}  // namespace
+}  // namespace tarsel
+
+namespace tarsel {
+namespace {
+
+// The names over the picture while the panel is open: a widget of their own, so the canvas's
+// pixels stay tarsel-render's and the client area on the screen is them again with the names
+// off (F3). Each tick's number stands under the tick it names, at the screen's ratio (this test
+// runs at ratio 1 and, as form_overlay_x2, at 2), and the lines' names under the lines.
+TEST(Overlay, TheNamesStandAtTheirTicksAndLeaveThePixels) {
+  Form1 form;
+  int stage = 0;
+  const int code = RunWindow(form, [&](Form1& f) {
+    if (f.waits_begun() < 1) return false;
+    QTest::keyClick(&f, Qt::Key_F2);
+    EXPECT_TRUE(f.overlay_shown());
+    const Image& image = f.canvas().image();
+    const double dpr = image.dpr;
+    EXPECT_TRUE(image == FirstFrame(Configuration{}, dpr));
+    const auto& labels = f.overlay()->labels();
+    EXPECT_EQ(labels, PlotLabels(f.state(), f.curves(), 1, Size{962, 688}));
+    const auto dark = [&](double x, double y) {
+      // Within a device pixel of the column, at the row: the axis colour.
+      const int row = static_cast<int>(y * dpr);
+      for (int dx = -1; dx <= 1; ++dx) {
+        const int column = static_cast<int>(std::floor(x * dpr)) + dx;
+        if (image.pixels[static_cast<std::size_t>(row * image.width + column)] ==
+            PixelColour(colour::kAxis)) {
+          return true;
+        }
+      }
+      return false;
+    };
+    int ticks = 0;
+    for (const PlotLabel& l : labels) {
+      const QRectF box = f.overlay()->Box(l);
+      const bool tick = l.key.starts_with("tick-");
+      if (!tick && l.key != "tdc" && l.key != "bdc") continue;
+      ticks += tick;
+      SCOPED_TRACE(l.key);
+      // Right under its line: the line's pixels at the label's centre, just above the box.
+      const double above = tick ? Canvas::ToPixel(0, -0.1).y : Canvas::ToPixel(0, -1.9).y;
+      EXPECT_TRUE(dark(box.center().x(), above));
+      EXPECT_GT(box.top(), above);
+      EXPECT_LT(box.bottom(), above + 25);
+    }
+    EXPECT_EQ(ticks, 10);
+    // With the names off the client area on the screen is the canvas's pixels, but for the
+    // probe's marker; with them on, it is not.
+    const auto differing = [&] {
+      const QImage screen =
+          f.grab(QRect(0, 0, 962, 688)).toImage().convertToFormat(QImage::Format_RGB32);
+      const int marker = static_cast<int>(std::floor(Canvas::ToPixel(f.probe_x(), 0).x * dpr));
+      long count = 0;
+      for (int y = 0; y < screen.height(); ++y) {
+        const auto* row = reinterpret_cast<const std::uint32_t*>(screen.constScanLine(y));
+        for (int x = 0; x < screen.width(); ++x) {
+          if (std::abs(x - marker) <= static_cast<int>(dpr) + 1) continue;
+          count += row[x] != image.pixels[static_cast<std::size_t>(y * image.width + x)];
+        }
+      }
+      return count;
+    };
+    QTest::keyClick(&f, Qt::Key_F3);
+    EXPECT_FALSE(f.overlay_shown());
+    EXPECT_EQ(differing(), 0);
+    QTest::keyClick(&f, Qt::Key_F3);
+    EXPECT_TRUE(f.overlay_shown());
+    EXPECT_GT(differing(), 1000);
+    stage = 1;
+    QTest::keyClick(&f, Qt::Key_Escape);
+    return true;
+  });
+  EXPECT_EQ(code, 0);
+  EXPECT_EQ(stage, 1);
 }
 
 }  // namespace
