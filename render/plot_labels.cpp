@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <optional>
 
-#include "geometry/linkage.h"
 #include "geometry/piston_curve.h"
 #include "geometry/valve_events.h"
 #include "render/canvas.h"
@@ -66,6 +65,58 @@ Place PistonAt(const Configuration& c, double lift, double pi) {
   return {PistonX(lo, pi), PistonHeight(c, lo)};
 }
 
+// The curve's leftmost segment end, in plot units.
+std::optional<Place> LeftEnd(const std::vector<Segment>& curve) {
+  std::optional<Place> end;
+  for (const Segment& s : curve) {
+    for (const Place p : {Place{s.x1, s.y1}, Place{s.x2, s.y2}}) {
+      if (!end || p.x < end->x) end = p;
+    }
+  }
+  return end;
+}
+
+// The curve's highest segment end that stands in the client area with room for a name beside
+// it, in logical pixels.
+std::optional<Place> HighestIn(const std::vector<Segment>& curve, Size client) {
+  std::optional<Place> top;
+  for (const Segment& s : curve) {
+    for (const Place p : {Pixel(s.x1, s.y1), Pixel(s.x2, s.y2)}) {
+      if (p.x < 0 || p.x > client.width - 160 || p.y < 20 || p.y > client.height - 10) continue;
+      if (!top || p.y < top->y) top = p;
+    }
+  }
+  return top;
+}
+
+// About the room a name takes on the screen (a front end writes it in a small bold face of
+// about 7 logical pixels a character), for keeping names apart.
+constexpr double kRowHeight = 16, kCharacterWidth = 7;
+
+struct Box {
+  double left, top, right, bottom;
+};
+
+Box RoomOf(const PlotLabel& l) {
+  // Characters, not bytes: the names hold a few that take two or three bytes in UTF-8.
+  double characters = 0;
+  for (const char c : l.text) characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  const double width = kCharacterWidth * characters + 6;
+  const double left = l.anchor == PlotLabel::Anchor::kStart ? l.x
+                      : l.anchor == PlotLabel::Anchor::kEnd ? l.x - width
+                                                            : l.x - width / 2;
+  return {left, l.y - kRowHeight / 2, left + width, l.y + kRowHeight / 2};
+}
+
+bool Covers(const PlotLabel& label, const std::vector<PlotLabel>& written) {
+  const Box a = RoomOf(label);
+  for (const PlotLabel& other : written) {
+    const Box b = RoomOf(other);
+    if (a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom) return true;
+  }
+  return false;
+}
+
 std::string Degrees(double value) {
   char text[32];
   std::snprintf(text, sizeof text, "%.0f°", value);
@@ -125,16 +176,30 @@ std::vector<PlotLabel> PlotLabels(const SharedState& state, const FrameCurves& c
   const Place piston = PistonAt(state.config, 7, pi);
   const Place p = Pixel(piston.x, piston.y);
   add("piston", "piston", {p.x - kGap, p.y}, Anchor::kEnd);
-  // The phase offset (divided by 13) is drawn along the green curve's x; named under its left
-  // end, where the table's last point draws it.
-  const ProfileTables& t = state.tables;
-  if (state.acc == 0 && t.last() >= ProfileTables::kFirst) {
-    const int n = t.last();
-    const LinkagePose pose = LinkagePoseAt(state.config, state.k - t.xb[n] * pi / 180, pi);
-    if (pose.closes) {
-      const Place end = Pixel(state.ww - t.xb[n], pose.ff / 13);
-      add("offset", "olive: phase offset ÷ 13", {end.x + 4, end.y + 12}, Anchor::kStart);
-    }
+  // The phase offset (divided by 13) is named under its left end; the derivative curves
+  // beside their highest point in the client area.
+  if (const auto end = LeftEnd(curves.olive)) {
+    const Place at = Pixel(end->x, end->y);
+    add("offset", "olive: phase offset ÷ 13", {at.x + 4, at.y + 12}, Anchor::kStart);
+  }
+  const struct {
+    const char* key;
+    const char* text;
+    const std::vector<Segment>& curve;
+  } derivatives[] = {
+      {"velocity", "orange: red's velocity", curves.orange},
+      {"acceleration", "magenta: red's acceleration", curves.magenta},
+      {"blue-velocity", "light blue: blue's velocity", curves.light_blue},
+      {"blue-acceleration", "teal: blue's acceleration", curves.teal},
+  };
+  for (const auto& d : derivatives) {
+    const auto top = HighestIn(d.curve, client);
+    if (!top) continue;
+    // The derivative curves peak close together: a name that would cover one already written
+    // moves down under it.
+    PlotLabel label{d.key, d.text, top->x + kGap, top->y - 8, Anchor::kStart};
+    for (int tries = 0; tries < 8 && Covers(label, labels); ++tries) label.y += kRowHeight;
+    labels.push_back(std::move(label));
   }
   return labels;
 }

@@ -25,9 +25,9 @@ struct PlotLabel {
 // client area numbered in crank degrees after top dead centre (the piston curve is the ruler:
 // 2 (x - 15), one tick every 45 degrees), the two vertical lines named TDC and BDC at their
 // feet, the lift and the crank axes, the red, green and blue curves beside a flank or their
-// peak, the piston's curve, the phase offset while it is drawn, and the checking lift at its
-// marker. `client` is the client area's logical size: labels that would stand outside it are
-// left out.
+// peak, the piston's curve, the phase offset or the velocity and acceleration curves where the
+// frame drew them, and the checking lift at its marker. `client` is the client area's logical size:
+// labels that would stand outside it are left out.
 std::vector<PlotLabel> PlotLabels(const SharedState& state, const FrameCurves& curves,
                                   double threshold, Size client);
 
