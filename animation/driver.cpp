@@ -39,12 +39,21 @@ void Driver::DrawLine(double x1, double y1, double x2, double y2, std::uint32_t 
   const float a = static_cast<float>(x1), b = static_cast<float>(y1);
   const float c = static_cast<float>(x2), d = static_cast<float>(y2);
   win_.Line(a, b, c, d, colour);
-  // The lift curves are kept as the window got them, for the frame's valve events.
-  std::vector<Segment>* curve = colour == colour::kRed     ? &drawing_.red
-                                : colour == colour::kGreen ? &drawing_.green
-                                : colour == colour::kBlue  ? &drawing_.blue
-                                                           : nullptr;
-  if (curve) curve->push_back({a, b, c, d});
+  // The curves are kept as the window got them, for the frame's valve events and the names
+  // over the picture.
+  using Curve = std::vector<Segment> FrameCurves::*;
+  static constexpr std::pair<std::uint32_t, Curve> kKept[] = {
+      {colour::kRed, &FrameCurves::red},
+      {colour::kGreen, &FrameCurves::green},
+      {colour::kBlue, &FrameCurves::blue},
+      {colour::kOlive, &FrameCurves::olive},
+      {colour::kOrange, &FrameCurves::orange},
+      {colour::kMagenta, &FrameCurves::magenta},
+      {colour::kLightBlue, &FrameCurves::light_blue},
+      {colour::kTeal, &FrameCurves::teal}};
+  for (const auto& [kept, curve] : kKept) {
+    if (kept == colour) return (drawing_.*curve).push_back({a, b, c, d});
+  }
 }
 
 void Driver::DrawAxes() {

@@ -13,11 +13,16 @@ namespace tarsel {
 // is in the picture.
 struct FrameCurves {
   std::vector<Segment> green, red, blue;
+  // The curves drawn under them, kept the same way so that a front end can name them where
+  // they are: the phase offset / 13 (olive) while acc = 0; while acc = 1 the red profile's
+  // velocity (orange) and acceleration (magenta) and the blue trace's (light blue, teal).
+  std::vector<Segment> olive, orange, magenta, light_blue, teal;
 
   void clear() {
-    green.clear();
-    red.clear();
-    blue.clear();
+    for (std::vector<Segment>* c :
+         {&green, &red, &blue, &olive, &orange, &magenta, &light_blue, &teal}) {
+      c->clear();
+    }
   }
   friend bool operator==(const FrameCurves&, const FrameCurves&) = default;
 };

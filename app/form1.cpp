@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -16,11 +17,16 @@
 #include "app/image_view.h"
 #include "app/key_codes.h"
 #include "app/panel.h"
+#include "app/plot_overlay.h"
 #include "app/trace.h"
 #include "input/caption.h"
 #include "input/handlers.h"
+#include "input/printable.h"
+#include "input/profile_file.h"
 #include "input/script.h"
+#include "render/plot_labels.h"
 #include "render/raster.h"
+#include "render/timing_plot.h"
 
 namespace tarsel {
 
@@ -53,8 +59,14 @@ Form1::Form1()
   since_present_.start();
   // The probe follows the pointer over the client area while the panel is open.
   setMouseTracking(true);
-  panel_ = new Panel(this, [this](const Configuration& c) { Configure(c); });
+  panel_ = new Panel(
+      this, [this](const Configuration& c) { Configure(c); },
+      TimingActions{[this](double t) { SetThreshold(t); },
+                    [this](const QString& path) { OpenProfile(path); },
+                    [this] { UseBuiltInProfile(); }, [this](bool on) { SetOverlayOn(on); }});
   panel_->hide();
+  overlay_ = new PlotOverlay(this);
+  overlay_->hide();
   keys_ = new QLabel(KeysText(), this);
   keys_->setAttribute(Qt::WA_TransparentForMouseEvents);
   keys_->setStyleSheet(
@@ -90,6 +102,7 @@ void Form1::BeginWait() {
   ++waits_begun_;
   Present();
   UpdateProbe();
+  UpdateTiming();
   Trace("frame");
 }
 
@@ -118,6 +131,8 @@ void Form1::SetPanelOpen(bool open) {
   if (!open && panel_->isAncestorOf(QApplication::focusWidget())) setFocus(Qt::OtherFocusReason);
   panel_->setVisible(open);
   UpdateProbe();
+  UpdateTiming();
+  UpdateOverlay();
   update(MarkerColumn() - 1, 0, 3, height());
 }
 
@@ -137,6 +152,72 @@ void Form1::Configure(const Configuration& c) {
     return;
   }
   Form_Configure(state_, c);
+}
+
+void Form1::OpenProfile(const QString& path) {
+  std::string why;
+  std::optional<ProfileTables> tables = ReadProfileFile(path.toStdString(), &why);
+  if (!tables) {
+    panel_->timing()->ShowProfileRefusal(
+        QString::fromStdString("bad profile " + Quoted(path.toStdString()) + ": " + why));
+    return;
+  }
+  panel_->timing()->ShowProfileRefusal(QString());
+  panel_->timing()->ShowProfile(QFileInfo(path).fileName());
+  Profile(std::make_shared<const ProfileTables>(std::move(*tables)));
+}
+
+void Form1::UseBuiltInProfile() {
+  panel_->timing()->ShowProfileRefusal(QString());
+  panel_->timing()->ShowProfile(QString());
+  Profile(nullptr);
+}
+
+void Form1::Profile(std::shared_ptr<const ProfileTables> profile) {
+  // As a configuration: before the loop has started it simply starts with the profile.
+  if (!running_) {
+    if (state_.pi == 0) state_.profile = std::move(profile);
+    return;
+  }
+  Form_Profile(state_, std::move(profile));
+}
+
+void Form1::SetThreshold(double threshold) {
+  if (!(threshold > 0) || threshold == threshold_) return;
+  threshold_ = threshold;
+  UpdateTiming();
+}
+
+void Form1::UpdateTiming() {
+  if (!panel_open_ || state_.pi <= 0) return;
+  timing_ = TimingOf(driver_.curves(), threshold_);
+  const SweepKey key{state_.config, state_.profile, threshold_};
+  if (sweep_key_ != key) {
+    sweep_ = SweepTiming(state_, threshold_);
+    sweep_key_ = key;
+  }
+  timing_plot::Draw(timing_plot_, canvas_.devicePixelRatio(), sweep_, state_.k);
+  panel_->timing()->Show(timing_);
+  panel_->timing()->ShowPlot(&timing_plot_);
+  UpdateOverlay();
+}
+
+bool Form1::overlay_shown() const {
+  return panel_open_ && overlay_on_;
+}
+
+void Form1::SetOverlayOn(bool on) {
+  overlay_on_ = on;
+  panel_->timing()->ShowOverlaySwitch(on);
+  UpdateOverlay();
+}
+
+void Form1::UpdateOverlay() {
+  overlay_->setGeometry(0, 0, ClientWidth(), height());
+  overlay_->setVisible(overlay_shown() && state_.pi > 0);
+  if (!overlay_->isVisible()) return;
+  overlay_->Show(PlotLabels(state_, driver_.curves(), threshold_, Size{ClientWidth(), height()}),
+                 ThresholdRow(threshold_));
 }
 
 void Form1::UpdateProbe() {
@@ -159,6 +240,9 @@ bool Form1::WindowKey(const QKeyEvent& e) {
       return true;
     case Qt::Key_F2:
       SetPanelOpen(!panel_open_);
+      return true;
+    case Qt::Key_F3:
+      SetOverlayOn(!overlay_on_);
       return true;
     case Qt::Key_Left:
       return probe_key(ProbeKey::kLeft);
@@ -287,6 +371,7 @@ void Form1::resizeEvent(QResizeEvent* e) {
   canvas_.EnsureSize(Size{ClientWidth(), height()});
   canvas_.ShrinkTo(Size{ClientWidth(), height()});
   panel_->setGeometry(ClientWidth(), 0, Panel::kWidth, height());
+  UpdateOverlay();
   QWidget::resizeEvent(e);
 }
 

@@ -4,12 +4,14 @@
 #include <QString>
 #include <QWidget>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "animation/driver.h"
 #include "animation/probe.h"
 #include "animation/shared_state.h"
 #include "animation/surface.h"
+#include "animation/timing.h"
 #include "input/event.h"
 #include "input/probe_keys.h"
 #include "render/canvas.h"
@@ -21,6 +23,7 @@ class QLabel;
 namespace tarsel {
 
 class Panel;
+class PlotOverlay;
 
 // The one window. It keeps everything drawn in a backing image, runs the animation from its
 // first activation and hands key presses and double-clicks to the handlers while the
@@ -53,6 +56,24 @@ class Form1 : public QWidget, public Surface {
   void MoveProbeTo(double x);
   // Draws configuration c from the next frame on: the same frame again, drawn with it.
   void Configure(const Configuration& c);
+  // The profile in the file at `path` from the next frame on, as Configure takes a
+  // configuration; a file that is no profile is refused in one line in the panel, and the
+  // profile drawn stays. UseBuiltInProfile returns to the built-in one.
+  void OpenProfile(const QString& path);
+  void UseBuiltInProfile();
+  // The checking lift the panel's valve timing is read at (above 0).
+  void SetThreshold(double threshold);
+  double threshold() const { return threshold_; }
+  // The valve timing the panel shows, of the frame on the screen.
+  const FrameTiming& timing() const { return timing_; }
+  // The lift curves of the frame on the screen.
+  const FrameCurves& curves() const { return driver_.curves(); }
+  const Image& timing_plot() const { return timing_plot_; }
+  // The names over the picture and the checking lift's marker, shown while the panel is open
+  // unless switched off (F3, or the panel's switch).
+  void SetOverlayOn(bool on);
+  bool overlay_shown() const;
+  const PlotOverlay* overlay() const { return overlay_; }
 
  protected:
   bool event(QEvent* e) override;
@@ -80,6 +101,11 @@ class Form1 : public QWidget, public Surface {
   // The readout and the mechanism view at the probe, when the panel is open and the animation
   // has started.
   void UpdateProbe();
+  // The valve timing of the frame on the screen and the sweep's, when the panel is open.
+  void UpdateTiming();
+  // The names over the picture, for the frame on the screen and the client area's size.
+  void UpdateOverlay();
+  void Profile(std::shared_ptr<const ProfileTables> profile);
   // The logical width of the client area: the window without the panel.
   int ClientWidth() const;
   // The column of the probe's marker, in logical pixels.
@@ -98,8 +124,23 @@ class Form1 : public QWidget, public Surface {
   bool panel_open_ = false;
   Panel* panel_ = nullptr;
   QLabel* keys_ = nullptr;  // F1's overlay
+  PlotOverlay* overlay_ = nullptr;
+  bool overlay_on_ = true;
   double probe_x_ = probe::kStartX;
   ProbeView probe_;
+  double threshold_ = kDefaultThreshold;
+  FrameTiming timing_;
+  // The sweep's timing depends on the configuration, the profile and the checking lift only:
+  // worked out again when one of them changes.
+  struct SweepKey {
+    Configuration config;
+    std::shared_ptr<const ProfileTables> profile;
+    double threshold = 0;
+    friend bool operator==(const SweepKey&, const SweepKey&) = default;
+  };
+  std::optional<SweepKey> sweep_key_;
+  std::vector<SweepFrame> sweep_;
+  Image timing_plot_;
 };
 
 }  // namespace tarsel

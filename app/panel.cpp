@@ -45,7 +45,8 @@ void MechanismWidget::paintEvent(QPaintEvent* e) {
   }
 }
 
-Panel::Panel(QWidget* parent, std::function<void(const Configuration&)> configure)
+Panel::Panel(QWidget* parent, std::function<void(const Configuration&)> configure,
+             TimingActions timing)
     : QWidget(parent), scroll_(new QScrollArea(this)), body_(new QWidget) {
   setFixedWidth(kWidth);
   setFocusPolicy(Qt::NoFocus);
@@ -92,6 +93,9 @@ Panel::Panel(QWidget* parent, std::function<void(const Configuration&)> configur
     form->addRow(QString::fromUtf8(line.label), value);
   }
   layout->addWidget(readout_);
+  QWidget* valve = AddSection(body_, "Valve timing");
+  timing_ = new TimingSection(valve, std::move(timing));
+  valve->layout()->addWidget(timing_);
   QWidget* change = AddSection(body_, "Change the mechanism");
   configuration_ = new ConfigurationSection(change, std::move(configure));
   change->layout()->addWidget(configuration_);
@@ -119,10 +123,12 @@ void Panel::keyPressEvent(QKeyEvent* e) {
   switch (e->key()) {
     case Qt::Key_F1:
     case Qt::Key_F2:
+    case Qt::Key_F3:
       e->ignore();
       return;
     case Qt::Key_Escape:
       configuration_->Revert();
+      timing_->Revert();
       parentWidget()->setFocus(Qt::OtherFocusReason);
       break;
     default:
@@ -209,7 +215,8 @@ QString KeysText() {
          "<tr><td>BackSpace</td><td>velocity and acceleration on or off</td></tr>"
          "<tr><td>/</td><td>clear between frames, or let them pile up</td></tr>"
          "<tr><td>Esc, double-click</td><td>quit</td></tr>"
-         "<tr><td>F2</td><td>the panel: mechanism, readout, changes, colours</td></tr>"
+         "<tr><td>F2</td><td>the panel: mechanism, readout, timing, changes, colours</td></tr>"
+         "<tr><td>F3</td><td>the names over the picture (panel open) on or off</td></tr>"
          "<tr><td>← →, Shift</td><td>the probe one point, ten points</td></tr>"
          "<tr><td>Home / End</td><td>the probe to the ends of the blue trace</td></tr>"
          "<tr><td>F1</td><td>these keys</td></tr></table>";

@@ -1,6 +1,10 @@
 #include "input/profile_file.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <vector>
 
 #include "geometry/configuration.h"
@@ -141,6 +145,43 @@ std::optional<ProfileTables> ReadProfile(std::string_view text, std::string* err
                   " of angle,lift: a profile needs at least " + std::to_string(kLeastProfileRows));
   }
   return TablesOf(reader.angles, reader.lifts);
+}
+
+namespace {
+
+// The largest profile file read: 10,000 rows of two long numbers fit many times over, and a
+// file far larger is no profile.
+constexpr std::size_t kMostProfileBytes = 16 << 20;
+
+// The bytes of the file at `path`, or why there are none.
+std::string ReadFileBytes(const std::string& path, std::string* bytes) {
+  std::error_code e;
+  if (std::filesystem::is_directory(path, e)) return "it is a directory";
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return std::strerror(errno);
+  char buffer[1 << 16];
+  std::size_t got = 0;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+    bytes->append(buffer, got);
+    if (bytes->size() > kMostProfileBytes) break;
+  }
+  const int failed = std::ferror(file) ? errno : 0;
+  std::fclose(file);
+  if (failed) return std::strerror(failed);
+  if (bytes->size() > kMostProfileBytes) return "larger than 16 MB, no profile";
+  return "";
+}
+
+}  // namespace
+
+std::optional<ProfileTables> ReadProfileFile(const std::string& path, std::string* error) {
+  std::string bytes;
+  std::string why = ReadFileBytes(path, &bytes);
+  if (why.empty()) {
+    if (std::optional<ProfileTables> tables = ReadProfile(bytes, &why)) return tables;
+  }
+  if (error) *error = std::move(why);
+  return std::nullopt;
 }
 
 }  // namespace tarsel

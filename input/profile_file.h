@@ -24,4 +24,9 @@ inline constexpr int kMostProfileRows = 10000;
 // angle 12.5 is not greater than 13, the one before it").
 std::optional<ProfileTables> ReadProfile(std::string_view text, std::string* error);
 
+// The profile in the file at `path`, read as ReadProfile reads text, or nullopt and in `error`
+// one line naming the fault: the file's own (a directory, missing, unreadable, larger than
+// 16 MB) or the first fault of its text. The name of the file is left to the caller.
+std::optional<ProfileTables> ReadProfileFile(const std::string& path, std::string* error);
+
 }  // namespace tarsel

@@ -201,10 +201,47 @@ void DrawSlider(Pen& pen, const Layout& layout, const PistonPose& pose) {
   for (const raster::Point j : {centre, crank_pin, piston_pin}) DrawJoint(pen, j);
 }
 
+// The cam: its centre and the radius its highest point reaches, in logical pixels, in the
+// corner above O that no position of the built-in linkage reaches. The follower's stem is a
+// fixed length and slides in a guide that it never leaves between the base circle and the
+// peak (the base circle is 0.6 of the room, see CamAt).
+constexpr raster::Point kCamCentre{44, 84};
+constexpr double kCamReach = 34, kStem = 30;
+constexpr double kGuideFrom = kCamCentre.y - kCamReach - 14,
+                 kGuideTo = kCamCentre.y - kCamReach - 2;
+
+void DrawGuide(Pen& pen) {
+  for (const double side : {-6.0, 6.0}) {
+    pen.Stroke({kCamCentre.x + side, kGuideFrom}, {kCamCentre.x + side, kGuideTo}, 1.5, kFrame);
+  }
+}
+
+// The lobe's contour around its centre, the base circle inside it, and the follower resting on
+// the contour straight above the centre.
+void DrawCam(Pen& pen, const CamLobe& cam) {
+  if (cam.contour.empty() || !(cam.base + cam.peak > 0)) return;
+  const double pi = 4 * same::Atan(1.0);
+  const double scale = kCamReach / (cam.base + cam.peak);
+  const auto at = [&](Joint j) {
+    return raster::Point{kCamCentre.x + scale * j.x, kCamCentre.y - scale * j.y};
+  };
+  pen.Arc(kCamCentre, cam.base * scale, 0, 2 * pi, 1, kPath);
+  raster::Point last = at(cam.contour.back());
+  for (const Joint j : cam.contour) {
+    const raster::Point next = at(j);
+    pen.Stroke(last, next, 2, colour::kRed);
+    last = next;
+  }
+  const raster::Point foot{kCamCentre.x, kCamCentre.y - scale * (cam.base + cam.lift)};
+  pen.Stroke(foot, {foot.x, foot.y - kStem}, 5, colour::kRed);
+  pen.Dot(foot, 3, colour::kRed);
+  DrawJoint(pen, kCamCentre);
+}
+
 }  // namespace
 
 void Painter::Draw(Image& image, double dpr, const Configuration& c, const LinkagePose& linkage,
-                   const PistonPose& piston, Palette palette) {
+                   const PistonPose& piston, const CamLobe& cam, Palette palette) {
   const Layout layout = LayoutOf(c);
   if (still_.pixels.empty() || still_.dpr != dpr || still_palette_ != palette ||
       still_config_ != c) {
@@ -215,6 +252,7 @@ void Painter::Draw(Image& image, double dpr, const Configuration& c, const Linka
     Pen pen(still_, dpr, palette);
     DrawLinkageFrame(pen, c, layout);
     DrawSliderFrame(pen, c, layout);
+    DrawGuide(pen);
   }
   if (image.width != still_.width || image.height != still_.height || image.dpr != dpr) {
     image = still_;
@@ -224,11 +262,12 @@ void Painter::Draw(Image& image, double dpr, const Configuration& c, const Linka
   Pen pen(image, dpr, palette);
   DrawLinkage(pen, c, layout.linkage, linkage);
   DrawSlider(pen, layout, piston);
+  DrawCam(pen, cam);
 }
 
 void Draw(Image& image, double dpr, const Configuration& c, const LinkagePose& linkage,
-          const PistonPose& piston, Palette palette) {
-  Painter().Draw(image, dpr, c, linkage, piston, palette);
+          const PistonPose& piston, const CamLobe& cam, Palette palette) {
+  Painter().Draw(image, dpr, c, linkage, piston, cam, palette);
 }
 
 std::vector<Label> Labels(const Configuration& c, const LinkagePose& linkage,

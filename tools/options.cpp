@@ -258,38 +258,12 @@ std::string ReadThreshold(const std::string& text, Options& o) {
   return "bad --threshold " + Quoted(text) + ": expected a lift above 0";
 }
 
-// The largest profile file read: 10,000 rows of two long numbers fit many times over, and a
-// file far larger is no profile.
-constexpr std::size_t kMostProfileBytes = 16 << 20;
-
-// The bytes of the file a --profile names, or why there are none.
-std::string ReadFileBytes(const std::string& path, std::string* bytes) {
-  std::error_code e;
-  if (std::filesystem::is_directory(path, e)) return "it is a directory";
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return std::strerror(errno);
-  char buffer[1 << 16];
-  std::size_t got = 0;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-    bytes->append(buffer, got);
-    if (bytes->size() > kMostProfileBytes) break;
-  }
-  const int failed = std::ferror(file) ? errno : 0;
-  std::fclose(file);
-  if (failed) return std::strerror(failed);
-  if (bytes->size() > kMostProfileBytes) return "larger than 16 MB, no profile";
-  return "";
-}
-
-std::string ReadProfileFile(const std::string& path, Options& o) {
+std::string ReadProfileOption(const std::string& path, Options& o) {
   if (path.empty()) return "--profile needs a file name";
-  std::string bytes;
-  std::string why = ReadFileBytes(path, &bytes);
-  if (why.empty()) {
-    if (std::optional<ProfileTables> tables = ReadProfile(bytes, &why)) {
-      o.profile = std::make_shared<const ProfileTables>(std::move(*tables));
-      return "";
-    }
+  std::string why;
+  if (std::optional<ProfileTables> tables = ReadProfileFile(path, &why)) {
+    o.profile = std::make_shared<const ProfileTables>(std::move(*tables));
+    return "";
   }
   return "bad --profile " + Quoted(path) + ": " + why;
 }
@@ -396,7 +370,7 @@ const Field kFields[] = {
      [](const std::string& t, Options& o) {
        return OutputName(t, "timing-csv", "file name", &o.timing_csv);
      }},
-    {"profile", "FILE", ReadProfileFile},
+    {"profile", "FILE", ReadProfileOption},
     {"timing-png", "FILE",
      [](const std::string& t, Options& o) { return PngName(t, "timing-png", &o.timing_png); }},
 };

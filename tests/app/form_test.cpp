@@ -11,16 +11,24 @@
 #include <QSlider>
 #include <QTest>
 #include <QTimer>
+#include <fstream>
 #include <functional>
 #include <optional>
 #include <vector>
 
 #include "app/form1.h"
+#include "app/image_view.h"
 #include "app/key_codes.h"
 #include "app/panel.h"
+#include "app/plot_overlay.h"
+#include "app/timing_section.h"
 #include "export/replay.h"
+#include "export/report.h"
 #include "input/handlers.h"
+#include "render/plot_labels.h"
+#include "render/timing_view.h"
 #include "tests/support/recording_surface.h"
+#include "tests/support/render_run.h"
 
 namespace tarsel {
 namespace {
@@ -281,8 +289,8 @@ TEST(Form, ThePanelAndTheProbeLeaveTheClientAreaAsItIs) {
 // The first frame of configuration c as tarsel-render draws it. A configuration asked for at the
 // first frame draws exactly this: the registers as at a start, and no piston curve before pass
 // 1, as a link to that frame draws it.
-Image FirstFrame(const Configuration& c = {}) {
-  Canvas canvas(Size{Canvas::kDesignWidth, Canvas::kDesignHeight}, 1);
+Image FirstFrame(const Configuration& c = {}, double dpr = 1) {
+  Canvas canvas(Size{Canvas::kDesignWidth, Canvas::kDesignHeight}, dpr);
   Replay replay({}, nullptr, &canvas, c);
   replay.Run();
   return canvas.image();
@@ -468,6 +476,218 @@ TEST(Form, ThePanelKeepsItsKeys) {
   });
   EXPECT_EQ(code, 0);
   EXPECT_EQ(stage, 2);
+}
+
+}  // namespace
+}  // namespace tarsel
+
+namespace tarsel {
+namespace {
+
+// The panel's valve timing and its profile against tarsel-render run as a user runs it.
+class TimingPanel : public testing::RenderTest {
+ protected:
+  // The report's "timing", as tarsel-render --report - writes it for these arguments.
+  std::string ReportedTiming(const testing::Lines& args) {
+    testing::Lines all = args;
+    all.insert(all.end(), {"--report", "-"});
+    const testing::Result r = Run(all);
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::size_t at = r.out.find("\"timing\": ");
+    return at == std::string::npos ? "" : r.out.substr(at, r.out.size() - at - 2);
+  }
+  QImage Png(const testing::Lines& args, const std::string& name) {
+    testing::Lines all = args;
+    all.insert(all.end(),
+               {name.ends_with("timing.png") ? "--timing-png" : "--png", Path(name).string()});
+    const testing::Result r = Run(all);
+    EXPECT_EQ(r.status, 0) << r.err;
+    return testing::Rgb32(Path(name));
+  }
+};
+
+// A copy of the pixels (a view of them would follow the next frame), as a picture file holds
+// them.
+QImage Shown(const Image& image) {
+  QImage copy = ImageView(image).copy();
+  copy.setDevicePixelRatio(1);
+  return copy;
+}
+
+// At k = 6.5, at the default checking lift and at one typed into the panel, the events the
+// panel reads are the report's of the same frame to the last digit, its lines are the shared
+// words of them, and its plot is --timing-png's pixels. A lift that is no lift is refused.
+TEST_F(TimingPanel, TheEventsAreTheReportsOfTheSameFrame) {
+  Form1 form;
+  std::vector<std::pair<double, FrameTiming>> seen;
+  QImage plot;
+  QString refused;
+  const int code = RunWindow(form, [&](Form1& f) {
+    if (f.waits_begun() < 1) return false;
+    if (f.waits_begun() == 1 && !f.panel_open()) QTest::keyClick(&f, Qt::Key_F2);
+    if (f.waits_begun() < 9) {  // the frame at k = 6.5 is the ninth
+      if (f.waits_begun() == static_cast<long>(seen.size()) + 1) {
+        seen.emplace_back();  // one key per frame
+        QTest::keyClick(&f, Qt::Key_A);
+      }
+      return false;
+    }
+    EXPECT_EQ(f.state().k, 6.5);
+    seen = {{f.threshold(), f.timing()}};
+    plot = Shown(f.timing_plot());
+    EXPECT_EQ(f.panel()->timing()->Value("blue-opening").toStdString(),
+              TimingLines(f.timing())[9].value);
+    for (const char* typed : {"3", "0", "abc"}) Type("threshold", typed)(f);
+    refused = Named<QLabel>(f, "message-threshold")->text();
+    seen.emplace_back(f.threshold(), f.timing());
+    QTest::keyClick(&f, Qt::Key_Escape);
+    return true;
+  });
+  EXPECT_EQ(code, 0);
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[0].first, 1);
+  EXPECT_EQ(seen[1].first, 3);
+  EXPECT_EQ("\"timing\": " + TimingJson(seen[0].second), ReportedTiming({"--at", "6.5"}));
+  EXPECT_EQ("\"timing\": " + TimingJson(seen[1].second),
+            ReportedTiming({"--at", "6.5", "--threshold", "3"}));
+  EXPECT_EQ(plot, Png({"--at", "6.5"}, "timing.png"));
+  EXPECT_TRUE(refused.contains("'abc' is not a number")) << refused.toStdString();
+}
+
+// An opened profile draws the frame again as tarsel-render --profile draws it; a file that is
+// no profile is one line in the panel and the picture keeps the profile it had; Built-in draws
+// today's first frame.
+TEST_F(TimingPanel, AnOpenedProfileIsTarselRendersPicture) {
+  {
+    std::ofstream own(Path("own.csv"));
+    own << "angle,lift\r\n-60,0\r\n-30,2.5\r\n0,8\r\n30,2.5\r\n60,0\r\n";
+    std::ofstream bad(Path("bad.csv"));
+    bad << "angle,lift\n-60,0\n-30,2.5\n-31,8\n30,2.5\n60,0\n";
+  }
+  struct Case {
+    const char* name;
+    std::string open;  // empty: Built-in
+    bool draws;
+    const char* says = "";
+  };
+  const Case cases[] = {
+      {"a profile", Path("own.csv").string(), true},
+      {"angles not increasing", Path("bad.csv").string(), false, "line 4: angle -31"},
+      {"a directory", Path("").string(), false, "it is a directory"},
+      {"a missing file", Path("none.csv").string(), false, "No such file"},
+      {"built-in", "", true},
+  };
+  Form1 form;
+  std::vector<QImage> pictures;
+  std::size_t i = 0;
+  long waits = 0;
+  const int code = RunWindow(form, [&](Form1& f) {
+    if (f.waits_begun() < 1) return false;
+    if (waits == 0) QTest::keyClick(&f, Qt::Key_F2);
+    if (waits && cases[i].draws && f.waits_begun() == waits) return false;
+    if (waits) {
+      SCOPED_TRACE(cases[i].name);
+      const QString message = Named<QLabel>(f, "message-profile")->text();
+      EXPECT_EQ(f.waits_begun(), waits + (cases[i].draws ? 1 : 0));
+      EXPECT_TRUE(message.contains(cases[i].says)) << message.toStdString();
+      EXPECT_EQ(message.isEmpty(), cases[i].draws);
+      pictures.push_back(Shown(f.canvas().image()));
+      if (++i == std::size(cases)) {
+        QTest::keyClick(&f, Qt::Key_Escape);
+        return true;
+      }
+    }
+    waits = f.waits_begun();
+    if (cases[i].open.empty()) {
+      Named<QAbstractButton>(f, "profile-built-in")->click();
+    } else {
+      f.OpenProfile(QString::fromStdString(cases[i].open));
+    }
+    return false;
+  });
+  EXPECT_EQ(code, 0);
+  ASSERT_EQ(pictures.size(), std::size(cases));
+  const QImage own = Png({"--profile", Path("own.csv").string()}, "own.png");
+  for (std::size_t c = 0; c + 1 < std::size(cases); ++c) EXPECT_EQ(pictures[c], own) << c;
+  EXPECT_EQ(pictures.back(), Shown(FirstFrame()));
+}
+
+}  // namespace
+}  // namespace tarsel
+
+namespace tarsel {
+namespace {
+
+// The names over the picture while the panel is open: a widget of their own, so the canvas's
+// pixels stay tarsel-render's and the client area on the screen is them again with the names
+// off (F3). Each tick's number stands under the tick it names, at the screen's ratio (this test
+// runs at ratio 1 and, as form_overlay_x2, at 2), and the lines' names under the lines.
+TEST(Overlay, TheNamesStandAtTheirTicksAndLeaveThePixels) {
+  Form1 form;
+  int stage = 0;
+  const int code = RunWindow(form, [&](Form1& f) {
+    if (f.waits_begun() < 1) return false;
+    QTest::keyClick(&f, Qt::Key_F2);
+    EXPECT_TRUE(f.overlay_shown());
+    const Image& image = f.canvas().image();
+    const double dpr = image.dpr;
+    EXPECT_TRUE(image == FirstFrame(Configuration{}, dpr));
+    const auto& labels = f.overlay()->labels();
+    EXPECT_EQ(labels, PlotLabels(f.state(), f.curves(), 1, Size{962, 688}));
+    const auto dark = [&](double x, double y) {
+      // Within a device pixel of the column, at the row: the axis colour.
+      const int row = static_cast<int>(y * dpr);
+      for (int dx = -1; dx <= 1; ++dx) {
+        const int column = static_cast<int>(std::floor(x * dpr)) + dx;
+        if (image.pixels[static_cast<std::size_t>(row * image.width + column)] ==
+            PixelColour(colour::kAxis)) {
+          return true;
+        }
+      }
+      return false;
+    };
+    int ticks = 0;
+    for (const PlotLabel& l : labels) {
+      const QRectF box = f.overlay()->Box(l);
+      const bool tick = l.key.starts_with("tick-");
+      if (!tick && l.key != "tdc" && l.key != "bdc") continue;
+      ticks += tick;
+      SCOPED_TRACE(l.key);
+      // Right under its line: the line's pixels at the label's centre, just above the box.
+      const double above = tick ? Canvas::ToPixel(0, -0.1).y : Canvas::ToPixel(0, -1.9).y;
+      EXPECT_TRUE(dark(box.center().x(), above));
+      EXPECT_GT(box.top(), above);
+      EXPECT_LT(box.bottom(), above + 25);
+    }
+    EXPECT_EQ(ticks, 10);
+    // With the names off the client area on the screen is the canvas's pixels, but for the
+    // probe's marker; with them on, it is not.
+    const auto differing = [&] {
+      const QImage screen =
+          f.grab(QRect(0, 0, 962, 688)).toImage().convertToFormat(QImage::Format_RGB32);
+      const int marker = static_cast<int>(std::floor(Canvas::ToPixel(f.probe_x(), 0).x * dpr));
+      long count = 0;
+      for (int y = 0; y < screen.height(); ++y) {
+        const auto* row = reinterpret_cast<const std::uint32_t*>(screen.constScanLine(y));
+        for (int x = 0; x < screen.width(); ++x) {
+          if (std::abs(x - marker) <= static_cast<int>(dpr) + 1) continue;
+          count += row[x] != image.pixels[static_cast<std::size_t>(y * image.width + x)];
+        }
+      }
+      return count;
+    };
+    QTest::keyClick(&f, Qt::Key_F3);
+    EXPECT_FALSE(f.overlay_shown());
+    EXPECT_EQ(differing(), 0);
+    QTest::keyClick(&f, Qt::Key_F3);
+    EXPECT_TRUE(f.overlay_shown());
+    EXPECT_GT(differing(), 1000);
+    stage = 1;
+    QTest::keyClick(&f, Qt::Key_Escape);
+    return true;
+  });
+  EXPECT_EQ(code, 0);
+  EXPECT_EQ(stage, 1);
 }
 
 }  // namespace

@@ -8,10 +8,15 @@ bus, and xdotool for the clicks and keys. Checks that the panel's texts are ther
 each field with its value and the spans it keeps the crank turning in words, the switch, the
 buttons, the analysis), then types a triple-rocker into the four lengths, a refused crank, and
 Built-in: the analysis follows, the refusal is said beside its field, and the readout at the
-probe ends where it began (no key typed into the panel stepped the animation). Prints one line
-per check; exits 1 when one failed.
+probe ends where it began (no key typed into the panel stepped the animation). Then the valve
+timing: its events are those of tarsel-render --report for the same frame (TARSEL_RENDER), at
+the default checking lift and at one typed in, a lift of 0 is refused, and "Open…" takes the
+profile file TARSEL_PROFILE through the file dialog. Prints one line per check; exits 1 when one
+failed.
 """
 
+import json
+import os
 import subprocess
 import sys
 import time
@@ -138,7 +143,56 @@ def main():
           "Built-in: crank-rocker again")
     check(eventually(lambda: readout(app) == before),
           f"the readout as it began, no frame stepped: {readout(app)} against {before}")
+    timing(app)
     return 1 if failures else 0
+
+
+def reported(*args):
+    """The report's events of the first frame: curve -> {event: value} or None."""
+    out = subprocess.run([os.environ["TARSEL_RENDER"], "--report", "-", *args], check=True,
+                         capture_output=True, text=True).stdout
+    return json.loads(out)["timing"]
+
+
+def shows_events(app, events):
+    texts = labels(app)
+    for curve in ("red", "green", "blue"):
+        e = events[curve]
+        wanted = [f"x = {e[k]:.2f}°:" for k in ("opening", "closing", "peak")]
+        if not all(any(t.startswith(w) for t in texts) for w in wanted):
+            return False
+    return True
+
+
+def timing(app):
+    check("VALVE TIMING" in labels(app), "heading 'VALVE TIMING'")
+    lift = field(app, "checking lift")
+    check(lift is not None and lift[3] == "1", "the checking lift holds 1")
+    if "TARSEL_RENDER" not in os.environ:
+        return
+    check(eventually(lambda: shows_events(app, reported())),
+          "the events at lift 1 are tarsel-render --report's of the same frame")
+    type_into(app, "checking lift", "3")
+    check(eventually(lambda: shows_events(app, reported("--threshold", "3"))),
+          "typed 3: the events at lift 3 are --report --threshold 3's")
+    type_into(app, "checking lift", "0")
+    check(eventually(lambda: "the checking lift 0 is not above 0" in labels(app)),
+          "lift 0: refused beside its field")
+    type_into(app, "checking lift", "1")
+    profile = os.environ.get("TARSEL_PROFILE")
+    if not profile:
+        return
+    button = next(n for n in nodes(app) if n[0] == "push button" and n[1] == "Open a profile file")
+    Atspi.Component.grab_focus(button[4])
+    time.sleep(0.1)
+    subprocess.run(["xdotool", "key", "space"], check=True)
+    time.sleep(1.0)
+    # The file dialog opens with the keys in its file name field.
+    subprocess.run(["xdotool", "type", "--delay", "10", profile], check=True)
+    subprocess.run(["xdotool", "key", "Return"], check=True)
+    name = os.path.basename(profile)
+    check(eventually(lambda: any(t.endswith(name) for t in labels(app))),
+          f"Open…: the panel names the profile {name}")
 
 
 if __name__ == "__main__":

@@ -20,17 +20,26 @@ const double kPi = 4 * std::atan(1.0);
 struct Pose {
   LinkagePose linkage;
   PistonPose piston;
+  CamLobe cam;
 };
 
 const Configuration kBuiltIn;
 
-Pose At(double theta, double crank, const Configuration& c = kBuiltIn) {
-  return {LinkagePoseAt(c, theta, kPi), PistonPoseAt(c, crank)};
+ProfileTables BuiltInProfile() {
+  ProfileTables t;
+  FillProfileTables(t);
+  return t;
+}
+
+// The cam turned to `cam` degrees of the built-in profile; by default a little after its peak.
+Pose At(double theta, double crank, const Configuration& c = kBuiltIn, double cam = 20) {
+  static const ProfileTables tables = BuiltInProfile();
+  return {LinkagePoseAt(c, theta, kPi), PistonPoseAt(c, crank), CamAt(tables, cam)};
 }
 
 Image Drawn(const Pose& pose, double dpr) {
   Image image;
-  mechanism::Draw(image, dpr, kBuiltIn, pose.linkage, pose.piston);
+  mechanism::Draw(image, dpr, kBuiltIn, pose.linkage, pose.piston, pose.cam);
   return image;
 }
 
@@ -38,7 +47,7 @@ TEST(MechanismView, PicturesOfTwoPosesAtTwoRatios) {
   const struct {
     const char* name;
     Pose pose;
-  } cases[] = {{"mechanism-a", At(1.1, 0.7)}, {"mechanism-b", At(4.4, 3.6)}};
+  } cases[] = {{"mechanism-a", At(1.1, 0.7)}, {"mechanism-b", At(4.4, 3.6, kBuiltIn, -75)}};
   for (const auto& c : cases) {
     for (const double dpr : {1.0, 2.0}) {
       const std::string name = std::string(c.name) + (dpr == 1 ? "-x1" : "-x2");
@@ -56,7 +65,8 @@ TEST(MechanismView, HasItsOwnSizeAndIsDrawnAfreshEachTime) {
   EXPECT_EQ(first.dpr, 1.5);
   // Drawing another pose into the same image leaves nothing of the first behind.
   Image reused = first;
-  mechanism::Draw(reused, 1.5, kBuiltIn, At(4.4, 3.6).linkage, At(4.4, 3.6).piston);
+  const Pose other = At(4.4, 3.6);
+  mechanism::Draw(reused, 1.5, kBuiltIn, other.linkage, other.piston, other.cam);
   EXPECT_EQ(reused, Drawn(At(4.4, 3.6), 1.5));
   EXPECT_NE(reused, first);
 }
@@ -66,10 +76,10 @@ TEST(MechanismView, APainterKeepsItsStillPartsOnlyForItsRatio) {
   // drawn once: every picture must be what a fresh view draws, also when the ratio changes.
   mechanism::Painter painter;
   Image image;
-  const Pose poses[] = {At(1.1, 0.7), At(4.4, 3.6), At(-2, 5.9)};
+  const Pose poses[] = {At(1.1, 0.7), At(4.4, 3.6, kBuiltIn, -40), At(-2, 5.9, kBuiltIn, 150)};
   for (const double dpr : {1.0, 1.0, 2.0, 1.25, 1.0}) {
     for (const Pose& pose : poses) {
-      painter.Draw(image, dpr, kBuiltIn, pose.linkage, pose.piston);
+      painter.Draw(image, dpr, kBuiltIn, pose.linkage, pose.piston, pose.cam);
       ASSERT_EQ(image, Drawn(pose, dpr)) << dpr;
       ASSERT_EQ(image.dpr, dpr);
     }
@@ -128,8 +138,8 @@ TEST(MechanismView, TakesThePaletteOfThePicture) {
   const Pose pose = At(1.1, 0.7);
   mechanism::Painter painter;
   Image exact, other;
-  painter.Draw(exact, 1, kBuiltIn, pose.linkage, pose.piston);
-  painter.Draw(other, 1, kBuiltIn, pose.linkage, pose.piston, Palette::kDistinguishable);
+  painter.Draw(exact, 1, kBuiltIn, pose.linkage, pose.piston, pose.cam);
+  painter.Draw(other, 1, kBuiltIn, pose.linkage, pose.piston, pose.cam, Palette::kDistinguishable);
   for (const std::uint32_t c : {colour::kBlue, colour::kPiston}) {
     const std::uint32_t substitute = Substitute(Palette::kDistinguishable, c);
     EXPECT_GT(count(exact, c), 100);
@@ -138,7 +148,7 @@ TEST(MechanismView, TakesThePaletteOfThePicture) {
     EXPECT_NEAR(count(other, substitute), count(exact, c), count(exact, c) / 50);
   }
   Image again;
-  painter.Draw(again, 1, kBuiltIn, pose.linkage, pose.piston);
+  painter.Draw(again, 1, kBuiltIn, pose.linkage, pose.piston, pose.cam);
   EXPECT_TRUE(again == exact);
 }
 
@@ -168,11 +178,35 @@ TEST(MechanismView, FitsAnyLengths) {
                                         << c.rocker << " at " << theta);
       const Pose pose = At(theta, theta, c);
       Image image;
-      mechanism::Draw(image, 1, c, pose.linkage, pose.piston);
+      mechanism::Draw(image, 1, c, pose.linkage, pose.piston, pose.cam);
       for (const mechanism::Label& l : mechanism::Labels(c, pose.linkage, pose.piston)) {
         ASSERT_TRUE(std::isfinite(l.x) && std::isfinite(l.y)) << l.text;
       }
     }
+  }
+}
+
+}  // namespace
+}  // namespace tarsel
+
+namespace tarsel {
+namespace {
+
+// The follower's stem stands on the contour straight above the cam's centre (44, 84), which
+// reaches 34 pixels at the peak: its top is 30 pixels (and the round end) above base + lift.
+TEST(MechanismView, TheFollowerRisesByTheLiftUnderIt) {
+  for (const double angle : {180.0, 0.0, -40.0, 60.0}) {
+    const Pose pose = At(1.1, 0.7, kBuiltIn, angle);
+    const Image image = Drawn(pose, 1);
+    const double foot = 84 - 34 * (pose.cam.base + pose.cam.lift) / (pose.cam.base + pose.cam.peak);
+    int top = -1;
+    for (int y = 0; y < image.height && top < 0; ++y) {
+      if (image.pixels[static_cast<std::size_t>(y * image.width + 44)] ==
+          PixelColour(colour::kRed)) {
+        top = y;
+      }
+    }
+    EXPECT_NEAR(top, foot - 30 - 2.5, 1.0) << angle;
   }
 }
 
