@@ -43,7 +43,11 @@
       const url = `${location.origin}${location.pathname}?${query}`;
       linkField.value = url;
       linkField.hidden = false;
-      const copied = () => say('Link copied: it opens this page at this frame.');
+      // A profile of one's own does not travel in the link: the link says so.
+      const own = window.tarselTiming ? tarselTiming.profileName() : '';
+      const copied = () => say(own ? `Link copied: it opens this page at this frame with the ` +
+                                         `built-in profile, not ${own}.` :
+                                     'Link copied: it opens this page at this frame.');
       const select = () => {
         linkField.select();
         say('Select the link in the field and copy it (Ctrl+C, or Cmd+C on a Mac).');
@@ -72,6 +76,8 @@
       sweepButton.disabled = true;
       say(`Writing the sweep: ${frames} frames…`);
     },
+    // The sweep's worker, made at its first use: the GIF, and the timing over the sweep.
+    worker: () => sweepWorker(),
     lastSweepMs: null,  // how long the last GIF took, click to download (benchmarks, tests)
   };
 
@@ -84,6 +90,10 @@
                                  'sweep_worker.js');
     worker.onmessage = (e) => {
       const m = e.data;
+      if (m.type.startsWith('timing')) {
+        tarselTiming.fromWorker(m);
+        return;
+      }
       if (m.type === 'progress') {
         progress.value = m.done;
         return;

@@ -127,7 +127,7 @@
     $('announce').textContent =
         `k ${$('k-value').textContent}, frame ${$('frame-value').textContent}, ` +
         `velocity and acceleration ${$('acc-value').textContent}, ` +
-        `frames ${$('cls-value').textContent}`;
+        `frames ${$('cls-value').textContent}${tarselTiming.spoken()}`;
   }
   tarselInput.onLetGo(announceFrame);
 
