@@ -155,6 +155,7 @@
     tarselExports.attach(m, tarselState.shared, !tarselState.replay);
     tarselExplore.attach(m, tarselState.shared, location.search.slice(1), !tarselState.replay);
     tarselTiming.attach(m, tarselState.shared, !tarselState.replay);
+    tarselLabels.attach(tarselState.shared);
     tarselState.tell('moduleReady');
     if (tarselState.replay) {
       started = true;

@@ -11,6 +11,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "animation/timing.h"
 #include "export/report.h"
@@ -53,6 +54,18 @@ std::string ShiftJson(const std::optional<tarsel::ValveEvents>& d) {
          ",\"duration\":" + tarsel::NumberText(c.duration) + "}";
 }
 
+// Where a curve's highest segment end is drawn, [x, lift], for its name over the picture; null
+// for a curve not drawn.
+std::string PeakJson(const std::vector<tarsel::Segment>& curve) {
+  if (curve.empty()) return "null";
+  double x = curve.front().x1, y = curve.front().y1;
+  for (const tarsel::Segment& s : curve) {
+    if (s.y1 > y) x = s.x1, y = s.y1;
+    if (s.y2 > y) x = s.x2, y = s.y2;
+  }
+  return "[" + tarsel::NumberText(x) + "," + tarsel::NumberText(y) + "]";
+}
+
 }  // namespace
 
 extern "C" {
@@ -65,10 +78,13 @@ EMSCRIPTEN_KEEPALIVE const char* tarsel_timing(double threshold) {
   static std::string json;
   const tarsel::PageSurface* live = tarsel::exports::Live();
   if (!live || !live->Started() || !(threshold > 0)) return "";
-  const tarsel::FrameTiming t = tarsel::TimingOf(live->curves(), threshold);
+  const tarsel::FrameCurves& curves = live->curves();
+  const tarsel::FrameTiming t = tarsel::TimingOf(curves, threshold);
   json = "{\"k\":" + tarsel::NumberText(live->state().k) + ",\"report\":" + tarsel::TimingJson(t) +
          ",\"words\":{\"red\":" + WordsJson(t.red) + ",\"green\":" + WordsJson(t.green) +
-         ",\"blue\":" + WordsJson(t.blue) + "},\"shift\":" + ShiftJson(t.blue_from_red) + "}";
+         ",\"blue\":" + WordsJson(t.blue) + "},\"shift\":" + ShiftJson(t.blue_from_red) +
+         ",\"peaks\":{\"red\":" + PeakJson(curves.red) + ",\"green\":" + PeakJson(curves.green) +
+         ",\"blue\":" + PeakJson(curves.blue) + "}}";
   return json.c_str();
 }
 

@@ -102,8 +102,10 @@
     soon = setTimeout(() => {
       soon = null;
       placeMarker();
+      trace('timing-read');
       read();
       trace('timing-shown');
+      tarselLabels.place();
       tarselPanel.announceFrame();
       if (wanted) askPlot();
     }, 0);
@@ -282,6 +284,8 @@
     placeMarker,
     // The profile's name for a link ('' for the built-in one).
     profileName: () => profileName,
+    // No request of the timing over the sweep is being worked out (benchmarks, tests).
+    idle: () => asked === null,
     get now() {
       return now;
     },

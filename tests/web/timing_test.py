@@ -163,6 +163,32 @@ class Timing(OneBrowser):
         self.assertSamePixels(web.canvas_pixels(d), png_of(FRAME + LINKAGE + as_shown(d)),
                               "built-in")
 
+    def test_labels_stand_at_their_ticks_at_every_size(self):
+        d = self.driver
+        for window in [page_test.ROOMY_WINDOW, page_test.SMALL_WINDOW, (700, 900)]:
+            with self.subTest(window=window):
+                d.get("about:blank")
+                page_test.open_live(d, window)
+                web.wait_until(d, lambda d: web.dataset(d, "timing") == "4.5")
+                placed = d.execute_script(
+                    "const c = document.getElementById('canvas').getBoundingClientRect();"
+                    "const across = c.width / Number(document.documentElement.dataset"
+                    "  .tarselSize.split('x')[0]);"
+                    "return [...document.querySelectorAll('#picture-labels .tick, "
+                    "  #picture-labels .centre')].filter((s) => !s.hidden).map((s) => {"
+                    "  const r = s.getBoundingClientRect();"
+                    "  return [s.textContent, Number(s.dataset.x), r.left + r.width / 2 - c.left,"
+                    "          across]; })")
+                names = [p[0] for p in placed]
+                self.assertIn("0°", names)
+                self.assertIn("TDC", names)
+                self.assertIn("BDC", names)
+                for name, x, centre, across in placed:
+                    self.assertAlmostEqual(centre, (x + 50) * 962 / 230 * across, delta=1,
+                                           msg=name)
+                # The labels are over the canvas, not in it.
+                self.assertSamePixels(web.canvas_pixels(d), page_test.as_page(d, ""), "labels")
+
 
 def setUpModule():
     page_test.setUpModule()
