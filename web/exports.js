@@ -40,14 +40,19 @@
       if (window.tarselPage) tarselPage.say(`${message}; starting at the first frame.`, 'error');
     },
     link(query) {
-      const url = `${location.origin}${location.pathname}?${query}`;
+      // A profile of one's own travels in the link where the link stays within what a link
+      // may hold; otherwise the link opens the built-in profile, and says so.
+      const own = window.tarselTiming ? tarselTiming.profileName() : '';
+      const rows = own ? tarselTiming.profileParameter() : '';
+      let url = `${location.origin}${location.pathname}?${query}`;
+      const carried = rows !== '' && url.length + rows.length + 9 <= tarselReplay.mostLinkLength;
+      if (carried) url += `${query ? '&' : ''}profile=${rows}`;
       linkField.value = url;
       linkField.hidden = false;
-      // A profile of one's own does not travel in the link: the link says so.
-      const own = window.tarselTiming ? tarselTiming.profileName() : '';
-      const copied = () => say(own ? `Link copied: it opens this page at this frame with the ` +
-                                         `built-in profile, not ${own}.` :
-                                     'Link copied: it opens this page at this frame.');
+      const copied = () => say(
+          own && !carried ? `Link copied: it opens this page at this frame with the built-in ` +
+                                `profile (${own} is too long for a link).` :
+                            `Link copied: it opens this page at this frame${own ? ' with ' + own : ''}.`);
       const select = () => {
         linkField.select();
         say('Select the link in the field and copy it (Ctrl+C, or Cmd+C on a Mac).');

@@ -52,6 +52,7 @@ struct SweepCache {
   std::string configuration, profile;
   double threshold = 0;
   std::vector<tarsel::SweepFrame> frames;
+  std::string csv;  // their timing data
   bool valid = false;
 };
 SweepCache cache;
@@ -117,15 +118,16 @@ EMSCRIPTEN_KEEPALIVE void tarsel_sweep_timing(const char* configuration, const c
       if (!tables) return js_timing_failed(error.c_str());
       base.profile = std::make_shared<const tarsel::ProfileTables>(std::move(*tables));
     }
-    cache = {configuration, profile, threshold, tarsel::SweepTiming(base, threshold), true};
+    std::vector<tarsel::SweepFrame> frames = tarsel::SweepTiming(base, threshold);
+    std::string csv = tarsel::TimingCsv(frames);
+    cache = {configuration, profile, threshold, std::move(frames), std::move(csv), true};
   }
   tarsel::Image plot;
   tarsel::timing_plot::Draw(plot, dpr, cache.frames, k,
                             palette == static_cast<int>(tarsel::Palette::kDistinguishable)
                                 ? tarsel::Palette::kDistinguishable
                                 : tarsel::Palette::kExact);
-  const std::string csv = tarsel::TimingCsv(cache.frames);
-  js_timing(plot.pixels.data(), plot.width, plot.height, csv.c_str());
+  js_timing(plot.pixels.data(), plot.width, plot.height, cache.csv.c_str());
 }
 
 }  // extern "C"

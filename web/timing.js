@@ -212,8 +212,10 @@
     profileNote.className = bad ? 'hint error' : 'hint';
     profileNote.textContent = text;
   }
+  let rowsShown = null;  // the opened profile's rows, for a link: [angles, lifts]
   function useProfile(angles, lifts, name, text) {
     const rows = angles ? angles.length : 0;
+    rowsShown = rows ? [Float64Array.from(angles), Float64Array.from(lifts)] : null;
     const at = module._malloc(Math.max(1, rows) * 16);
     if (rows) {
       module.HEAPF64.set(angles, at / 8);
@@ -272,13 +274,29 @@
 
   tarselState.listen('frame', frameDone);
 
+  // A link carries the profile compactly, in characters a query keeps as they are: its rows as
+  // "angle~lift" joined by "_", each number in the shortest text that reads back as the same
+  // double. Opened, they become a table again, which the core's reader reads as a file.
+  function profileParameter() {
+    if (!rowsShown) return '';
+    const [angles, lifts] = rowsShown;
+    return Array.from(angles, (a, i) => `${a}~${lifts[i]}`).join('_');
+  }
+  function openLinkProfile(value) {
+    const table = 'angle,lift\n' + value.split('_').map((row) => row.replace('~', ',')).join('\n');
+    takeFile(new File([table], 'the link\'s profile'));
+  }
+
   window.tarselTiming = {
     attach(m, constants, isLive) {
       module = m;
       shared = constants;
       live = isLive;
       placeMarker();
+      const linked = tarselState.params.get('profile');
+      if (live && linked) openLinkProfile(linked);
     },
+    profileParameter,
     spoken,
     fromWorker,
     placeMarker,

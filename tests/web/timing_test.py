@@ -144,6 +144,19 @@ class Timing(OneBrowser):
                                   "own-profile")
             web.wait_until(d, lambda d: page_timing(d) == report_timing(own + FRAME))
 
+            # The link carries it and opens it again.
+            click(d, "copy-link")
+            field = d.find_element(By.ID, "link-field")
+            link = web.wait_until(d, lambda d: field.get_attribute("value"))
+            self.assertIn("profile=-70~0_-40~1.5_", link)
+            d.get("about:blank")
+            d.get(link)
+            web.wait_until(d, lambda d: web.dataset(d, "profile") == "own")
+            web.wait_until(d, lambda d: web.dataset(d, "tarsel") == "waiting" and
+                           page_timing(d) == report_timing(own + FRAME))
+            self.assertSamePixels(web.canvas_pixels(d), png_of(FRAME + own + as_shown(d)),
+                                  "linked-profile")
+
         # A bad file dropped on the picture: one line naming the line, the profile kept.
         before, frames = web.canvas_pixels(d), web.frames(d)
         d.execute_script(
