@@ -73,8 +73,10 @@
     // The keys of the sweep and the canvas's size: the worker writes the GIF.
     sweep(keys, first, frames, width, height, dpr, palette, configuration) {
       const name = `${frameName()}-sweep${labelBox.checked ? '-label' : ''}.gif`;
+      // The profile on the canvas goes as its file's text, which the worker reads again.
+      const profile = window.tarselTiming ? tarselTiming.profileText() : '';
       sweepWorker().postMessage({keys, first, frames, width, height, dpr, palette, configuration,
-                                 label: labelBox.checked, name});
+                                 profile, label: labelBox.checked, name});
       progress.max = frames;
       progress.value = 0;
       progress.hidden = false;

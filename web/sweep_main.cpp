@@ -62,14 +62,21 @@ SweepCache cache;
 extern "C" {
 
 // The GIF of the sweep, as tarsel-render --gif writes it for the same keys.
-// `configuration`: the configuration on the page's canvas, in the words of a link.
+// `configuration`: the configuration on the page's canvas, in the words of a link; `profile`:
+// the text of the profile file it draws, empty for the built-in one.
 EMSCRIPTEN_KEEPALIVE void tarsel_sweep_gif(const char* keys, long first, long frames, int width,
                                            int height, double dpr, int palette, int label,
-                                           const char* configuration) {
+                                           const char* configuration, const char* profile) {
   const tarsel::LinkConfiguration config = tarsel::ReadLinkConfiguration(configuration);
   if (!config.error.empty()) return js_gif_failed(config.error.c_str());
   tarsel::SweepGifRequest request;
   request.config = config.config;
+  if (*profile != '\0') {
+    std::string error;
+    std::optional<tarsel::ProfileTables> tables = tarsel::ReadProfile(profile, &error);
+    if (!tables) return js_gif_failed(error.c_str());
+    request.profile = std::make_shared<const tarsel::ProfileTables>(std::move(*tables));
+  }
   request.sweep = {keys, first, frames};
   request.logical = {width, height};
   request.dpr = dpr;

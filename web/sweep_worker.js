@@ -49,9 +49,9 @@ onmessage = (e) => {
     try {
       m.ccall('tarsel_sweep_gif', null,
               ['string', 'number', 'number', 'number', 'number', 'number', 'number', 'number',
-               'string'],
+               'string', 'string'],
               [job.keys, job.first, job.frames, job.width, job.height, job.dpr, job.palette,
-               job.label ? 1 : 0, job.configuration]);
+               job.label ? 1 : 0, job.configuration, job.profile]);
     } catch (error) {
       // Out of memory, most likely: the module cannot go on, so the next sweep starts another.
       tarselWorker.failed(String(error));

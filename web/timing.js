@@ -302,6 +302,8 @@
     placeMarker,
     // The profile's name for a link ('' for the built-in one).
     profileName: () => profileName,
+    // The opened profile's file text ('' for the built-in one), for the worker's sweep.
+    profileText: () => profileText,
     // No request of the timing over the sweep is being worked out (benchmarks, tests).
     idle: () => asked === null,
     get now() {

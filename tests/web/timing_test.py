@@ -129,6 +129,7 @@ class Timing(OneBrowser):
 
     def test_an_opened_profile_draws_what_tarsel_render_draws(self):
         d = self.driver
+        downloaded_to = downloads(self)
         self.open()
         with tempfile.TemporaryDirectory() as folder:
             path = os.path.join(folder, "lobe.csv")
@@ -143,6 +144,17 @@ class Timing(OneBrowser):
             self.assertSamePixels(web.canvas_pixels(d), png_of(FRAME + own + as_shown(d)),
                                   "own-profile")
             web.wait_until(d, lambda d: page_timing(d) == report_timing(own + FRAME))
+
+            # The sweep's GIF draws it too.
+            d.find_element(By.ID, "sweep-frames").send_keys("3")
+            click(d, "save-sweep")
+            _, gif = downloaded(d, downloaded_to, ".gif")
+            with tempfile.TemporaryDirectory() as out:
+                want = os.path.join(out, "s.gif")
+                subprocess.run([page_test.RENDER, *FRAME, *own, "--sweep", "3", "--gif", want,
+                                *as_shown(d)], check=True)
+                with open(want, "rb") as f:
+                    self.assertTrue(gif == f.read(), "the sweep's GIF with an own profile")
 
             # The link carries it and opens it again.
             click(d, "copy-link")
