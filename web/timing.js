@@ -171,19 +171,24 @@
       }
       plot.style.width = `${shared.timingPlot[0]}px`;
       plot.style.height = `${shared.timingPlot[1]}px`;
-      plot.getContext('2d').putImageData(new ImageData(new Uint8ClampedArray(m.rgba.buffer), m.width, m.height), 0, 0);
+      const pixels = new Uint8ClampedArray(m.rgba.buffer);
+      plot.getContext('2d').putImageData(new ImageData(pixels, m.width, m.height), 0, 0);
       plot.hidden = false;
       csv = m.csv;
       root.dataset.timingPlot = String(m.k);
       trace('timing-plot');
     } else {
       note.textContent = `The timing over the sweep: ${m.message}`;
+      saving = false;
     }
     if (waitingRequest) {
       const r = waitingRequest;
       waitingRequest = null;
       asked = r;
       tarselExports.worker().postMessage(r);
+    } else if (saving) {
+      saving = false;
+      saveCsv();
     }
   }
 
@@ -192,17 +197,24 @@
     plotButton.hidden = true;
     askPlot();
   });
-  saveButton.addEventListener('click', () => {
-    if (csv === null) {
-      wanted = true;
-      plotButton.hidden = true;
-      note.textContent = 'Working out the timing over the sweep: press Save again in a moment.';
-      askPlot();
-      return;
-    }
+  // "Save timing data": the bytes of the answer to the newest request, so a change still being
+  // worked out is waited for.
+  let saving = false;
+  function saveCsv() {
     note.textContent = '';
     const k = $('k-value').textContent;
     tarselState.download(new Blob([csv], {type: 'text/csv'}), `tarsel-k${k}-timing.csv`);
+  }
+  saveButton.addEventListener('click', () => {
+    if (!module || !live) return;
+    if (asked === null && csv !== null) return saveCsv();
+    saving = true;
+    note.textContent = 'Working out the timing over the sweep…';
+    if (!wanted) {
+      wanted = true;
+      plotButton.hidden = true;
+      askPlot();
+    }
   });
 
   // --- Another profile: a file picked or dropped on the picture, read by the core's reader in
