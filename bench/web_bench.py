@@ -135,6 +135,30 @@ def main():
             drag_ends.append(next(t for kind, t in events[last:] if kind == "frame") -
                              events[last][1])
 
+        # Valve timing: the frame's events, read after the frame from its segments, and the
+        # timing over the sweep brought up to date by the worker after a step of k (the plot's
+        # mark moves) and after a length changed (the 63 frames drawn again).
+        d.find_element("id", "timing-sweep").click()
+        web.wait_until(d, lambda d: web.dataset(d, "timingPlot") is not None, 60)
+
+        def timing_steps(send):
+            before = len(trace(d))
+            for i in range(args.keys):
+                n = web.frames(d)
+                send(i)
+                web.wait_frames(d, n + 1)
+                web.wait_until(d, lambda d: web.dataset(d, "timingPlot") ==
+                               web.dataset(d, "timing") and
+                               d.execute_script("return tarselTiming.idle()"), 60)
+            return trace(d)[before:]
+
+        d.execute_script("arguments[0].focus()", canvas)
+        k_steps = timing_steps(lambda i: ActionChains(d).send_keys("a" if i % 2 == 0 else ",")
+                               .perform())
+        d.execute_script("arguments[0].focus()", slider)
+        length_steps = timing_steps(lambda i: ActionChains(d).send_keys(
+            Keys.ARROW_RIGHT if i % 2 == 0 else Keys.ARROW_LEFT).perform())
+
         size = d.find_element("id", "canvas").get_attribute("data-size")
 
     def row(name, samples):
@@ -158,6 +182,12 @@ def main():
     row("a length changed (slider key) to the frame drawn with it (ms)", change)
     row("  a drag at 60 changes a second: its last change to the frame showing it (ms)",
         drag_ends)
+    row("the frame's valve events, read after the frame (ms)",
+        pairs(k_steps + length_steps, "timing-read", "timing-shown"))
+    row("the timing over the sweep after a step of k, in the worker (ms)",
+        pairs(k_steps, "timing-asked", "timing-plot"))
+    row("  after a length changed: 63 frames drawn unseen again (ms)",
+        pairs(length_steps, "timing-asked", "timing-plot"))
     width = max(len(r[0]) for r in rows)
     print(f"| {'measure':<{width}} | {'median':>8} | {'least':>8} |")
     print(f"| {'-' * width} | {'-' * 7}: | {'-' * 7}: |")

@@ -33,7 +33,7 @@ std::string WriteSweepGif(const SweepGifRequest& request, ByteSink& out,
   }
   std::optional<Labeller> labeller;
   if (request.label) labeller.emplace();
-  Replay replay(std::move(*script), nullptr, &canvas, request.config);
+  Replay replay(std::move(*script), nullptr, &canvas, request.config, request.profile);
   long waits = 0;
   replay.OnWait([&] {
     if (++waits < request.sweep.first) return true;

@@ -2,10 +2,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "export/byte_sink.h"
+#include "geometry/profile_tables.h"
 #include "input/script.h"
 #include "render/canvas.h"
 #include "render/palette.h"
@@ -32,7 +34,8 @@ struct SweepGifRequest {
   Palette palette = Palette::kExact;
   bool label = false;
   int delay_ms = kDefaultGifDelayMs;
-  Configuration config;  // the mechanism drawn
+  Configuration config;                          // the mechanism drawn
+  std::shared_ptr<const ProfileTables> profile;  // the lift profile drawn (null: the built-in one)
 };
 std::string WriteSweepGif(const SweepGifRequest& request, ByteSink& out,
                           const std::function<void(long done, long total)>& progress);

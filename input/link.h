@@ -42,6 +42,9 @@ inline constexpr LinkParameter kLinkParameters[] = {
     {"reference"},  // the reference angle of the phase offset, degrees
     {"assembly"},   // open or crossed
     {"piston"},     // R,L: crank radius, connecting rod
+    // The page's profile of one's own, where it fits: its rows "angle~lift" joined by "_",
+    // which the page reads back as a profile file (web/timing.js).
+    {"profile"},
 };
 
 // The row of a parameter, found when the program is compiled: a name not in the table does not

@@ -40,10 +40,19 @@
       if (window.tarselPage) tarselPage.say(`${message}; starting at the first frame.`, 'error');
     },
     link(query) {
-      const url = `${location.origin}${location.pathname}?${query}`;
+      // A profile of one's own travels in the link where the link stays within what a link
+      // may hold; otherwise the link opens the built-in profile, and says so.
+      const own = window.tarselTiming ? tarselTiming.profileName() : '';
+      const rows = own ? tarselTiming.profileParameter() : '';
+      let url = `${location.origin}${location.pathname}?${query}`;
+      const carried = rows !== '' && url.length + rows.length + 9 <= tarselReplay.mostLinkLength;
+      if (carried) url += `${query ? '&' : ''}profile=${rows}`;
       linkField.value = url;
       linkField.hidden = false;
-      const copied = () => say('Link copied: it opens this page at this frame.');
+      const copied = () => say(
+          own && !carried ? `Link copied: it opens this page at this frame with the built-in ` +
+                                `profile (${own} is too long for a link).` :
+                            `Link copied: it opens this page at this frame${own ? ' with ' + own : ''}.`);
       const select = () => {
         linkField.select();
         say('Select the link in the field and copy it (Ctrl+C, or Cmd+C on a Mac).');
@@ -64,14 +73,18 @@
     // The keys of the sweep and the canvas's size: the worker writes the GIF.
     sweep(keys, first, frames, width, height, dpr, palette, configuration) {
       const name = `${frameName()}-sweep${labelBox.checked ? '-label' : ''}.gif`;
+      // The profile on the canvas goes as its file's text, which the worker reads again.
+      const profile = window.tarselTiming ? tarselTiming.profileText() : '';
       sweepWorker().postMessage({keys, first, frames, width, height, dpr, palette, configuration,
-                                 label: labelBox.checked, name});
+                                 profile, label: labelBox.checked, name});
       progress.max = frames;
       progress.value = 0;
       progress.hidden = false;
       sweepButton.disabled = true;
       say(`Writing the sweep: ${frames} frames…`);
     },
+    // The sweep's worker, made at its first use: the GIF, and the timing over the sweep.
+    worker: () => sweepWorker(),
     lastSweepMs: null,  // how long the last GIF took, click to download (benchmarks, tests)
   };
 
@@ -84,6 +97,10 @@
     worker = new Worker(script ? URL.createObjectURL(script) : 'sweep_worker.js');
     worker.onmessage = (e) => {
       const m = e.data;
+      if (m.type.startsWith('timing')) {
+        tarselTiming.fromWorker(m);
+        return;
+      }
       if (m.type === 'progress') {
         progress.value = m.done;
         return;

@@ -17,9 +17,14 @@ constexpr double kRefreshMs = 1000.0 / 60;
 }  // namespace
 
 PageSurface::PageSurface(const page::View& view, const Configuration& config,
+                         std::shared_ptr<const ProfileTables> profile,
                          std::vector<ScriptEvent> opening)
-    : canvas_(view.logical, view.scale), driver_(state_, *this), staged_(config) {
+    : canvas_(view.logical, view.scale),
+      driver_(state_, *this),
+      staged_(config),
+      staged_profile_(profile) {
   state_.config = config;
+  state_.profile = std::move(profile);
   // A new configuration draws the frame that a link reaches with it.
   driver_.SetWayToFrames(FrameBeforeReaching);
   if (!opening.empty()) opening_.emplace(std::move(opening), state_, *this);
@@ -130,9 +135,10 @@ bool PageSurface::HandleQueued() {
     if (!event) break;
     any = true;
     if (Dispatch(state_, *this, *event)) continue;
-    // The page's own events: another configuration, or a resize.
+    // The page's own events: another configuration or profile, or a resize.
     if (event->kind == InputEvent::Kind::kConfigure) {
       Form_Configure(state_, staged_);
+      Form_Profile(state_, staged_profile_);
     } else {
       ApplyView();
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,6 +26,7 @@ class PageSurface : public Surface {
   // configuration drawn. `opening`: the keys of a link to a frame, pressed as tarsel-render
   // presses a script's before the user's keys act (which wait in the page's queue meanwhile).
   PageSurface(const page::View& view, const Configuration& config,
+              std::shared_ptr<const ProfileTables> profile = nullptr,
               std::vector<ScriptEvent> opening = {});
 
   // Runs the animation until it ends. The page then keeps the last picture.
@@ -49,6 +51,13 @@ class PageSurface : public Surface {
   void StageConfiguration(const Configuration& config) { staged_ = config; }
   // The configuration the page stands for: the one staged last, else the one drawn.
   const Configuration& configuration() const { return staged_; }
+  // Another lift profile (null: the built-in one), read already: taken at the same event as a
+  // configuration (Form_Profile).
+  void StageProfile(std::shared_ptr<const ProfileTables> profile) {
+    staged_profile_ = std::move(profile);
+  }
+  // The lift curves of the last frame complete on the canvas, as drawn.
+  const FrameCurves& curves() const { return driver_.curves(); }
 
   // What the exports read: the state, the canvas and the lines since the last clear.
   const SharedState& state() const { return state_; }
@@ -94,6 +103,7 @@ class PageSurface : public Surface {
   LineRecord lines_;
   std::optional<ScriptedInput> opening_;  // a link's keys, until they are all pressed
   Configuration staged_;
+  std::shared_ptr<const ProfileTables> staged_profile_;
   bool ended_ = false;
 };
 

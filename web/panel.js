@@ -46,6 +46,7 @@
     }
     buildLegend();
     tarselView.viewChanged();
+    tarselLabels.place();
   });
 
   // --- The legend, from the module's table: each curve's line in its colour and pen width,
@@ -111,6 +112,7 @@
     shown = key;
     shownK = k;
     $('k-value').textContent = k.toFixed(3);
+    $('k-degrees').textContent = `= ${(k * 180 / Math.PI).toFixed(1)}°`;
     $('frame-value').textContent = frameText(frame, exact);
     $('acc-value').textContent = accNow ? 'on' : 'off';
     $('cls-value').textContent = ccllss ? 'piling up' : 'cleared';
@@ -127,7 +129,7 @@
     $('announce').textContent =
         `k ${$('k-value').textContent}, frame ${$('frame-value').textContent}, ` +
         `velocity and acceleration ${$('acc-value').textContent}, ` +
-        `frames ${$('cls-value').textContent}`;
+        `frames ${$('cls-value').textContent}${tarselTiming.spoken()}`;
   }
   tarselInput.onLetGo(announceFrame);
 
@@ -142,6 +144,7 @@
     // The key after the last frame: the sweep is over, not at a frame 64.
     sweepOver() {
       $('k-value').textContent = '–';
+      $('k-degrees').textContent = '';
       $('frame-value').textContent = 'the sweep is over';
     },
   };

@@ -131,5 +131,5 @@
     say(`Replaying: frame ${frames} of ${total}…`);
   }
 
-  window.tarselReplay = {start, done, failed, progress};
+  window.tarselReplay = {start, done, failed, progress, mostLinkLength};
 })();

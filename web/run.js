@@ -102,7 +102,7 @@
     ++frames;
     root.dataset.frames = String(frames);
     tarselState.setPhase('waiting');
-    tarselPanel.announceFrame();
+    // The announcement follows the frame's valve events (timing.js), after the frame.
     if (tarselState.trace) tarselState.trace.push(['frame', performance.now()]);
     tarselOffline.keep();
     tarselState.tell('frame');
@@ -155,6 +155,8 @@
     tarselProbe.attach(m, tarselState.shared, !tarselState.replay);
     tarselExports.attach(m, tarselState.shared, !tarselState.replay);
     tarselExplore.attach(m, tarselState.shared, location.search.slice(1), !tarselState.replay);
+    tarselTiming.attach(m, tarselState.shared, !tarselState.replay);
+    tarselLabels.attach(tarselState.shared);
     tarselState.tell('moduleReady');
     if (tarselState.replay) {
       started = true;

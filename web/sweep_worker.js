@@ -15,6 +15,16 @@ self.tarselWorker = {
   failed(message) {
     postMessage({type: 'failed', message});
   },
+  // The timing over the sweep, and a profile file read.
+  timing(rgba, width, height, csv) {
+    postMessage({type: 'timing', rgba, width, height, csv, k: job.k}, [rgba.buffer]);
+  },
+  timingFailed(message) {
+    postMessage({type: job.type === 'profile' ? 'timingProfileFailed' : 'timingFailed', message});
+  },
+  profile(angles, lifts) {
+    postMessage({type: 'timingProfile', angles, lifts}, [angles.buffer, lifts.buffer]);
+  },
 };
 
 importScripts('tarsel_sweep.js');
@@ -23,12 +33,25 @@ const ready = createTarselSweep();
 onmessage = (e) => {
   ready.then((m) => {
     job = e.data;
+    if (job.type === 'timing') {
+      return m.ccall('tarsel_sweep_timing', null,
+                     ['string', 'string', 'number', 'number', 'number', 'number'],
+                     [job.configuration, job.profile, job.threshold, job.k, job.dpr, job.palette]);
+    }
+    if (job.type === 'profile') {
+      // The file's bytes as they are: a NUL or bytes that are not UTF-8 are the reader's to
+      // name.
+      const at = m._malloc(job.bytes.length + 1);
+      m.HEAPU8.set(job.bytes, at);
+      m._tarsel_read_profile(at, job.bytes.length);
+      return m._free(at);
+    }
     try {
       m.ccall('tarsel_sweep_gif', null,
               ['string', 'number', 'number', 'number', 'number', 'number', 'number', 'number',
-               'string'],
+               'string', 'string'],
               [job.keys, job.first, job.frames, job.width, job.height, job.dpr, job.palette,
-               job.label ? 1 : 0, job.configuration]);
+               job.label ? 1 : 0, job.configuration, job.profile]);
     } catch (error) {
       // Out of memory, most likely: the module cannot go on, so the next sweep starts another.
       tarselWorker.failed(String(error));

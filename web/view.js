@@ -133,6 +133,8 @@
       // shortest decimal that reads back as the same double.
       root.dataset.tarselSize = `${logicalWidth}x${logicalHeight}`;
       root.dataset.tarselScale = String(scale);
+      if (window.tarselTiming) tarselTiming.placeMarker();
+      if (window.tarselLabels) tarselLabels.place();
     },
     // The whole image's bytes, and the part of it that changed.
     show(rgba, width, height, x, y, w, h) {

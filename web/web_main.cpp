@@ -24,11 +24,13 @@
 #include "render/mechanism.h"
 #include "render/palette.h"
 #include "render/probe_view.h"
+#include "render/timing_plot.h"
 #include "web/explore.h"
 #include "web/exports.h"
 #include "web/json.h"
 #include "web/page.h"
 #include "web/page_surface.h"
+#include "web/timing.h"
 
 namespace {
 
@@ -92,14 +94,15 @@ std::string ConstantsJson() {
       "\"sweep\":{\"firstK\":%.17g,\"step\":%.17g,\"lastK\":%.17g,\"frames\":%d},"
       "\"mapping\":{\"left\":%.17g,\"top\":%.17g,\"pixelsPerX\":%.17g,\"pixelsPerY\":%.17g},"
       "\"probe\":{\"startX\":%.17g,\"limit\":%.17g,\"keys\":{\"left\":%d,\"right\":%d,\"home\":%d,"
-      "\"end\":%d}},\"mechanism\":[%d,%d],\"mostLogBytes\":%zu,",
+      "\"end\":%d}},\"mechanism\":[%d,%d],\"timingPlot\":[%d,%d],\"mostLogBytes\":%zu,",
       Canvas::kDesignWidth, Canvas::kDesignHeight, Canvas::kMaxDeviceSide, Canvas::kLeastScale,
       Canvas::kMostScale, wire::kNone, wire::kDoubleClick, wire::kResize, wire::kConfigure,
       sweep::kFirstK, sweep::kStep, sweep::kLastK, sweep::kFrames, Canvas::kLeft, Canvas::kTop,
       Canvas::kPixelsPerX, Canvas::kPixelsPerY, tarsel::probe::kStartX, tarsel::probe::kLimit,
       static_cast<int>(ProbeKey::kLeft), static_cast<int>(ProbeKey::kRight),
       static_cast<int>(ProbeKey::kHome), static_cast<int>(ProbeKey::kEnd),
-      tarsel::mechanism::kSize.width, tarsel::mechanism::kSize.height, kMostLogBytes);
+      tarsel::mechanism::kSize.width, tarsel::mechanism::kSize.height,
+      tarsel::timing_plot::kSize.width, tarsel::timing_plot::kSize.height, kMostLogBytes);
   std::string json = text;
   json += "\"palettes\":[" + Quoted(NameOf(tarsel::Palette::kExact)) + "," +
           Quoted(NameOf(tarsel::Palette::kDistinguishable)) + "],";
@@ -175,8 +178,9 @@ EMSCRIPTEN_KEEPALIVE void tarsel_live(const char* query) {
     opening = *tarsel::ParseScript(link.script, nullptr);
     tarsel::explore::SetCurrent(link.config);
   }
-  live = std::make_unique<tarsel::PageSurface>(tarsel::page::CurrentView(),
-                                               tarsel::explore::Current(), std::move(opening));
+  live =
+      std::make_unique<tarsel::PageSurface>(tarsel::page::CurrentView(), tarsel::explore::Current(),
+                                            tarsel::timing::CurrentProfile(), std::move(opening));
   if (link.present && link.error.empty() && link.script.empty()) tarsel::exports::LinkOpened();
   live->Run();
 }

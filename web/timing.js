@@ -1,0 +1,325 @@
+'use strict';
+// Valve timing in the panel: the checking lift (a number taken with Enter) and its marker over
+// the canvas (never in its pixels), the events of the red, green and blue curves of the frame on
+// the canvas, the blue's shift from the red, the timing over the sweep (the plot and "Save
+// timing data", from the sweep's worker, loaded when first asked for) and "Open profile". The
+// events come from the frame's own segments in the module, read after the frame is on the
+// canvas, so that they never delay the picture.
+(() => {
+  const {$, root, canvas} = tarselState;
+  const field = $('timing-threshold'), fieldError = $('timing-threshold-error');
+  const marker = $('lift-marker'), table = $('timing-events');
+  const plot = $('timing-plot'), plotButton = $('timing-sweep'), saveButton = $('save-timing');
+  const note = $('timing-status'), profileNote = $('profile-status');
+  const picker = $('profile-file');
+  let module = null, shared = null, live = false;
+  let threshold = 1;
+  let now = null;      // tarsel_timing's answer for the frame on the canvas
+  let wanted = false;  // the plot was asked for: it follows every change from then on
+  let asked = null;    // the request in the worker, and one that came meanwhile
+  let waitingRequest = null;
+  let profileText = '';  // the opened profile's text ('' for the built-in one)
+  let profileName = '';
+
+  function trace(kind) {
+    if (tarselState.trace) tarselState.trace.push([kind, performance.now()]);
+  }
+
+  // Called directly with the text's bytes: ccall would take the suspended animation for a call
+  // of its own.
+  function withBytes(bytes, f) {
+    const at = module._malloc(bytes.length + 1);
+    module.HEAPU8.set(bytes, at);
+    try {
+      return f(at, bytes.length);
+    } finally {
+      module._free(at);
+    }
+  }
+
+  // --- The events of the frame on the canvas.
+  const degrees = (v) => `${v.toFixed(1)}°`;
+  const signed = (v, later, earlier) =>
+    Math.abs(v) < 0.05 ? 'unchanged' : `${degrees(Math.abs(v))} ${v > 0 ? later : earlier}`;
+
+  function cells(row, events, words) {
+    const tds = row.querySelectorAll('td');
+    if (!events) {
+      tds[0].textContent = 'never reaches the checking lift';
+      tds[0].colSpan = 4;
+      for (let i = 1; i < tds.length; ++i) tds[i].hidden = true;
+      return;
+    }
+    tds[0].colSpan = 1;
+    const texts = [[words.opening, events.opening], [words.closing, events.closing],
+                   [words.peak, events.peak]];
+    texts.forEach(([w, x], i) => {
+      tds[i].textContent = `${w} (x = ${x.toFixed(2)})`;
+      tds[i].hidden = false;
+    });
+    tds[3].textContent = `${degrees(events.duration_crank)} (${events.duration.toFixed(2)})`;
+    tds[3].hidden = false;
+  }
+
+  function show() {
+    for (const curve of ['red', 'green', 'blue']) {
+      cells(table.querySelector(`tr[data-curve="${curve}"]`), now.report[curve], now.words[curve]);
+    }
+    const s = now.shift;
+    const shiftRow = table.querySelector('tr[data-curve="shift"]').querySelectorAll('td');
+    const texts = s ? [signed(s.opening, 'later', 'earlier'), signed(s.closing, 'later', 'earlier'),
+                       signed(s.peak, 'later', 'earlier'), signed(s.duration, 'longer', 'shorter')] :
+                      ['–', '–', '–', '–'];
+    texts.forEach((t, i) => (shiftRow[i].textContent = t));
+    root.dataset.timing = String(now.k);
+  }
+
+  // The events in words, for the frame's announcement: the blue's opening and closing and how
+  // far each moved from the red's.
+  function spoken() {
+    if (!now) return '';
+    const blue = now.words.blue, s = now.shift;
+    if (!blue) return '; the blue trace never reaches the checking lift';
+    let text = `; blue opens ${blue.opening}`;
+    if (s) text += `, ${signed(s.opening, 'later', 'earlier')} than red`;
+    text += `, closes ${blue.closing}`;
+    if (s) text += `, ${signed(s.closing, 'later', 'earlier')} than red`;
+    return text;
+  }
+
+  function read() {
+    const text = module.UTF8ToString(module._tarsel_timing(threshold));
+    if (!text) return false;
+    now = JSON.parse(text);
+    show();
+    return true;
+  }
+
+  // After the frame is on the canvas: its events, then its announcement, which says them too.
+  let soon = null;
+  function frameDone() {
+    if (soon !== null) return;
+    soon = setTimeout(() => {
+      soon = null;
+      placeMarker();
+      trace('timing-read');
+      read();
+      trace('timing-shown');
+      tarselLabels.place();
+      tarselPanel.announceFrame();
+      if (wanted) askPlot();
+    }, 0);
+  }
+
+  // --- The checking lift and its marker: a line across the canvas at lift T, placed from the
+  // module's mapping as the probe's marker is.
+  function zoom() {
+    const scale = Number(root.dataset.tarselScale);
+    return scale > 0 ? scale / (window.devicePixelRatio || 1) : 1;
+  }
+  function placeMarker() {
+    if (!shared) return;
+    const m = shared.mapping;
+    marker.style.transform = `translateY(${(m.top - threshold) * m.pixelsPerY * zoom()}px)`;
+    marker.hidden = false;
+  }
+
+  field.addEventListener('keydown', (e) => {
+    if (e.key !== 'Enter') return;
+    e.preventDefault();
+    const text = field.value.trim();
+    const bytes = new TextEncoder().encode(text);
+    const value = module ? withBytes(bytes, (at, n) => module._tarsel_number(at, n)) : NaN;
+    const bad = !(value > 0);
+    fieldError.textContent = bad ? `Checking lift: '${text}' is not a number above 0.` : '';
+    fieldError.hidden = !bad;
+    field.setAttribute('aria-invalid', String(bad));
+    if (bad) return;
+    threshold = value;
+    placeMarker();
+    if (live && read() && wanted) askPlot();
+  });
+
+  // --- The timing over the sweep, from the sweep's worker: the plot's pixels as the core draws
+  // them, and the bytes of the timing data. Only the newest request waits while one is worked.
+  function request() {
+    return {type: 'timing', configuration: module.UTF8ToString(module._tarsel_configuration_query()),
+            profile: profileText, threshold, k: now ? now.k : shared.sweep.firstK,
+            dpr: tarselPage.mechanismRatio(), palette: Math.max(0, tarselPage.view().palette)};
+  }
+
+  function askPlot() {
+    if (!module || !live) return;
+    const r = request();
+    if (asked) {
+      waitingRequest = r;
+      return;
+    }
+    asked = r;
+    trace('timing-asked');
+    tarselExports.worker().postMessage(r);
+  }
+
+  let csv = null;
+  function fromWorker(m) {
+    if (m.type === 'timingProfile' || m.type === 'timingProfileFailed') return profileRead(m);
+    asked = null;
+    if (m.type === 'timing') {
+      if (plot.width !== m.width || plot.height !== m.height) {
+        plot.width = m.width;
+        plot.height = m.height;
+      }
+      plot.style.width = `${shared.timingPlot[0]}px`;
+      plot.style.height = `${shared.timingPlot[1]}px`;
+      const pixels = new Uint8ClampedArray(m.rgba.buffer);
+      plot.getContext('2d').putImageData(new ImageData(pixels, m.width, m.height), 0, 0);
+      plot.hidden = false;
+      csv = m.csv;
+      root.dataset.timingPlot = String(m.k);
+      trace('timing-plot');
+    } else {
+      note.textContent = `The timing over the sweep: ${m.message}`;
+      saving = false;
+    }
+    if (waitingRequest) {
+      const r = waitingRequest;
+      waitingRequest = null;
+      asked = r;
+      tarselExports.worker().postMessage(r);
+    } else if (saving) {
+      saving = false;
+      saveCsv();
+    }
+  }
+
+  plotButton.addEventListener('click', () => {
+    wanted = true;
+    plotButton.hidden = true;
+    askPlot();
+  });
+  // "Save timing data": the bytes of the answer to the newest request, so a change still being
+  // worked out is waited for.
+  let saving = false;
+  function saveCsv() {
+    note.textContent = '';
+    const k = $('k-value').textContent;
+    tarselState.download(new Blob([csv], {type: 'text/csv'}), `tarsel-k${k}-timing.csv`);
+  }
+  saveButton.addEventListener('click', () => {
+    if (!module || !live) return;
+    if (asked === null && csv !== null) return saveCsv();
+    saving = true;
+    note.textContent = 'Working out the timing over the sweep…';
+    if (!wanted) {
+      wanted = true;
+      plotButton.hidden = true;
+      askPlot();
+    }
+  });
+
+  // --- Another profile: a file picked or dropped on the picture, read by the core's reader in
+  // the sweep's worker; a bad one says why in one line and the profile on the canvas stays.
+  let opening = null;  // the file being read: its name and text
+  function profileSaid(text, bad) {
+    profileNote.className = bad ? 'hint error' : 'hint';
+    profileNote.textContent = text;
+  }
+  let rowsShown = null;  // the opened profile's rows, for a link: [angles, lifts]
+  function useProfile(angles, lifts, name, text) {
+    const rows = angles ? angles.length : 0;
+    rowsShown = rows ? [Float64Array.from(angles), Float64Array.from(lifts)] : null;
+    const at = module._malloc(Math.max(1, rows) * 16);
+    if (rows) {
+      module.HEAPF64.set(angles, at / 8);
+      module.HEAPF64.set(lifts, at / 8 + rows);
+    }
+    module._tarsel_profile(at, at + rows * 8, rows);
+    module._free(at);
+    profileText = text;
+    profileName = name;
+    profileSaid(rows ? `Profile: ${name} (${rows} rows).` : 'The built-in profile.', false);
+    root.dataset.profile = rows ? 'own' : 'builtin';
+    if (tarselState.live()) tarselInput.queueEvent(shared.events.configure);
+  }
+  // The worker's answer to a file.
+  function profileRead(m) {
+    const file = opening;
+    opening = null;
+    if (!file) return;
+    if (m.type === 'timingProfile') {
+      useProfile(m.angles, m.lifts, file.name, file.text);
+    } else {
+      profileSaid(`${file.name}: ${m.message}. The profile on the picture stays.`, true);
+      root.dataset.profile = 'bad';
+    }
+  }
+  async function takeFile(file) {
+    if (!module || !live) return;
+    // As tarsel-render: a file far larger than 10,000 long rows is no profile.
+    if (file.size > 16 << 20) {
+      profileSaid(`${file.name}: larger than 16 MB, no profile. The profile on the picture stays.`,
+                  true);
+      root.dataset.profile = 'bad';
+      return;
+    }
+    const bytes = new Uint8Array(await file.arrayBuffer());
+    opening = {name: file.name, text: new TextDecoder().decode(bytes)};
+    profileSaid(`Reading ${file.name}…`, false);
+    tarselExports.worker().postMessage({type: 'profile', bytes});
+  }
+
+  $('open-profile').addEventListener('click', () => picker.click());
+  picker.addEventListener('change', () => {
+    if (picker.files.length) takeFile(picker.files[0]);
+    picker.value = '';
+  });
+  $('profile-builtin').addEventListener('click', () => {
+    if (module && live) useProfile(null, null, '', '');
+  });
+  const stage = $('stage');
+  stage.addEventListener('dragover', (e) => e.preventDefault());
+  stage.addEventListener('drop', (e) => {
+    e.preventDefault();
+    const file = e.dataTransfer.files[0];
+    if (file) takeFile(file);
+  });
+
+  tarselState.listen('frame', frameDone);
+
+  // A link carries the profile compactly, in characters a query keeps as they are: its rows as
+  // "angle~lift" joined by "_", each number in the shortest text that reads back as the same
+  // double. Opened, they become a table again, which the core's reader reads as a file.
+  function profileParameter() {
+    if (!rowsShown) return '';
+    const [angles, lifts] = rowsShown;
+    return Array.from(angles, (a, i) => `${a}~${lifts[i]}`).join('_');
+  }
+  function openLinkProfile(value) {
+    const table = 'angle,lift\n' + value.split('_').map((row) => row.replace('~', ',')).join('\n');
+    takeFile(new File([table], 'the link\'s profile'));
+  }
+
+  window.tarselTiming = {
+    attach(m, constants, isLive) {
+      module = m;
+      shared = constants;
+      live = isLive;
+      placeMarker();
+      const linked = tarselState.params.get('profile');
+      if (live && linked) openLinkProfile(linked);
+    },
+    profileParameter,
+    spoken,
+    fromWorker,
+    placeMarker,
+    // The profile's name for a link ('' for the built-in one).
+    profileName: () => profileName,
+    // The opened profile's file text ('' for the built-in one), for the worker's sweep.
+    profileText: () => profileText,
+    // No request of the timing over the sweep is being worked out (benchmarks, tests).
+    idle: () => asked === null,
+    get now() {
+      return now;
+    },
+  };
+})();
