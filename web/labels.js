@@ -60,6 +60,15 @@
     // red 1, blue 2, the piston 4), the piston's where it starts, at top dead centre.
     const p = Math.max(0, tarselView.palette());
     const named = (i, what) => `${shared.curves[i].names[p]}: ${what}`;
+    // On a picture drawn much smaller than its design size (a course page's frame, a small
+    // screen) the names would cover each other and the curves: the ticks and the dead centres
+    // stay, the legend names the curves.
+    if (zoom() < 0.75) {
+      for (const name of ['piston', 'red', 'green', 'blue']) {
+        if (spans.has(name)) spans.get(name).hidden = true;
+      }
+      return;
+    }
     put('piston', named(4, 'piston travel'), 15.5, 4.85, 'curve');
     const now = window.tarselTiming && tarselTiming.now;
     for (const [curve, i, what] of [['red', 1, 'lift'], ['green', 0, 'second scale'],

@@ -73,10 +73,19 @@
   // picture is (its fit), within the width of the probe's column, so that it stays crisp.
   function mechanismRatio() {
     const shared = tarselState.shared;
+    if (shared && !presenting && root.classList.contains('embedded')) return embeddedRatio(shared);
     if (!presenting || !shared) return ratio();
     const border = 2;
     const across = (probe.clientWidth - border) / shared.mechanism[0];
     return ratio() * Math.max(1, Math.min(fitted(shared.design).fit, across));
+  }
+
+  // Embedded in a low frame the view is drawn smaller (its pixels still the core's, at that
+  // ratio), so that it and its readout fit the frame's height without a scroll bar.
+  function embeddedRatio(shared) {
+    const readout = $('probe-readout');
+    const room = window.innerHeight - readout.offsetHeight - 8;
+    return ratio() * Math.min(1, Math.max(0.5, room / shared.mechanism[1]));
   }
 
   // The view changed (a resize, a turned tablet, a zoom, the colour switch, the presentation):
