@@ -215,6 +215,15 @@ class Timing(OneBrowser):
                 self.assertSamePixels(web.canvas_pixels(d), page_test.as_page(d, ""), "labels")
 
 
+class LabelsScaled(OneBrowser):
+    """The labels at devicePixelRatio 2: the canvas has twice the device pixels, the labels the
+    same CSS places."""
+
+    scale = 2
+    test_labels_stand_at_their_ticks_at_every_size = \
+        Timing.test_labels_stand_at_their_ticks_at_every_size
+
+
 def setUpModule():
     page_test.setUpModule()
 
