@@ -49,7 +49,6 @@ ProbeReadout ReadProbe(const SharedState& state, double x) {
   const double ww = state.ww;
   ProbeReadout r;
   r.x = x;
-  r.k = state.k;
   const int red = Nearest(t, x, [&](int n) { return ww + t.xa[n]; });
   r.red = {red, t.xa[red], t.ya[red], ww + t.xa[red]};
   const int green = Nearest(t, x, [&](int n) { return ww - t.xb[n]; });

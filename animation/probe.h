@@ -31,7 +31,6 @@ struct CurvePoint {
 
 struct ProbeReadout {
   double x = 0;
-  double k = 0;  // the frame's control angle, radians
   // The table point of each curve nearest the probe (horizontally). The blue one is the nearest
   // point where the linkage closes; where it closes at no point of the table, blue is the green
   // point, unshifted, and linkage.closes is false.

@@ -32,19 +32,17 @@ std::vector<ReadoutLine> ReadoutLines(const ProbeReadout& r) {
   const std::string open = "none: the linkage does not close here";
   return {
       {"x", "probe at", Format("x = %.2f", r.x)},
-      {"k", "k, the linkage's control angle",
-       Format("%.4f rad = %.2f°", r.k, r.k * degrees_per_radian)},
       {"red", "red, nearest", Point(r.red)},
       {"green", "green, nearest", Point(r.green)},
       {"blue", "blue, nearest",
        l.closes ? Point(r.blue) + Format(", drawn at x = %.2f", r.blue.x)
                 : "none: the linkage closes at no point of the profile"},
-      {"theta", "θ, the linkage's input crank O–P",
+      {"theta", "θ, its crank angle",
        Format("%.4f rad = %.2f°", l.theta, l.theta * degrees_per_radian)},
       {"ff", "ff, phase offset", l.closes ? Format("%.3f°", l.ff) : open},
       {"phi", "φ, R seen from O", l.closes ? Format("%.3f°", l.phi) : open},
       {"mu", "μ, transmission angle", l.closes ? Format("%.2f°", l.transmission) : open},
-      {"crank", "the engine's crank angle",
+      {"crank", "piston crank angle",
        Format("%.4f rad = %.2f°", p.theta, p.theta * degrees_per_radian)},
       {"travel", "piston travel",
        Format("%.3f y-units from the top (curve at %.3f)", p.travel, p.height)},

@@ -18,11 +18,9 @@ struct ReadoutLine {
   std::string value;
 };
 
-// The readout's lines, formatted once for the window and the page: the frame's k in radians and
-// degrees, the nearest table point of the red, green and blue curves with its angle and lift,
-// the angle theta of the linkage's input crank O-P for the blue point, its phase offset ff and
-// the angle phi, and the engine's crank angle and the piston's travel at the probe: the two
-// cranks named apart.
+// The readout's lines, formatted once for the window and the page: the nearest table point of
+// the red, green and blue curves with its angle and lift, the blue point's crank angle theta,
+// its phase offset ff and the angle phi, and the piston's crank angle and travel at the probe.
 std::vector<ReadoutLine> ReadoutLines(const ProbeReadout& r);
 
 // What the probe shows beside the client area: the readout at x and the mechanism view for it,

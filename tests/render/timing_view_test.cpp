@@ -47,25 +47,3 @@ TEST(TimingWords, EachEventAtItsXAndFromTheNearerDeadCentre) {
 
 }  // namespace
 }  // namespace tarsel
-
-namespace tarsel {
-namespace {
-
-// The readout names the linkage's input crank and the engine's crank apart, and gives k in
-// degrees beside radians.
-TEST(ReadoutWords, NameTheTwoCranksApartAndKInDegrees) {
-  ProbeReadout r;
-  r.k = 6.5;
-  r.linkage.theta = 1;
-  r.piston.theta = 2;
-  std::map<std::string, ReadoutLine> lines;
-  for (const ReadoutLine& l : ReadoutLines(r)) lines.emplace(l.key, l);
-  EXPECT_EQ(lines.at("k").value, "6.5000 rad = 372.42°");
-  EXPECT_EQ(std::string(lines.at("theta").label), "θ, the linkage's input crank O–P");
-  EXPECT_EQ(lines.at("theta").value, "1.0000 rad = 57.30°");
-  EXPECT_EQ(std::string(lines.at("crank").label), "the engine's crank angle");
-  EXPECT_EQ(lines.at("crank").value, "2.0000 rad = 114.59°");
-}
-
-}  // namespace
-}  // namespace tarsel
