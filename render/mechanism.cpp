@@ -219,7 +219,10 @@ void DrawGuide(Pen& pen) {
 // The lobe's contour around its centre, the base circle inside it, and the follower resting on
 // the contour straight above the centre.
 void DrawCam(Pen& pen, const CamLobe& cam) {
-  if (cam.contour.empty() || !(cam.base + cam.peak > 0)) return;
+  // A profile whose lifts are near the largest double has a contour that overflows: no cam.
+  if (cam.contour.empty() || !(cam.base + cam.peak > 0) || !std::isfinite(cam.base + cam.peak)) {
+    return;
+  }
   const double pi = 4 * same::Atan(1.0);
   const double scale = kCamReach / (cam.base + cam.peak);
   const auto at = [&](Joint j) {

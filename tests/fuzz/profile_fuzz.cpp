@@ -5,6 +5,8 @@
 //     finite, or a second table that is not the first one mirrored;
 //   - a refusal that is not one line, or names neither a line nor the number of rows;
 //   - valve events that are not finite, or that close before they open;
+//   - a cam whose follower stands off the lift's range, or whose contour is not finite where
+//     the base circle and the peak are;
 //   - any AddressSanitizer or UndefinedBehaviorSanitizer report.
 #include <cmath>
 #include <cstddef>
@@ -18,6 +20,7 @@
 #include "animation/driver.h"
 #include "animation/surface.h"
 #include "animation/timing.h"
+#include "geometry/cam.h"
 #include "input/profile_file.h"
 
 namespace {
@@ -61,6 +64,20 @@ void Draw(const tarsel::ProfileTables& t) {
   }
 }
 
+// The cam turned to a few angles, within a turn and beyond it.
+void Cam(const tarsel::ProfileTables& t) {
+  for (const double angle : {0.0, t.xa[1], -200.0, 1000.0}) {
+    const tarsel::CamLobe cam = tarsel::CamAt(t, angle);
+    if (!(cam.base > 0) || !(cam.lift >= 0) || !(cam.lift <= cam.peak * (1 + 1e-12))) {
+      Fail("a follower off the lift's range");
+    }
+    if (!std::isfinite(cam.base + cam.peak)) continue;
+    for (const tarsel::Joint j : cam.contour) {
+      if (!std::isfinite(j.x) || !std::isfinite(j.y)) Fail("a contour that is not finite");
+    }
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -69,6 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (const auto tables = tarsel::ReadProfile(text, &error)) {
     Check(*tables);
     Draw(*tables);
+    Cam(*tables);
     return 0;
   }
   if (error.empty() || error.find('\n') != std::string::npos) Fail("a refusal not of one line");

@@ -210,5 +210,17 @@ TEST(MechanismView, TheFollowerRisesByTheLiftUnderIt) {
   }
 }
 
+// Lifts near the largest double make a contour that overflows: the view leaves the cam out
+// and draws the rest.
+TEST(MechanismView, AnOverflowingCamIsLeftOut) {
+  const double huge = 1e308;
+  Pose pose = At(1.1, 0.7);
+  pose.cam = CamAt(
+      TablesOf(std::vector<double>{0, 1, 2, 3, 4}, std::vector<double>{0, huge, huge, huge, 0}), 2);
+  Pose none = pose;
+  none.cam = CamLobe{};
+  EXPECT_TRUE(Drawn(pose, 1) == Drawn(none, 1));
+}
+
 }  // namespace
 }  // namespace tarsel
