@@ -134,8 +134,8 @@ TEST_F(RenderTest, ProgressLineOnATerminalOnly) {
 #endif
   // The line shows after a second of work: at scale 2 the sweep's GIF takes several, however
   // fast the machine (at the design size it now takes less than one).
-  const Lines args = {"--script", Repeat("97", kPlainFrames - 1), "--scale", "2", "--gif",
-                      Path("p.gif").string()};
+  const Lines args = {"--script", Repeat("97", kPlainFrames - 1), "--scale", "2",
+                      "--gif",    Path("p.gif").string()};
   std::string command = TARSEL_RENDER;
   for (const std::string& a : args) command += " '" + a + "'";
   // script(1) runs the command on a pseudo-terminal and copies what it writes.
