@@ -13,7 +13,7 @@
   const note = $('explore-status');
   let module = null, shared = null;
   let now = null;  // what tarsel_explore said of the configuration taken last
-  const rows = new Map();  // field key -> {field, slider, strip, message, words, spec}
+  const rows = new Map();  // field key -> {field, slider, strip, message, words, def}
 
   // --- Undo and Redo: the links' queries of the configurations asked for, the latest last.
   // The positions a slider passes while it is dragged are one step.
@@ -117,17 +117,17 @@
 
   // The slider's strip: red where the value stops the crank turning all round (or the rod would
   // be too short), between the ends of the slider's track.
-  function stripBackground(spec, good) {
-    const at = (v) => `${((v - spec.low) / (spec.high - spec.low) * 100).toFixed(3)}%`;
+  function stripBackground(def, good) {
+    const at = (v) => `${((v - def.low) / (def.high - def.low) * 100).toFixed(3)}%`;
     const red = '#c0392b', clear = 'transparent';
     const stops = [];
-    let from = spec.low;
+    let from = def.low;
     for (const [least, most] of good) {
       if (least > from) stops.push(`${red} ${at(from)}`, `${red} ${at(least)}`);
       stops.push(`${clear} ${at(least)}`, `${clear} ${at(most)}`);
       from = most;
     }
-    if (from < spec.high) stops.push(`${red} ${at(from)}`, `${red} 100%`);
+    if (from < def.high) stops.push(`${red} ${at(from)}`, `${red} 100%`);
     return `linear-gradient(to right, ${stops.join(', ')})`;
   }
 
@@ -137,9 +137,9 @@
         Number(row.field.value) !== value) {
       row.field.value = String(value);
     }
-    row.slider.value = String(Math.min(row.spec.high, Math.max(row.spec.low, value)));
+    row.slider.value = String(Math.min(row.def.high, Math.max(row.def.low, value)));
     row.slider.setAttribute('aria-valuetext', String(value));
-    row.strip.style.background = stripBackground(row.spec, now.spans[key]);
+    row.strip.style.background = stripBackground(row.def, now.spans[key]);
     row.words.textContent = now.spansText[key];
   }
 
@@ -179,20 +179,20 @@
 
   // --- The controls.
 
-  function makeRow(spec) {
-    const key = spec.key;
+  function makeRow(def) {
+    const key = def.key;
     const id = `explore-${key}`;
     const label = document.createElement('label');
     label.htmlFor = id;
-    label.textContent = spec.name;
+    label.textContent = def.name;
     const field = document.createElement('input');
     Object.assign(field, {type: 'number', id, step: 'any', autocomplete: 'off'});
     field.className = 'explore-number';
     field.setAttribute('inputmode', 'decimal');
     const slider = document.createElement('input');
-    Object.assign(slider, {type: 'range', id: `${id}-slider`, min: spec.low, max: spec.high,
-                           step: spec.step});
-    slider.setAttribute('aria-label', `${spec.name}, slider`);
+    Object.assign(slider, {type: 'range', id: `${id}-slider`, min: def.low, max: def.high,
+                           step: def.step});
+    slider.setAttribute('aria-label', `${def.name}, slider`);
     const track = document.createElement('div');
     track.className = 'explore-track';
     const strip = document.createElement('div');
@@ -209,14 +209,14 @@
     field.setAttribute('aria-describedby', `${id}-message ${id}-spans`);
     slider.setAttribute('aria-describedby', `${id}-spans`);
     fieldBox.append(label, field, track, words, message);
-    const row = {field, slider, strip, message, words, spec};
+    const row = {field, slider, strip, message, words, def};
     rows.set(key, row);
 
     // A typed number is taken with Enter, or when the field is left; Escape undoes what was
     // typed and gives the keys back to the picture.
     const take = () => {
       if (field.value === '') {
-        showError(key, `The ${spec.name} needs a number: ${field.validity.badInput ?
+        showError(key, `The ${def.name} needs a number: ${field.validity.badInput ?
                                                             'this is not one' : 'there is none'}.`);
         return;
       }
@@ -276,7 +276,7 @@
     attach(m, constants, query, isLive) {
       module = m;
       shared = constants;
-      for (const spec of shared.explore) makeRow(spec);
+      for (const def of shared.explore) makeRow(def);
       const error = call('_tarsel_configure', query);
       read();
       show();
