@@ -71,8 +71,14 @@ def downloads(case):
 
 def downloaded(driver, folder, suffix, timeout=120):
     """The bytes of the one file ending in `suffix` once it is complete; it is removed."""
+    # Chromium may show the final name before the bytes are in (an empty file while its
+    # .crdownload is still written): complete means not empty and nothing still being written.
     def done(_):
-        names = [n for n in os.listdir(folder) if n.endswith(suffix)]
+        present = os.listdir(folder)
+        if any(n.endswith(".crdownload") for n in present):
+            return None
+        names = [n for n in present if n.endswith(suffix) and
+                 os.path.getsize(os.path.join(folder, n)) > 0]
         return names[0] if names else None
     name = web.wait_until(driver, done, timeout)
     path = os.path.join(folder, name)
