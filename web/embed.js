@@ -19,22 +19,8 @@
   // --- The state as the module has it (web/messages.cpp), for the messages, the platform and
   // the code to paste.
 
-  // A string argument and result of a call made directly: the animation may be suspended in
-  // its wait, and ccall would take it for a call of its own.
-  function withText(text, call) {
-    const m = tarselState.module;
-    const size = m.lengthBytesUTF8(text) + 1;
-    const at = m._malloc(size);
-    try {
-      m.stringToUTF8(text, at, size);
-      return m.UTF8ToString(call(at));
-    } finally {
-      m._free(at);
-    }
-  }
-
   // Why a link's query opens no frame (one line, as the page says it of its own link), or ''.
-  const refusal = (query) => withText(query, tarselState.module._tarsel_link_refusal);
+  const refusal = (query) => tarselState.withText(query, tarselState.module._tarsel_link_refusal);
 
   function state() {
     const m = tarselState.module;

@@ -26,16 +26,7 @@
     if (tarselState.trace) tarselState.trace.push(['explore', e.timeStamp]);
   }
 
-  // A call with a string, made directly: ccall would take the suspended animation for a call
-  // of its own.
-  function call(name, text) {
-    const size = module.lengthBytesUTF8(text) + 1;
-    const at = module._malloc(size);
-    module.stringToUTF8(text, at, size);
-    const answer = module.UTF8ToString(module[name](at));
-    module._free(at);
-    return answer;
-  }
+  const call = (name, text) => tarselState.withText(text, module[name]);
 
   // The configuration on the fields as a link's query, `key` with the text typed for it.
   function queryWith(key, text) {

@@ -71,6 +71,20 @@
       for (const f of listeners[name] ?? []) f(...args);
     },
 
+    // A string argument and result of a call into the module made directly: the animation may
+    // be suspended in its wait, and ccall would take it for a call of its own.
+    withText(text, call) {
+      const m = this.module;
+      const size = m.lengthBytesUTF8(text) + 1;
+      const at = m._malloc(size);
+      try {
+        m.stringToUTF8(text, at, size);
+        return m.UTF8ToString(call(at));
+      } finally {
+        m._free(at);
+      }
+    },
+
     download(blob, name) {
       const a = document.createElement('a');
       a.href = URL.createObjectURL(blob);
