@@ -15,7 +15,8 @@ namespace tarsel {
 
 namespace {
 
-constexpr char kDomain[] = "tarsel";
+// The desktop's gettext domain; the page has no gettext.
+[[maybe_unused]] constexpr char kDomain[] = "tarsel";
 
 // Every catalogue the page has handed over stays: a text looked up earlier may still be held
 // by a caller after the student chose another language. There are a handful at most.
