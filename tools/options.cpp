@@ -34,6 +34,7 @@ const char kUsage[] =
     "                     [--linkage G,A,C,B] [--reference DEG] [--assembly open|crossed]\n"
     "                     [--piston R,L] [--report FILE|-] [--threshold L]\n"
     "                     [--timing-csv FILE] [--timing-png FILE.png] [--profile FILE]\n"
+    "                     [--csv-style comma|semicolon]\n"
     "       tarsel-render --help | --version\n"
     "\n"
     "Runs the animation without a window, pressing the keys of a script.\n"
@@ -87,6 +88,9 @@ const char kUsage[] =
     "  --timing-csv FILE  the blue trace's valve events over the plain sweep, one row a frame:\n"
     "                   k,opening,closing,peak,duration,opening_crank,closing_crank,peak_crank,\n"
     "                   duration_crank (empty where it never reaches the checking lift)\n"
+    "  --csv-style S    comma (the default) or semicolon: the cells of --csv, --piston-csv and\n"
+    "                   --timing-csv separated by ';', their numbers with decimal commas (4,5),\n"
+    "                   for a spreadsheet that reads numbers so\n"
     "  --timing-png FILE.png  the timing plot: the blue trace's opening, closing, peak and\n"
     "                   duration against k, the red's as reference lines, the last frame marked\n"
     "  --profile FILE   the lift profile from a CSV file of angle,lift rows (degrees, strictly\n"
@@ -268,6 +272,14 @@ std::string ReadProfileOption(const std::string& path, Options& o) {
   return "bad --profile " + Quoted(path) + ": " + why;
 }
 
+std::string ReadCsvStyle(const std::string& text, Options& o) {
+  if (const std::optional<CsvStyle> named = CsvStyleNamed(text)) {
+    o.csv_style = *named;
+    return "";
+  }
+  return "bad --csv-style " + Quoted(text) + ": expected comma or semicolon";
+}
+
 std::string ReadProbe(const std::string& text, Options& o) {
   const std::optional<double> x = ReadNumber(text);
   if (!x) return NotANumber("probe", text);
@@ -334,6 +346,7 @@ const Field kFields[] = {
      [](const std::string& t, Options& o) {
        return OutputName(t, "piston-csv", "file name", &o.piston_csv);
      }},
+    {"csv-style", "S", ReadCsvStyle},
     {"mechanism", "FILE", ReadMechanism},
     {"probe", "X", ReadProbe},
     {"svg", "FILE",

@@ -256,11 +256,12 @@ std::string Outputs::Report(const SharedState& state, const FrameCurves& curves)
 
 std::string Outputs::WriteData(const SharedState& state, const FrameCurves& curves) {
   std::string error;
-  if (!options_.csv.empty() && !(error = WriteText(csv_file_, LinkageCsv(state))).empty()) {
+  if (!options_.csv.empty() &&
+      !(error = WriteText(csv_file_, LinkageCsv(state, options_.csv_style))).empty()) {
     return error;
   }
   if (!options_.piston_csv.empty() &&
-      !(error = WriteText(piston_csv_file_, PistonCsv(state))).empty()) {
+      !(error = WriteText(piston_csv_file_, PistonCsv(state, options_.csv_style))).empty()) {
     return error;
   }
   if (!options_.mechanism.empty()) {
@@ -270,7 +271,9 @@ std::string Outputs::WriteData(const SharedState& state, const FrameCurves& curv
   }
   if (error.empty() && (!options_.timing_csv.empty() || !options_.timing_png.empty())) {
     const std::vector<SweepFrame> frames = SweepTiming(state, options_.threshold);
-    if (!options_.timing_csv.empty()) error = WriteText(timing_csv_file_, TimingCsv(frames));
+    if (!options_.timing_csv.empty()) {
+      error = WriteText(timing_csv_file_, TimingCsv(frames, options_.csv_style));
+    }
     if (error.empty() && !options_.timing_png.empty()) {
       Image plot;
       timing_plot::Draw(plot, options_.scale, frames, state.k, options_.palette);

@@ -160,7 +160,7 @@
     tarselExports.worker().postMessage(r);
   }
 
-  let csv = null;
+  let csv = null, csvSemicolons = null;  // the same data in the two styles
   function fromWorker(m) {
     if (m.type === 'timingProfile' || m.type === 'timingProfileFailed') return profileRead(m);
     asked = null;
@@ -175,6 +175,7 @@
       plot.getContext('2d').putImageData(new ImageData(pixels, m.width, m.height), 0, 0);
       plot.hidden = false;
       csv = m.csv;
+      csvSemicolons = m.csvSemicolons;
       root.dataset.timingPlot = String(m.k);
       trace('timing-plot');
     } else {
@@ -198,12 +199,14 @@
     askPlot();
   });
   // "Save timing data": the bytes of the answer to the newest request, so a change still being
-  // worked out is waited for.
+  // worked out is waited for; with semicolons and decimal commas where the exports' switch
+  // "Data with semicolons" is on.
   let saving = false;
   function saveCsv() {
     note.textContent = '';
     const k = $('k-value').textContent;
-    tarselState.download(new Blob([csv], {type: 'text/csv'}), `tarsel-k${k}-timing.csv`);
+    const text = $('csv-semicolons').checked ? csvSemicolons : csv;
+    tarselState.download(new Blob([text], {type: 'text/csv'}), `tarsel-k${k}-timing.csv`);
   }
   saveButton.addEventListener('click', () => {
     if (!module || !live) return;

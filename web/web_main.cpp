@@ -203,10 +203,13 @@ EMSCRIPTEN_KEEPALIVE void tarsel_probe_key(int key, int shift) {
 }
 
 // The data export of the frame on the canvas (which 0) or of the piston curve (1), for "Save
-// data"; empty before the animation has started.
-EMSCRIPTEN_KEEPALIVE const char* tarsel_data(int which) {
+// data", with commas (semicolons 0) or with semicolons and decimal commas (1); empty before the
+// animation has started.
+EMSCRIPTEN_KEEPALIVE const char* tarsel_data(int which, int semicolons) {
   static std::string csv;
-  csv = live ? live->Csv(which == 1) : "";
+  csv = live ? live->Csv(which == 1,
+                         semicolons ? tarsel::CsvStyle::kSemicolon : tarsel::CsvStyle::kComma)
+             : "";
   return csv.c_str();
 }
 

@@ -4,7 +4,7 @@
     timing_test.py --site DIR --render TARSEL_RENDER [unittest arguments]
 
 The events of the frame on the canvas equal --report's "timing"; the timing plot and "Save
-timing data" equal --timing-png and --timing-csv; an opened profile draws what --profile draws,
+timing data" equal --timing-png and --timing-csv (and with semicolons, --csv-style semicolon); an opened profile draws what --profile draws,
 and a bad one leaves the picture as it was.
 """
 
@@ -126,6 +126,30 @@ class Timing(OneBrowser):
         click(d, "save-timing")
         _, saved = downloaded(d, folder, "-timing.csv")
         self.assertEqual(saved, timing_files(LINKAGE + FRAME + ["--threshold", "3"])[1])
+
+    def test_the_semicolon_downloads_equal_tarsel_render_csv_style_semicolon(self):
+        # With the switch "Data with semicolons" on, "Save timing data", "Save data" and "Save
+        # piston data" save what tarsel-render --csv-style semicolon writes for the same keys.
+        d = self.driver
+        folder = downloads(self)
+        self.open()
+        click(d, "csv-semicolons")
+        self.assertTrue(d.find_element(By.ID, "csv-semicolons").is_selected())
+        style = ["--csv-style", "semicolon"]
+        click(d, "save-timing")
+        _, saved = downloaded(d, folder, "-timing.csv")
+        self.assertEqual(saved, timing_files(LINKAGE + FRAME + style)[1])
+        self.assertIn(b";", saved)
+        with tempfile.TemporaryDirectory() as t:
+            csv, piston = os.path.join(t, "f.csv"), os.path.join(t, "p.csv")
+            subprocess.run([page_test.RENDER, *LINKAGE, *FRAME, *style, "--csv", csv,
+                            "--piston-csv", piston], check=True)
+            with open(csv, "rb") as f, open(piston, "rb") as g:
+                want_csv, want_piston = f.read(), g.read()
+        click(d, "save-data")
+        self.assertEqual(downloaded(d, folder, ".csv")[1], want_csv)
+        click(d, "save-piston")
+        self.assertEqual(downloaded(d, folder, ".csv")[1], want_piston)
 
     def test_an_opened_profile_draws_what_tarsel_render_draws(self):
         d = self.driver
