@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string>
 
+#include "geometry/language.h"
+
 namespace tarsel {
 
 namespace {
@@ -20,31 +22,49 @@ std::string Interval(const AngleInterval& i) {
 
 std::string ClassText(const LinkageAnalysis& a) {
   const char* relation = a.s_plus_l < a.p_plus_q ? "<" : a.s_plus_l > a.p_plus_q ? ">" : "=";
-  char head[120];
-  std::snprintf(head, sizeof head, "S + L = %s %s P + Q = %s: ", NumberText(a.s_plus_l).c_str(),
-                relation, NumberText(a.p_plus_q).c_str());
-  std::string text = head + std::string(NameOf(a.grashof));
+  const std::string sum =
+      "S + L = " + NumberText(a.s_plus_l) + " " + relation + " P + Q = " + NumberText(a.p_plus_q);
+  // The kind's English id (NameOf) stays for the report; here each kind is named in the
+  // sentence that says what it means. %s: Grashof's comparison, "S + L = 38.5 < P + Q = 56".
   switch (a.grashof) {
     case GrashofClass::kCrankRocker:
-      return text + ", the crank O-P is the shortest bar: it turns all round, the rocker swings";
+      // TRANSLATORS: a kind of four-bar linkage, as the textbooks name it (German:
+      // Kurbelschwinge); %s: Grashof's comparison, "S + L = 38.5 < P + Q = 56".
+      return Fill(Tr("%s: crank-rocker, the crank O-P is the shortest bar: it turns all round, "
+                     "the rocker swings"),
+                  {sum});
     case GrashofClass::kDoubleCrank:
-      return text + ", the fixed line is the shortest bar: crank and rocker both turn all round";
+      // TRANSLATORS: a kind of four-bar linkage (German: Doppelkurbel); %s: Grashof's
+      // comparison.
+      return Fill(Tr("%s: double-crank, the fixed line is the shortest bar: crank and rocker "
+                     "both turn all round"),
+                  {sum});
     case GrashofClass::kRockerCrank:
-      return text +
-             ", the rocker Q-R is the shortest bar: it turns all round, the crank only "
-             "swings";
+      // TRANSLATORS: a kind of four-bar linkage (German: Schwingkurbel); %s: Grashof's
+      // comparison.
+      return Fill(Tr("%s: rocker-crank, the rocker Q-R is the shortest bar: it turns all round, "
+                     "the crank only swings"),
+                  {sum});
     case GrashofClass::kDoubleRocker:
-      return text +
-             ", the coupler P-R is the shortest bar: it turns all round, crank and "
-             "rocker only swing";
+      // TRANSLATORS: a kind of four-bar linkage (German: Doppelschwinge); %s: Grashof's
+      // comparison.
+      return Fill(Tr("%s: double-rocker, the coupler P-R is the shortest bar: it turns all "
+                     "round, crank and rocker only swing"),
+                  {sum});
     case GrashofClass::kTripleRocker:
-      return text + ": no bar turns all round, the crank swings between two limits";
+      // TRANSLATORS: a kind of four-bar linkage that fails Grashof's condition; %s: Grashof's
+      // comparison.
+      return Fill(Tr("%s: triple-rocker: no bar turns all round, the crank swings between two "
+                     "limits"),
+                  {sum});
     case GrashofClass::kChangePoint:
       break;
   }
-  return text +
-         ": at some crank angle all four bars fall in one line, where the linkage can "
-         "change between its open and crossed assembly";
+  // TRANSLATORS: a four-bar linkage on the border of Grashof's condition; %s: Grashof's
+  // comparison.
+  return Fill(Tr("%s: change-point: at some crank angle all four bars fall in one line, where "
+                 "the linkage can change between its open and crossed assembly"),
+              {sum});
 }
 
 std::string ClosesText(const LinkageAnalysis& a) {
@@ -97,7 +117,8 @@ std::string LimitsText(const Configuration& c, const LinkageAnalysis& a) {
 std::vector<ReadoutLine> AnalysisLines(const Configuration& c, const LinkageAnalysis& a,
                                        const LinkagePose* at_probe) {
   std::vector<ReadoutLine> lines = {
-      {"class", "Grashof", ClassText(a)},
+      // TRANSLATORS: a label of the mechanism's account: Grashof's condition and class.
+      {"class", Tr("Grashof"), ClassText(a)},
       {"closes", "closes", ClosesText(a)},
   };
   for (const OpenInterval& o : a.open)
@@ -109,6 +130,8 @@ std::vector<ReadoutLine> AnalysisLines(const Configuration& c, const LinkageAnal
   lines.push_back({"stroke", "piston",
                    "stroke " + NumberText(a.stroke) + " (twice the crank radius " +
                        NumberText(c.piston_radius) + "), rod " + NumberText(c.rod)});
+  // The one place the account's numbers are written as the language writes them.
+  for (ReadoutLine& line : lines) line.value = LocalNumbers(line.value);
   return lines;
 }
 

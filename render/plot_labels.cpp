@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "geometry/language.h"
 #include "geometry/piston_curve.h"
 #include "geometry/valve_events.h"
 #include "render/canvas.h"
@@ -146,51 +147,71 @@ std::vector<PlotLabel> PlotLabels(const SharedState& state, const FrameCurves& c
   for (const auto& [key, x] :
        {std::pair{"tdc", piston::kOriginX}, {"bdc", piston::kOriginX + piston::kUnitsPerPi}}) {
     const Place foot = Pixel(x, kMarkerFoot);
-    add(key, key == std::string("tdc") ? "TDC" : "BDC", {foot.x, foot.y + 9}, Anchor::kCentre);
+    add(key,
+        key == std::string("tdc")
+            // TRANSLATORS: a name under the line of top dead centre in the plot, abbreviated as
+            // the language's textbooks do (German: OT).
+            ? Tr("TDC")
+            // TRANSLATORS: bottom dead centre, abbreviated (German: UT).
+            : Tr("BDC"),
+        {foot.x, foot.y + 9}, Anchor::kCentre);
   }
-  add("lift", "↑ lift (y-units)", {4, Pixel(0, 3).y}, Anchor::kStart);
-  add("crank", "crank degrees after TDC →", {client.width - 4.0, Pixel(0, kTickFoot).y + 24},
+  // TRANSLATORS: the plot's vertical axis; the arrow points up along it.
+  add("lift", Tr("↑ lift (y-units)"), {4, Pixel(0, 3).y}, Anchor::kStart);
+  // TRANSLATORS: the plot's horizontal axis; the arrow points right. TDC: top dead centre
+  // (German: OT).
+  add("crank", Tr("crank degrees after TDC →"), {client.width - 4.0, Pixel(0, kTickFoot).y + 24},
       Anchor::kEnd);
-  add("threshold", "checking lift " + ThresholdText(threshold), {4, ThresholdRow(threshold) - 9},
-      Anchor::kStart);
+  // TRANSLATORS: the name at the marker of the checking lift; %s: the lift.
+  add("threshold", Fill(Tr("checking lift %s"), {LocalNumbers(ThresholdText(threshold))}),
+      {4, ThresholdRow(threshold) - 9}, Anchor::kStart);
 
   // The lift curves: red left of its rising flank, blue right of its falling one, each at seven
   // tenths of its peak; green over its peak, between the two.
   if (const auto peak = Peak(curves.red)) {
     if (const auto at = Crossing(curves.red, 0.7 * peak->y, true)) {
       const Place p = Pixel(at->x, at->y);
-      add("red", "red: profile", {p.x - kGap, p.y}, Anchor::kEnd);
+      // TRANSLATORS: the name beside the red curve in the plot.
+      add("red", Tr("red: profile"), {p.x - kGap, p.y}, Anchor::kEnd);
     }
   }
   if (const auto peak = Peak(curves.blue)) {
     if (const auto at = Crossing(curves.blue, 0.7 * peak->y, false)) {
       const Place p = Pixel(at->x, at->y);
-      add("blue", "blue: re-timed", {p.x + kGap, p.y}, Anchor::kStart);
+      // TRANSLATORS: the name beside the blue curve: the profile shifted in time by the linkage.
+      add("blue", Tr("blue: re-timed"), {p.x + kGap, p.y}, Anchor::kStart);
     }
   }
   if (const auto peak = Peak(curves.green)) {
     const Place p = Pixel(peak->x, peak->y);
-    add("green", "green", {p.x, p.y - 10}, Anchor::kCentre);
+    // TRANSLATORS: the name over the green curve.
+    add("green", Tr("green"), {p.x, p.y - 10}, Anchor::kCentre);
   }
   const double pi = 4 * std::atan(1.0);
   const Place piston = PistonAt(state.config, 7, pi);
   const Place p = Pixel(piston.x, piston.y);
-  add("piston", "piston", {p.x - kGap, p.y}, Anchor::kEnd);
+  // TRANSLATORS: the name beside the piston's curve.
+  add("piston", Tr("piston"), {p.x - kGap, p.y}, Anchor::kEnd);
   // The phase offset (divided by 13) is named under its left end; the derivative curves
   // beside their highest point in the client area.
   if (const auto end = LeftEnd(curves.olive)) {
     const Place at = Pixel(end->x, end->y);
-    add("offset", "olive: phase offset ÷ 13", {at.x + 4, at.y + 12}, Anchor::kStart);
+    // TRANSLATORS: the name of the olive curve: the phase offset divided by 13.
+    add("offset", Tr("olive: phase offset ÷ 13"), {at.x + 4, at.y + 12}, Anchor::kStart);
   }
   const struct {
     const char* key;
     const char* text;
     const std::vector<Segment>& curve;
   } derivatives[] = {
-      {"velocity", "orange: red's velocity", curves.orange},
-      {"acceleration", "magenta: red's acceleration", curves.magenta},
-      {"blue-velocity", "light blue: blue's velocity", curves.light_blue},
-      {"blue-acceleration", "teal: blue's acceleration", curves.teal},
+      // TRANSLATORS: the names of the derivative curves in the plot: colour, then what it shows.
+      {"velocity", Tr("orange: red's velocity"), curves.orange},
+      // TRANSLATORS: the name of a derivative curve in the plot.
+      {"acceleration", Tr("magenta: red's acceleration"), curves.magenta},
+      // TRANSLATORS: the name of a derivative curve in the plot.
+      {"blue-velocity", Tr("light blue: blue's velocity"), curves.light_blue},
+      // TRANSLATORS: the name of a derivative curve in the plot.
+      {"blue-acceleration", Tr("teal: blue's acceleration"), curves.teal},
   };
   for (const auto& d : derivatives) {
     const auto top = HighestIn(d.curve, client);

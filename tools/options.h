@@ -81,6 +81,6 @@ struct Parsed {
 Parsed ParseOptions(const std::vector<std::string>& args);
 
 // The summary of the options that --help prints.
-extern const char kUsage[];
+std::string Usage();
 
 }  // namespace tarsel
