@@ -34,16 +34,23 @@ constexpr Name kEvents[][4] = {
      {"blue-duration", "blue open for"}},
 };
 
+std::string Never(double threshold) {
+  return Printed("never reaches the checking lift %g", threshold);
+}
+
+// An event's crank angle from the nearer dead centre.
+std::string Crank(double x) {
+  return DeadCentreWords(CrankDegrees(x));
+}
+
 void CurveLines(const Name (&names)[4], const std::optional<ValveEvents>& e, double threshold,
                 std::vector<ReadoutLine>& lines) {
   if (!e) {
-    const std::string never = Printed("never reaches the checking lift %g", threshold);
+    const std::string never = Never(threshold);
     for (const auto& n : names) lines.push_back({n.key, n.label, never});
     return;
   }
-  const auto at = [](double x) {
-    return Printed("x = %.2f°: %s", x, DeadCentreWords(CrankDegrees(x)));
-  };
+  const auto at = [](double x) { return Printed("x = %.2f°: %s", x, Crank(x)); };
   lines.push_back({names[0].key, names[0].label, at(e->opening)});
   lines.push_back({names[1].key, names[1].label, at(e->closing)});
   lines.push_back({names[2].key, names[2].label, at(e->peak)});
@@ -59,7 +66,23 @@ std::string Moved(double units, const char* more, const char* less) {
   return Printed("%.1f° ", std::abs(crank)) + (crank > 0 ? more : less) + " than the red's";
 }
 
+constexpr const char* kLater = "later";
+constexpr const char* kEarlier = "earlier";
+
 }  // namespace
+
+std::string TimingSpoken(const FrameTiming& t) {
+  const Name(&blue)[4] = kEvents[2];
+  if (!t.blue) return "blue " + Never(t.threshold);
+  const auto event = [&](const Name& name, double x, std::optional<double> shift) {
+    std::string text = name.label + (" " + Crank(x));
+    if (shift) text += ", " + Moved(*shift, kLater, kEarlier);
+    return text;
+  };
+  const auto& d = t.blue_from_red;
+  return event(blue[0], t.blue->opening, d ? std::optional(d->opening) : std::nullopt) + "; " +
+         event(blue[1], t.blue->closing, d ? std::optional(d->closing) : std::nullopt);
+}
 
 std::string ThresholdText(double threshold) {
   return Printed("%.6g", threshold);
@@ -80,10 +103,10 @@ std::vector<ReadoutLine> TimingLines(const FrameTiming& t) {
     return lines;
   }
   const ValveEvents& d = *t.blue_from_red;
-  lines.push_back({keys[0], labels[0], Moved(d.opening, "later", "earlier")});
-  lines.push_back({keys[1], labels[1], Moved(d.closing, "later", "earlier")});
+  lines.push_back({keys[0], labels[0], Moved(d.opening, kLater, kEarlier)});
+  lines.push_back({keys[1], labels[1], Moved(d.closing, kLater, kEarlier)});
   lines.push_back({keys[2], labels[2], Moved(d.duration, "longer", "shorter")});
-  lines.push_back({keys[3], labels[3], Moved(d.peak, "later", "earlier")});
+  lines.push_back({keys[3], labels[3], Moved(d.peak, kLater, kEarlier)});
   return lines;
 }
 
