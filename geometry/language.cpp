@@ -114,13 +114,17 @@ std::string LocalNumbers(std::string_view text) {
 
 std::string PointNumber(std::string_view typed) {
   const std::string_view separator = DecimalSeparator();
-  std::string out(typed);
-  if (separator == "." || separator.empty()) return out;
-  for (std::size_t at = out.find(separator); at != std::string::npos;
-       at = out.find(separator, at + 1)) {
-    out.replace(at, separator.size(), ".");
+  if (separator == "." || separator.empty()) return std::string(typed);
+  // Copied piece by piece rather than replaced in place: GCC 12 at -O2 sees an overlapping
+  // memcpy in std::string::replace that cannot happen (-Werror=restrict).
+  std::string out;
+  for (std::size_t from = 0;;) {
+    const std::size_t at = typed.find(separator, from);
+    out += typed.substr(from, at == std::string_view::npos ? at : at - from);
+    if (at == std::string_view::npos) return out;
+    out += '.';
+    from = at + separator.size();
   }
-  return out;
 }
 
 std::string LocaleDir(const std::string& program) {
