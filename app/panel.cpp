@@ -11,6 +11,7 @@
 
 #include "app/configuration_section.h"
 #include "app/image_view.h"
+#include "geometry/language.h"
 #include "render/image.h"
 #include "render/palette.h"
 
@@ -172,9 +173,11 @@ void Panel::AddLegend() {
     swatch->setPixmap(pixmap);
     swatch->setAlignment(Qt::AlignTop);
     layout->addWidget(swatch);
-    auto* text = new QLabel(
-        QString("<b>%1</b> %2").arg(QString::fromUtf8(curve.name), QString::fromUtf8(curve.shows)),
-        row);
+    // The table's texts are marked literals (NUL-terminated), shown in the student's language.
+    auto* text = new QLabel(QString("<b>%1</b> %2")
+                                .arg(QString::fromUtf8(Tr(curve.name.data())),
+                                     QString::fromUtf8(Tr(curve.shows.data()))),
+                            row);
     text->setWordWrap(true);
     layout->addWidget(text, 1);
     section->layout()->addWidget(row);
