@@ -83,7 +83,7 @@ ConfigurationSection::ConfigurationSection(QWidget* parent,
 void ConfigurationSection::AddRow(int index) {
   const ConfigurationField& f = kConfigurationFields[index];
   const QString key = Text(f.key);
-  auto* name = new QLabel(Text(f.name), this);
+  auto* name = new QLabel(Text(Tr(f.name.data())), this);
   name->setContentsMargins(0, 4, 0, 0);
   auto* line = new QWidget(this);
   auto* line_layout = new QHBoxLayout(line);
@@ -91,12 +91,12 @@ void ConfigurationSection::AddRow(int index) {
   Row& row = rows_[index];
   row.field = new QLineEdit(line);
   row.field->setObjectName("field-" + key);
-  row.field->setAccessibleName(Text(f.name));
+  row.field->setAccessibleName(Text(Tr(f.name.data())));
   row.field->setFixedWidth(80);
   name->setBuddy(row.field);
   row.slider = new SpanSlider(f, line);
   row.slider->setObjectName("slider-" + key);
-  row.slider->setAccessibleName(Text(f.name));
+  row.slider->setAccessibleName(Text(Tr(f.name.data())));
   line_layout->addWidget(row.field);
   line_layout->addWidget(row.slider, 1);
   row.message = new QLabel(this);

@@ -15,33 +15,62 @@ namespace tarsel {
 // The names and descriptions are marked for the catalogue: the legend (the window's panel, the
 // page's list and the names over the page's picture) passes them through Tr(); no picture's pixels
 // hold them.
-// TRANSLATORS: the legend of the picture: each curve's colour name (the window's colours), its
-// colour's name in the palette for colour-vision deficiencies, and what the curve shows.
 const Curve kCurves[10] = {
-    {colour::kGreen, 0x88950C, style::kGreen.width, Shown::kAlways, TrMark("green"), TrMark("teal"),
+    {colour::kGreen, 0x88950C, style::kGreen.width, Shown::kAlways,
+     // TRANSLATORS: a colour's name, in the legend of the picture.
+     TrMark("green"),
+     // TRANSLATORS: a colour's name, in the legend of the picture.
+     TrMark("teal"),
      TrMark("the lift profile against its second angle scale, mirrored about x = 65")},
-    {colour::kRed, 0x4800F8, style::kRed.width, Shown::kAlways, TrMark("red"), TrMark("crimson"),
-     TrMark("the same lift against its first, uniform angle scale")},
-    {colour::kBlue, 0xA62E1B, style::kBlue.width, Shown::kAlways, TrMark("blue"),
+    {colour::kRed, 0x4800F8, style::kRed.width, Shown::kAlways,
+     // TRANSLATORS: a colour's name, in the legend of the picture.
+     TrMark("red"),
+     // TRANSLATORS: a colour's name, in the legend of the picture.
+     TrMark("crimson"), TrMark("the same lift against its first, uniform angle scale")},
+    {colour::kBlue, 0xA62E1B, style::kBlue.width, Shown::kAlways,
+     // TRANSLATORS: a colour's name, in the legend of the picture.
+     TrMark("blue"),
+     // TRANSLATORS: a colour's name, in the legend of the picture.
      TrMark("dark blue"),
      TrMark(
          "the mirrored profile, each point shifted by the phase offset the linkage gives it at the "
          "current k")},
-    {colour::kOlive, 0xEA7B98, style::kOlive.width, Shown::kPlain, TrMark("olive"),
+    {colour::kOlive, 0xEA7B98, style::kOlive.width, Shown::kPlain,
+     // TRANSLATORS: a colour's name, in the legend of the picture.
+     TrMark("olive"),
+     // TRANSLATORS: a colour's name, in the legend of the picture.
      TrMark("lavender"), TrMark("the phase offset itself, divided by 13")},
-    {colour::kPiston, 0x04646C, style::kPiston.width, Shown::kAlways, TrMark("light orange"),
+    {colour::kPiston, 0x04646C, style::kPiston.width, Shown::kAlways,
+     // TRANSLATORS: a colour's name, in the legend of the picture.
+     TrMark("light orange"),
+     // TRANSLATORS: a colour's name, in the legend of the picture.
      TrMark("dark olive"),
      TrMark("the travel of a piston on a crank and connecting rod, one and a half turns")},
-    {colour::kAxis, colour::kAxis, style::kAxis.width, Shown::kAlways, TrMark("black"),
+    {colour::kAxis, colour::kAxis, style::kAxis.width, Shown::kAlways,
+     // TRANSLATORS: a colour's name, in the legend of the picture.
+     TrMark("black"),
+     // TRANSLATORS: a colour's name, in the legend of the picture.
      TrMark("black"),
      TrMark("the axis and its ticks; the two vertical lines mark crank angles 0 and \u03C0")},
-    {colour::kOrange, 0x003018, style::kOrange.width, Shown::kDerivatives, TrMark("orange"),
+    {colour::kOrange, 0x003018, style::kOrange.width, Shown::kDerivatives,
+     // TRANSLATORS: a colour's name, in the legend of the picture.
+     TrMark("orange"),
+     // TRANSLATORS: a colour's name, in the legend of the picture.
      TrMark("forest green"), TrMark("velocity of the profile on the uniform scale")},
-    {colour::kMagenta, 0xFC0C84, style::kMagenta.width, Shown::kDerivatives, TrMark("magenta"),
+    {colour::kMagenta, 0xFC0C84, style::kMagenta.width, Shown::kDerivatives,
+     // TRANSLATORS: a colour's name, in the legend of the picture.
+     TrMark("magenta"),
+     // TRANSLATORS: a colour's name, in the legend of the picture.
      TrMark("violet"), TrMark("acceleration of the profile on the uniform scale")},
     {colour::kLightBlue, 0x6142B5, style::kLightBlue.width, Shown::kDerivatives,
-     TrMark("light blue"), TrMark("raspberry"), TrMark("velocity of the shifted trace")},
-    {colour::kTeal, 0x421669, style::kTeal.width, Shown::kDerivatives, TrMark("teal"),
+     // TRANSLATORS: a colour's name, in the legend of the picture.
+     TrMark("light blue"),
+     // TRANSLATORS: a colour's name, in the legend of the picture.
+     TrMark("raspberry"), TrMark("velocity of the shifted trace")},
+    {colour::kTeal, 0x421669, style::kTeal.width, Shown::kDerivatives,
+     // TRANSLATORS: a colour's name, in the legend of the picture.
+     TrMark("teal"),
+     // TRANSLATORS: a colour's name, in the legend of the picture.
      TrMark("wine"), TrMark("acceleration of the shifted trace")},
 };
 

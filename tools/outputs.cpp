@@ -114,7 +114,10 @@ std::string Outputs::Check(const Options& o, Size size) {
     // export needs (1.2 GB); %4$s: the most an export may take (4.0 GB).
     return Fill(o.video.empty() ? Tr("too large an export: with %1$s x %2$s pictures it needs "
                                      "about %3$s of memory, more than the %4$s an export may take")
-                                // TRANSLATORS: as above; --video-scale is the option's name.
+                                // TRANSLATORS: %1$s x %2$s: the pictures' width and height in
+                                // pixels; %3$s: the memory the export needs (1.2 GB); %4$s: the
+                                // most an export may take (4.0 GB). --video-scale is the option's
+                                // name.
                                 : Tr("too large an export: with %1$s x %2$s pictures it needs "
                                      "about %3$s of memory, more than the %4$s an export may take "
                                      "(a smaller --video-scale needs less)"),
@@ -390,7 +393,8 @@ std::string Outputs::Stopped(int signal) {
     // frames there were to draw.
     line = Fill(committed_ ? Tr("stopped by %1$s at frame %2$s of %3$s, after every file was "
                                 "written")
-                           // TRANSLATORS: as above.
+                           // TRANSLATORS: %1$s: the signal's name (SIGINT, SIGTERM); %2$s:
+                           // the frames drawn; %3$s: the frames there were to draw.
                            : Tr("stopped by %1$s at frame %2$s of %3$s"),
                 {name, done, expected});
   } else {

@@ -78,7 +78,7 @@ std::string FieldsJson() {
   std::string json = "[";
   for (const tarsel::ConfigurationField& f : tarsel::kConfigurationFields) {
     if (json.size() > 1) json += ",";
-    json += "{\"key\":" + Quoted(f.key) + ",\"name\":" + Quoted(f.name) +
+    json += "{\"key\":" + Quoted(f.key) + ",\"name\":" + Quoted(tarsel::Tr(f.name.data())) +
             ",\"low\":" + tarsel::NumberText(f.low) + ",\"high\":" + tarsel::NumberText(f.high) +
             ",\"step\":" + tarsel::NumberText(f.step) +
             ",\"builtin\":" + tarsel::NumberText(built_in.*f.value) + "}";
