@@ -16,6 +16,7 @@
 #include "animation/sweep.h"
 #include "export/data_csv.h"
 #include "export/replay.h"
+#include "geometry/language.h"
 #include "input/link.h"
 #include "input/number.h"
 #include "input/probe_keys.h"
@@ -53,17 +54,20 @@ std::string Hex(std::uint32_t window_colour) {
   return text;
 }
 
-// The legend: every curve with its colour, name and pen width in both palettes.
+// The legend: every curve with its colour, name and pen width in both palettes. Its names and
+// descriptions in the language of the catalogue in use (the table's marked literals), so the
+// catalogue is to be given before the page asks for its constants.
 std::string CurvesJson() {
+  const auto text = [](std::string_view marked) { return Quoted(tarsel::Tr(marked.data())); };
   constexpr const char* kShown[] = {"always", "plain", "derivatives"};
   std::string json = "[";
   for (const tarsel::Curve& c : tarsel::kCurves) {
     if (json.size() > 1) json += ",";
     json += "{\"colours\":[" + Quoted(Hex(c.colour)) + "," + Quoted(Hex(c.distinguishable)) +
-            "],\"names\":[" + Quoted(c.name) + "," + Quoted(c.distinguishable_name) +
+            "],\"names\":[" + text(c.name) + "," + text(c.distinguishable_name) +
             "],\"width\":" + std::to_string(c.width) +
             ",\"shown\":" + Quoted(kShown[static_cast<int>(c.shown)]) +
-            ",\"shows\":" + Quoted(c.shows) + "}";
+            ",\"shows\":" + text(c.shows) + "}";
   }
   return json + "]";
 }
@@ -74,7 +78,7 @@ std::string FieldsJson() {
   std::string json = "[";
   for (const tarsel::ConfigurationField& f : tarsel::kConfigurationFields) {
     if (json.size() > 1) json += ",";
-    json += "{\"key\":" + Quoted(f.key) + ",\"name\":" + Quoted(f.name) +
+    json += "{\"key\":" + Quoted(f.key) + ",\"name\":" + Quoted(tarsel::Tr(f.name.data())) +
             ",\"low\":" + tarsel::NumberText(f.low) + ",\"high\":" + tarsel::NumberText(f.high) +
             ",\"step\":" + tarsel::NumberText(f.step) +
             ",\"builtin\":" + tarsel::NumberText(built_in.*f.value) + "}";
