@@ -15,7 +15,9 @@ namespace tarsel {
 
 namespace {
 
+#ifndef __EMSCRIPTEN__
 constexpr char kDomain[] = "tarsel";
+#endif
 
 // Every catalogue the page has handed over stays: a text looked up earlier may still be held
 // by a caller after the student chose another language. There are a handful at most.
@@ -36,13 +38,15 @@ const char* Looked(const std::string& key, const char* english) {
     const char* translated = dgettext(kDomain, key.c_str());
     // gettext gives back its argument where it has no translation: here a temporary.
     return translated == key.c_str() || std::strcmp(translated, key.c_str()) == 0 ? english
-                                                                                 : translated;
+                                                                                  : translated;
   }
 #endif
   return english;
 }
 
-bool Named(const char* value) { return value && *value; }
+bool Named(const char* value) {
+  return value && *value;
+}
 
 }  // namespace
 
@@ -94,7 +98,9 @@ std::string Fill(std::string_view pattern, std::initializer_list<std::string_vie
   return out;
 }
 
-const char* DecimalSeparator() { return TrC("decimal separator", "."); }
+const char* DecimalSeparator() {
+  return TrC("decimal separator", ".");
+}
 
 std::string LocalNumbers(std::string_view text) {
   const std::string_view separator = DecimalSeparator();
@@ -114,11 +120,17 @@ std::string LocalNumbers(std::string_view text) {
 
 std::string PointNumber(std::string_view typed) {
   const std::string_view separator = DecimalSeparator();
-  std::string out(typed);
-  if (separator == "." || separator.empty()) return out;
-  for (std::size_t at = out.find(separator); at != std::string::npos;
-       at = out.find(separator, at + 1)) {
-    out.replace(at, separator.size(), ".");
+  if (separator == "." || separator.empty()) return std::string(typed);
+  // Built anew rather than replaced in place: GCC 12 takes the in-place replace for an
+  // overlapping copy (-Werror=restrict).
+  std::string out;
+  for (std::size_t i = 0; i < typed.size();) {
+    if (typed.substr(i, separator.size()) == separator) {
+      out += '.';
+      i += separator.size();
+    } else {
+      out += typed[i++];
+    }
   }
   return out;
 }
