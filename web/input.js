@@ -146,7 +146,7 @@
     e.preventDefault();
     if (!tarselState.shared || !tarselState.live()) return;
     if (lastPointer !== 'mouse') {
-      tarselState.say('A double tap does not end the animation: the End button does.');
+      tarselState.say(t('A double tap does not end the animation: the End button does.'));
       return;
     }
     queueEvent(tarselState.shared.events.doubleClick);

@@ -129,7 +129,8 @@
   });
 
   // --- "Save data": the frame on the canvas, and the piston curve, each a CSV of its own.
-  const frameName = () => `tarsel-k${$('k-value').textContent}`;
+  // The file's name is data: k with its decimal point in every language.
+  const frameName = () => `tarsel-k${$('k-value').dataset.k ?? $('k-value').textContent}`;
   for (const [id, which, name] of [['save-data', 0, frameName],
                                    ['save-piston', 1, () => 'tarsel-piston']]) {
     const button = $(id);
