@@ -24,6 +24,12 @@
       navigator.serviceWorker.register('sw.js').catch(() => {
         // Without it the page works as before, online only.
       });
+      // The language's catalogue came before the worker: it keeps it too, for offline visits.
+      if (tarselLanguage.language !== 'en') {
+        navigator.serviceWorker.ready.then((registration) => {
+          registration.active?.postMessage({keep: tarselLanguage.url});
+        });
+      }
     },
   };
 })();

@@ -149,9 +149,21 @@
   $('caption').textContent = document.querySelector('title').textContent;
   if (!tarselEmbed.embedded) canvas.focus({preventScroll: true});
   tarselState.setPhase('ready');
-  // The module, once what the page in a course needs has come too (embed.js).
-  const ready = Promise.all([createTarsel(), tarselEmbed.loaded]).then(([m]) => {
+  // The language menu: a choice opens the page again in that language, at the frame and with
+  // the mechanism on the screen (a link's query, as "Copy link" gives it).
+  tarselLanguage.buildMenu($('language'), () => {
+    const params = new URLSearchParams(location.search);
+    const s = tarselState.module && !tarselState.replay ? tarselEmbed.state() : null;
+    if (s && s.query !== null) {
+      for (const [name, value] of new URLSearchParams(s.query)) params.set(name, value);
+    }
+    return params.toString();
+  });
+  // The module, once what the page in a course needs and the language's catalogue have come
+  // too (embed.js, language.js). The module takes the catalogue before anything of it is read.
+  const ready = Promise.all([createTarsel(), tarselEmbed.loaded, tarselLanguage.ready]).then(([m]) => {
     tarselState.module = m;
+    m.ccall('tarsel_use_catalogue', null, ['string'], [tarselLanguage.forModule()]);
     tarselState.shared = JSON.parse(m.ccall('tarsel_constants', 'string', [], []));
     tarselProbe.attach(m, tarselState.shared, !tarselState.replay);
     tarselExports.attach(m, tarselState.shared, !tarselState.replay);
