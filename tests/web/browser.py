@@ -225,14 +225,19 @@ def wider_than_screen(driver):
 
 
 # Every visible control whose text is wider or taller than its box (cut off, or spilling out):
-# buttons, the menu, labels, legends, table headers and the key bar's keys.
+# buttons, the menu, labels, legends, table headers and the key bar's keys; and every box of the
+# page that its content makes wider than itself (controls that do not fit their row).
 CLIPPED = """
 const out = [];
-for (const e of document.querySelectorAll('button, select, label, legend, th, summary, h1, h2')) {
+const controls = 'button, select, label, legend, th, summary, h1, h2';
+for (const e of document.body.querySelectorAll('*')) {
   if (e.getClientRects().length === 0 || e.closest('[hidden]') || e.closest('.visually-hidden')) continue;
+  // The caption bar shows the caption as the window's title bar does: cut off where it ends.
+  if (e.closest('canvas, #stage, #mechanism-box, pre, #caption')) continue;
   const style = getComputedStyle(e);
   if (style.visibility === 'hidden') continue;
-  if (e.scrollWidth > e.clientWidth + 1 || e.scrollHeight > e.clientHeight + 1) {
+  const tall = e.matches(controls) && e.scrollHeight > e.clientHeight + 1;
+  if (e.scrollWidth > e.clientWidth + 1 && e.clientWidth > 0 || tall) {
     out.push(`${e.tagName.toLowerCase()}#${e.id || e.className}: ` +
              `${e.scrollWidth}x${e.scrollHeight} in ${e.clientWidth}x${e.clientHeight}: ` +
              e.textContent.trim().slice(0, 40));
