@@ -74,7 +74,7 @@
 
   // The page's controls in their order, as Tab visits them.
   function controls() {
-    return [...document.querySelectorAll('button, input, a[href]')].filter(
+    return [...document.querySelectorAll('button, input, select, a[href]')].filter(
         (c) => !c.disabled && !c.hidden && c.getClientRects().length > 0);
   }
 
