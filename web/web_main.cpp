@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -130,6 +131,26 @@ extern "C" {
 // the sweep, the mapping from user coordinates to the canvas's pixels (for the probe's marker),
 // the probe's start and keys, the mechanism view's size, the palettes and the legend. The page
 // reads them once, when the module has loaded.
+// The catalogue of the language the student chose (web/language.js), before the constants are
+// read: "english\x1ftranslation" entries, each ended by \x1e (the English of a text with a
+// context is "context\x04english"). From then on the module's words (the readout, the
+// account of the mechanism, the timing, the errors, the names over the pictures) are in that
+// language; the pixels are the same in every one. An empty text is English.
+EMSCRIPTEN_KEEPALIVE void tarsel_use_catalogue(const char* entries) {
+  std::map<std::string, std::string> catalogue;
+  const std::string_view text(entries);
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t end = std::min(text.find('\x1e', at), text.size());
+    const std::string_view entry = text.substr(at, end - at);
+    const std::size_t split = entry.find('\x1f');
+    if (split != std::string_view::npos) {
+      catalogue.emplace(entry.substr(0, split), entry.substr(split + 1));
+    }
+    at = end + 1;
+  }
+  tarsel::UseCatalogue(std::move(catalogue));
+}
+
 EMSCRIPTEN_KEEPALIVE const char* tarsel_constants() {
   static const std::string json = ConstantsJson();
   return json.c_str();
