@@ -10,7 +10,8 @@ language's page shows as the English page shows it is a fault, unless its catalo
 (a word two languages share) or it has no letters (a number, a key's sign). Pseudo: the same
 against the pseudo-language en-XA (every text longer, accented), and no control whose text is
 cut off or spills out of its box at either size. Choosing: a German browser gets German without
-a parameter, an unknown locale gets English, the menu's choice is kept on the device.
+a parameter, an unknown locale gets English, the menu's choice is kept on the device. LanguageOffline:
+the language's catalogue is kept by the service worker for a visit without a network.
 """
 
 import json
@@ -159,6 +160,27 @@ class Choosing(unittest.TestCase):
 
 def setUpModule():
     page_test.setUpModule()
+
+
+class LanguageOffline(unittest.TestCase):
+    def test_the_language_kept_for_offline_visits(self):
+        """The catalogue came before the service worker: the worker keeps it all the same."""
+        with web.chromium() as d:
+            open_in(d, "en-XA")
+            web.wait_until(d, lambda d: d.execute_script(
+                "return navigator.serviceWorker.controller !== null") or d.refresh())
+            web.wait_until(d, lambda d: d.execute_async_script(
+                "const done = arguments[arguments.length - 1];"
+                "caches.keys().then((names) => Promise.all(names.map((n) => caches.open(n)"
+                "  .then((c) => c.match('lang/en-XA.json'))))).then((m) => done(m.some(Boolean)))"))
+            web.offline(d, True)
+            try:
+                d.refresh()
+                web.wait_until(d, lambda d: web.dataset(d, "catalogue") is not None)
+                self.assertEqual(web.dataset(d, "catalogue"), "loaded")
+                self.assertTrue(d.find_element(By.ID, "present").text.startswith("⟦"))
+            finally:
+                web.offline(d, False)
 
 
 def tearDownModule():
