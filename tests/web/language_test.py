@@ -11,7 +11,8 @@ language's page shows as the English page shows it is a fault, unless its catalo
 against the pseudo-language en-XA (every text longer, accented), and no control whose text is
 cut off or spills out of its box at either size. Choosing: a German browser gets German without
 a parameter, an unknown locale gets English, the menu's choice is kept on the device. LanguageOffline:
-the language's catalogue is kept by the service worker for a visit without a network.
+the language's catalogue is kept by the service worker for a visit without a network, and the
+page in one file carries every catalogue.
 """
 
 import json
@@ -181,6 +182,15 @@ class LanguageOffline(unittest.TestCase):
                 self.assertTrue(d.find_element(By.ID, "present").text.startswith("⟦"))
             finally:
                 web.offline(d, False)
+
+    def test_the_page_in_one_file_carries_them(self):
+        """From the disk, where nothing can be fetched, every language is in the file itself."""
+        one_file = os.path.join(os.path.dirname(page_test.SITE), "tarsel.html")
+        with web.chromium() as d:
+            d.get(f"file://{one_file}?locale=en-XA")
+            web.wait_until(d, lambda d: web.dataset(d, "catalogue") is not None)
+            self.assertEqual(web.dataset(d, "catalogue"), "loaded")
+            self.assertTrue(d.find_element(By.ID, "present").text.startswith("⟦"))
 
 
 def tearDownModule():
