@@ -22,6 +22,7 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import browser as web  # noqa: E402
+import explore_test  # noqa: E402
 import page_test  # noqa: E402
 from page_test import OneBrowser  # noqa: E402
 from selenium.webdriver.common.by import By  # noqa: E402
@@ -137,7 +138,12 @@ class Choosing(unittest.TestCase):
             self.assertEqual(web.dataset(d, "language"), "de", "a German browser")
             entries = catalogue("de")
             if entries.get("decimal separator\x04.") == ",":
+                # Numbers on the screen as German writes them, typed so too; the link (data)
+                # keeps its point.
                 self.assertEqual(d.find_element(By.ID, "k-value").text, "4,500")
+                explore_test.typed(d, "crank", "7,5")
+                web.wait_until(d, lambda d: "linkage=31.5,7.5," in (web.dataset(d, "explore") or ""))
+                self.assertEqual(d.find_element(By.ID, "explore-crank").get_attribute("value"), "7,5")
             # A locale the page does not have: English, and no catalogue fetched.
             open_in(d, "xx-YY")
             self.assertEqual([web.dataset(d, "language"), web.dataset(d, "catalogue")],
