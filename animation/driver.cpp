@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -28,16 +28,12 @@ void Driver::Startup() {
   st_.k0 = sweep::kFirstK;
 }
 
-namespace {
-bool FitsAFloat(double v) {
-  return std::isfinite(v) && std::abs(v) <= std::numeric_limits<float>::max();
-}
-}  // namespace
-
 void Driver::DrawLine(double x1, double y1, double x2, double y2, std::uint32_t colour) {
-  if (!FitsAFloat(x1) || !FitsAFloat(y1) || !FitsAFloat(x2) || !FitsAFloat(y2)) return;
-  const float a = static_cast<float>(x1), b = static_cast<float>(y1);
-  const float c = static_cast<float>(x2), d = static_cast<float>(y2);
+  const std::optional<Segment> drawn = SegmentAsDrawn(x1, y1, x2, y2);
+  if (!drawn) return;
+  // Each coordinate is a float's value, which the conversion back gives exactly.
+  const float a = static_cast<float>(drawn->x1), b = static_cast<float>(drawn->y1);
+  const float c = static_cast<float>(drawn->x2), d = static_cast<float>(drawn->y2);
   win_.Line(a, b, c, d, colour);
   // The curves are kept as the window got them, for the frame's valve events and the names
   // over the picture.
@@ -52,7 +48,7 @@ void Driver::DrawLine(double x1, double y1, double x2, double y2, std::uint32_t 
       {colour::kLightBlue, &FrameCurves::light_blue},
       {colour::kTeal, &FrameCurves::teal}};
   for (const auto& [kept, curve] : kKept) {
-    if (kept == colour) return (drawing_.*curve).push_back({a, b, c, d});
+    if (kept == colour) return (drawing_.*curve).push_back(*drawn);
   }
 }
 
@@ -93,16 +89,20 @@ bool Driver::DrawFrame() {
 }
 
 bool Driver::DrawPasses() {
+  if (!DrawProfiles()) return false;
+  r_.m = 0;
+  r_.n = 1;
+  return Pass3();
+}
+
+bool Driver::DrawProfiles() {
   drawing_.clear();
   r_.m = 0;
   r_.n = 1;
   if (!Pass1()) return false;
   DrawPistonCurve();
   r_.n = 1;  // m carries on from pass 1
-  if (!Pass2()) return false;
-  r_.m = 0;
-  r_.n = 1;
-  return Pass3();
+  return Pass2();
 }
 
 void Driver::FinishFrame() {
@@ -250,7 +250,7 @@ bool Driver::Pass3() {
     const bool joined = r_.closed >= 2;  // this point and the one before it closed
     if (r_.x1 < r_.x0 && joined) {
       win_.DrawWidth(style::kBlue.width);
-      DrawLine(ww - r_.x1 + r_.f1, r_.y1, ww - r_.x0 + st_.ff, r_.y0, colour::kBlue);
+      DrawLine(TraceX(ww, r_.x1, r_.f1), r_.y1, TraceX(ww, r_.x0, st_.ff), r_.y0, colour::kBlue);
       if (st_.acc == 1) TraceDerivatives();
     }
     if (!PointEvents()) return false;

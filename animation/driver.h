@@ -66,6 +66,11 @@ class Driver {
   // registers start afresh with it), kk := 0, the optional clear, the piston curve again.
   void FinishFrame();
 
+  // Passes 1 and 2 as a frame begins (m := 0, n := 1), with the piston curve between them: the
+  // green and the red profile, in drawing(). They come out alike in every frame, whatever k,
+  // the mechanism and the frames before: pass 1's first point joins none before it, and pass
+  // 2 starts from pass 1's last point. False when the program was ended inside them.
+  bool DrawProfiles();
   // The drawing passes; each returns false when the program was ended inside it.
   bool Pass1();
   bool Pass2();
@@ -90,6 +95,8 @@ class Driver {
   // The lift curves of the last frame that came to its wait (empty before the first): the
   // frame on the screen, for its valve events.
   const FrameCurves& curves() const { return shown_; }
+  // Those of the frame being drawn, so far.
+  const FrameCurves& drawing() const { return drawing_; }
 
  private:
   // Event processing at a table point; false once the program has been ended.

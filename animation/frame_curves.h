@@ -1,10 +1,29 @@
 #pragma once
 
+#include <cmath>
+#include <limits>
+#include <optional>
 #include <vector>
 
 #include "geometry/valve_events.h"
 
 namespace tarsel {
+
+// Whether a coordinate has a place on any screen: finite and within the range of a float.
+inline bool FitsAFloat(double v) {
+  return std::isfinite(v) && std::abs(v) <= std::numeric_limits<float>::max();
+}
+
+// A line as the passes hand it to the window, each coordinate in single precision; none where
+// a coordinate does not fit. The driver draws through it, and whatever works out a curve
+// without drawing it gets the very same segment.
+inline std::optional<Segment> SegmentAsDrawn(double x1, double y1, double x2, double y2) {
+  if (!FitsAFloat(x1) || !FitsAFloat(y1) || !FitsAFloat(x2) || !FitsAFloat(y2)) {
+    return std::nullopt;
+  }
+  return Segment{static_cast<float>(x1), static_cast<float>(y1), static_cast<float>(x2),
+                 static_cast<float>(y2)};
+}
 
 // The segments of the three lift curves of one frame exactly as the passes handed them to the
 // window (single-precision coordinates, in the order drawn): the green profile of pass 1, the

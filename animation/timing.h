@@ -31,8 +31,18 @@ struct SweepFrame {
 
 // The events of the frames of the plain sweep (k = 4.5 to 20 by 0.25, sweep::kFrames of them)
 // as the animation draws them with plain keys from its start, frames cleared and without the
-// derivative curves, for the configuration and the profile of `base`. Nothing is drawn: the
-// frames are drawn unseen, only their lift curves kept.
+// derivative curves, for the configuration and the profile of `base`. Nothing is drawn.
+//
+// Where the linkage closes all round in front of O (ClosesInFrontAllRound), which segments the
+// blue trace draws does not depend on k, and the events need only a few of them: those that
+// reach the checking lift and the one that ends at the peak. Those are worked out from the
+// driver's own functions (TracePointAt, SegmentAsDrawn), a few points a frame instead of every
+// one, and the red profile's events, the same in every frame, once. Any other linkage has its
+// frames drawn unseen (DrawnSweepTiming). Both give the same numbers, to the bit.
 std::vector<SweepFrame> SweepTiming(const SharedState& base, double threshold);
+
+// The same with every frame drawn unseen by the driver, its lift curves kept: the way for a
+// linkage whose trace may break off or turn over somewhere.
+std::vector<SweepFrame> DrawnSweepTiming(const SharedState& base, double threshold);
 
 }  // namespace tarsel

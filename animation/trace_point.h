@@ -12,6 +12,10 @@ namespace tarsel {
 inline double TraceAngle(const SharedState& state, double xb) {
   return state.k - (state.pi * xb) / 180;
 }
+// Where the trace draws the point of the second table at xb with the phase offset ff.
+inline double TraceX(double ww, double xb, double ff) {
+  return ww - xb + ff;
+}
 
 struct TracePoint {
   LinkagePose pose;  // pose.closes false: the point has no offset and the trace skips it
@@ -25,7 +29,7 @@ TracePoint TracePointAt(const SharedState& state, int n) {
   const double xb = state.tables.xb[n];
   TracePoint point;
   point.pose = SolveLinkage<Math>(state.config, TraceAngle(state, xb), state.pi);
-  point.x = state.ww - xb + point.pose.ff;
+  point.x = TraceX(state.ww, xb, point.pose.ff);
   return point;
 }
 

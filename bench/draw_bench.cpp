@@ -269,4 +269,18 @@ void BM_SweepTiming(benchmark::State& state) {
 }
 BENCHMARK(BM_SweepTiming)->Unit(benchmark::kMillisecond);
 
+// The events alone, after a change of a length (the crank one step longer): the frames drawn
+// unseen (fast:0) and from the points that decide them (fast:1).
+void BM_SweepTimingEvents(benchmark::State& state) {
+  tarsel::SharedState base;
+  base.config.crank = 7.5;
+  for (auto _ : state) {
+    const auto frames = state.range(0) != 0
+                            ? tarsel::SweepTiming(base, tarsel::kDefaultThreshold)
+                            : tarsel::DrawnSweepTiming(base, tarsel::kDefaultThreshold);
+    benchmark::DoNotOptimize(frames.data());
+  }
+}
+BENCHMARK(BM_SweepTimingEvents)->ArgName("fast")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
 BENCHMARK_MAIN();

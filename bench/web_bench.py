@@ -137,7 +137,7 @@ def main():
 
         # Valve timing: the frame's events, read after the frame from its segments, and the
         # timing over the sweep brought up to date by the worker after a step of k (the plot's
-        # mark moves) and after a length changed (the 63 frames drawn again).
+        # mark moves) and after a length changed (the 63 frames' events worked out again).
         d.find_element("id", "timing-sweep").click()
         web.wait_until(d, lambda d: web.dataset(d, "timingPlot") is not None, 60)
 
@@ -186,7 +186,7 @@ def main():
         pairs(k_steps + length_steps, "timing-read", "timing-shown"))
     row("the timing over the sweep after a step of k, in the worker (ms)",
         pairs(k_steps, "timing-asked", "timing-plot"))
-    row("  after a length changed: 63 frames drawn unseen again (ms)",
+    row("  after a length changed: the 63 frames' events worked out again (ms)",
         pairs(length_steps, "timing-asked", "timing-plot"))
     width = max(len(r[0]) for r in rows)
     print(f"| {'measure':<{width}} | {'median':>8} | {'least':>8} |")

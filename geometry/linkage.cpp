@@ -66,6 +66,20 @@ LinkagePose SolveLinkage(const Configuration& c, double theta, double pi) {
 template LinkagePose SolveLinkage<LibraryMath>(const Configuration&, double, double);
 template LinkagePose SolveLinkage<SameMath>(const Configuration&, double, double);
 
+bool ClosesInFrontAllRound(const Configuration& c) {
+  const double g = c.ground, a = c.crank, coupler = c.coupler, b = c.rocker;
+  const double longest = std::max({g, a, coupler, b});
+  if (!(std::min({g, a, coupler, b}) > 0) || !(longest <= kMostLength)) return false;
+  const double room = 1e-6 * longest;
+  // P-Q within the reach of the coupler and the rocker all round, and never near 0.
+  if (!(std::abs(g - a) >= std::abs(b - coupler) + 2 * room)) return false;
+  if (!(g + a + 2 * room <= b + coupler)) return false;
+  // Where R comes within `room` of the perpendicular through O (x <= room), it is at most
+  // sqrt(b^2 - g^2 + 2 g room) from O; it is never nearer than |coupler - a|.
+  const double nearest_r = coupler - a;
+  return nearest_r * nearest_r >= b * b - g * g + 4 * room * longest;
+}
+
 LinkagePose LinkagePoseAt(const Configuration& c, double theta, double pi) {
   return SolveLinkage<SameMath>(c, theta, pi);
 }

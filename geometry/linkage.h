@@ -34,6 +34,19 @@ struct LinkagePose {
 template <class Math>
 LinkagePose SolveLinkage(const Configuration& c, double theta, double pi);
 
+// Whether SolveLinkage closes at every crank angle, with either set of functions, with the
+// rocker tip R always in front of O (x > 0), so that phi stays strictly between -90 and 90
+// degrees and the phase offsets of any two crank angles lie less than 360 degrees apart (the
+// offset never turns over). Decided from the lengths alone, with room for rounding: over a turn
+// of the crank P-Q runs from |ground - crank| to ground + crank, which must keep clear of 0 and
+// within the reach |rocker - coupler| to rocker + coupler; and R, at least |coupler - crank|
+// from O, stays in front of O where that is more than the distance sqrt(rocker^2 - ground^2)
+// at which the rocker's circle crosses the line through O perpendicular to O-Q. Each by a
+// millionth of the longest length, some fifty times what the rounding of the closed form can
+// move a point. False also where it would only just hold, or not at all: such a linkage has to
+// be solved point by point to know.
+bool ClosesInFrontAllRound(const Configuration& c);
+
 // The pose with SameMath: for the readout, the data, the mechanism view and the analysis.
 LinkagePose LinkagePoseAt(const Configuration& c, double theta, double pi);
 

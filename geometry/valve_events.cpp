@@ -5,6 +5,8 @@
 #include <initializer_list>
 #include <utility>
 
+#include "geometry/language.h"
+
 namespace tarsel {
 
 namespace {
@@ -63,19 +65,33 @@ ValveEvents Shift(const ValveEvents& moved, const ValveEvents& base) {
 std::string DeadCentreWords(double crank_degrees) {
   // Within its turn, from -180 to 180 degrees after top dead centre.
   double a = std::remainder(crank_degrees, 360);
-  const char* centre = "TDC";
+  bool bottom = false;
   if (std::abs(a) > 90) {
-    centre = "BDC";
+    bottom = true;
     a = a > 0 ? a - 180 : a + 180;
   }
-  char text[64];
-  if (std::abs(a) < 0.05) {
-    std::snprintf(text, sizeof text, "at %s", centre);
+  // TRANSLATORS: the valve timing's words for an event at a dead centre. BDC: bottom dead
+  // centre, abbreviated as the language's textbooks do (German: UT). A narrow column.
+  if (std::abs(a) < 0.05 && bottom) return Tr("at BDC");
+  // TRANSLATORS: TDC: top dead centre, abbreviated as the language's textbooks do (German: OT).
+  if (std::abs(a) < 0.05) return Tr("at TDC");
+  char degrees[32];
+  std::snprintf(degrees, sizeof degrees, "%.1f", std::abs(a));
+  const char* pattern = nullptr;
+  if (a < 0 && bottom) {
+    // TRANSLATORS: %s: crank degrees ("20.0"); BDC: bottom dead centre (German: UT).
+    pattern = Tr("%s° before BDC");
+  } else if (a < 0) {
+    // TRANSLATORS: %s: crank degrees ("20.0"); TDC: top dead centre (German: OT).
+    pattern = Tr("%s° before TDC");
+  } else if (bottom) {
+    // TRANSLATORS: %s: crank degrees ("20.0"); BDC: bottom dead centre (German: UT).
+    pattern = Tr("%s° after BDC");
   } else {
-    std::snprintf(text, sizeof text, "%.1f\u00B0 %s %s", std::abs(a), a < 0 ? "before" : "after",
-                  centre);
+    // TRANSLATORS: %s: crank degrees ("20.0"); TDC: top dead centre (German: OT).
+    pattern = Tr("%s° after TDC");
   }
-  return text;
+  return Fill(pattern, {degrees});
 }
 
 }  // namespace tarsel

@@ -57,7 +57,8 @@ ValveEvents Shift(const ValveEvents& moved, const ValveEvents& base);
 
 // A crank angle after top dead centre the way engine courses write an event: from the nearer
 // dead centre of its turn, to a tenth of a degree ("20.0° before TDC", "42.5° after BDC",
-// "at TDC").
+// "at TDC"), in the language in use; the number keeps its decimal point (the readout that shows
+// it writes its numbers as the language does, LocalNumbers).
 std::string DeadCentreWords(double crank_degrees);
 
 }  // namespace tarsel

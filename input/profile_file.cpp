@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "geometry/configuration.h"
+#include "geometry/language.h"
 #include "input/number.h"
 #include "input/printable.h"
 
@@ -65,34 +66,46 @@ struct Reader {
   std::string error;
 
   bool Fail(long line, const std::string& why) {
-    error = "line " + std::to_string(line) + ": " + why;
+    // TRANSLATORS: a fault of a profile file: %1$s the line's number, %2$s what is wrong there.
+    error = Fill(Tr("line %1$s: %2$s"), {std::to_string(line), why});
     return false;
   }
 
   // A row "angle,lift" (or "angle;lift"); false with the error when it is none.
   bool Row(long line, std::string_view text) {
     const std::size_t at = text.find(spelling.separator);
-    const char* name = spelling.separator == ',' ? "a comma" : "a semicolon";
     if (at == std::string_view::npos || text.find(spelling.separator, at + 1) != text.npos) {
-      return Fail(line, std::string("expected two numbers, angle and lift, separated by ") + name +
-                            ", not " + Quoted(text));
+      return Fail(line, Fill(spelling.separator == ','
+                                 // TRANSLATORS: %s: the line's text (quoted).
+                                 ? Tr("expected two numbers, angle and lift, separated by a "
+                                      "comma, not %s")
+                                 // TRANSLATORS: %s: the line's text (quoted).
+                                 : Tr("expected two numbers, angle and lift, separated by a "
+                                      "semicolon, not %s"),
+                             {Quoted(text)}));
     }
     const std::string_view angle_text = Trimmed(text.substr(0, at));
     const std::string_view lift_text = Trimmed(text.substr(at + 1));
     const std::optional<double> angle = NumberIn(angle_text, spelling);
-    if (!angle) return Fail(line, "angle " + Quoted(angle_text) + " is not a number");
+    // TRANSLATORS: %s: the angle as written (quoted).
+    if (!angle) return Fail(line, Fill(Tr("angle %s is not a number"), {Quoted(angle_text)}));
     const std::optional<double> lift = NumberIn(lift_text, spelling);
-    if (!lift) return Fail(line, "lift " + Quoted(lift_text) + " is not a number");
+    // TRANSLATORS: %s: the lift as written (quoted).
+    if (!lift) return Fail(line, Fill(Tr("lift %s is not a number"), {Quoted(lift_text)}));
     if (*angle < -kMostAngle || *angle > kMostAngle) {
-      return Fail(line, "angle " + NumberText(*angle) + " is outside -360 to 360 degrees");
+      // TRANSLATORS: %s: the angle, in degrees.
+      return Fail(line, Fill(Tr("angle %s is outside -360 to 360 degrees"), {NumberText(*angle)}));
     }
     if (!angles.empty() && !(*angle > angles.back())) {
-      return Fail(line, "angle " + NumberText(*angle) + " is not greater than " +
-                            NumberText(angles.back()) + ", the one before it");
+      // TRANSLATORS: %1$s: the angle of this row; %2$s: the angle of the row before it.
+      return Fail(line, Fill(Tr("angle %1$s is not greater than %2$s, the one before it"),
+                             {NumberText(*angle), NumberText(angles.back())}));
     }
-    if (*lift < 0) return Fail(line, "lift " + NumberText(*lift) + " is below 0");
+    // TRANSLATORS: %s: the lift.
+    if (*lift < 0) return Fail(line, Fill(Tr("lift %s is below 0"), {NumberText(*lift)}));
     if (angles.size() == static_cast<std::size_t>(kMostProfileRows)) {
-      return Fail(line, "more than " + std::to_string(kMostProfileRows) + " rows");
+      // TRANSLATORS: %s: the most rows a profile may have.
+      return Fail(line, Fill(Tr("more than %s rows"), {std::to_string(kMostProfileRows)}));
     }
     angles.push_back(*angle);
     lifts.push_back(*lift == 0 ? 0 : *lift);  // -0 lies on the base circle too
@@ -111,7 +124,8 @@ std::optional<ProfileTables> ReadProfile(std::string_view text, std::string* err
   // A picture, an archive, a program: binary files hold zero bytes, text files none.
   if (const std::size_t zero = text.find('\0'); zero != std::string_view::npos) {
     const long line = 1 + std::count(text.begin(), text.begin() + static_cast<long>(zero), '\n');
-    return refuse("line " + std::to_string(line) + ": a zero byte: not a text file");
+    // TRANSLATORS: %s: the line's number.
+    return refuse(Fill(Tr("line %s: a zero byte: not a text file"), {std::to_string(line)}));
   }
   Reader reader;
   bool first = true, spelled = false;
@@ -140,9 +154,16 @@ std::optional<ProfileTables> ReadProfile(std::string_view text, std::string* err
   }
   const std::size_t rows = reader.angles.size();
   if (rows < static_cast<std::size_t>(kLeastProfileRows)) {
-    return refuse((rows == 0 ? std::string("no rows")
-                             : std::to_string(rows) + (rows == 1 ? " row" : " rows")) +
-                  " of angle,lift: a profile needs at least " + std::to_string(kLeastProfileRows));
+    const std::string least = std::to_string(kLeastProfileRows);
+    // TRANSLATORS: %s: the least rows of a profile. angle,lift names the file's columns.
+    if (rows == 0)
+      return refuse(Fill(Tr("no rows of angle,lift: a profile needs at least %s"), {least}));
+    // TRANSLATORS: %s: the least rows of a profile.
+    if (rows == 1)
+      return refuse(Fill(Tr("1 row of angle,lift: a profile needs at least %s"), {least}));
+    // TRANSLATORS: %1$s: the rows found (2 to 4); %2$s: the least rows of a profile.
+    return refuse(Fill(Tr("%1$s rows of angle,lift: a profile needs at least %2$s"),
+                       {std::to_string(rows), least}));
   }
   return TablesOf(reader.angles, reader.lifts);
 }
@@ -156,7 +177,7 @@ constexpr std::size_t kMostProfileBytes = 16 << 20;
 // The bytes of the file at `path`, or why there are none.
 std::string ReadFileBytes(const std::string& path, std::string* bytes) {
   std::error_code e;
-  if (std::filesystem::is_directory(path, e)) return "it is a directory";
+  if (std::filesystem::is_directory(path, e)) return Tr("it is a directory");
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) return std::strerror(errno);
   char buffer[1 << 16];
@@ -168,7 +189,7 @@ std::string ReadFileBytes(const std::string& path, std::string* bytes) {
   const int failed = std::ferror(file) ? errno : 0;
   std::fclose(file);
   if (failed) return std::strerror(failed);
-  if (bytes->size() > kMostProfileBytes) return "larger than 16 MB, no profile";
+  if (bytes->size() > kMostProfileBytes) return Tr("larger than 16 MB, no profile");
   return "";
 }
 

@@ -10,6 +10,7 @@
 #include "animation/driver.h"
 #include "animation/shared_state.h"
 #include "animation/surface.h"
+#include "geometry/language.h"
 #include "input/event.h"
 
 namespace tarsel {
@@ -51,7 +52,8 @@ struct Switches {
 std::optional<std::string> ScriptReaching(double k, Switches switches = {});
 inline constexpr double kLowestAt = -100;
 // The values of k that ScriptReaching reaches, as a message names them.
-inline constexpr char kReachableK[] = "k from -100 to 20 in steps of 0.025";
+// TRANSLATORS: the frames a key script can reach, in a message that refuses another k.
+inline constexpr const char* kReachableK = TrMark("k from -100 to 20 in steps of 0.025");
 // The key these scripts step forward with: "a", which has no action of its own.
 inline constexpr int kPlainKey = 'a';
 

@@ -14,7 +14,7 @@ namespace tarsel {
 // included. The keys name the lines for the page's script and the tests.
 struct ReadoutLine {
   const char* key;
-  const char* label;
+  const char* label;  // in the language in use
   std::string value;
 };
 
@@ -22,7 +22,8 @@ struct ReadoutLine {
 // degrees, the nearest table point of the red, green and blue curves with its angle and lift,
 // the angle theta of the linkage's input crank O-P for the blue point, its phase offset ff and
 // the angle phi, and the engine's crank angle and the piston's travel at the probe: the two
-// cranks named apart.
+// cranks named apart. Labels and values are in the language in use, the numbers written as it
+// writes them (LocalNumbers, here and nowhere else in the front ends).
 std::vector<ReadoutLine> ReadoutLines(const ProbeReadout& r);
 
 // What the probe shows beside the client area: the readout at x and the mechanism view for it,

@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "export/video_format.h"
+#include "geometry/language.h"
 #include "input/link.h"
 #include "input/number.h"
 #include "input/printable.h"
@@ -22,7 +23,10 @@
 
 namespace tarsel {
 
-const char kUsage[] =
+namespace {
+
+// The synopsis names only options and their values: it is the same in every language.
+constexpr char kSynopsis[] =
     "usage: tarsel-render [--script \"TOKENS\"] [--log FILE|-] [--png FILE] [--frames DIR "
     "[--force]]\n"
     "                     [--gif FILE [--delay MS]] [--size WxH] [--scale F]\n"
@@ -34,73 +38,235 @@ const char kUsage[] =
     "                     [--linkage G,A,C,B] [--reference DEG] [--assembly open|crossed]\n"
     "                     [--piston R,L] [--report FILE|-] [--threshold L]\n"
     "                     [--timing-csv FILE] [--timing-png FILE.png] [--profile FILE]\n"
-    "       tarsel-render --help | --version\n"
-    "\n"
-    "Runs the animation without a window, pressing the keys of a script.\n"
-    "\n"
-    "  --script TOKENS  keys as character codes (97, 44, 13, 8, ...), as names (space, enter,\n"
-    "                   tab, backspace, esc, comma, slash) or as a character (a, /), or dbl,\n"
-    "                   separated by spaces or commas; TOKEN@N is pressed inside the N-th\n"
-    "                   event call of a pass\n"
-    "  --at K           instead of a script, the keys that reach the frame at k = K (4.5 is the\n"
-    "                   first frame; steps of 0.025 from -100 to 20)\n"
-    "  --acc            with --at: velocity and acceleration on (BackSpace first)\n"
-    "  --accumulate     with --at: frames accumulate (\"/\" first), the pile of the way to K\n"
-    "  --sweep N|end    after the frame at K (4.5 without --at), plain keys for N frames in all,\n"
-    "                   or to the end of the sweep (k = 20; where it ends first, fewer, and a\n"
-    "                   line on standard error says so); --frames, --gif and --video start at\n"
-    "                   the frame at K\n"
-    "  --log FILE       every drawing and event call, one per line (- for standard output)\n"
-    "  --png FILE       the client area at the end of the run\n"
-    "  --frames DIR     the client area at each wait for a key: DIR/frame-001.png, ...\n"
-    "  --force          overwrite the frame files of an earlier export in DIR\n"
-    "  --gif FILE       the same frames as one looping animated GIF\n"
-    "  --video FILE     the same frames as a video: .mp4 (H.264) or .webm (VP9)\n"
-    "  --video-scale N  video pixels a side for each picture pixel, 1 to 4 (default 2, which\n"
-    "                   keeps the colour of one-pixel curves whole in the video's 4:2:0)\n"
-    "  --delay MS       time each GIF or video frame is shown, in milliseconds (default 200)\n"
-    "  --label          write on every picture its k, its frame of the plain sweep, the curves\n"
-    "                   shown and whether frames accumulate (in the top-left corner)\n"
-    "  --csv FILE       the frame at the end of the run as CSV: one row per table point,\n"
-    "                   n,k,xa,ya,xb,yb,theta,ff,blue_x,Px,Py,Rx,Ry,phi\n"
-    "  --piston-csv FILE  the piston curve's points as CSV: point,crank_angle,travel,x,y\n"
-    "  --mechanism FILE.png  the mechanism view at the end of the run: the four-bar at the\n"
-    "                   blue point nearest the probe, the slider-crank at the probe's angle\n"
-    "  --probe X        the probe's position in plot units (default 65)\n"
-    "  --svg FILE       the picture at the end of the run as SVG: every line since the last\n"
-    "                   clear, in order, in the client area's device pixels\n"
-    "  --pdf FILE       the same lines as a one-page PDF, for print (96 pixels to the inch)\n"
-    "  --size WxH       client area in logical pixels (default 962x688)\n"
-    "  --scale F        device pixels per logical pixel, 0.125 to 8 (default 1)\n"
-    "  --linkage G,A,C,B  the four-bar's lengths: fixed line O-Q, crank O-P, coupler P-R,\n"
-    "                   rocker Q-R (default 31.5,7,25,31), each above 0 and at most 10000\n"
-    "  --reference DEG  the reference angle of the phase offset ff = 2 (DEG - phi) (default 65)\n"
-    "  --assembly A     open (the default) or crossed: where the coupler and the rocker meet\n"
-    "  --piston R,L     the piston's crank radius and connecting rod, L longer than R\n"
-    "                   (default 25.5,100)\n"
-    "  --report FILE    the analysis of the mechanism as JSON (- for standard output): its\n"
-    "                   Grashof class, where it closes, the ranges of the transmission angle, of\n"
-    "                   phi and of the phase offset, the piston's stroke; and the valve events\n"
-    "                   of the frame at the end of the run (red, green, blue): opening,\n"
-    "                   closing, peak and duration, in plot and in crank degrees\n"
-    "  --threshold L    the checking lift the valve events are read at (default 1), above 0\n"
-    "  --timing-csv FILE  the blue trace's valve events over the plain sweep, one row a frame:\n"
-    "                   k,opening,closing,peak,duration,opening_crank,closing_crank,peak_crank,\n"
-    "                   duration_crank (empty where it never reaches the checking lift)\n"
-    "  --timing-png FILE.png  the timing plot: the blue trace's opening, closing, peak and\n"
-    "                   duration against k, the red's as reference lines, the last frame marked\n"
-    "  --profile FILE   the lift profile from a CSV file of angle,lift rows (degrees, strictly\n"
-    "                   increasing, -360 to 360; lifts at least 0; 5 to 10000 rows; or\n"
-    "                   angle;lift with decimal commas) instead of the built-in one\n"
-    "  --palette P      exact (the default) or distinguishable: colours that stay apart for\n"
-    "                   colour-vision deficiencies, each 3:1 or more against white\n"
-    "\n"
-    "Each option may be given once. K, F and X are numbers such as 6.5, -0.025, .5 or 4500e-3.\n"
-    "A GIF frame holds at most 256 colours: where antialiasing makes more, the drawing colours\n"
-    "are kept exactly and the other pixels take the nearest of the frame's 256 colours.\n"
-    "Exit status: 0 on success, 2 on a bad argument, a failed write or too little memory.\n"
-    "Every file is written under a temporary name and put in place when the run is complete:\n"
-    "a refused, failed or interrupted run (Ctrl+C) leaves earlier files as they were.\n";
+    "                     [--csv-style comma|semicolon]\n"
+    "       tarsel-render --help | --version\n";
+
+// Each option's description, lines split by "\n": Usage() writes the first beside the option's
+// name and indents the others under it.
+struct HelpEntry {
+  const char* option;
+  const char* description;
+};
+constexpr int kHelpColumn = 19;
+const HelpEntry kHelp[] = {
+    // TRANSLATORS: tarsel-render --help, what --script TOKENS does. Lines of at most 71 characters,
+    // split by
+    // \n (each is indented under the first); option names and values (FILE, K) stay as they are.
+    {"--script TOKENS",
+     TrMark("keys as character codes (97, 44, 13, 8, ...), as names (space, enter,\ntab, "
+            "backspace, esc, comma, slash) or as a character (a, /), or dbl,\nseparated by spaces "
+            "or commas; TOKEN@N is pressed inside the N-th\nevent call of a pass")},
+    // TRANSLATORS: tarsel-render --help, what --at K does. Lines of at most 71 characters, split by
+    // \n (each is indented under the first); option names and values (FILE, K) stay as they are.
+    {"--at K", TrMark("instead of a script, the keys that reach the frame at k = K (4.5 is "
+                      "the\nfirst frame; steps of 0.025 from -100 to 20)")},
+    // TRANSLATORS: tarsel-render --help, what --acc does. Lines of at most 71 characters, split by
+    // \n (each is indented under the first); option names and values (FILE, K) stay as they are.
+    {"--acc", TrMark("with --at: velocity and acceleration on (BackSpace first)")},
+    // TRANSLATORS: tarsel-render --help, what --accumulate does. Lines of at most 71 characters,
+    // split by
+    // \n (each is indented under the first); option names and values (FILE, K) stay as they are.
+    {"--accumulate",
+     TrMark("with --at: frames accumulate (\"/\" first), the pile of the way to K")},
+    // TRANSLATORS: tarsel-render --help, what --sweep N|end does. Lines of at most 71 characters,
+    // split by
+    // \n (each is indented under the first); option names and values (FILE, K) stay as they are.
+    {"--sweep N|end",
+     TrMark("after the frame at K (4.5 without --at), plain keys for N frames in all,\nor to the "
+            "end of the sweep (k = 20; where it ends first, fewer, and a\nline on standard error "
+            "says so); --frames, --gif and --video start at\nthe frame at K")},
+    // TRANSLATORS: tarsel-render --help, what --log FILE does. Lines of at most 71 characters,
+    // split by
+    // \n (each is indented under the first); option names and values (FILE, K) stay as they are.
+    {"--log FILE", TrMark("every drawing and event call, one per line (- for standard output)")},
+    // TRANSLATORS: tarsel-render --help, what --png FILE does. Lines of at most 71 characters,
+    // split by
+    // \n (each is indented under the first); option names and values (FILE, K) stay as they are.
+    {"--png FILE", TrMark("the client area at the end of the run")},
+    // TRANSLATORS: tarsel-render --help, what --frames DIR does. Lines of at most 71 characters,
+    // split by
+    // \n (each is indented under the first); option names and values (FILE, K) stay as they are.
+    {"--frames DIR", TrMark("the client area at each wait for a key: DIR/frame-001.png, ...")},
+    // TRANSLATORS: tarsel-render --help, what --force does. Lines of at most 71 characters, split
+    // by
+    // \n (each is indented under the first); option names and values (FILE, K) stay as they are.
+    {"--force", TrMark("overwrite the frame files of an earlier export in DIR")},
+    // TRANSLATORS: tarsel-render --help, what --gif FILE does. Lines of at most 71 characters,
+    // split by
+    // \n (each is indented under the first); option names and values (FILE, K) stay as they are.
+    {"--gif FILE", TrMark("the same frames as one looping animated GIF")},
+    // TRANSLATORS: tarsel-render --help, what --video FILE does. Lines of at most 71 characters,
+    // split by
+    // \n (each is indented under the first); option names and values (FILE, K) stay as they are.
+    {"--video FILE", TrMark("the same frames as a video: .mp4 (H.264) or .webm (VP9)")},
+    // TRANSLATORS: tarsel-render --help, what --video-scale N does. Lines of at most 71 characters,
+    // split by
+    // \n (each is indented under the first); option names and values (FILE, K) stay as they are.
+    {"--video-scale N",
+     TrMark("video pixels a side for each picture pixel, 1 to 4 (default 2, which\nkeeps the "
+            "colour of one-pixel curves whole in the video's 4:2:0)")},
+    // TRANSLATORS: tarsel-render --help, what --delay MS does. Lines of at most 71 characters,
+    // split by
+    // \n (each is indented under the first); option names and values (FILE, K) stay as they are.
+    {"--delay MS", TrMark("time each GIF or video frame is shown, in milliseconds (default 200)")},
+    // TRANSLATORS: tarsel-render --help, what --label does. Lines of at most 71 characters, split
+    // by
+    // \n (each is indented under the first); option names and values (FILE, K) stay as they are.
+    {"--label", TrMark("write on every picture its k, its frame of the plain sweep, the "
+                       "curves\nshown and whether frames accumulate (in the top-left corner)")},
+    // TRANSLATORS: tarsel-render --help, what --csv FILE does. Lines of at most 71 characters,
+    // split by
+    // \n (each is indented under the first); option names and values (FILE, K) stay as they are.
+    {"--csv FILE", TrMark("the frame at the end of the run as CSV: one row per table "
+                          "point,\nn,k,xa,ya,xb,yb,theta,ff,blue_x,Px,Py,Rx,Ry,phi")},
+    // TRANSLATORS: tarsel-render --help, what --piston-csv FILE does. Lines of at most 71
+    // characters, split by
+    // \n (each is indented under the first); option names and values (FILE, K) stay as they are.
+    {"--piston-csv FILE", TrMark("the piston curve's points as CSV: point,crank_angle,travel,x,y")},
+    // TRANSLATORS: tarsel-render --help, what --mechanism FILE.png does. Lines of at most 71
+    // characters, split by
+    // \n (each is indented under the first); option names and values (FILE, K) stay as they are.
+    {"--mechanism FILE.png",
+     TrMark("the mechanism view at the end of the run: the four-bar at the\nblue point nearest the "
+            "probe, the slider-crank at the probe's angle")},
+    // TRANSLATORS: tarsel-render --help, what --probe X does. Lines of at most 71 characters, split
+    // by
+    // \n (each is indented under the first); option names and values (FILE, K) stay as they are.
+    {"--probe X", TrMark("the probe's position in plot units (default 65)")},
+    // TRANSLATORS: tarsel-render --help, what --svg FILE does. Lines of at most 71 characters,
+    // split by
+    // \n (each is indented under the first); option names and values (FILE, K) stay as they are.
+    {"--svg FILE", TrMark("the picture at the end of the run as SVG: every line since the "
+                          "last\nclear, in order, in the client area's device pixels")},
+    // TRANSLATORS: tarsel-render --help, what --pdf FILE does. Lines of at most 71 characters,
+    // split by
+    // \n (each is indented under the first); option names and values (FILE, K) stay as they are.
+    {"--pdf FILE", TrMark("the same lines as a one-page PDF, for print (96 pixels to the inch)")},
+    // TRANSLATORS: tarsel-render --help, what --size WxH does. Lines of at most 71 characters,
+    // split by
+    // \n (each is indented under the first); option names and values (FILE, K) stay as they are.
+    {"--size WxH", TrMark("client area in logical pixels (default 962x688)")},
+    // TRANSLATORS: tarsel-render --help, what --scale F does. Lines of at most 71 characters, split
+    // by
+    // \n (each is indented under the first); option names and values (FILE, K) stay as they are.
+    {"--scale F", TrMark("device pixels per logical pixel, 0.125 to 8 (default 1)")},
+    // TRANSLATORS: tarsel-render --help, what --linkage G,A,C,B does. Lines of at most 71
+    // characters, split by
+    // \n (each is indented under the first); option names and values (FILE, K) stay as they are.
+    {"--linkage G,A,C,B",
+     TrMark("the four-bar's lengths: fixed line O-Q, crank O-P, coupler P-R,\nrocker Q-R (default "
+            "31.5,7,25,31), each above 0 and at most 10000")},
+    // TRANSLATORS: tarsel-render --help, what --reference DEG does. Lines of at most 71 characters,
+    // split by
+    // \n (each is indented under the first); option names and values (FILE, K) stay as they are.
+    {"--reference DEG",
+     TrMark("the reference angle of the phase offset ff = 2 (DEG - phi) (default 65)")},
+    // TRANSLATORS: tarsel-render --help, what --assembly A does. Lines of at most 71 characters,
+    // split by
+    // \n (each is indented under the first); option names and values (FILE, K) stay as they are.
+    {"--assembly A",
+     TrMark("open (the default) or crossed: where the coupler and the rocker meet")},
+    // TRANSLATORS: tarsel-render --help, what --piston R,L does. Lines of at most 71 characters,
+    // split by
+    // \n (each is indented under the first); option names and values (FILE, K) stay as they are.
+    {"--piston R,L",
+     TrMark("the piston's crank radius and connecting rod, L longer than R\n(default 25.5,100)")},
+    // TRANSLATORS: tarsel-render --help, what --report FILE does. Lines of at most 71 characters,
+    // split by
+    // \n (each is indented under the first); option names and values (FILE, K) stay as they are.
+    {"--report FILE",
+     TrMark(
+         "the analysis of the mechanism as JSON (- for standard output): its\nGrashof class, where "
+         "it closes, the ranges of the transmission angle, of\nphi and of the phase offset, the "
+         "piston's stroke; and the valve events\nof the frame at the end of the run (red, green, "
+         "blue): opening,\nclosing, peak and duration, in plot and in crank degrees")},
+    // TRANSLATORS: tarsel-render --help, what --threshold L does. Lines of at most 71 characters,
+    // split by
+    // \n (each is indented under the first); option names and values (FILE, K) stay as they are.
+    {"--threshold L",
+     TrMark("the checking lift the valve events are read at (default 1), above 0")},
+    // TRANSLATORS: tarsel-render --help, what --timing-csv FILE does. Lines of at most 71
+    // characters, split by
+    // \n (each is indented under the first); option names and values (FILE, K) stay as they are.
+    {"--timing-csv FILE",
+     TrMark("the blue trace's valve events over the plain sweep, one row a "
+            "frame:\nk,opening,closing,peak,duration,opening_crank,closing_crank,peak_crank,"
+            "\nduration_crank (empty where it never reaches the checking lift)")},
+    // TRANSLATORS: tarsel-render --help, what --csv-style S does. Lines of at most 71
+    // characters, split by \n (each is indented under the first); option names and values stay.
+    {"--csv-style S",
+     TrMark("comma (the default) or semicolon: the cells of --csv, --piston-csv and\n--timing-csv "
+            "separated by ';', their numbers with decimal commas (4,5),\nfor a spreadsheet that "
+            "reads numbers so")},
+    // TRANSLATORS: tarsel-render --help, what --timing-png FILE.png does. Lines of at most 71
+    // characters, split by
+    // \n (each is indented under the first); option names and values (FILE, K) stay as they are.
+    {"--timing-png FILE.png",
+     TrMark("the timing plot: the blue trace's opening, closing, peak and\nduration against k, the "
+            "red's as reference lines, the last frame marked")},
+    // TRANSLATORS: tarsel-render --help, what --profile FILE does. Lines of at most 71 characters,
+    // split by
+    // \n (each is indented under the first); option names and values (FILE, K) stay as they are.
+    {"--profile FILE",
+     TrMark("the lift profile from a CSV file of angle,lift rows (degrees, strictly\nincreasing, "
+            "-360 to 360; lifts at least 0; 5 to 10000 rows; or\nangle;lift with decimal commas) "
+            "instead of the built-in one")},
+    // TRANSLATORS: tarsel-render --help, what --palette P does. Lines of at most 71 characters,
+    // split by
+    // \n (each is indented under the first); option names and values (FILE, K) stay as they are.
+    {"--palette P", TrMark("exact (the default) or distinguishable: colours that stay apart "
+                           "for\ncolour-vision deficiencies, each 3:1 or more against white")},
+};
+
+}  // namespace
+
+std::string Usage() {
+  std::string usage = kSynopsis;
+  usage += '\n';
+  // TRANSLATORS: tarsel-render --help, the line under the synopsis.
+  usage += Tr("Runs the animation without a window, pressing the keys of a script.");
+  usage += "\n\n";
+  for (const HelpEntry& e : kHelp) {
+    std::string line = std::string("  ") + e.option;
+    line.append(
+        line.size() + 2 <= static_cast<std::size_t>(kHelpColumn) ? kHelpColumn - line.size() : 2,
+        ' ');
+    std::string_view description = Tr(e.description);
+    for (bool first = true;; first = false) {
+      const std::size_t end = description.find('\n');
+      if (!first) line.assign(kHelpColumn, ' ');
+      line += description.substr(0, end);
+      usage += line + '\n';
+      if (end == std::string_view::npos) break;
+      description.remove_prefix(end + 1);
+    }
+  }
+  usage += '\n';
+  // TRANSLATORS: tarsel-render --help, a closing note: lines of at most 90 characters split by
+  // \n; numbers stay as they are typed, with a decimal point.
+  usage += Tr(
+      "Each option may be given once. K, F and X are numbers such as 6.5, -0.025, .5 or 4500e-3.");
+  usage += '\n';
+  // TRANSLATORS: tarsel-render --help, a closing note: lines of at most 90 characters split by
+  // \n; numbers stay as they are typed, with a decimal point.
+  usage +=
+      Tr("A GIF frame holds at most 256 colours: where antialiasing makes more, the drawing "
+         "colours\nare kept exactly and the other pixels take the nearest of the frame's 256 "
+         "colours.");
+  usage += '\n';
+  // TRANSLATORS: tarsel-render --help, a closing note: lines of at most 90 characters split by
+  // \n; numbers stay as they are typed, with a decimal point.
+  usage +=
+      Tr("Exit status: 0 on success, 2 on a bad argument, a failed write or too little memory.");
+  usage += '\n';
+  // TRANSLATORS: tarsel-render --help, a closing note: lines of at most 90 characters split by
+  // \n; numbers stay as they are typed, with a decimal point.
+  usage += Tr(
+      "Every file is written under a temporary name and put in place when the run is complete:\na "
+      "refused, failed or interrupted run (Ctrl+C) leaves earlier files as they were.");
+  usage += '\n';
+  return usage;
+}
 
 namespace {
 
@@ -147,19 +313,25 @@ using Reader = std::string (*)(const std::string& text, Options& o);
 
 // An output's name: an empty value would mean "no output" here, which is not what the user
 // asked for.
+// TRANSLATORS: %s: the option (--png) given an empty value.
+constexpr const char* kFileName = TrMark("%s needs a file name");
+// TRANSLATORS: %s: the option (--frames) given an empty value.
+constexpr const char* kDirectoryName = TrMark("%s needs a directory name");
+
 std::string OutputName(const std::string& text, const char* option, const char* what,
                        std::string* out) {
-  if (text.empty()) return std::string("--") + option + " needs a " + what;
+  if (text.empty()) return Fill(Tr(what), {std::string("--") + option});
   *out = text;
   return "";
 }
 
 std::string ReadVideo(const std::string& text, Options& o) {
-  if (std::string error = OutputName(text, "video", "file name", &o.video); !error.empty()) {
+  if (std::string error = OutputName(text, "video", kFileName, &o.video); !error.empty()) {
     return error;
   }
   if (VideoFormatOf(text) == VideoFormat::kNone) {
-    return "bad --video " + Quoted(text) + ": expected a file name ending in .mp4 or .webm";
+    // TRANSLATORS: %s: the file name given (quoted).
+    return Fill(Tr("bad --video %s: expected a file name ending in .mp4 or .webm"), {Quoted(text)});
   }
   return "";
 }
@@ -167,7 +339,7 @@ std::string ReadVideo(const std::string& text, Options& o) {
 // The mechanism view and the timing plot are PNGs: any other ending would name bytes that are
 // not what it says.
 std::string PngName(const std::string& text, const char* option, std::string* out) {
-  if (std::string error = OutputName(text, option, "file name", out); !error.empty()) {
+  if (std::string error = OutputName(text, option, kFileName, out); !error.empty()) {
     return error;
   }
   constexpr std::string_view kPng = ".png";
@@ -175,9 +347,10 @@ std::string PngName(const std::string& text, const char* option, std::string* ou
       text.size() >= kPng.size() &&
       std::equal(kPng.begin(), kPng.end(), text.end() - kPng.size(),
                  [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
+  // TRANSLATORS: %1$s: the option (--mechanism), %2$s: the file name given (quoted).
   return png ? ""
-             : std::string("bad --") + option + " " + Quoted(text) +
-                   ": expected a file name ending in .png";
+             : Fill(Tr("bad %1$s %2$s: expected a file name ending in .png"),
+                    {std::string("--") + option, Quoted(text)});
 }
 
 std::string ReadMechanism(const std::string& text, Options& o) {
@@ -186,17 +359,20 @@ std::string ReadMechanism(const std::string& text, Options& o) {
 
 std::string ReadDelay(const std::string& text, Options& o) {
   if (ParseWhole(text, kMaxDelayMs, &o.delay_ms) && o.delay_ms >= 10) return "";
-  return "bad --delay " + Quoted(text) + ": expected milliseconds from 10 to 655350";
+  // TRANSLATORS: %s: the value given (quoted).
+  return Fill(Tr("bad --delay %s: expected milliseconds from 10 to 655350"), {Quoted(text)});
 }
 
 std::string ReadSize(const std::string& text, Options& o) {
   if (ParseSize(text, &o.size)) return "";
-  return "bad --size " + Quoted(text) + ": expected WxH, 1 to 8192 each";
+  // TRANSLATORS: %s: the value given (quoted); WxH is the option's value as typed.
+  return Fill(Tr("bad --size %s: expected WxH, 1 to 8192 each"), {Quoted(text)});
 }
 
 // "bad --OPTION 'TEXT': not a number".
 std::string NotANumber(const char* option, const std::string& text) {
-  return std::string("bad --") + option + " " + Quoted(text) + ": not a number";
+  // TRANSLATORS: %1$s: the option (--scale), %2$s: the value given (quoted).
+  return Fill(Tr("bad %1$s %2$s: not a number"), {std::string("--") + option, Quoted(text)});
 }
 
 std::string ReadScale(const std::string& text, Options& o) {
@@ -204,8 +380,9 @@ std::string ReadScale(const std::string& text, Options& o) {
   if (!scale) return NotANumber("scale", text);
   o.scale = *scale;
   if (o.scale >= Canvas::kLeastScale && o.scale <= Canvas::kMostScale) return "";
-  return "bad --scale " + Quoted(text) + ": expected a number from " +
-         ScaleText(Canvas::kLeastScale) + " to " + ScaleText(Canvas::kMostScale);
+  // TRANSLATORS: %1$s: the value given (quoted); %2$s and %3$s the least and most scale.
+  return Fill(Tr("bad --scale %1$s: expected a number from %2$s to %3$s"),
+              {Quoted(text), ScaleText(Canvas::kLeastScale), ScaleText(Canvas::kMostScale)});
 }
 
 std::string ReadPalette(const std::string& text, Options& o) {
@@ -213,12 +390,14 @@ std::string ReadPalette(const std::string& text, Options& o) {
     o.palette = *named;
     return "";
   }
-  return "bad --palette " + Quoted(text) + ": expected exact or distinguishable";
+  // TRANSLATORS: %s: the value given (quoted); exact and distinguishable are values: keep them.
+  return Fill(Tr("bad --palette %s: expected exact or distinguishable"), {Quoted(text)});
 }
 
 std::string ReadVideoScale(const std::string& text, Options& o) {
   if (ParseWhole(text, 4, &o.video_scale)) return "";
-  return "bad --video-scale " + Quoted(text) + ": expected 1, 2, 3 or 4";
+  // TRANSLATORS: %s: the value given (quoted).
+  return Fill(Tr("bad --video-scale %s: expected 1, 2, 3 or 4"), {Quoted(text)});
 }
 
 // The frame --at names; its keys are found once the switches are known too.
@@ -226,7 +405,10 @@ std::string ReadAt(const std::string& text, Options& o) {
   if (!ReadNumber(text)) return NotANumber("at", text);
   const std::optional<double> k = ReadK(text);
   if (!k || !ScriptReaching(*k)) {
-    return "bad --at " + Quoted(text) + ": no key script reaches it; expected " + kReachableK;
+    // TRANSLATORS: %1$s: the value given (quoted); %2$s: the values that work, in the
+    // program's words ("a k from -100 to 20 in steps of 0.025").
+    return Fill(Tr("bad --at %1$s: no key script reaches it; expected %2$s"),
+                {Quoted(text), Tr(kReachableK)});
   }
   o.at = *k;
   return "";
@@ -242,8 +424,10 @@ std::string ReadSweep(const std::string& text, Options& o) {
   } else if (ParseWhole(text, kMostSweepFrames, &frames)) {
     o.sweep = frames;
   } else {
-    return "bad --sweep " + Quoted(text) + ": expected a number of frames from 1 to " +
-           std::to_string(kMostSweepFrames) + ", or end";
+    // TRANSLATORS: %1$s: the value given (quoted); %2$s: the most frames. "end" is a value:
+    // keep it.
+    return Fill(Tr("bad --sweep %1$s: expected a number of frames from 1 to %2$s, or end"),
+                {Quoted(text), std::to_string(kMostSweepFrames)});
   }
   return "";
 }
@@ -255,17 +439,29 @@ std::string ReadThreshold(const std::string& text, Options& o) {
   if (!lift) return NotANumber("threshold", text);
   o.threshold = *lift;
   if (o.threshold > 0) return "";
-  return "bad --threshold " + Quoted(text) + ": expected a lift above 0";
+  // TRANSLATORS: %s: the value given (quoted).
+  return Fill(Tr("bad --threshold %s: expected a lift above 0"), {Quoted(text)});
 }
 
 std::string ReadProfileOption(const std::string& path, Options& o) {
-  if (path.empty()) return "--profile needs a file name";
+  if (path.empty()) return Fill(Tr(kFileName), {"--profile"});
   std::string why;
   if (std::optional<ProfileTables> tables = ReadProfileFile(path, &why)) {
     o.profile = std::make_shared<const ProfileTables>(std::move(*tables));
     return "";
   }
-  return "bad --profile " + Quoted(path) + ": " + why;
+  // TRANSLATORS: %1$s: the file name (quoted); %2$s: what is wrong with it, a whole clause.
+  return Fill(Tr("bad --profile %1$s: %2$s"), {Quoted(path), why});
+}
+
+std::string ReadCsvStyle(const std::string& text, Options& o) {
+  if (const std::optional<CsvStyle> named = CsvStyleNamed(text)) {
+    o.csv_style = *named;
+    return "";
+  }
+  // TRANSLATORS: %s: the value given (quoted); --csv-style, comma and semicolon are the option's
+  // name and values, kept as they are.
+  return Fill(Tr("bad --csv-style %s: expected comma or semicolon"), {Quoted(text)});
 }
 
 std::string ReadProbe(const std::string& text, Options& o) {
@@ -273,7 +469,8 @@ std::string ReadProbe(const std::string& text, Options& o) {
   if (!x) return NotANumber("probe", text);
   o.probe = *x;
   if (std::abs(o.probe) <= probe::kLimit) return "";
-  return "bad --probe " + Quoted(text) + ": expected a number from -1000000 to 1000000";
+  // TRANSLATORS: %s: the value given (quoted).
+  return Fill(Tr("bad --probe %s: expected a number from -1000000 to 1000000"), {Quoted(text)});
 }
 
 // The options, with the name of their value (null for a switch) and its reader, in the order
@@ -291,12 +488,12 @@ const Field kFields[] = {
        return std::string();
      }},
     {"log", "FILE",
-     [](const std::string& t, Options& o) { return OutputName(t, "log", "file name", &o.log); }},
+     [](const std::string& t, Options& o) { return OutputName(t, "log", kFileName, &o.log); }},
     {"png", "FILE",
-     [](const std::string& t, Options& o) { return OutputName(t, "png", "file name", &o.png); }},
+     [](const std::string& t, Options& o) { return OutputName(t, "png", kFileName, &o.png); }},
     {"frames", "DIR",
      [](const std::string& t, Options& o) {
-       return OutputName(t, "frames", "directory name", &o.frames);
+       return OutputName(t, "frames", kDirectoryName, &o.frames);
      }},
     {"force", nullptr,
      [](const std::string&, Options& o) {
@@ -304,7 +501,7 @@ const Field kFields[] = {
        return std::string();
      }},
     {"gif", "FILE",
-     [](const std::string& t, Options& o) { return OutputName(t, "gif", "file name", &o.gif); }},
+     [](const std::string& t, Options& o) { return OutputName(t, "gif", kFileName, &o.gif); }},
     {"video", "FILE", ReadVideo},
     {"delay", "MS", ReadDelay},
     {"size", "WxH", ReadSize},
@@ -329,17 +526,18 @@ const Field kFields[] = {
        return std::string();
      }},
     {"csv", "FILE",
-     [](const std::string& t, Options& o) { return OutputName(t, "csv", "file name", &o.csv); }},
+     [](const std::string& t, Options& o) { return OutputName(t, "csv", kFileName, &o.csv); }},
     {"piston-csv", "FILE",
      [](const std::string& t, Options& o) {
-       return OutputName(t, "piston-csv", "file name", &o.piston_csv);
+       return OutputName(t, "piston-csv", kFileName, &o.piston_csv);
      }},
+    {"csv-style", "S", ReadCsvStyle},
     {"mechanism", "FILE", ReadMechanism},
     {"probe", "X", ReadProbe},
     {"svg", "FILE",
-     [](const std::string& t, Options& o) { return OutputName(t, "svg", "file name", &o.svg); }},
+     [](const std::string& t, Options& o) { return OutputName(t, "svg", kFileName, &o.svg); }},
     {"pdf", "FILE",
-     [](const std::string& t, Options& o) { return OutputName(t, "pdf", "file name", &o.pdf); }},
+     [](const std::string& t, Options& o) { return OutputName(t, "pdf", kFileName, &o.pdf); }},
     // The configuration's texts, read together once all are known.
     {"linkage", "G,A,C,B",
      [](const std::string& t, Options& o) {
@@ -363,12 +561,12 @@ const Field kFields[] = {
      }},
     {"report", "FILE",
      [](const std::string& t, Options& o) {
-       return OutputName(t, "report", "file name", &o.report);
+       return OutputName(t, "report", kFileName, &o.report);
      }},
     {"threshold", "L", ReadThreshold},
     {"timing-csv", "FILE",
      [](const std::string& t, Options& o) {
-       return OutputName(t, "timing-csv", "file name", &o.timing_csv);
+       return OutputName(t, "timing-csv", kFileName, &o.timing_csv);
      }},
     {"profile", "FILE", ReadProfileOption},
     {"timing-png", "FILE",
@@ -379,7 +577,10 @@ const Field kFields[] = {
 std::string ReadConfigurationOptions(Options& o) {
   const std::optional<ConfigurationError> e = ReadConfiguration(o.config_texts, &o.config);
   if (!e) return "";
-  return "bad --" + std::string(e->parameter) + " " + Quoted(e->text) + ": " + e->why;
+  // TRANSLATORS: %1$s: the option (--linkage), %2$s: its value (quoted), %3$s: what is wrong
+  // with it, a whole clause.
+  return Fill(Tr("bad %1$s %2$s: %3$s"),
+              {"--" + std::string(e->parameter), Quoted(e->text), e->why});
 }
 
 // The options that name a frame instead of giving the keys.
@@ -396,11 +597,17 @@ std::string ReachFrame(Options& o) {
   o.script = keys->script;
   o.first_frame = keys->first;
   if (o.sweep <= keys->frames) return "";
-  char line[160];
-  std::snprintf(line, sizeof line,
-                "--sweep %ld makes %ld frame%s from k = %g: the sweep ends at k = %g", o.sweep,
-                keys->frames, keys->frames == 1 ? "" : "s", o.at, sweep::kLastK);
-  return line;
+  const std::string frames = std::to_string(keys->frames), from = ScaleText(o.at),
+                    last = ScaleText(sweep::kLastK), asked = std::to_string(o.sweep);
+  if (keys->frames == 1) {
+    // TRANSLATORS: %1$s: the frames asked for; %2$s: the k of the first frame; %3$s: the last k.
+    return Fill(Tr("--sweep %1$s makes 1 frame from k = %2$s: the sweep ends at k = %3$s"),
+                {asked, from, last});
+  }
+  // TRANSLATORS: %1$s: the frames asked for; %2$s: the frames made; %3$s: the k of the first
+  // frame; %4$s: the last k.
+  return Fill(Tr("--sweep %1$s makes %2$s frames from k = %3$s: the sweep ends at k = %4$s"),
+              {asked, frames, from, last});
 }
 
 // ------------------------------------------------------------------------------------------
@@ -468,15 +675,19 @@ Read ReadArguments(const std::vector<std::string>& args) {
     const option* o = Named(table, written);
     const std::string_view name = written.substr(0, written.find('='));
     if (!o) {
-      read.error = "unknown argument " + Quoted(written) + " (see --help)";
+      // TRANSLATORS: %s: the argument (quoted); --help is an option: keep it.
+      read.error = Fill(Tr("unknown argument %s (see --help)"), {Quoted(written)});
     } else if (code == ':') {
-      read.error = "Missing value after " + Quoted(name) + ".";
+      // TRANSLATORS: %s: the option (quoted) that needs a value.
+      read.error = Fill(Tr("Missing value after %s."), {Quoted(name)});
     } else if (code == '?') {
-      read.error = "Unexpected value after " + Quoted(name) + ".";
+      // TRANSLATORS: %s: the option (quoted) that takes no value.
+      read.error = Fill(Tr("Unexpected value after %s."), {Quoted(name)});
     } else if (const std::size_t i = static_cast<std::size_t>(code - kFirstCode);
                i < std::size(kFields) && read.values[i]) {
       // Which of two values was meant cannot be known: neither is taken.
-      read.error = std::string("--") + kFields[i].name + " is given twice";
+      // TRANSLATORS: %s: the option (--png).
+      read.error = Fill(Tr("%s is given twice"), {std::string("--") + kFields[i].name});
     } else if (i < std::size(kFields)) {
       read.values[i] = optarg ? optarg : "";
     } else {
@@ -484,22 +695,28 @@ Read ReadArguments(const std::vector<std::string>& args) {
     }
     if (!read.error.empty()) return read;
   }
-  if (optind < argc) read.error = "unknown argument " + Quoted(argv[optind]) + " (see --help)";
+  if (optind < argc) {
+    read.error = Fill(Tr("unknown argument %s (see --help)"), {Quoted(argv[optind])});
+  }
   return read;
 }
 
 // What the values allow only together: pictures within the cap, and videos too once enlarged.
 std::string CheckSizes(const Options& o) {
   if ((o.pictures() || o.vectors()) && !Canvas::FitsCap(o.size, o.scale)) {
-    return "picture too large: " + std::to_string(o.size.width) + "x" +
-           std::to_string(o.size.height) + " at scale " + ScaleText(o.scale) + " is more than " +
-           std::to_string(kMaxSide) + " device pixels a side";
+    // TRANSLATORS: %1$sx%2$s: the picture's size given (--size); %3$s: the scale given
+    // (--scale); %4$s: the most device pixels a side.
+    return Fill(Tr("picture too large: %1$sx%2$s at scale %3$s is more than %4$s device pixels a "
+                   "side"),
+                {std::to_string(o.size.width), std::to_string(o.size.height), ScaleText(o.scale),
+                 std::to_string(kMaxSide)});
   }
   const int side = std::max(Canvas::DeviceSide(o.size.width, o.scale),
                             Canvas::DeviceSide(o.size.height, o.scale));
   if (!o.video.empty() && side * o.video_scale > kMaxSide) {
-    return "video too large: more than " + std::to_string(kMaxSide) +
-           " pixels a side at --video-scale " + std::to_string(o.video_scale);
+    // TRANSLATORS: %1$s: the most pixels a side; %2$s: the --video-scale given.
+    return Fill(Tr("video too large: more than %1$s pixels a side at --video-scale %2$s"),
+                {std::to_string(kMaxSide), std::to_string(o.video_scale)});
   }
   return "";
 }
@@ -519,10 +736,12 @@ Parsed ParseOptions(const std::vector<std::string>& args) {
   };
   for (const char* name : kFrameOptions) {
     if (given(name) && given("script")) {
-      return Refuse(std::string("--") + name + " and --script cannot be given together");
+      // TRANSLATORS: %s: an option (--at) that cannot go with --script.
+      return Refuse(
+          Fill(Tr("%s and --script cannot be given together"), {std::string("--") + name}));
     }
   }
-  if (given("probe") && !given("mechanism")) return Refuse("--probe needs --mechanism FILE");
+  if (given("probe") && !given("mechanism")) return Refuse(Tr("--probe needs --mechanism FILE"));
   Parsed p;
   for (std::size_t i = 0; i < std::size(kFields); ++i) {
     if (!read.values[i]) continue;

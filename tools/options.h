@@ -7,6 +7,7 @@
 
 #include "animation/probe.h"
 #include "animation/sweep.h"
+#include "export/data_csv.h"
 #include "export/sweep_gif.h"
 #include "geometry/valve_events.h"
 #include "input/configuration_text.h"
@@ -53,6 +54,8 @@ struct Options {
   std::string timing_png;  // the timing plot (PNG), empty for none
   // The lift profile --profile reads (null: the built-in one).
   std::shared_ptr<const ProfileTables> profile;
+  // How every CSV separates its cells and writes its numbers (--csv-style).
+  CsvStyle csv_style = CsvStyle::kComma;
 
   // True when some output needs the pixels, not only the draw log.
   bool pictures() const {
@@ -78,6 +81,6 @@ struct Parsed {
 Parsed ParseOptions(const std::vector<std::string>& args);
 
 // The summary of the options that --help prints.
-extern const char kUsage[];
+std::string Usage();
 
 }  // namespace tarsel

@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include "geometry/language.h"
+
 namespace tarsel {
 
 Progress::Progress(long expected, std::FILE* out)
@@ -17,12 +19,17 @@ void Progress::Frame() {
     return;
   }
   const double seconds = std::chrono::duration<double>(now - start_).count();
-  if (done_ <= expected_) {
-    std::fprintf(out_, "\rtarsel-render: frame %ld of %ld, %.1f s\033[K", done_, expected_,
-                 seconds);
-  } else {
-    std::fprintf(out_, "\rtarsel-render: frame %ld, %.1f s\033[K", done_, seconds);
-  }
+  char time[32];
+  std::snprintf(time, sizeof time, "%.1f", seconds);
+  const std::string done = std::to_string(done_), shown = LocalNumbers(time);
+  // TRANSLATORS: tarsel-render's progress line: %1$s the frames written, %2$s the frames in
+  // all, %3$s the seconds so far ("s" their unit).
+  const std::string line =
+      done_ <= expected_
+          ? Fill(Tr("frame %1$s of %2$s, %3$s s"), {done, std::to_string(expected_), shown})
+          // TRANSLATORS: %1$s the frames written, %2$s the seconds so far.
+          : Fill(Tr("frame %1$s, %2$s s"), {done, shown});
+  std::fprintf(out_, "\rtarsel-render: %s\033[K", line.c_str());
   std::fflush(out_);
   shown_ = true;
   last_shown_ = now;

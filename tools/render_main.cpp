@@ -4,6 +4,7 @@
 // PNG files), or as one animated GIF or a video.
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <new>
 #include <optional>
 #include <string>
@@ -11,6 +12,7 @@
 
 #include "export/memory.h"
 #include "export/replay.h"
+#include "geometry/language.h"
 #include "render/canvas.h"
 #include "tools/options.h"
 #include "tools/outputs.h"
@@ -28,13 +30,13 @@ int Fail(const std::string& message) {
 std::optional<int> Answered(int argc, char** argv, tarsel::Parsed* parsed) {
   // Without arguments there is nothing to export: say how to ask for something.
   if (argc < 2) {
-    std::fputs(tarsel::kUsage, stderr);
+    std::fputs(tarsel::Usage().c_str(), stderr);
     return 2;
   }
   *parsed = tarsel::ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
   switch (parsed->action) {
     case tarsel::Parsed::kHelp:
-      std::fputs(tarsel::kUsage, stdout);
+      std::fputs(tarsel::Usage().c_str(), stdout);
       return 0;
     case tarsel::Parsed::kVersion:
       std::fputs("tarsel-render " TARSEL_VERSION "\n", stdout);
@@ -99,6 +101,9 @@ int Run(const tarsel::Options& options, std::vector<tarsel::ScriptEvent> script,
 }  // namespace
 
 int main(int argc, char** argv) {
+  std::error_code ignored;
+  tarsel::UseSystemLanguage(
+      tarsel::LocaleDir(std::filesystem::read_symlink("/proc/self/exe", ignored).string()));
   tarsel::stop::CatchSignals();
   tarsel::Parsed parsed;
   if (const std::optional<int> status = Answered(argc, argv, &parsed)) return *status;
@@ -120,7 +125,7 @@ int main(int argc, char** argv) {
     // More than the check foresaw (other programs took the memory meanwhile): the outputs
     // removed their temporary files on the way here.
     status = Fail(options.pictures() ? tarsel::NotEnoughMemory(device.width, device.height)
-                                     : "not enough memory");
+                                     : tarsel::Tr("not enough memory"));
   }
   if (const int signal = tarsel::stop::Requested()) tarsel::stop::EndBy(signal);
   return status;

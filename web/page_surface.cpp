@@ -99,9 +99,9 @@ void PageSurface::PressProbeKey(ProbeKey key, bool shift) {
   MoveProbeTo(MoveProbe(state_, probe_x_, key, shift));
 }
 
-std::string PageSurface::Csv(bool piston) const {
+std::string PageSurface::Csv(bool piston, CsvStyle style) const {
   if (!Started()) return "";
-  return piston ? PistonCsv(state_) : LinkageCsv(state_);
+  return piston ? PistonCsv(state_, style) : LinkageCsv(state_, style);
 }
 
 void PageSurface::ShowProbe() {

@@ -8,6 +8,7 @@
 #include "animation/driver.h"
 #include "animation/shared_state.h"
 #include "animation/surface.h"
+#include "export/data_csv.h"
 #include "export/line_record.h"
 #include "input/probe_keys.h"
 #include "input/script.h"
@@ -45,7 +46,7 @@ class PageSurface : public Surface {
   void MoveProbeTo(double x);
   void PressProbeKey(ProbeKey key, bool shift);
   // The data export of the frame on the canvas (piston: the piston curve's points).
-  std::string Csv(bool piston) const;
+  std::string Csv(bool piston, CsvStyle style) const;
   // Another configuration, checked already: the page then queues wire::kConfigure, and the
   // animation takes the newest one staged when it reaches that event (Form_Configure).
   void StageConfiguration(const Configuration& config) { staged_ = config; }

@@ -128,7 +128,10 @@
     module._tarsel_probe_key(key, e.shiftKey ? 1 : 0);
   });
 
-  // --- "Save data": the frame on the canvas, and the piston curve, each a CSV of its own.
+  // --- "Save data": the frame on the canvas, and the piston curve, each a CSV of its own; with
+  // the switch "Data with semicolons", cells separated by ";" and decimal commas.
+  const semicolons = $('csv-semicolons');
+  semicolons.addEventListener('mousedown', (e) => e.preventDefault());
   // The file's name is data: k with its decimal point in every language.
   const frameName = () => `tarsel-k${$('k-value').dataset.k ?? $('k-value').textContent}`;
   for (const [id, which, name] of [['save-data', 0, frameName],
@@ -138,7 +141,7 @@
     button.addEventListener('click', (e) => {
       if (!module || !live) return;
       // Called directly: ccall would take the suspended animation for a call of its own.
-      const text = module.UTF8ToString(module._tarsel_data(which));
+      const text = module.UTF8ToString(module._tarsel_data(which, semicolons.checked ? 1 : 0));
       if (text) tarselState.download(new Blob([text], {type: 'text/csv'}), `${name()}.csv`);
       // A pointer leaves the keys with the animation; the keyboard keeps its place.
       if (e.detail > 0) canvas.focus({preventScroll: true});

@@ -26,10 +26,11 @@ EM_JS(void, js_gif_progress, (long done, long total), { tarselWorker.progress(do
 EM_JS(void, js_gif, (const void* bytes, std::size_t size),
       { tarselWorker.gif(HEAPU8.slice(bytes, bytes + size)); });
 EM_JS(void, js_gif_failed, (const char* message), { tarselWorker.failed(UTF8ToString(message)); });
-EM_JS(void, js_timing, (const void* rgba, int width, int height, const char* csv), {
-  tarselWorker.timing(HEAPU8.slice(rgba, rgba + width * height * 4), width, height,
-                      UTF8ToString(csv));
-});
+EM_JS(void, js_timing,
+      (const void* rgba, int width, int height, const char* csv, const char* csv_semicolons), {
+        tarselWorker.timing(HEAPU8.slice(rgba, rgba + width * height * 4), width, height,
+                            UTF8ToString(csv), UTF8ToString(csv_semicolons));
+      });
 EM_JS(void, js_profile, (const double* angles, const double* lifts, int rows), {
   tarselWorker.profile(HEAPF64.slice(angles / 8, angles / 8 + rows),
                        HEAPF64.slice(lifts / 8, lifts / 8 + rows));
@@ -52,7 +53,8 @@ struct SweepCache {
   std::string configuration, profile;
   double threshold = 0;
   std::vector<tarsel::SweepFrame> frames;
-  std::string csv;  // their timing data
+  std::string csv;             // their timing data
+  std::string csv_semicolons;  // the same with semicolons and decimal commas
   bool valid = false;
 };
 SweepCache cache;
@@ -127,14 +129,22 @@ EMSCRIPTEN_KEEPALIVE void tarsel_sweep_timing(const char* configuration, const c
     }
     std::vector<tarsel::SweepFrame> frames = tarsel::SweepTiming(base, threshold);
     std::string csv = tarsel::TimingCsv(frames);
-    cache = {configuration, profile, threshold, std::move(frames), std::move(csv), true};
+    std::string csv_semicolons = tarsel::TimingCsv(frames, tarsel::CsvStyle::kSemicolon);
+    cache = {configuration,
+             profile,
+             threshold,
+             std::move(frames),
+             std::move(csv),
+             std::move(csv_semicolons),
+             true};
   }
   tarsel::Image plot;
   tarsel::timing_plot::Draw(plot, dpr, cache.frames, k,
                             palette == static_cast<int>(tarsel::Palette::kDistinguishable)
                                 ? tarsel::Palette::kDistinguishable
                                 : tarsel::Palette::kExact);
-  js_timing(plot.pixels.data(), plot.width, plot.height, cache.csv.c_str());
+  js_timing(plot.pixels.data(), plot.width, plot.height, cache.csv.c_str(),
+            cache.csv_semicolons.c_str());
 }
 
 }  // extern "C"

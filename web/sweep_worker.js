@@ -16,8 +16,9 @@ self.tarselWorker = {
     postMessage({type: 'failed', message});
   },
   // The timing over the sweep, and a profile file read.
-  timing(rgba, width, height, csv) {
-    postMessage({type: 'timing', rgba, width, height, csv, k: job.k}, [rgba.buffer]);
+  timing(rgba, width, height, csv, csvSemicolons) {
+    postMessage({type: 'timing', rgba, width, height, csv, csvSemicolons, k: job.k},
+                [rgba.buffer]);
   },
   timingFailed(message) {
     postMessage({type: job.type === 'profile' ? 'timingProfileFailed' : 'timingFailed', message});

@@ -55,23 +55,20 @@ std::string Hex(std::uint32_t window_colour) {
   return text;
 }
 
-// A text of the core's tables (marked for the catalogues where they are written) in the
-// language in use. The tables hold string literals (as views or pointers): they end at a NUL.
-const char* Shown(std::string_view english) {
-  return tarsel::Tr(english.data());
-}
-
-// The legend: every curve with its colour, name and pen width in both palettes.
+// The legend: every curve with its colour, name and pen width in both palettes. Its names and
+// descriptions in the language of the catalogue in use (the table's marked literals), so the
+// catalogue is to be given before the page asks for its constants.
 std::string CurvesJson() {
+  const auto text = [](std::string_view marked) { return Quoted(tarsel::Tr(marked.data())); };
   constexpr const char* kShown[] = {"always", "plain", "derivatives"};
   std::string json = "[";
   for (const tarsel::Curve& c : tarsel::kCurves) {
     if (json.size() > 1) json += ",";
     json += "{\"colours\":[" + Quoted(Hex(c.colour)) + "," + Quoted(Hex(c.distinguishable)) +
-            "],\"names\":[" + Quoted(Shown(c.name)) + "," + Quoted(Shown(c.distinguishable_name)) +
+            "],\"names\":[" + text(c.name) + "," + text(c.distinguishable_name) +
             "],\"width\":" + std::to_string(c.width) +
             ",\"shown\":" + Quoted(kShown[static_cast<int>(c.shown)]) +
-            ",\"shows\":" + Quoted(Shown(c.shows)) + "}";
+            ",\"shows\":" + text(c.shows) + "}";
   }
   return json + "]";
 }
@@ -82,7 +79,7 @@ std::string FieldsJson() {
   std::string json = "[";
   for (const tarsel::ConfigurationField& f : tarsel::kConfigurationFields) {
     if (json.size() > 1) json += ",";
-    json += "{\"key\":" + Quoted(f.key) + ",\"name\":" + Quoted(Shown(f.name)) +
+    json += "{\"key\":" + Quoted(f.key) + ",\"name\":" + Quoted(tarsel::Tr(f.name.data())) +
             ",\"low\":" + tarsel::NumberText(f.low) + ",\"high\":" + tarsel::NumberText(f.high) +
             ",\"step\":" + tarsel::NumberText(f.step) +
             ",\"builtin\":" + tarsel::NumberText(built_in.*f.value) + "}";
@@ -231,10 +228,13 @@ EMSCRIPTEN_KEEPALIVE void tarsel_probe_key(int key, int shift) {
 }
 
 // The data export of the frame on the canvas (which 0) or of the piston curve (1), for "Save
-// data"; empty before the animation has started.
-EMSCRIPTEN_KEEPALIVE const char* tarsel_data(int which) {
+// data", with commas (semicolons 0) or with semicolons and decimal commas (1); empty before the
+// animation has started.
+EMSCRIPTEN_KEEPALIVE const char* tarsel_data(int which, int semicolons) {
   static std::string csv;
-  csv = live ? live->Csv(which == 1) : "";
+  csv = live ? live->Csv(which == 1,
+                         semicolons ? tarsel::CsvStyle::kSemicolon : tarsel::CsvStyle::kComma)
+             : "";
   return csv.c_str();
 }
 

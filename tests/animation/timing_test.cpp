@@ -5,12 +5,17 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
 #include "animation/driver.h"
 #include "animation/style.h"
+#include "geometry/linkage.h"
 #include "input/handlers.h"
+#include "input/profile_file.h"
+#include "tests/support/configurations.h"
+#include "tests/support/profiles.h"
 #include "tests/support/recording_surface.h"
 
 namespace tarsel {
@@ -113,6 +118,56 @@ TEST(FrameCurves, AProfileAskedForRedrawsTheFrameWithIt) {
     EXPECT_EQ(rig.driver.curves(), expected);
   }
   EXPECT_EQ(rig.driver.curves().blue.size(), 200u);
+}
+
+// The sweep's timing from the few points that decide it equals that of the 63 frames drawn,
+// to the bit, whether it takes the short way or (a linkage that may break off) the drawn one.
+TEST(SweepTiming, EqualsTheFramesDrawn) {
+  const auto profile = [](const std::string& text) {
+    return std::make_shared<const ProfileTables>(*ReadProfile(text, nullptr));
+  };
+  const auto own = profile("angle,lift\n-70,3\n-50,1\n-30,5\n-10,5\n10,1\n30,1\n50,0.5\n");
+  Configuration crossed;
+  crossed.assembly = Assembly::kCrossed;
+  crossed.reference = 10;
+  const struct {
+    const char* name;
+    Configuration config;
+    std::shared_ptr<const ProfileTables> profile;
+    double threshold;
+    bool short_way;
+  } cases[] = {
+      {"built-in", {}, nullptr, kDefaultThreshold, true},
+      {"built-in, at the peak lift", {}, nullptr, 9.574539564, true},
+      {"built-in, above the peak", {}, nullptr, 50, true},
+      {"a longer crank", testing::Linkage(31.5, 7.5, 25, 31), nullptr, 0.5, true},
+      {"crossed, another reference", crossed, nullptr, 5, true},
+      {"a rocker longer than the fixed line", testing::Linkage(31.5, 7, 80, 60), nullptr, 1, true},
+      {"partly closing", testing::PartlyClosing(), nullptr, 1, false},
+      {"never closing", testing::NeverClosing(), nullptr, 1, false},
+      {"R behind O", testing::Linkage(31.5, 7, 25, 40), nullptr, 1, false},
+      {"the built-in table from a file", {}, profile(testing::BuiltInProfileCsv()), 1, true},
+      {"10,000 rows", testing::Linkage(31.5, 8, 25, 31), profile(testing::RowsCsv(10000)), 2, true},
+      {"own, ties at the peak and lifts at the threshold", {}, own, 1, true},
+      {"own, from pass 2's last point", {}, own, 2, true},
+      {"own, partly closing", testing::PartlyClosing(), own, 1, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(ClosesInFrontAllRound(c.config), c.short_way);
+    SharedState base;
+    base.config = c.config;
+    base.profile = c.profile;
+    const std::vector<SweepFrame> drawn = DrawnSweepTiming(base, c.threshold);
+    const std::vector<SweepFrame> fast = SweepTiming(base, c.threshold);
+    ASSERT_EQ(fast.size(), drawn.size());
+    for (std::size_t i = 0; i < drawn.size(); ++i) {
+      SCOPED_TRACE(i);
+      EXPECT_EQ(fast[i].k, drawn[i].k);
+      EXPECT_EQ(fast[i].blue, drawn[i].blue);
+      EXPECT_EQ(fast[i].red, drawn[i].red);
+    }
+  }
 }
 
 }  // namespace

@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -19,8 +21,9 @@ namespace {
 
 using Row = std::vector<double>;
 
-// The header and the rows, each field read back with strtod (which must take all of it).
-std::vector<Row> Parse(const std::string& csv, const std::string& header) {
+// The header and the rows, each field read back with strtod (which must take all of it). With
+// separator ';' the fields have decimal commas, read as points; an empty field reads as NaN.
+std::vector<Row> Parse(const std::string& csv, const std::string& header, char separator = ',') {
   std::istringstream in(csv);
   std::string line;
   std::getline(in, line);
@@ -28,8 +31,16 @@ std::vector<Row> Parse(const std::string& csv, const std::string& header) {
   std::vector<Row> rows;
   while (std::getline(in, line)) {
     Row row;
-    std::istringstream fields(line);
-    for (std::string field; std::getline(fields, field, ',');) {
+    std::istringstream fields(line + separator);
+    for (std::string field; std::getline(fields, field, separator);) {
+      if (field.empty()) {
+        row.push_back(std::nan(""));
+        continue;
+      }
+      if (separator == ';') {
+        EXPECT_EQ(field.find('.'), std::string::npos) << field;
+        std::replace(field.begin(), field.end(), ',', '.');
+      }
       char* end = nullptr;
       row.push_back(std::strtod(field.c_str(), &end));
       EXPECT_EQ(*end, '\0') << field;
@@ -148,6 +159,59 @@ TEST(CsvNumbers, ReadBackToTheSameDoubleInTheFewestDigits) {
                          100.01164708353656, 6.2784 + 1e-15, -0.0015926535897929917}) {
     EXPECT_EQ(std::strtod(text(v).c_str(), nullptr), v) << text(v);
   }
+}
+
+// The semicolon form of each file: its bytes are the comma form's with each "," turned into ";"
+// and then each "." into ",", and its cells read back (decimal commas as points) to the very
+// doubles of the comma form, empty cells staying empty.
+TEST(CsvStyles, TheSemicolonFormHoldsTheSameNumbersWithSemicolonsAndDecimalCommas) {
+  const SharedState state = Started(9.75);
+  // Two frames of timing data: one with events, one whose trace never reaches the checking lift.
+  const std::vector<SweepFrame> frames = {
+      {.k = 4.5, .blue = ValveEvents{-31.25, 47.5, 8.125, 78.75}, .red = std::nullopt},
+      {.k = 20, .blue = std::nullopt, .red = std::nullopt}};
+  struct Case {
+    const char* name;
+    std::string comma, semicolon;
+    const char* header;
+  };
+  const Case cases[] = {
+      {"the frame's data", LinkageCsv(state), LinkageCsv(state, CsvStyle::kSemicolon),
+       kLinkageCsvHeader},
+      {"the piston curve", PistonCsv(state), PistonCsv(state, CsvStyle::kSemicolon),
+       kPistonCsvHeader},
+      {"the timing data", TimingCsv(frames), TimingCsv(frames, CsvStyle::kSemicolon),
+       kTimingCsvHeader},
+  };
+  EXPECT_EQ(LinkageCsv(state, CsvStyle::kComma), cases[0].comma);  // the default
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string swapped = c.comma;
+    std::replace(swapped.begin(), swapped.end(), ',', ';');
+    std::replace(swapped.begin(), swapped.end(), '.', ',');
+    EXPECT_EQ(c.semicolon, swapped);
+    std::string header = c.header;
+    std::replace(header.begin(), header.end(), ',', ';');
+    const std::vector<Row> want = Parse(c.comma, c.header);
+    const std::vector<Row> got = Parse(c.semicolon, header, ';');
+    ASSERT_EQ(got.size(), want.size());
+    for (std::size_t i = 0; i < got.size(); ++i) {
+      ASSERT_EQ(got[i].size(), want[i].size()) << "row " << i;
+      // Bit for bit, so that an empty cell (NaN) matches only an empty cell.
+      EXPECT_EQ(std::memcmp(got[i].data(), want[i].data(), got[i].size() * sizeof(double)), 0)
+          << "row " << i;
+    }
+  }
+  // The timing data's bytes, written out: in crank degrees each event is twice the plot's less
+  // 30, the duration twice the plot's.
+  EXPECT_EQ(TimingCsv(frames, CsvStyle::kSemicolon),
+            "k;opening;closing;peak;duration;opening_crank;closing_crank;peak_crank;"
+            "duration_crank\n"
+            "4,5;-31,25;47,5;8,125;78,75;-92,5;65;-13,75;157,5\n"
+            "20;;;;;;;;\n");
+  EXPECT_EQ(CsvStyleNamed("semicolon"), CsvStyle::kSemicolon);
+  EXPECT_EQ(CsvStyleNamed("comma"), CsvStyle::kComma);
+  EXPECT_EQ(CsvStyleNamed("Semicolon"), std::nullopt);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // same state, bad values are refused before anything is drawn.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/image_view.h"
 #include "export/data_csv.h"
 #include "export/replay.h"
@@ -41,6 +43,52 @@ TEST_F(DataOutputs, BadValuesAreRefused) {
   ExpectRejected(Run({"--csv", ""}), "--csv", "an empty file name");
   ExpectRejected(Run({"--csv", Path("no/such/dir/f.csv")}), "f.csv", "an unwritable file");
   EXPECT_FALSE(std::filesystem::exists(Path("m.png")));
+}
+
+// --csv-style semicolon: every CSV with the cells of the comma form, "," turned into ";" and the
+// decimal points into commas; --csv-style comma is the default's bytes. Asked of the built-in
+// mechanism and of a linkage that closes on part of its turn (empty cells).
+TEST_F(DataOutputs, TheSemicolonStyleSwapsTheSeparatorsOfEveryCsv) {
+  struct Case {
+    const char* name;
+    Lines configuration;
+  };
+  const Case cases[] = {{"built in", {}},
+                        {"partly closing", {"--linkage", "10,9,8,15", "--piston", "20,60"}}};
+  const std::vector<std::string> outputs = {"--csv", "--piston-csv", "--timing-csv"};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto files = [&](const std::string& tag, const Lines& style) {
+      Lines args = {"--at", "6.5"};
+      args.insert(args.end(), c.configuration.begin(), c.configuration.end());
+      args.insert(args.end(), style.begin(), style.end());
+      for (const std::string& o : outputs) args.insert(args.end(), {o, Path(tag + o + ".csv")});
+      const Result r = Run(args);
+      EXPECT_EQ(r.status, 0) << r.err;
+      std::vector<std::string> read;
+      for (const std::string& o : outputs) read.push_back(ReadFile(Path(tag + o + ".csv")));
+      return read;
+    };
+    const auto plain = files("a", {});
+    const auto comma = files("b", {"--csv-style", "comma"});
+    const auto semicolon = files("c", {"--csv-style", "semicolon"});
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+      SCOPED_TRACE(outputs[i]);
+      EXPECT_TRUE(comma[i] == plain[i]);
+      std::string swapped = plain[i];
+      std::replace(swapped.begin(), swapped.end(), ',', ';');
+      std::replace(swapped.begin(), swapped.end(), '.', ',');
+      EXPECT_TRUE(semicolon[i] == swapped);
+      EXPECT_GT(std::count(semicolon[i].begin(), semicolon[i].end(), ';'), 10);
+    }
+  }
+  const Result bad = Run({"--csv-style", "semicolons", "--csv", Path("d.csv")});
+  ExpectRejected(bad, "--csv-style 'semicolons'", "an unknown CSV style");
+  EXPECT_EQ(bad.err, "tarsel-render: bad --csv-style 'semicolons': expected comma or semicolon\n");
+  ExpectRejected(Run({"--csv-style", "", "--csv", Path("d.csv")}), "--csv-style ''",
+                 "an empty CSV style");
+  EXPECT_FALSE(std::filesystem::exists(Path("d.csv")));
+  EXPECT_FALSE(std::filesystem::exists(Path("d.csv.part")));
 }
 
 // The configuration reaches every output: the built-in one spelled out gives today's bytes, and

@@ -58,5 +58,59 @@ TEST_F(RenderCommandLine, RefusedFramesFolderNamesItsLowestNumberedFrame) {
             "tarsel-render: 'sweep' already holds frame-010.png; use --force to overwrite\n");
 }
 
+// The help and a refusal in German, from a catalogue of a few texts of the test's own: the
+// same status and the same number of lines as in English, the option names and the layout kept.
+class RenderLanguage : public RenderCommandLine {
+ protected:
+  Result RunIn(const std::string& language, const Lines& args) {
+    return Run(args, "",
+               "cd '" + Path("").string() + "' && env -u LC_ALL -u LC_MESSAGES -u LANG LANGUAGE=" +
+                   language + " TARSEL_LOCALEDIR='" TARSEL_TEST_LOCALEDIR "' ");
+  }
+};
+
+TEST_F(RenderLanguage, HelpInGermanKeepsItsLinesAndStatus) {
+  const Result english = RunIn("en", {"--help"});
+  const Result german = RunIn("de", {"--help"});
+  ASSERT_EQ(english.status, 0);
+  EXPECT_EQ(german.status, 0);
+  EXPECT_EQ(SplitLines(german.out).size(), SplitLines(english.out).size());
+  EXPECT_NE(english.out.find("Runs the animation without a window"), std::string::npos);
+  EXPECT_NE(german.out.find("Spielt die Animation ohne Fenster ab"), std::string::npos);
+  // A translated description stands in the column of the others; the synopsis is untouched.
+  EXPECT_NE(german.out.find("\n  --png FILE       die Zeichenfläche am Ende des Laufs\n"),
+            std::string::npos)
+      << german.out;
+  EXPECT_EQ(german.out.substr(0, german.out.find("\n\n")),
+            english.out.substr(0, english.out.find("\n\n")));
+  // A text the catalogue lacks stays English.
+  EXPECT_NE(german.out.find("  --gif FILE       the same frames as one looping animated GIF\n"),
+            std::string::npos);
+}
+
+TEST_F(RenderLanguage, RefusalsInGermanKeepOneLineAndStatus2) {
+  const struct {
+    const char* name;
+    Lines args;
+    const char* german;
+  } cases[] = {
+      {"bad value",
+       {"--delay", "5", "--png", "a.png"},
+       "tarsel-render: ungültiges --delay '5': erwartet Millisekunden von 10 bis 655350\n"},
+      {"unknown argument",
+       {"--colour"},
+       "tarsel-render: unbekanntes Argument '--colour' (siehe --help)\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Result english = RunIn("en", c.args);
+    const Result german = RunIn("de", c.args);
+    ExpectRejected(english, "tarsel-render: ", c.name);
+    ExpectRejected(german, "tarsel-render: ", c.name);
+    EXPECT_EQ(german.err, c.german);
+    EXPECT_TRUE(Written().empty()) << "wrote something";
+  }
+}
+
 }  // namespace
 }  // namespace tarsel::testing

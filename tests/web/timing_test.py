@@ -4,7 +4,7 @@
     timing_test.py --site DIR --render TARSEL_RENDER [unittest arguments]
 
 The events of the frame on the canvas equal --report's "timing"; the timing plot and "Save
-timing data" equal --timing-png and --timing-csv; an opened profile draws what --profile draws,
+timing data" equal --timing-png and --timing-csv (and with semicolons, --csv-style semicolon); an opened profile draws what --profile draws,
 and a bad one leaves the picture as it was.
 """
 
@@ -104,7 +104,9 @@ class Timing(OneBrowser):
             "return document.getElementById('announce').textContent")
         self.assertIn("blue opens", words)
         shift = expected["blue"]["opening_crank"] - expected["red"]["opening_crank"]
-        self.assertIn(f"{abs(shift):.1f}° {'later' if shift > 0 else 'earlier'} than red", words)
+        self.assertIn(f"{abs(shift):.1f}° {'later' if shift > 0 else 'earlier'} than the red's",
+                      words)
+        self.assertIn("blue closes", words)
 
     def test_plot_and_data_equal_tarsel_render(self):
         d = self.driver
@@ -126,6 +128,30 @@ class Timing(OneBrowser):
         click(d, "save-timing")
         _, saved = downloaded(d, folder, "-timing.csv")
         self.assertEqual(saved, timing_files(LINKAGE + FRAME + ["--threshold", "3"])[1])
+
+    def test_the_semicolon_downloads_equal_tarsel_render_csv_style_semicolon(self):
+        # With the switch "Data with semicolons" on, "Save timing data", "Save data" and "Save
+        # piston data" save what tarsel-render --csv-style semicolon writes for the same keys.
+        d = self.driver
+        folder = downloads(self)
+        self.open()
+        click(d, "csv-semicolons")
+        self.assertTrue(d.find_element(By.ID, "csv-semicolons").is_selected())
+        style = ["--csv-style", "semicolon"]
+        click(d, "save-timing")
+        _, saved = downloaded(d, folder, "-timing.csv")
+        self.assertEqual(saved, timing_files(LINKAGE + FRAME + style)[1])
+        self.assertIn(b";", saved)
+        with tempfile.TemporaryDirectory() as t:
+            csv, piston = os.path.join(t, "f.csv"), os.path.join(t, "p.csv")
+            subprocess.run([page_test.RENDER, *LINKAGE, *FRAME, *style, "--csv", csv,
+                            "--piston-csv", piston], check=True)
+            with open(csv, "rb") as f, open(piston, "rb") as g:
+                want_csv, want_piston = f.read(), g.read()
+        click(d, "save-data")
+        self.assertEqual(downloaded(d, folder, ".csv")[1], want_csv)
+        click(d, "save-piston")
+        self.assertEqual(downloaded(d, folder, ".csv")[1], want_piston)
 
     def test_an_opened_profile_draws_what_tarsel_render_draws(self):
         d = self.driver
@@ -199,16 +225,18 @@ class Timing(OneBrowser):
                     "const c = document.getElementById('canvas').getBoundingClientRect();"
                     "const across = c.width / Number(document.documentElement.dataset"
                     "  .tarselSize.split('x')[0]);"
-                    "return [...document.querySelectorAll('#picture-labels .tick, "
-                    "  #picture-labels .centre')].filter((s) => !s.hidden).map((s) => {"
+                    "return [...document.querySelectorAll('#picture-labels [data-key^=\"tick-\"], "
+                    "  #picture-labels [data-key$=\"dc\"]')].filter((s) => !s.hidden).map((s) => {"
                     "  const r = s.getBoundingClientRect();"
-                    "  return [s.textContent, Number(s.dataset.x), r.left + r.width / 2 - c.left,"
-                    "          across]; })")
+                    "  return [s.textContent, r.left + r.width / 2 - c.left, across]; })")
                 names = [p[0] for p in placed]
                 self.assertIn("0°", names)
                 self.assertIn("TDC", names)
                 self.assertIn("BDC", names)
-                for name, x, centre, across in placed:
+                # Where each must stand, from what it says: a tick's crank degrees are
+                # 2 (x - 15), TDC is x = 15 and BDC x = 105.
+                for name, centre, across in placed:
+                    x = {"TDC": 15, "BDC": 105}.get(name) or 15 + float(name[:-1]) / 2
                     self.assertAlmostEqual(centre, (x + 50) * 962 / 230 * across, delta=1,
                                            msg=name)
                 # The labels are over the canvas, not in it.
