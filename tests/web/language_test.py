@@ -7,7 +7,8 @@ Languages: for each language, <html lang> and dir, axe-core clean, nothing wider
 screen at 1366 x 768 and 390 x 844, the canvas and the mechanism view the very pixels of the
 English page's. Whole: no text of the English interface left (the caption aside): a text the
 language's page shows as the English page shows it is a fault, unless its catalogue gives it so
-(a word two languages share) or it has no letters (a number, a key's sign). Pseudo: the same
+(a word two languages share) or it has no word of letters (a number with its unit, a
+point's name). Pseudo: the same
 against the pseudo-language en-XA (every text longer, accented), and no control whose text is
 cut off or spills out of its box at either size. Choosing: a German browser gets German without
 a parameter, an unknown locale gets English, the menu's choice is kept on the device. LanguageOffline:
@@ -17,6 +18,7 @@ page in one file carries every catalogue.
 
 import json
 import os
+import re
 import sys
 import unittest
 
@@ -55,11 +57,16 @@ def pictures(driver):
         for name in ["canvas", "tarsel-mechanism"])
 
 
+def words(text):
+    """The text's runs of letters longer than three: not a number, a unit (rad), a point's or a
+    variable's name (O, R, x, φ)."""
+    return re.findall(r"[^\W\d_]{4,}", text)
+
+
 def english_left(texts, english, entries):
     """The texts shown as the English page shows them that the catalogue does not give so."""
     same = set(texts) & set(english)
-    return sorted(t for t in same
-                  if any(c.isalpha() for c in t) and entries.get(t) != t)
+    return sorted(t for t in same if words(t) and entries.get(t) != t)
 
 
 class Languages(OneBrowser):
