@@ -12,6 +12,7 @@ int main(int argc, char** argv) {
   tarsel::HoldStartupMessages(argc, argv);
   QApplication app(argc, argv);
   tarsel::UseLanguage(argv[0]);
+  tarsel::UseToolkitLanguage();
   tarsel::ReleaseStartupMessages();
   if (const auto status = tarsel::RefuseUnknownArguments(argc, argv)) return *status;
   if (const auto status = tarsel::RefuseScreenWithoutColour()) return *status;

@@ -3,9 +3,12 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QScreen>
 #include <QString>
 #include <QStringList>
+#include <QTranslator>
 #include <QtGlobal>
 #include <cmath>
 #include <cstdio>
@@ -177,6 +180,16 @@ void UseLanguage(const char* program) {
   std::filesystem::path path = std::filesystem::read_symlink("/proc/self/exe", error);
   if (error || path.empty()) path = program ? program : "";
   UseSystemLanguage(LocaleDir(path.string()));
+}
+
+void UseToolkitLanguage() {
+  auto* translator = new QTranslator(qApp);
+  if (translator->load(QLocale(), "qtbase", "_",
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QCoreApplication::installTranslator(translator);
+  } else {
+    delete translator;
+  }
 }
 
 std::optional<int> AnswerHelpOrVersion(int argc, char** argv) {

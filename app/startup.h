@@ -13,6 +13,9 @@ namespace tarsel {
 // numbers go back to decimal points here. `program` is argv[0], used only where
 // /proc/self/exe cannot be read.
 void UseLanguage(const char* program);
+// Qt's own words (a file dialog's buttons) in the same language, where Debian's Qt translations
+// are installed (qt6-translations-l10n); English otherwise. After the QApplication exists.
+void UseToolkitLanguage();
 
 // The program takes no command line of its own: every argument goes to Qt, which honours its
 // own (-platform, -display, -qwindowgeometry, ...). Only --help and --version are answered
