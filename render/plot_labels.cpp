@@ -222,6 +222,8 @@ std::vector<PlotLabel> PlotLabels(const SharedState& state, const FrameCurves& c
     for (int tries = 0; tries < 8 && Covers(label, labels); ++tries) label.y += kRowHeight;
     labels.push_back(std::move(label));
   }
+  // A client area shorter than the plot cuts off its foot: the names there go with it.
+  std::erase_if(labels, [&](const PlotLabel& l) { return l.y < 0 || l.y > client.height; });
   return labels;
 }
 
