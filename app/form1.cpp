@@ -19,6 +19,7 @@
 #include "app/panel.h"
 #include "app/plot_overlay.h"
 #include "app/trace.h"
+#include "app/words.h"
 #include "input/caption.h"
 #include "input/handlers.h"
 #include "input/printable.h"
@@ -158,8 +159,10 @@ void Form1::OpenProfile(const QString& path) {
   std::string why;
   std::optional<ProfileTables> tables = ReadProfileFile(path.toStdString(), &why);
   if (!tables) {
-    panel_->timing()->ShowProfileRefusal(
-        QString::fromStdString("bad profile " + Quoted(path.toStdString()) + ": " + why));
+    // TRANSLATORS: a profile file refused: %1$s its name, quoted; %2$s why.
+    const std::string refused =
+        Fill(Tr("bad profile %1$s: %2$s"), {Quoted(path.toStdString()), why});
+    panel_->timing()->ShowProfileRefusal(Q(refused));
     return;
   }
   panel_->timing()->ShowProfileRefusal(QString());

@@ -5,11 +5,14 @@
 #include "app/startup.h"
 
 int main(int argc, char** argv) {
+  tarsel::UseLanguage(argv[0]);
   if (const auto status = tarsel::AnswerHelpOrVersion(argc, argv)) return *status;
   const bool geometry_given = tarsel::GeometryGiven(argc, argv);
   tarsel::CheckScaleFactor();
   tarsel::HoldStartupMessages(argc, argv);
   QApplication app(argc, argv);
+  tarsel::UseLanguage(argv[0]);
+  tarsel::UseToolkitLanguage();
   tarsel::ReleaseStartupMessages();
   if (const auto status = tarsel::RefuseUnknownArguments(argc, argv)) return *status;
   if (const auto status = tarsel::RefuseScreenWithoutColour()) return *status;

@@ -11,6 +11,7 @@
 
 #include "app/configuration_section.h"
 #include "app/image_view.h"
+#include "app/words.h"
 #include "render/image.h"
 #include "render/palette.h"
 
@@ -41,7 +42,8 @@ void MechanismWidget::paintEvent(QPaintEvent* e) {
   p.setPen(QColor(0x16, 0x20, 0x2c));
   for (const mechanism::Label& l : view_->labels()) {
     const QRectF box(l.x - 40, l.y - 10, 80, 20);
-    p.drawText(box, Qt::AlignCenter, QString::fromUtf8(l.text.data(), l.text.size()));
+    // A name longer in another language stands out of its box rather than losing letters.
+    p.drawText(box, Qt::AlignCenter | Qt::TextDontClip, Translated(l.text));
   }
 }
 
@@ -63,7 +65,9 @@ Panel::Panel(QWidget* parent, std::function<void(const Configuration&)> configur
   auto* top = new QWidget(this);
   auto* top_layout = new QVBoxLayout(top);
   top_layout->setContentsMargins(14, 6, 14, 4);
-  QWidget* probe = AddSection(top, "At the probe");
+  // TRANSLATORS: a heading of the window's panel (shown in capitals): the mechanism view and
+  // the readout at the probe's line.
+  QWidget* probe = AddSection(top, Q(Tr("At the probe")));
   mechanism_ = new MechanismWidget(probe);
   probe->layout()->addWidget(mechanism_);
   column->addWidget(top);
@@ -76,9 +80,9 @@ Panel::Panel(QWidget* parent, std::function<void(const Configuration&)> configur
   scroll_->setPalette(pal);
   auto* layout = new QVBoxLayout(body_);
   layout->setContentsMargins(14, 0, 14, 14);
-  auto* hint =
-      new QLabel("Point at the picture, or use ← → (with Shift ten points), Home and End.", body_);
-  hint->setWordWrap(true);
+  // TRANSLATORS: ← →, Shift, Home and End are the keys' names as on the keyboard.
+  const char* point = Tr("Point at the picture, or use ← → (with Shift ten points), Home and End.");
+  auto* hint = Wrapping(Q(point), body_);
   layout->addWidget(hint);
   readout_ = new QWidget(body_);
   auto* form = new QFormLayout(readout_);
@@ -90,13 +94,19 @@ Panel::Panel(QWidget* parent, std::function<void(const Configuration&)> configur
     QLabel*& value = values_[line.key];
     value = new QLabel(readout_);
     value->setWordWrap(true);
-    form->addRow(QString::fromUtf8(line.label), value);
+    // The label is the core's, in the language in use; it wraps where a language is longer.
+    QLabel* label = Wrapping(Translated(line.label), readout_);
+    label->setBuddy(value);
+    form->addRow(label, value);
   }
   layout->addWidget(readout_);
-  QWidget* valve = AddSection(body_, "Valve timing");
+  // TRANSLATORS: a heading of the window's panel (shown in capitals).
+  QWidget* valve = AddSection(body_, Q(Tr("Valve timing")));
   timing_ = new TimingSection(valve, std::move(timing));
   valve->layout()->addWidget(timing_);
-  QWidget* change = AddSection(body_, "Change the mechanism");
+  // TRANSLATORS: a heading of the window's panel (shown in capitals): the fields and sliders
+  // of the mechanism's lengths.
+  QWidget* change = AddSection(body_, Q(Tr("Change the mechanism")));
   configuration_ = new ConfigurationSection(change, std::move(configure));
   change->layout()->addWidget(configuration_);
   AddLegend();
@@ -109,7 +119,7 @@ QWidget* Panel::AddSection(QWidget* parent, const QString& title) {
   auto* section = new QWidget(parent);
   auto* layout = new QVBoxLayout(section);
   layout->setContentsMargins(0, 8, 0, 0);
-  auto* heading = new QLabel(title.toUpper(), section);
+  auto* heading = Wrapping(title.toUpper(), section);
   QFont font = heading->font();
   font.setBold(true);
   font.setPointSizeF(font.pointSizeF() * 0.85);
@@ -154,7 +164,9 @@ bool Panel::focusNextPrevChild(bool next) {
 }
 
 void Panel::AddLegend() {
-  QWidget* section = AddSection(body_, "Colours");
+  // TRANSLATORS: a heading of the window's panel (shown in capitals): the legend of the
+  // curves' colours.
+  QWidget* section = AddSection(body_, Q(Tr("Colours")));
   // The window draws in the exact colours: each curve's colour, width and what it shows, from
   // the one table the page's legend is made from too.
   for (const Curve& curve : kCurves) {
@@ -172,10 +184,15 @@ void Panel::AddLegend() {
     swatch->setPixmap(pixmap);
     swatch->setAlignment(Qt::AlignTop);
     layout->addWidget(swatch);
-    auto* text = new QLabel(
-        QString("<b>%1</b> %2").arg(QString::fromUtf8(curve.name), QString::fromUtf8(curve.shows)),
-        row);
-    text->setWordWrap(true);
+    // The colour's name and what the curve shows, each the core's text in the language in use.
+    auto* name = new QLabel(Translated(curve.name), row);
+    QFont bold = name->font();
+    bold.setBold(true);
+    name->setFont(bold);
+    name->setAlignment(Qt::AlignTop);
+    layout->addWidget(name);
+    auto* text = Wrapping(Translated(curve.shows), row);
+    name->setBuddy(text);
     layout->addWidget(text, 1);
     section->layout()->addWidget(row);
     legend_rows_.emplace_back(curve.shown, row);
@@ -186,7 +203,7 @@ void Panel::Show(const ProbeView& view) {
   for (const ReadoutLine& line : view.lines()) {
     QLabel* value = values_[line.key];
     if (!value) continue;
-    const QString text = QString::fromStdString(line.value);
+    const QString text = Local(line.value);
     if (value->text() != text) value->setText(text);
   }
   mechanism_->Show(&view);
@@ -206,20 +223,58 @@ QString Panel::Value(const std::string& key) const {
   return it == values_.end() ? QString() : it->second->text();
 }
 
+namespace {
+
+// The keys of F1: a key's name as it is on the keyboard (the caption names the same keys), and
+// what it does in the language in use.
+struct KeyRow {
+  const char* keys;  // never translated
+  const char* does;  // TrMark'ed
+};
+constexpr KeyRow kKeyRows[] = {
+    // TRANSLATORS: the F1 help: what every character that the other rows do not name does.
+    {nullptr, TrMark("next frame")},
+    {",", TrMark("one frame back")},
+    // TRANSLATORS: the F1 help: Enter forward, Tab back.
+    {"Enter / Tab", TrMark("a tenth of a step forward / back")},
+    {"Space", TrMark("the first frame again")},
+    {"BackSpace", TrMark("velocity and acceleration on or off")},
+    {"/", TrMark("clear between frames, or let them pile up")},
+    // TRANSLATORS: the F1 help: what Esc and a double-click do.
+    {nullptr, TrMark("quit")},
+    // TRANSLATORS: the F1 help: what the panel (F2) holds.
+    {"F2", TrMark("the panel: mechanism, readout, timing, changes, colours")},
+    {"F3", TrMark("the names over the picture (panel open) on or off")},
+    {"← →, Shift", TrMark("the probe one point, ten points")},
+    {"Home / End", TrMark("the probe to the ends of the blue trace")},
+    {"F1", TrMark("these keys")},
+};
+
+}  // namespace
+
 QString KeysText() {
-  return "<b>Keys</b> (F1 to close)<table cellspacing=4>"
-         "<tr><td>any other character</td><td>next frame</td></tr>"
-         "<tr><td>,</td><td>one frame back</td></tr>"
-         "<tr><td>Enter / Tab</td><td>a tenth of a step forward / back</td></tr>"
-         "<tr><td>Space</td><td>the first frame again</td></tr>"
-         "<tr><td>BackSpace</td><td>velocity and acceleration on or off</td></tr>"
-         "<tr><td>/</td><td>clear between frames, or let them pile up</td></tr>"
-         "<tr><td>Esc, double-click</td><td>quit</td></tr>"
-         "<tr><td>F2</td><td>the panel: mechanism, readout, timing, changes, colours</td></tr>"
-         "<tr><td>F3</td><td>the names over the picture (panel open) on or off</td></tr>"
-         "<tr><td>← →, Shift</td><td>the probe one point, ten points</td></tr>"
-         "<tr><td>Home / End</td><td>the probe to the ends of the blue trace</td></tr>"
-         "<tr><td>F1</td><td>these keys</td></tr></table>";
+  // TRANSLATORS: the heading of the F1 help, a table of the keys.
+  const QString heading = Q(Tr("Keys"));
+  // TRANSLATORS: after the heading of the F1 help; keep F1, the key's name.
+  const QString close = Q(Tr("(F1 to close)"));
+  QString text = QString("<b>%1</b> %2<table cellspacing=4>")
+                     .arg(heading.toHtmlEscaped(), close.toHtmlEscaped());
+  for (std::size_t i = 0; i < std::size(kKeyRows); ++i) {
+    const KeyRow& row = kKeyRows[i];
+    QString keys;
+    if (row.keys) {
+      keys = Q(row.keys);
+    } else if (i == 0) {
+      // TRANSLATORS: the F1 help: the key column's entry for every character not named below.
+      keys = Q(Tr("any other character"));
+    } else {
+      // TRANSLATORS: the F1 help: %s is the key's name (Esc), kept; then the mouse's way to quit.
+      keys = Q(Fill(Tr("%s, double-click"), {"Esc"}));
+    }
+    text += QString("<tr><td>%1</td><td>%2</td></tr>")
+                .arg(keys.toHtmlEscaped(), Q(Tr(row.does)).toHtmlEscaped());
+  }
+  return text + "</table>";
 }
 
 }  // namespace tarsel

@@ -3,17 +3,22 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QScreen>
 #include <QString>
 #include <QStringList>
+#include <QTranslator>
 #include <QtGlobal>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "geometry/language.h"
 #include "input/printable.h"
 #include "render/canvas.h"
 
@@ -21,16 +26,42 @@ namespace tarsel {
 
 namespace {
 
-constexpr char kHelp[] =
-    "usage: tarsel [Qt options such as -platform NAME, -display DISPLAY, -qwindowgeometry "
-    "WxH+X+Y]\n"
-    "       tarsel --help | --version\n"
-    "\n"
-    "Opens the animation window. The program takes no options of its own (any other argument\n"
-    "is refused, status 2): keys step the animation, as the window's caption says. See man tarsel "
-    "for the keys and for showing the\n"
-    "drawing larger on a projector (QT_SCALE_FACTOR=2 tarsel), and tarsel-render --help (or\n"
-    "man tarsel-render) for the same frames as PNG files or a GIF, without a window.\n";
+// The help in the student's language: the synopsis (option names and their arguments stay as
+// they are typed) and the paragraph under it, each one text for the translator.
+std::string HelpText() {
+  // TRANSLATORS: tarsel --help, its synopsis. Keep the option names (-platform, -display,
+  // -qwindowgeometry, --help, --version) and the program's name as they are: they are typed.
+  std::string help =
+      Tr("usage: tarsel [Qt options such as -platform NAME, -display DISPLAY, -qwindowgeometry "
+         "WxH+X+Y]\n"
+         "       tarsel --help | --version\n");
+  help += "\n";
+  // TRANSLATORS: tarsel --help, the paragraph under the synopsis; wrap its lines at about 90
+  // characters. Keep QT_SCALE_FACTOR=2 tarsel, man tarsel, tarsel-render --help and man
+  // tarsel-render as they are: they are typed.
+  help +=
+      Tr("Opens the animation window. The program takes no options of its own (any other argument\n"
+         "is refused, status 2): keys step the animation, as the window's caption says. See man "
+         "tarsel "
+         "for the keys and for showing the\n"
+         "drawing larger on a projector (QT_SCALE_FACTOR=2 tarsel), and tarsel-render --help (or\n"
+         "man tarsel-render) for the same frames as PNG files or a GIF, without a window.\n");
+  return help;
+}
+
+// A message of one line stays one line in every language: a line break in a translation
+// would split it for a script that reads the first line.
+std::string OneLine(std::string text) {
+  for (char& c : text) {
+    if (c == '\n' || c == '\r') c = ' ';
+  }
+  return text;
+}
+
+// One line on standard error, named by the program.
+void Say(const std::string& message) {
+  std::fprintf(stderr, "tarsel: %s\n", OneLine(message).c_str());
+}
 
 // Qt reads an option with one dash or two.
 bool IsQtOption(const char* arg, const char* name) {
@@ -75,7 +106,7 @@ std::string NoWindowReason() {
     }
   } else {
     if (wayland_display.isEmpty() && session != "wayland" && display.isEmpty()) {
-      return "no display: neither WAYLAND_DISPLAY nor DISPLAY is set";
+      return Tr("no display: neither WAYLAND_DISPLAY nor DISPLAY is set");
     }
     // Qt's own choice: a Wayland session first tries Wayland, except on GNOME.
     const bool gnome =
@@ -89,22 +120,31 @@ std::string NoWindowReason() {
   for (const QString& name : tried) {
     if (name == "wayland" || name == "wayland-egl") {
       if (!WaylandPluginInstalled()) {
-        reasons << "Qt's Wayland platform plugin is not installed (package qt6-wayland)";
+        reasons << Tr("Qt's Wayland platform plugin is not installed (package qt6-wayland)");
       } else {
-        reasons << "cannot connect to the Wayland display '" +
-                       (wayland_display.isEmpty() ? QString("wayland-0") : wayland_display) + "'";
+        // TRANSLATORS: %s the name of the Wayland display, quoted.
+        reasons << Fill(Tr("cannot connect to the Wayland display %s"),
+                        {Quoted((wayland_display.isEmpty() ? QString("wayland-0") : wayland_display)
+                                    .toStdString())})
+                       .c_str();
       }
     } else if (name == "xcb") {
       if (display.isEmpty()) {
         reasons << (wayland_display.isEmpty() || wayland_tried
-                        ? QString("no X display (DISPLAY is not set)")
-                        : QString("no X display (DISPLAY is not set; on Wayland, set "
-                                  "QT_QPA_PLATFORM=wayland)"));
+                        ? Tr("no X display (DISPLAY is not set)")
+                        // TRANSLATORS: keep QT_QPA_PLATFORM=wayland as it is: it is typed.
+                        : Tr("no X display (DISPLAY is not set; on Wayland, set "
+                             "QT_QPA_PLATFORM=wayland)"));
       } else {
-        reasons << "cannot connect to the X display '" + display + "'";
+        // TRANSLATORS: %s the name of the X display, quoted.
+        reasons << Fill(Tr("cannot connect to the X display %s"), {Quoted(display.toStdString())})
+                       .c_str();
       }
     } else {
-      reasons << "the Qt platform plugin '" + name + "' is not installed or did not start";
+      // TRANSLATORS: %s the name of a Qt platform plugin, quoted.
+      reasons << Fill(Tr("the Qt platform plugin %s is not installed or did not start"),
+                      {Quoted(name.toStdString())})
+                     .c_str();
     }
   }
   return reasons.join("; ").toStdString();
@@ -122,7 +162,8 @@ std::vector<HeldMessage> held;
 
 void Hold(QtMsgType type, const QMessageLogContext& context, const QString& text) {
   if (type == QtFatalMsg) {
-    std::fprintf(stderr, "tarsel: cannot open a window: %s\n", NoWindowReason().c_str());
+    // TRANSLATORS: %s why: one or more reasons, separated by semicolons.
+    Say(Fill(Tr("cannot open a window: %s"), {NoWindowReason()}));
     std::fflush(stderr);
     // Not exit(): this runs inside the half-made application object, whose static data must
     // not be torn down from here.
@@ -134,10 +175,27 @@ void Hold(QtMsgType type, const QMessageLogContext& context, const QString& text
 
 }  // namespace
 
+void UseLanguage(const char* program) {
+  std::error_code error;
+  std::filesystem::path path = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (error || path.empty()) path = program ? program : "";
+  UseSystemLanguage(LocaleDir(path.string()));
+}
+
+void UseToolkitLanguage() {
+  auto* translator = new QTranslator(qApp);
+  if (translator->load(QLocale(), "qtbase", "_",
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QCoreApplication::installTranslator(translator);
+  } else {
+    delete translator;
+  }
+}
+
 std::optional<int> AnswerHelpOrVersion(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-      std::fputs(kHelp, stdout);
+      std::fputs(HelpText().c_str(), stdout);
       return 0;
     }
     if (std::strcmp(argv[i], "--version") == 0) {
@@ -157,24 +215,30 @@ void CheckScaleFactor() {
       (std::isfinite(factor) && factor >= Canvas::kLeastScale && factor <= Canvas::kMostScale)) {
     return;
   }
-  std::fprintf(stderr, "tarsel: QT_SCALE_FACTOR %s is not a scale from %g to %g; using 1\n",
-               Quoted(text.toStdString()).c_str(), Canvas::kLeastScale, Canvas::kMostScale);
+  char least[32], most[32];
+  std::snprintf(least, sizeof least, "%g", Canvas::kLeastScale);
+  std::snprintf(most, sizeof most, "%g", Canvas::kMostScale);
+  // TRANSLATORS: %1$s the value of the variable QT_SCALE_FACTOR, quoted; %2$s and %3$s the
+  // least and the most scale. Keep QT_SCALE_FACTOR as it is.
+  Say(Fill(Tr("QT_SCALE_FACTOR %1$s is not a scale from %2$s to %3$s; using 1"),
+           {Quoted(text.toStdString()), least, most}));
   qputenv("QT_SCALE_FACTOR", "1");
 }
 
 std::optional<int> RefuseUnknownArguments(int argc, char** argv) {
   if (argc < 2) return std::nullopt;
-  std::fprintf(stderr, "tarsel: unknown argument %s (see --help)\n", Quoted(argv[1]).c_str());
+  // TRANSLATORS: %s the argument, quoted. Keep --help as it is: it is typed.
+  Say(Fill(Tr("unknown argument %s (see --help)"), {Quoted(argv[1])}));
   return 2;
 }
 
 std::optional<int> RefuseScreenWithoutColour() {
   const QScreen* screen = QGuiApplication::primaryScreen();
   if (!screen || screen->depth() >= 15) return std::nullopt;
-  std::fprintf(stderr,
-               "tarsel: cannot draw on this display: it has %d bits a pixel, the window needs 15 "
-               "or more (true colour)\n",
-               screen->depth());
+  // TRANSLATORS: %s the display's bits a pixel (a whole number).
+  Say(Fill(Tr("cannot draw on this display: it has %s bits a pixel, the window needs 15 or more "
+              "(true colour)"),
+           {std::to_string(screen->depth())}));
   return 1;
 }
 

@@ -6,6 +6,17 @@
 // start that finds no display to open the window on.
 namespace tarsel {
 
+// The student's language for the program's words, from the catalogues beside the program (a
+// build tree) or installed with it, as LANGUAGE, LC_ALL, LC_MESSAGES or LANG name it. Called
+// first, so that --help and the refusals before the window are in that language, and again once
+// the application object exists: Qt takes the whole locale from the environment, and the
+// numbers go back to decimal points here. `program` is argv[0], used only where
+// /proc/self/exe cannot be read.
+void UseLanguage(const char* program);
+// Qt's own words (a file dialog's buttons) in the same language, where Debian's Qt translations
+// are installed (qt6-translations-l10n); English otherwise. After the QApplication exists.
+void UseToolkitLanguage();
+
 // The program takes no command line of its own: every argument goes to Qt, which honours its
 // own (-platform, -display, -qwindowgeometry, ...). Only --help and --version are answered
 // here, on standard output and without a display. Returns the exit status when one of them

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "app/image_view.h"
+#include "app/words.h"
 #include "input/number.h"
 #include "input/printable.h"
 #include "render/timing_plot.h"
@@ -47,9 +48,8 @@ class PlotWidget : public QWidget {
 };
 
 QLabel* Refusal(QWidget* parent, const char* name) {
-  auto* label = new QLabel(parent);
+  auto* label = Wrapping(QString(), parent);
   label->setObjectName(name);
-  label->setWordWrap(true);
   label->setStyleSheet("QLabel { color: #a61b0f; }");
   label->hide();
   return label;
@@ -63,16 +63,20 @@ TimingSection::TimingSection(QWidget* parent, Actions actions)
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(2);
 
-  overlay_ = new QCheckBox("names over the picture (F3)", this);
+  // TRANSLATORS: a switch: the names written over the picture; keep F3, the key's name.
+  overlay_ = WrappingCheckBox(Q(Tr("names over the picture (F3)")), this);
   overlay_->setObjectName("overlay");
   overlay_->setChecked(true);
   connect(overlay_, &QCheckBox::toggled, this, [this](bool on) { actions_.overlay(on); });
-  layout->addWidget(overlay_);
+  layout->addWidget(overlay_->parentWidget());
 
-  auto* name = new QLabel("checking lift (y-units)", this);
-  field_ = new QLineEdit(QString::fromStdString(ThresholdText(threshold_)), this);
+  // TRANSLATORS: the label of the field of the lift at which the valve counts as open, in the
+  // plot's vertical units.
+  auto* name = Wrapping(Q(Tr("checking lift (y-units)")), this);
+  field_ = new QLineEdit(Local(ThresholdText(threshold_)), this);
   field_->setObjectName("field-threshold");
-  field_->setAccessibleName("checking lift");
+  // TRANSLATORS: the accessible name of the field of the checking lift.
+  field_->setAccessibleName(Q(Tr("checking lift")));
   field_->setFixedWidth(80);
   name->setBuddy(field_);
   layout->addWidget(name);
@@ -91,7 +95,9 @@ TimingSection::TimingSection(QWidget* parent, Actions actions)
     value = new QLabel(events);
     value->setObjectName(QString("timing-") + line.key);
     value->setWordWrap(true);
-    form->addRow(QString::fromUtf8(line.label), value);
+    QLabel* label = Wrapping(Translated(line.label), events);
+    label->setBuddy(value);
+    form->addRow(label, value);
   }
   layout->addWidget(events);
 
@@ -103,17 +109,29 @@ TimingSection::TimingSection(QWidget* parent, Actions actions)
   auto* buttons = new QWidget(this);
   auto* buttons_layout = new QHBoxLayout(buttons);
   buttons_layout->setContentsMargins(0, 2, 0, 0);
-  auto* open = new QPushButton("Open…", buttons);
+  // TRANSLATORS: a button that opens a file dialog for a profile file; keep it short.
+  auto* open = new QPushButton(Q(Tr("Open…")), buttons);
   open->setObjectName("profile-open");
-  open->setAccessibleName("Open a profile file");
+  // TRANSLATORS: what the button "Open…" does, for a screen reader.
+  open->setAccessibleName(Q(Tr("Open a profile file")));
   connect(open, &QPushButton::clicked, this, [this] {
-    const QString path = QFileDialog::getOpenFileName(this, "Open a lift profile", QString(),
-                                                      "Profiles (*.csv *.txt);;All files (*)");
+    // The filters' patterns are the files' names as they are; only their descriptions are
+    // translated.
+    // TRANSLATORS: a file dialog's filter: %s the patterns of the names (*.csv *.txt), kept.
+    const std::string profiles = Fill(Tr("Profiles (%s)"), {"*.csv *.txt"});
+    // TRANSLATORS: a file dialog's filter: %s the pattern (*), kept.
+    const std::string all = Fill(Tr("All files (%s)"), {"*"});
+    // TRANSLATORS: the title of the file dialog.
+    const char* title = Tr("Open a lift profile");
+    const QString path =
+        QFileDialog::getOpenFileName(this, Q(title), QString(), Q(profiles) + ";;" + Q(all));
     if (!path.isEmpty()) actions_.open(path);
   });
-  auto* built_in = new QPushButton("Built-in", buttons);
+  // TRANSLATORS: a button that goes back to the built-in profile; keep it short.
+  auto* built_in = new QPushButton(Q(TrC("profile", "Built-in")), buttons);
   built_in->setObjectName("profile-built-in");
-  built_in->setAccessibleName("Built-in profile");
+  // TRANSLATORS: what the button "Built-in" under the profile does, for a screen reader.
+  built_in->setAccessibleName(Q(Tr("Built-in profile")));
   connect(built_in, &QPushButton::clicked, this, [this] { actions_.built_in(); });
   buttons_layout->addWidget(open);
   buttons_layout->addWidget(built_in);
@@ -123,11 +141,12 @@ TimingSection::TimingSection(QWidget* parent, Actions actions)
   layout->addWidget(profile_message_);
   ShowProfile(QString());
 
-  auto* plot_name = new QLabel(
-      "<b>Over the sweep</b>: the blue's closing, peak (dashed) and opening against k, the "
-      "red's as thin lines; under it the duration; the frame on the screen marked.",
-      this);
-  plot_name->setWordWrap(true);
+  // TRANSLATORS: what the plot under it shows; keep <b> and </b> around its name. "The blue's",
+  // "the red's": the blue and the red curves' events.
+  const char* sweep =
+      Tr("<b>Over the sweep</b>: the blue's closing, peak (dashed) and opening against k, the "
+         "red's as thin lines; under it the duration; the frame on the screen marked.");
+  auto* plot_name = Wrapping(Q(sweep), this);
   plot_name->setContentsMargins(0, 6, 0, 0);
   layout->addWidget(plot_name);
   plot_ = new PlotWidget(this);
@@ -137,15 +156,18 @@ TimingSection::TimingSection(QWidget* parent, Actions actions)
 
 void TimingSection::Typed() {
   const std::string text = field_->text().toStdString();
-  const std::optional<double> lift = ReadNumber(text);
+  // Typed as the language writes numbers, read with the decimal point.
+  const std::optional<double> lift = ReadNumber(PointNumber(text));
   std::string why;
   if (!lift) {
-    why = "the checking lift: " + Quoted(text) + " is not a number";
+    // TRANSLATORS: %s the text typed into the field of the checking lift, quoted.
+    why = Fill(Tr("the checking lift: %s is not a number"), {Quoted(text)});
   } else if (!(*lift > 0)) {
-    why = "the checking lift " + ThresholdText(*lift) + " is not above 0";
+    // TRANSLATORS: %s the checking lift typed (a number).
+    why = Fill(Tr("the checking lift %s is not above 0"), {LocalNumbers(ThresholdText(*lift))});
   }
   if (!why.empty()) {
-    field_message_->setText(QString::fromStdString(why));
+    field_message_->setText(Q(why));
     field_message_->show();
     return;
   }
@@ -162,7 +184,7 @@ void TimingSection::ShowOverlaySwitch(bool on) {
 }
 
 void TimingSection::Revert() {
-  field_->setText(QString::fromStdString(ThresholdText(threshold_)));
+  field_->setText(Local(ThresholdText(threshold_)));
   field_message_->clear();
   field_message_->hide();
 }
@@ -171,7 +193,7 @@ void TimingSection::Show(const FrameTiming& t) {
   for (const ReadoutLine& line : TimingLines(t)) {
     QLabel* value = values_[line.key];
     if (!value) continue;
-    const QString text = QString::fromStdString(line.value);
+    const QString text = Local(line.value);
     if (value->text() != text) value->setText(text);
   }
 }
@@ -181,8 +203,13 @@ void TimingSection::ShowPlot(const Image* plot) {
 }
 
 void TimingSection::ShowProfile(const QString& name) {
-  profile_->setText(name.isEmpty() ? "<b>Profile</b>: the built-in one"
-                                   : "<b>Profile</b>: " + name.toHtmlEscaped());
+  if (name.isEmpty()) {
+    // TRANSLATORS: the profile in use when none was opened; keep <b> and </b>.
+    profile_->setText(Q(Tr("<b>Profile</b>: the built-in one")));
+    return;
+  }
+  // TRANSLATORS: the profile in use: %s the file's name; keep <b> and </b>.
+  profile_->setText(Q(Fill(Tr("<b>Profile</b>: %s"), {name.toHtmlEscaped().toStdString()})));
 }
 
 void TimingSection::ShowProfileRefusal(const QString& why) {

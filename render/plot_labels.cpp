@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "animation/style.h"
 #include "geometry/language.h"
 #include "geometry/piston_curve.h"
 #include "geometry/valve_events.h"
@@ -23,6 +24,13 @@ constexpr double kFirstTick = -97.5, kTickStep = 22.5, kLastTick = 600, kTickFoo
 constexpr double kMarkerFoot = -2;
 // Logical pixels between a label and what it names.
 constexpr double kGap = 6;
+
+// A curve's place in the legend (kCurves), found by the colour the driver draws it in.
+int LegendIndex(std::uint32_t colour) {
+  int i = 0;
+  while (kCurves[i].colour != colour) ++i;
+  return i;
+}
 
 struct Place {
   double x, y;
@@ -131,10 +139,20 @@ double ThresholdRow(double threshold) {
 }
 
 std::vector<PlotLabel> PlotLabels(const SharedState& state, const FrameCurves& curves,
-                                  double threshold, Size client) {
+                                  double threshold, Size client, Palette palette) {
   std::vector<PlotLabel> labels;
-  const auto add = [&](std::string key, std::string text, Place at, Anchor anchor) {
-    labels.push_back({std::move(key), std::move(text), at.x, at.y, anchor});
+  const auto add = [&](std::string key, std::string text, Place at, Anchor anchor, int curve = -1) {
+    labels.push_back({std::move(key), std::move(text), at.x, at.y, anchor, curve});
+  };
+  const int kGreen = LegendIndex(colour::kGreen), kRed = LegendIndex(colour::kRed),
+            kBlue = LegendIndex(colour::kBlue), kOlive = LegendIndex(colour::kOlive),
+            kPiston = LegendIndex(colour::kPiston), kOrange = LegendIndex(colour::kOrange),
+            kMagenta = LegendIndex(colour::kMagenta), kLightBlue = LegendIndex(colour::kLightBlue),
+            kTeal = LegendIndex(colour::kTeal);
+  // A curve by its colour's name in the palette shown.
+  const auto name = [palette](int curve) {
+    const Curve& c = kCurves[curve];
+    return std::string(Tr(palette == Palette::kExact ? c.name : c.distinguishable_name));
   };
   // Under each tick its crank angle; under the two lines their names.
   for (double tick = kFirstTick; tick <= kLastTick; tick += kTickStep) {
@@ -171,54 +189,60 @@ std::vector<PlotLabel> PlotLabels(const SharedState& state, const FrameCurves& c
   if (const auto peak = Peak(curves.red)) {
     if (const auto at = Crossing(curves.red, 0.7 * peak->y, true)) {
       const Place p = Pixel(at->x, at->y);
-      // TRANSLATORS: the name beside the red curve in the plot.
-      add("red", Tr("red: profile"), {p.x - kGap, p.y}, Anchor::kEnd);
+      // TRANSLATORS: the name beside the red curve in the plot; %s: its colour's name.
+      add("red", Fill(Tr("%s: profile"), {name(kRed)}), {p.x - kGap, p.y}, Anchor::kEnd, kRed);
     }
   }
   if (const auto peak = Peak(curves.blue)) {
     if (const auto at = Crossing(curves.blue, 0.7 * peak->y, false)) {
       const Place p = Pixel(at->x, at->y);
-      // TRANSLATORS: the name beside the blue curve: the profile shifted in time by the linkage.
-      add("blue", Tr("blue: re-timed"), {p.x + kGap, p.y}, Anchor::kStart);
+      // TRANSLATORS: the name beside the blue curve, the profile shifted in time by the
+      // linkage; %s: its colour's name.
+      add("blue", Fill(Tr("%s: re-timed"), {name(kBlue)}), {p.x + kGap, p.y}, Anchor::kStart,
+          kBlue);
     }
   }
   if (const auto peak = Peak(curves.green)) {
     const Place p = Pixel(peak->x, peak->y);
-    // TRANSLATORS: the name over the green curve.
-    add("green", Tr("green"), {p.x, p.y - 10}, Anchor::kCentre);
+    add("green", name(kGreen), {p.x, p.y - 10}, Anchor::kCentre, kGreen);
   }
   const double pi = 4 * std::atan(1.0);
   const Place piston = PistonAt(state.config, 7, pi);
   const Place p = Pixel(piston.x, piston.y);
   // TRANSLATORS: the name beside the piston's curve.
-  add("piston", Tr("piston"), {p.x - kGap, p.y}, Anchor::kEnd);
+  add("piston", Tr("piston"), {p.x - kGap, p.y}, Anchor::kEnd, kPiston);
   // The phase offset (divided by 13) is named under its left end; the derivative curves
   // beside their highest point in the client area.
   if (const auto end = LeftEnd(curves.olive)) {
     const Place at = Pixel(end->x, end->y);
-    // TRANSLATORS: the name of the olive curve: the phase offset divided by 13.
-    add("offset", Tr("olive: phase offset ÷ 13"), {at.x + 4, at.y + 12}, Anchor::kStart);
+    // TRANSLATORS: the name of the phase offset's curve, divided by 13; %s: its colour's name.
+    add("offset", Fill(Tr("%s: phase offset ÷ 13"), {name(kOlive)}), {at.x + 4, at.y + 12},
+        Anchor::kStart, kOlive);
   }
   const struct {
     const char* key;
-    const char* text;
+    int index;
+    int of;  // the profile whose derivative it is
+    const char* what;
     const std::vector<Segment>& curve;
   } derivatives[] = {
-      // TRANSLATORS: the names of the derivative curves in the plot: colour, then what it shows.
-      {"velocity", Tr("orange: red's velocity"), curves.orange},
-      // TRANSLATORS: the name of a derivative curve in the plot.
-      {"acceleration", Tr("magenta: red's acceleration"), curves.magenta},
-      // TRANSLATORS: the name of a derivative curve in the plot.
-      {"blue-velocity", Tr("light blue: blue's velocity"), curves.light_blue},
-      // TRANSLATORS: the name of a derivative curve in the plot.
-      {"blue-acceleration", Tr("teal: blue's acceleration"), curves.teal},
+      // TRANSLATORS: the name of a derivative curve in the plot; %1$s: its colour's name,
+      // %2$s: the colour of the curve whose velocity it is.
+      {"velocity", kOrange, kRed, TrMark("%1$s: %2$s's velocity"), curves.orange},
+      // TRANSLATORS: the name of a derivative curve in the plot; %1$s: its colour's name,
+      // %2$s: the colour of the curve whose acceleration it is.
+      {"acceleration", kMagenta, kRed, TrMark("%1$s: %2$s's acceleration"), curves.magenta},
+      {"blue-velocity", kLightBlue, kBlue, TrMark("%1$s: %2$s's velocity"), curves.light_blue},
+      {"blue-acceleration", kTeal, kBlue, TrMark("%1$s: %2$s's acceleration"), curves.teal},
   };
   for (const auto& d : derivatives) {
     const auto top = HighestIn(d.curve, client);
     if (!top) continue;
     // The derivative curves peak close together: a name that would cover one already written
     // moves down under it.
-    PlotLabel label{d.key, d.text, top->x + kGap, top->y - 8, Anchor::kStart};
+    PlotLabel label{d.key,          Fill(Tr(d.what), {name(d.index), name(d.of)}),
+                    top->x + kGap,  top->y - 8,
+                    Anchor::kStart, d.index};
     for (int tries = 0; tries < 8 && Covers(label, labels); ++tries) label.y += kRowHeight;
     labels.push_back(std::move(label));
   }

@@ -6,6 +6,7 @@
 #include "animation/frame_curves.h"
 #include "animation/shared_state.h"
 #include "render/canvas.h"
+#include "render/palette.h"
 
 namespace tarsel {
 
@@ -18,6 +19,7 @@ struct PlotLabel {
   std::string text;
   double x = 0, y = 0;
   Anchor anchor = Anchor::kCentre;
+  int curve = -1;  // the curve it names, as its index in the legend (kCurves); -1: none
   friend bool operator==(const PlotLabel&, const PlotLabel&) = default;
 };
 
@@ -27,9 +29,10 @@ struct PlotLabel {
 // feet, the lift and the crank axes, the red, green and blue curves beside a flank or their
 // peak, the piston's curve, the phase offset or the velocity and acceleration curves where the
 // frame drew them, and the checking lift at its marker. `client` is the client area's logical size:
-// labels that would stand outside it are left out.
+// labels that would stand outside it are left out. A curve goes by its colour's name in
+// `palette`, the legend's.
 std::vector<PlotLabel> PlotLabels(const SharedState& state, const FrameCurves& curves,
-                                  double threshold, Size client);
+                                  double threshold, Size client, Palette palette = Palette::kExact);
 
 // The logical pixel row of the checking lift's marker, a line across the client area.
 double ThresholdRow(double threshold);

@@ -40,12 +40,20 @@ constexpr Name kEvents[][4] = {
      {"blue-duration", TrMark("blue open for")}},
 };
 
+// TRANSLATORS: %s: the checking lift.
+std::string Never(double threshold) {
+  return Fill(Tr("never reaches the checking lift %s"), {Printed("%g", threshold)});
+}
+
+// An event's crank angle from the nearer dead centre.
+std::string Crank(double x) {
+  return DeadCentreWords(CrankDegrees(x));
+}
+
 void CurveLines(const Name (&names)[4], const std::optional<ValveEvents>& e, double threshold,
                 std::vector<ReadoutLine>& lines) {
   if (!e) {
-    // TRANSLATORS: %s: the checking lift.
-    const std::string never =
-        Fill(Tr("never reaches the checking lift %s"), {Printed("%g", threshold)});
+    const std::string never = Never(threshold);
     for (const auto& n : names) lines.push_back({n.key, Tr(n.label), never});
     return;
   }
@@ -71,6 +79,31 @@ std::string Moved(double units, const char* more, const char* less) {
 }
 
 }  // namespace
+
+std::string TimingSpoken(const FrameTiming& t) {
+  if (!t.blue) {
+    // TRANSLATORS: the live region, when the blue curve never reaches the checking lift; %s:
+    // the lift.
+    return LocalNumbers(
+        Fill(Tr("blue never reaches the checking lift %s"), {Printed("%g", t.threshold)}));
+  }
+  const char* later = Tr("%s° later than the red's");
+  const char* earlier = Tr("%s° earlier than the red's");
+  const auto& d = t.blue_from_red;
+  // TRANSLATORS: the live region's words for the blue curve's events: %1$s where it opens or
+  // closes ("23.0° before TDC"), %2$s how far that lies from the red's ("7.0° later than the
+  // red's").
+  const std::string opening = d ? Fill(Tr("blue opens %1$s, %2$s"),
+                                       {Crank(t.blue->opening), Moved(d->opening, later, earlier)})
+                                // TRANSLATORS: %s: where the blue curve opens ("23.0° before TDC").
+                                : Fill(Tr("blue opens %s"), {Crank(t.blue->opening)});
+  const std::string closing = d ? Fill(Tr("blue closes %1$s, %2$s"),
+                                       {Crank(t.blue->closing), Moved(d->closing, later, earlier)})
+                                // TRANSLATORS: %s: where the blue curve closes ("85.0° after BDC").
+                                : Fill(Tr("blue closes %s"), {Crank(t.blue->closing)});
+  // TRANSLATORS: the live region joins the blue curve's opening (%1$s) and closing (%2$s).
+  return LocalNumbers(Fill(Tr("%1$s; %2$s"), {opening, closing}));
+}
 
 std::string ThresholdText(double threshold) {
   return Printed("%.6g", threshold);

@@ -16,6 +16,11 @@ namespace tarsel {
 // frame: a curve that never reaches the checking lift says so in each of its lines.
 std::vector<ReadoutLine> TimingLines(const FrameTiming& t);
 
+// The blue trace's opening and closing in one sentence, each with how far it lies from the
+// red's, for a screen reader after the frame's own words: "blue opens 23.0° before TDC, 7.0°
+// later than the red's; blue closes ...". The words are those of TimingLines.
+std::string TimingSpoken(const FrameTiming& t);
+
 // The checking lift as the panels write it ("1", "0.25").
 std::string ThresholdText(double threshold);
 

@@ -8,10 +8,11 @@ set -euo pipefail
 
 # Compiler, Qt (qt6-wayland for a Wayland session), libpng, FFmpeg's libraries for video; the
 # X11 protocol headers for the window's X events; the label's font, cut to the characters it
-# uses by fontTools' pyftsubset and drawn by stb_truetype.
+# uses by fontTools' pyftsubset and drawn by stb_truetype; Qt's own words (a file dialog's buttons)
+# in the student's language.
 run=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libpng-dev libxcb1-dev
   libavcodec-dev libavformat-dev libavutil-dev libswscale-dev qt6-wayland
-  libstb-dev fonts-dejavu-core fonttools)
+  libstb-dev fonts-dejavu-core fonttools qt6-translations-l10n)
 # CPack's DEB generator finds the library dependencies with dpkg-shlibdeps and file.
 package=(dpkg-dev file)
 test=(

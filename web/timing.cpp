@@ -15,8 +15,9 @@
 
 #include "animation/timing.h"
 #include "export/report.h"
-#include "geometry/valve_events.h"
+#include "render/timing_view.h"
 #include "web/exports.h"
+#include "web/json.h"
 
 namespace tarsel::timing {
 
@@ -32,38 +33,15 @@ const std::shared_ptr<const ProfileTables>& CurrentProfile() {
 
 namespace {
 
-// An event's crank angle in the words of a valve-timing diagram, as a JSON string.
-std::string Words(double x) {
-  return "\"" + tarsel::DeadCentreWords(tarsel::CrankDegrees(x)) + "\"";
-}
-
-std::string WordsJson(const std::optional<tarsel::ValveEvents>& e) {
-  if (!e) return "null";
-  return "{\"opening\":" + Words(e->opening) + ",\"closing\":" + Words(e->closing) +
-         ",\"peak\":" + Words(e->peak) + "}";
-}
-
-// blue - red in crank degrees: positive later (or longer).
-std::string ShiftJson(const std::optional<tarsel::ValveEvents>& d) {
-  if (!d) return "null";
-  const tarsel::ValveEvents c{tarsel::CrankSpan(d->opening), tarsel::CrankSpan(d->closing),
-                              tarsel::CrankSpan(d->peak), tarsel::CrankSpan(d->duration)};
-  return "{\"opening\":" + tarsel::NumberText(c.opening) +
-         ",\"closing\":" + tarsel::NumberText(c.closing) +
-         ",\"peak\":" + tarsel::NumberText(c.peak) +
-         ",\"duration\":" + tarsel::NumberText(c.duration) + "}";
-}
-
-// Where a curve's highest segment end is drawn, [x, lift], for its name over the picture; null
-// for a curve not drawn.
-std::string PeakJson(const std::vector<tarsel::Segment>& curve) {
-  if (curve.empty()) return "null";
-  double x = curve.front().x1, y = curve.front().y1;
-  for (const tarsel::Segment& s : curve) {
-    if (s.y1 > y) x = s.x1, y = s.y1;
-    if (s.y2 > y) x = s.x2, y = s.y2;
+// The panels' lines of the valve timing as [key, label, value] rows.
+std::string LinesJson(const tarsel::FrameTiming& t) {
+  using tarsel::page::Quoted;
+  std::string json;
+  for (const tarsel::ReadoutLine& l : tarsel::TimingLines(t)) {
+    json += (json.empty() ? "[" : ",") + std::string("[") + Quoted(l.key) + "," + Quoted(l.label) +
+            "," + Quoted(l.value) + "]";
   }
-  return "[" + tarsel::NumberText(x) + "," + tarsel::NumberText(y) + "]";
+  return json + "]";
 }
 
 }  // namespace
@@ -71,9 +49,9 @@ std::string PeakJson(const std::vector<tarsel::Segment>& curve) {
 extern "C" {
 
 // The valve events of the frame on the canvas at the checking lift `threshold`, as JSON: the
-// report's "timing" object (plot units and crank degrees after TDC), each curve's events in
-// before/after words, and the blue's shift from the red in crank degrees. "" before the first
-// frame. Cheap: the frame's own segments, a few hundred of them.
+// report's "timing" object (plot units and crank degrees after TDC), the window panel's lines
+// (render/timing_view.h) and the sentence a screen reader hears after the frame's own words.
+// "" before the first frame. Cheap: the frame's own segments, a few hundred of them.
 EMSCRIPTEN_KEEPALIVE const char* tarsel_timing(double threshold) {
   static std::string json;
   const tarsel::PageSurface* live = tarsel::exports::Live();
@@ -81,10 +59,8 @@ EMSCRIPTEN_KEEPALIVE const char* tarsel_timing(double threshold) {
   const tarsel::FrameCurves& curves = live->curves();
   const tarsel::FrameTiming t = tarsel::TimingOf(curves, threshold);
   json = "{\"k\":" + tarsel::NumberText(live->state().k) + ",\"report\":" + tarsel::TimingJson(t) +
-         ",\"words\":{\"red\":" + WordsJson(t.red) + ",\"green\":" + WordsJson(t.green) +
-         ",\"blue\":" + WordsJson(t.blue) + "},\"shift\":" + ShiftJson(t.blue_from_red) +
-         ",\"peaks\":{\"red\":" + PeakJson(curves.red) + ",\"green\":" + PeakJson(curves.green) +
-         ",\"blue\":" + PeakJson(curves.blue) + "}}";
+         ",\"lines\":" + LinesJson(t) +
+         ",\"spoken\":" + tarsel::page::Quoted(tarsel::TimingSpoken(t)) + "}";
   return json.c_str();
 }
 

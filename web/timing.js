@@ -37,54 +37,27 @@
     }
   }
 
-  // --- The events of the frame on the canvas.
-  const degrees = (v) => `${v.toFixed(1)}°`;
-  const signed = (v, later, earlier) =>
-    Math.abs(v) < 0.05 ? 'unchanged' : `${degrees(Math.abs(v))} ${v > 0 ? later : earlier}`;
-
-  function cells(row, events, words) {
-    const tds = row.querySelectorAll('td');
-    if (!events) {
-      tds[0].textContent = 'never reaches the checking lift';
-      tds[0].colSpan = 4;
-      for (let i = 1; i < tds.length; ++i) tds[i].hidden = true;
-      return;
-    }
-    tds[0].colSpan = 1;
-    const texts = [[words.opening, events.opening], [words.closing, events.closing],
-                   [words.peak, events.peak]];
-    texts.forEach(([w, x], i) => {
-      tds[i].textContent = `${w} (x = ${x.toFixed(2)})`;
-      tds[i].hidden = false;
-    });
-    tds[3].textContent = `${degrees(events.duration_crank)} (${events.duration.toFixed(2)})`;
-    tds[3].hidden = false;
-  }
-
+  // --- The events of the frame on the canvas, in the window panel's words: each line goes to
+  // its cell of the table (data-line, its key); a row whose cells all say the same (a curve
+  // that never reaches the lift) says it once across them.
   function show() {
-    for (const curve of ['red', 'green', 'blue']) {
-      cells(table.querySelector(`tr[data-curve="${curve}"]`), now.report[curve], now.words[curve]);
+    for (const [key, , value] of now.lines) {
+      const cell = table.querySelector(`td[data-line="${key}"]`);
+      if (cell) cell.textContent = value;
     }
-    const s = now.shift;
-    const shiftRow = table.querySelector('tr[data-curve="shift"]').querySelectorAll('td');
-    const texts = s ? [signed(s.opening, 'later', 'earlier'), signed(s.closing, 'later', 'earlier'),
-                       signed(s.peak, 'later', 'earlier'), signed(s.duration, 'longer', 'shorter')] :
-                      ['–', '–', '–', '–'];
-    texts.forEach((t, i) => (shiftRow[i].textContent = t));
+    for (const row of table.querySelectorAll('tbody tr')) {
+      const tds = [...row.querySelectorAll('td')];
+      const once = tds.every((td) => td.textContent === tds[0].textContent);
+      tds[0].colSpan = once ? tds.length : 1;
+      tds.forEach((td, i) => (td.hidden = once && i > 0));
+    }
     root.dataset.timing = String(now.k);
   }
 
   // The events in words, for the frame's announcement: the blue's opening and closing and how
   // far each moved from the red's.
   function spoken() {
-    if (!now) return '';
-    const blue = now.words.blue, s = now.shift;
-    if (!blue) return '; the blue trace never reaches the checking lift';
-    let text = `; blue opens ${blue.opening}`;
-    if (s) text += `, ${signed(s.opening, 'later', 'earlier')} than red`;
-    text += `, closes ${blue.closing}`;
-    if (s) text += `, ${signed(s.closing, 'later', 'earlier')} than red`;
-    return text;
+    return now ? `; ${now.spoken}` : '';
   }
 
   function read() {
@@ -111,16 +84,15 @@
     }, 0);
   }
 
-  // --- The checking lift and its marker: a line across the canvas at lift T, placed from the
-  // module's mapping as the probe's marker is.
+  // --- The checking lift and its marker: a line across the canvas at lift T, at the module's
+  // row for it (the window's), times the CSS pixels a logical one takes.
   function zoom() {
     const scale = Number(root.dataset.tarselScale);
     return scale > 0 ? scale / (window.devicePixelRatio || 1) : 1;
   }
   function placeMarker() {
-    if (!shared) return;
-    const m = shared.mapping;
-    marker.style.transform = `translateY(${(m.top - threshold) * m.pixelsPerY * zoom()}px)`;
+    if (!module) return;
+    marker.style.transform = `translateY(${module._tarsel_threshold_row(threshold) * zoom()}px)`;
     marker.hidden = false;
   }
 
@@ -137,6 +109,7 @@
     if (bad) return;
     threshold = value;
     placeMarker();
+    tarselLabels.place();
     if (live && read() && wanted) askPlot();
   });
 
@@ -319,6 +292,8 @@
     profileName: () => profileName,
     // The opened profile's file text ('' for the built-in one), for the worker's sweep.
     profileText: () => profileText,
+    // The checking lift taken last.
+    threshold: () => threshold,
     // No request of the timing over the sweep is being worked out (benchmarks, tests).
     idle: () => asked === null,
     get now() {

@@ -36,6 +36,18 @@ TEST(PlotLabels, TicksInCrankDegreesTheLinesAndTheCurves) {
   EXPECT_LT(by_key.at("red").x, by_key.at("green").x);
   EXPECT_LT(by_key.at("green").x, by_key.at("blue").x);
   for (const char* key : {"lift", "crank", "piston", "offset"}) EXPECT_TRUE(by_key.count(key));
+  // A curve's name is its colour's in the palette shown, and it knows its place in the legend.
+  for (const PlotLabel& l :
+       PlotLabels(replay.state(), replay.curves(), 1, Size{962, 688}, Palette::kDistinguishable)) {
+    if (l.key == "red") {
+      EXPECT_EQ(l.text, "crimson: profile");
+    }
+    if (l.curve >= 0) {
+      EXPECT_EQ(l.curve, by_key.at(l.key).curve) << l.key;
+    }
+  }
+  EXPECT_EQ(kCurves[by_key.at("red").curve].name, "red");
+  EXPECT_EQ(by_key.at("tdc").curve, -1);
   // A narrower window names only the ticks it shows; with velocity and acceleration on (the
   // frame drawn again after BackSpace), the four derivative curves are named and the phase
   // offset, not drawn, is not.

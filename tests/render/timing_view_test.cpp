@@ -43,6 +43,17 @@ TEST(TimingWords, EachEventAtItsXAndFromTheNearerDeadCentre) {
   // The same lines whatever the frame: a frame without events keeps every key.
   EXPECT_EQ(TimingLines(FrameTiming{}).size(), TimingLines(t).size());
   EXPECT_EQ(Lines(FrameTiming{}).at("shift-peak"), "no comparison: a curve never reaches the lift");
+  // What a screen reader hears after a frame: the blue's opening and closing in the same words.
+  EXPECT_EQ(TimingSpoken(t),
+            "blue opens 23.0° before TDC, 7.0° later than the red's; "
+            "blue closes 85.0° after BDC, 32.2° later than the red's");
+  FrameTiming alone = t;
+  alone.red.reset();
+  alone.blue_from_red.reset();
+  EXPECT_EQ(TimingSpoken(alone), "blue opens 23.0° before TDC; blue closes 85.0° after BDC");
+  FrameTiming never;
+  never.threshold = 0.5;
+  EXPECT_EQ(TimingSpoken(never), "blue never reaches the checking lift 0.5");
 }
 
 }  // namespace

@@ -104,7 +104,9 @@ class Timing(OneBrowser):
             "return document.getElementById('announce').textContent")
         self.assertIn("blue opens", words)
         shift = expected["blue"]["opening_crank"] - expected["red"]["opening_crank"]
-        self.assertIn(f"{abs(shift):.1f}° {'later' if shift > 0 else 'earlier'} than red", words)
+        self.assertIn(f"{abs(shift):.1f}° {'later' if shift > 0 else 'earlier'} than the red's",
+                      words)
+        self.assertIn("blue closes", words)
 
     def test_plot_and_data_equal_tarsel_render(self):
         d = self.driver
@@ -223,16 +225,18 @@ class Timing(OneBrowser):
                     "const c = document.getElementById('canvas').getBoundingClientRect();"
                     "const across = c.width / Number(document.documentElement.dataset"
                     "  .tarselSize.split('x')[0]);"
-                    "return [...document.querySelectorAll('#picture-labels .tick, "
-                    "  #picture-labels .centre')].filter((s) => !s.hidden).map((s) => {"
+                    "return [...document.querySelectorAll('#picture-labels [data-key^=\"tick-\"], "
+                    "  #picture-labels [data-key$=\"dc\"]')].filter((s) => !s.hidden).map((s) => {"
                     "  const r = s.getBoundingClientRect();"
-                    "  return [s.textContent, Number(s.dataset.x), r.left + r.width / 2 - c.left,"
-                    "          across]; })")
+                    "  return [s.textContent, r.left + r.width / 2 - c.left, across]; })")
                 names = [p[0] for p in placed]
                 self.assertIn("0°", names)
                 self.assertIn("TDC", names)
                 self.assertIn("BDC", names)
-                for name, x, centre, across in placed:
+                # Where each must stand, from what it says: a tick's crank degrees are
+                # 2 (x - 15), TDC is x = 15 and BDC x = 105.
+                for name, centre, across in placed:
+                    x = {"TDC": 15, "BDC": 105}.get(name) or 15 + float(name[:-1]) / 2
                     self.assertAlmostEqual(centre, (x + 50) * 962 / 230 * across, delta=1,
                                            msg=name)
                 # The labels are over the canvas, not in it.
