@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "export/png_file.h"
+#include "geometry/language.h"
 #include "input/printable.h"
 
 namespace tarsel {
@@ -39,7 +40,8 @@ bool PngFrames::IsFrameName(const std::string& name) {
 std::string PngFrames::Refusal(const std::string& dir, bool force) {
   std::error_code ec;
   if (fs::exists(dir, ec) && !fs::is_directory(dir, ec)) {
-    return Quoted(dir) + " exists and is not a directory";
+    // TRANSLATORS: %s: a folder's name (quoted), which is a file.
+    return Fill(Tr("%s exists and is not a directory"), {Quoted(dir)});
   }
   if (force || !fs::is_directory(dir, ec)) return "";
   // The directory lists its files in no particular order: name the lowest-numbered frame.
@@ -52,9 +54,12 @@ std::string PngFrames::Refusal(const std::string& dir, bool force) {
       first = name;
     }
   }
-  if (ec) return "cannot read " + Quoted(dir) + ": " + ec.message();
+  // TRANSLATORS: %1$s: a folder's name (quoted); %2$s: the system's reason (English).
+  if (ec) return Fill(Tr("cannot read %s: %s"), {Quoted(dir), ec.message()});
   if (!first.empty()) {
-    return Quoted(dir) + " already holds " + first + "; use --force to overwrite";
+    // TRANSLATORS: %1$s: a folder's name (quoted); %2$s: a frame's file name (frame-001.png);
+    // --force is the option's name, kept as it is.
+    return Fill(Tr("%s already holds %s; use --force to overwrite"), {Quoted(dir), first});
   }
   return "";
 }
@@ -72,10 +77,12 @@ std::string PngFrames::Add(const Image& image) {
   const std::string shown = (fs::path(folder_.path()) / name).string();
   const fs::path staged = folder_.staging() / name;
   std::unique_ptr<std::FILE, FileCloser> file(std::fopen(staged.c_str(), "wbx"));
-  if (!file) return "cannot write " + Quoted(shown) + ": " + std::strerror(errno);
+  // TRANSLATORS: %1$s: a file's name (quoted); %2$s: the system's reason (English).
+  if (!file) return Fill(Tr("cannot write %s: %s"), {Quoted(shown), std::strerror(errno)});
   if (std::string error = EncodePng(image, file.get(), shown); !error.empty()) return error;
   if (std::fclose(file.release()) != 0) {
-    return "writing " + Quoted(shown) + " failed: " + std::strerror(errno);
+    // TRANSLATORS: %1$s: a file's name (quoted); %2$s: the system's reason (English).
+    return Fill(Tr("writing %s failed: %s"), {Quoted(shown), std::strerror(errno)});
   }
   return "";
 }
@@ -92,7 +99,7 @@ std::string PngFrames::Commit() {
       const std::string name = entry.path().filename().string();
       if (FrameNumber(name) > count_) stale.push_back(name);
     }
-    if (ec) return "cannot read " + Quoted(folder_.path()) + ": " + ec.message();
+    if (ec) return Fill(Tr("cannot read %s: %s"), {Quoted(folder_.path()), ec.message()});
   }
   return folder_.Commit(stale);
 }

@@ -6,6 +6,7 @@
 
 #include "export/gif_lzw.h"
 #include "export/palette.h"
+#include "geometry/language.h"
 
 namespace tarsel {
 
@@ -235,9 +236,11 @@ std::vector<LzwPixel> GifFrames::Indices(const Wanted& wanted, const Rect& rect,
 
 std::string GifFrames::Add(const Image& image) {
   if (image.width != width_ || image.height != height_) {
-    return "a picture of " + std::to_string(image.width) + "x" + std::to_string(image.height) +
-           " cannot be a frame of a GIF of " + std::to_string(width_) + "x" +
-           std::to_string(height_);
+    // TRANSLATORS: %1$s x %2$s: the picture's width and height in pixels; %3$s x %4$s: the
+    // GIF's.
+    return Fill(Tr("a picture of %1$sx%2$s cannot be a frame of a GIF of %3$sx%4$s"),
+                {std::to_string(image.width), std::to_string(image.height), std::to_string(width_),
+                 std::to_string(height_)});
   }
   const bool first = previous_.pixels.empty();
   if (first) shown_.assign(static_cast<std::size_t>(width_) * height_, 0);

@@ -6,11 +6,14 @@
 #include <cstdio>
 #include <fstream>
 
+#include "geometry/language.h"
+
 namespace tarsel {
 
 std::string NotEnoughMemory(int width, int height) {
-  return "not enough memory for a " + std::to_string(width) + " x " + std::to_string(height) +
-         " picture";
+  // TRANSLATORS: %1$s: the picture's width in pixels; %2$s: its height.
+  return Fill(Tr("not enough memory for a %s x %s picture"),
+              {std::to_string(width), std::to_string(height)});
 }
 
 std::optional<std::uint64_t> AddressSpaceLeft() {

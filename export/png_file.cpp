@@ -11,6 +11,7 @@
 
 #include "export/memory.h"
 #include "export/safe_file.h"
+#include "geometry/language.h"
 #include "input/printable.h"
 
 namespace tarsel {
@@ -85,15 +86,21 @@ bool Encode(const Image& image, Output* out) {
 }  // namespace
 
 std::string EncodePng(const Image& image, std::FILE* file, const std::string& name) {
-  if (image.width <= 0 || image.height <= 0) return "cannot encode an empty picture";
+  if (image.width <= 0 || image.height <= 0) return Tr("cannot encode an empty picture");
   std::string reason;
   Output out{file, &reason};
   if (Encode(image, &out)) return "";
-  if (out.error) return "writing " + Quoted(name) + " failed: " + std::strerror(out.error);
+  if (out.error) {
+    // TRANSLATORS: %1$s: a file's name (quoted); %2$s: the system's reason (English).
+    return Fill(Tr("writing %s failed: %s"), {Quoted(name), std::strerror(out.error)});
+  }
   if (out.out_of_memory || reason.find("memory") != std::string::npos) {
     return NotEnoughMemory(image.width, image.height);
   }
-  return "cannot encode the picture " + Quoted(name) + (reason.empty() ? "" : ": " + reason);
+  // TRANSLATORS: %s: a file's name (quoted).
+  if (reason.empty()) return Fill(Tr("cannot encode the picture %s"), {Quoted(name)});
+  // TRANSLATORS: %1$s: a file's name (quoted); %2$s: the PNG library's reason (English).
+  return Fill(Tr("cannot encode the picture %s: %s"), {Quoted(name), reason});
 }
 
 std::string WritePng(const Image& image, const std::string& path) {
@@ -110,7 +117,8 @@ std::optional<Image> ReadPng(const std::string& path, std::string* error) {
   std::memset(&png, 0, sizeof png);
   png.version = PNG_IMAGE_VERSION;
   const auto fail = [&](const std::string& why) -> std::optional<Image> {
-    if (error) *error = "cannot read " + Quoted(path) + ": " + why;
+    // TRANSLATORS: %1$s: a file's name (quoted); %2$s: the PNG library's reason (English).
+    if (error) *error = Fill(Tr("cannot read %s: %s"), {Quoted(path), why});
     png_image_free(&png);
     return std::nullopt;
   };

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <system_error>
 
+#include "geometry/language.h"
 #include "input/printable.h"
 
 namespace tarsel {
@@ -17,8 +18,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Cannot(const char* what, const std::string& path, int error) {
-  return std::string(what) + " " + Quoted(path) + ": " + std::strerror(error);
+// pattern: a translated sentence with the path (quoted) and the system's cause, in that order.
+std::string Cannot(const char* pattern, const std::string& path, int error) {
+  return Fill(pattern, {Quoted(path), std::strerror(error)});
 }
 
 // The permissions a file or folder made now gets from the user's umask.
@@ -85,25 +87,26 @@ std::string SafeFile::Open(const std::string& path) {
   mode_t mode = NewMode(0666);
   const bool existing = ::stat(path.c_str(), &st) == 0;
   if (existing) {
-    if (S_ISDIR(st.st_mode)) return Cannot("cannot write", path, EISDIR);
+    // TRANSLATORS: %1$s: a file's name (quoted); %2$s: the system's reason (English).
+    if (S_ISDIR(st.st_mode)) return Cannot(Tr("cannot write %s: %s"), path, EISDIR);
     if (!S_ISREG(st.st_mode)) {
       // A device or a pipe: written in place, it has no earlier bytes to lose.
       in_place_ = true;
       fd_ = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
-      return fd_ < 0 ? Cannot("cannot write", path, errno) : "";
+      return fd_ < 0 ? Cannot(Tr("cannot write %s: %s"), path, errno) : "";
     }
     // A file the user may not write stays as it is, although its folder would allow a rename.
-    if (::access(path.c_str(), W_OK) != 0) return Cannot("cannot write", path, errno);
+    if (::access(path.c_str(), W_OK) != 0) return Cannot(Tr("cannot write %s: %s"), path, errno);
     mode = st.st_mode & 07777;
   } else if (errno != ENOENT) {
-    return Cannot("cannot write", path, errno);
+    return Cannot(Tr("cannot write %s: %s"), path, errno);
   }
   target_ = TargetOf(path).path;
   temporary_ = TemporaryIn(target_.parent_path(), target_.filename().string());
   fd_ = ::mkostemp(temporary_.data(), O_CLOEXEC);
   if (fd_ < 0) {
     temporary_.clear();
-    return Cannot("cannot write", path, errno);
+    return Cannot(Tr("cannot write %s: %s"), path, errno);
   }
   // mkstemp makes the file private; it gets the permissions the target has, or a new file's.
   ::fchmod(fd_, mode);
@@ -126,7 +129,8 @@ std::FILE* SafeFile::stream() {
 }
 
 std::string SafeFile::Failed(int error) const {
-  return "writing " + Quoted(path_) + " failed: " + std::strerror(error ? error : EIO);
+  // TRANSLATORS: %1$s: a file's name (quoted); %2$s: the system's reason (English).
+  return Fill(Tr("writing %s failed: %s"), {Quoted(path_), std::strerror(error ? error : EIO)});
 }
 
 std::string SafeFile::Complete() {
@@ -184,22 +188,27 @@ std::string SafeFolder::Open(const std::string& dir) {
   path_ = dir;
   std::error_code ec;
   target_ = fs::weakly_canonical(fs::absolute(FollowLinks(dir), ec), ec);
-  if (ec) return Cannot("cannot create", dir, ec.value());
+  // TRANSLATORS: %1$s: a folder's name (quoted); %2$s: the system's reason (English).
+  if (ec) return Cannot(Tr("cannot create %s: %s"), dir, ec.value());
   // The nearest folder that exists: the target itself, or the one the target is to be made in.
   fs::path base = target_;
   struct stat st;
   while (::stat(base.c_str(), &st) != 0) {
-    if (errno != ENOENT || base == base.parent_path()) return Cannot("cannot create", dir, errno);
+    if (errno != ENOENT || base == base.parent_path())
+      return Cannot(Tr("cannot create %s: %s"), dir, errno);
     base = base.parent_path();
   }
   existed_ = base == target_;
   if (!S_ISDIR(st.st_mode)) {
-    return existed_ ? Quoted(dir) + " exists and is not a directory"
-                    : Cannot("cannot create", dir, ENOTDIR);
+    // TRANSLATORS: %s: a folder's name (quoted), which is a file.
+    return existed_ ? Fill(Tr("%s exists and is not a directory"), {Quoted(dir)})
+                    : Cannot(Tr("cannot create %s: %s"), dir, ENOTDIR);
   }
   std::string staging = (base / ".tarsel-frames-XXXXXX").string();
   if (!::mkdtemp(staging.data())) {
-    return Cannot(existed_ ? "cannot write into" : "cannot create", dir, errno);
+    // TRANSLATORS: %1$s: a folder's name (quoted); %2$s: the system's reason (English).
+    return Cannot(existed_ ? Tr("cannot write into %s: %s") : Tr("cannot create %s: %s"), dir,
+                  errno);
   }
   staging_ = staging;
   return "";
@@ -207,36 +216,37 @@ std::string SafeFolder::Open(const std::string& dir) {
 
 std::string SafeFolder::Complete() {
   const int fd = ::open(staging_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return Cannot("cannot write into", path_, errno);
+  if (fd < 0) return Cannot(Tr("cannot write into %s: %s"), path_, errno);
   // One call for the whole folder: a sync for each of hundreds of files would take longer
   // than the export.
   const int synced = ::syncfs(fd);
   const int error = errno;
   ::close(fd);
-  return synced == 0 ? "" : Cannot("cannot write into", path_, error);
+  return synced == 0 ? "" : Cannot(Tr("cannot write into %s: %s"), path_, error);
 }
 
 std::string SafeFolder::Commit(const std::vector<std::string>& stale) {
   std::error_code ec;
   if (!fs::exists(target_, ec)) {
     fs::create_directories(target_.parent_path(), ec);
-    if (ec) return Cannot("cannot create", path_, ec.value());
+    if (ec) return Cannot(Tr("cannot create %s: %s"), path_, ec.value());
     ::chmod(staging_.c_str(), NewMode(0777));
     if (::rename(staging_.c_str(), target_.c_str()) != 0) {
-      return Cannot("cannot create", path_, errno);
+      return Cannot(Tr("cannot create %s: %s"), path_, errno);
     }
     committed_ = true;
     return "";
   }
   for (const auto& entry : fs::directory_iterator(staging_, ec)) {
     if (::rename(entry.path().c_str(), (target_ / entry.path().filename()).c_str()) != 0) {
-      return Cannot("cannot write into", path_, errno);
+      return Cannot(Tr("cannot write into %s: %s"), path_, errno);
     }
   }
-  if (ec) return Cannot("cannot write into", path_, ec.value());
+  if (ec) return Cannot(Tr("cannot write into %s: %s"), path_, ec.value());
   for (const std::string& name : stale) {
     if (::unlink((target_ / name).c_str()) != 0 && errno != ENOENT) {
-      return Cannot("cannot remove", (fs::path(path_) / name).string(), errno);
+      // TRANSLATORS: %1$s: a file's name (quoted); %2$s: the system's reason (English).
+      return Cannot(Tr("cannot remove %s: %s"), (fs::path(path_) / name).string(), errno);
     }
   }
   Discard();

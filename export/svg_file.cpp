@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "export/float_text.h"
+#include "geometry/language.h"
 
 namespace tarsel {
 
@@ -50,8 +51,10 @@ void AppendLine(std::string& out, raster::Point p, raster::Point q, std::uint32_
 }  // namespace
 
 std::string TooManyLines() {
-  return "more than " + std::to_string(LineRecord::kMostLines) +
-         " lines since the last clear: too many for a vector picture (clear the frames first)";
+  // TRANSLATORS: %s: the most lines a vector picture may hold (1000000).
+  return Fill(Tr("more than %s lines since the last clear: too many for a vector picture (clear "
+                 "the frames first)"),
+              {std::to_string(LineRecord::kMostLines)});
 }
 
 std::string SvgPicture(const LineRecord& record, Size device, double dpr, Palette palette,

@@ -18,6 +18,7 @@ extern "C" {
 
 #include "export/memory.h"
 #include "export/video_format.h"
+#include "geometry/language.h"
 #include "input/printable.h"
 
 namespace tarsel {
@@ -80,13 +81,14 @@ std::uint64_t VideoFrames::MemoryNeed(Size size, int repeat, VideoFormat format)
 VideoFrames::VideoFrames() = default;
 VideoFrames::~VideoFrames() = default;
 
-std::string VideoFrames::Error(const std::string& what, int code) const {
+// pattern: a translated sentence with the file's name (quoted) and the encoder's reason.
+std::string VideoFrames::Error(const char* pattern, int code) const {
   if (code == AVERROR(ENOMEM) || memory_failed) {
     return NotEnoughMemory(frame_size_.width, frame_size_.height);
   }
   char reason[AV_ERROR_MAX_STRING_SIZE] = {};
   av_strerror(code, reason, sizeof reason);
-  return what + " " + Quoted(file_.path()) + " failed: " + reason;
+  return Fill(pattern, {Quoted(file_.path()), reason});
 }
 
 namespace {
@@ -147,9 +149,11 @@ std::string VideoFrames::OpenEncoder(const AVCodec* encoder, bool webm) {
   AVDictionary* settings = EncoderSettings(webm);
   int code = avcodec_open2(c.coder, encoder, &settings);
   av_dict_free(&settings);
-  if (code < 0) return Error("opening the encoder for", code);
+  // TRANSLATORS: %1$s: the video file's name (quoted); %2$s: the encoder's reason (English).
+  if (code < 0) return Error(Tr("opening the encoder for %s failed: %s"), code);
   code = avcodec_parameters_from_context(c.stream->codecpar, c.coder);
-  if (code < 0) return Error("opening", code);
+  // TRANSLATORS: %1$s: the video file's name (quoted); %2$s: the encoder's reason (English).
+  if (code < 0) return Error(Tr("opening %s failed: %s"), code);
   c.stream->time_base = c.coder->time_base;
   c.stream->avg_frame_rate = c.coder->framerate;
   return "";
@@ -164,7 +168,8 @@ std::string VideoFrames::OpenConversion() {
   c.frame->height = frame_size_.height;
   c.frame->color_range = c.coder->color_range;
   c.frame->colorspace = c.coder->colorspace;
-  if (const int code = av_frame_get_buffer(c.frame, 0); code < 0) return Error("opening", code);
+  if (const int code = av_frame_get_buffer(c.frame, 0); code < 0)
+    return Error(Tr("opening %s failed: %s"), code);
   c.convert = sws_getContext(frame_size_.width, frame_size_.height, AV_PIX_FMT_BGRA,
                              frame_size_.width, frame_size_.height, AV_PIX_FMT_YUV420P,
                              SWS_POINT | SWS_ACCURATE_RND, nullptr, nullptr, nullptr);
@@ -178,12 +183,13 @@ std::string VideoFrames::OpenConversion() {
 std::string VideoFrames::WriteHeader(bool webm) {
   Codec& c = *codec_;
   int code = avio_open(&c.format->pb, file_.temporary().c_str(), AVIO_FLAG_WRITE);
-  if (code < 0) return Error("opening", code);
+  if (code < 0) return Error(Tr("opening %s failed: %s"), code);
   AVDictionary* muxing = nullptr;
   if (!webm) av_dict_set(&muxing, "movflags", "+faststart", 0);
   code = avformat_write_header(c.format, &muxing);
   av_dict_free(&muxing);
-  if (code < 0) return Error("writing", code);
+  // TRANSLATORS: %1$s: the video file's name (quoted); %2$s: the encoder's reason (English).
+  if (code < 0) return Error(Tr("writing %s failed: %s"), code);
   return "";
 }
 
@@ -200,10 +206,11 @@ std::string VideoFrames::Open(const std::string& path, Size size, int delay_ms, 
   const bool webm = VideoFormatOf(path) == VideoFormat::kWebm;
   const int code = avformat_alloc_output_context2(&c.format, nullptr, webm ? "webm" : "mp4",
                                                   file_.temporary().c_str());
-  if (code < 0) return Error("opening", code);
+  if (code < 0) return Error(Tr("opening %s failed: %s"), code);
   const AVCodec* encoder = avcodec_find_encoder_by_name(webm ? "libvpx-vp9" : "libx264");
   if (!encoder) {
-    return "cannot write " + Quoted(path) + ": no " + (webm ? "VP9" : "H.264") + " encoder";
+    // TRANSLATORS: %1$s: a file's name (quoted); %2$s: the video format (VP9 or H.264).
+    return Fill(Tr("cannot write %s: no %s encoder"), {Quoted(path), webm ? "VP9" : "H.264"});
   }
   c.stream = avformat_new_stream(c.format, nullptr);
   c.coder = avcodec_alloc_context3(encoder);
@@ -236,12 +243,14 @@ std::string VideoFrames::Add(const Image& picture) {
     for (int x = 0; x < w; ++x) to[x] = from[x / repeat_];
   }
   int code = av_frame_make_writable(c.frame);
-  if (code < 0) return Error("writing", code);
+  if (code < 0) return Error(Tr("writing %s failed: %s"), code);
   const std::uint8_t* planes[] = {reinterpret_cast<const std::uint8_t*>(enlarged_.data())};
   const int strides[] = {frame_size_.width * 4};
   sws_scale(c.convert, planes, strides, 0, frame_size_.height, c.frame->data, c.frame->linesize);
   c.frame->pts = count_++;
-  if ((code = avcodec_send_frame(c.coder, c.frame)) < 0) return Error("encoding", code);
+  // TRANSLATORS: %1$s: the video file's name (quoted); %2$s: the encoder's reason (English).
+  if ((code = avcodec_send_frame(c.coder, c.frame)) < 0)
+    return Error(Tr("encoding %s failed: %s"), code);
   return Encode(false);
 }
 
@@ -250,22 +259,23 @@ std::string VideoFrames::Encode(bool last) {
   for (;;) {
     int code = avcodec_receive_packet(c.coder, c.packet);
     if (code == AVERROR(EAGAIN) || (last && code == AVERROR_EOF)) return "";
-    if (code < 0) return Error("encoding", code);
+    if (code < 0) return Error(Tr("encoding %s failed: %s"), code);
     av_packet_rescale_ts(c.packet, c.coder->time_base, c.stream->time_base);
     c.packet->stream_index = c.stream->index;
     code = av_interleaved_write_frame(c.format, c.packet);
-    if (code < 0) return Error("writing", code);
+    if (code < 0) return Error(Tr("writing %s failed: %s"), code);
   }
 }
 
 std::string VideoFrames::Finish() {
   Codec& c = *codec_;
   int code = avcodec_send_frame(c.coder, nullptr);
-  if (code < 0) return Error("encoding", code);
+  if (code < 0) return Error(Tr("encoding %s failed: %s"), code);
   std::string error = Encode(true);
   if (!error.empty()) return error;
-  if ((code = av_write_trailer(c.format)) < 0) return Error("writing", code);
-  if ((code = avio_closep(&c.format->pb)) < 0) return Error("closing", code);
+  if ((code = av_write_trailer(c.format)) < 0) return Error(Tr("writing %s failed: %s"), code);
+  // TRANSLATORS: %1$s: the video file's name (quoted); %2$s: the encoder's reason (English).
+  if ((code = avio_closep(&c.format->pb)) < 0) return Error(Tr("closing %s failed: %s"), code);
   return file_.Complete();
 }
 

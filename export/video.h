@@ -56,7 +56,8 @@ class VideoFrames {
   std::string OpenConversion();
   std::string WriteHeader(bool webm);
   std::string Encode(bool last);
-  std::string Error(const std::string& what, int code) const;
+  // pattern: a translated sentence with %s for the file's name (quoted), then %s for the reason.
+  std::string Error(const char* pattern, int code) const;
 
   SafeFile file_;
   std::unique_ptr<Codec> codec_;

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "geometry/language.h"
+
 namespace tarsel {
 
 // How the four-bar is put together: for the same crank angle the coupler and the rocker meet at
@@ -39,7 +41,8 @@ inline constexpr double kLeastLength = 1e-6;
 
 // The numbers of a configuration as a panel offers them: the key the page names its field by
 // ("explore-" + key), what it is, and the span of its slider (a typed value may go beyond, up
-// to what the check allows), which holds the built-in value on a whole step.
+// to what the check allows), which holds the built-in value on a whole step. The names are marked
+// for the catalogue; the panels pass them through Tr().
 struct ConfigurationField {
   std::string_view key;
   std::string_view name;
@@ -47,13 +50,24 @@ struct ConfigurationField {
   double Configuration::*value;
 };
 inline constexpr ConfigurationField kConfigurationFields[] = {
-    {"ground", "fixed line O-Q", 0.5, 80, 0.5, &Configuration::ground},
-    {"crank", "crank O-P", 0.5, 80, 0.5, &Configuration::crank},
-    {"coupler", "coupler P-R", 0.5, 80, 0.5, &Configuration::coupler},
-    {"rocker", "rocker Q-R", 0.5, 80, 0.5, &Configuration::rocker},
-    {"reference", "reference angle, degrees", -180, 180, 0.5, &Configuration::reference},
-    {"piston-radius", "piston's crank radius", 0.5, 80, 0.5, &Configuration::piston_radius},
-    {"rod", "connecting rod", 1, 300, 0.5, &Configuration::rod},
+    // TRANSLATORS: a field's and its slider's name in the configuration panel; O, P, Q, R are
+    // the points' names in the picture, kept as they are.
+    {"ground", TrMark("fixed line O-Q"), 0.5, 80, 0.5, &Configuration::ground},
+    // TRANSLATORS: a field's and its slider's name in the configuration panel; O, P, Q, R are
+    // the points' names in the picture, kept as they are.
+    {"crank", TrMark("crank O-P"), 0.5, 80, 0.5, &Configuration::crank},
+    // TRANSLATORS: a field's and its slider's name in the configuration panel; O, P, Q, R are
+    // the points' names in the picture, kept as they are.
+    {"coupler", TrMark("coupler P-R"), 0.5, 80, 0.5, &Configuration::coupler},
+    // TRANSLATORS: a field's and its slider's name in the configuration panel; O, P, Q, R are
+    // the points' names in the picture, kept as they are.
+    {"rocker", TrMark("rocker Q-R"), 0.5, 80, 0.5, &Configuration::rocker},
+    // TRANSLATORS: a field's and its slider's name in the configuration panel.
+    {"reference", TrMark("reference angle, degrees"), -180, 180, 0.5, &Configuration::reference},
+    // TRANSLATORS: a field's and its slider's name in the configuration panel.
+    {"piston-radius", TrMark("piston's crank radius"), 0.5, 80, 0.5, &Configuration::piston_radius},
+    // TRANSLATORS: a field's and its slider's name in the configuration panel.
+    {"rod", TrMark("connecting rod"), 1, 300, 0.5, &Configuration::rod},
 };
 
 inline bool IsBuiltIn(const Configuration& c) {

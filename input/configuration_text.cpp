@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "geometry/language.h"
 #include "input/number.h"
 
 namespace tarsel {
@@ -30,21 +31,27 @@ std::optional<ConfigurationError> ReadConfiguration(const ConfigurationTexts& te
                                                     Configuration* out) {
   Configuration c;
   if (!ReadInto(texts.linkage, {&c.ground, &c.crank, &c.coupler, &c.rocker})) {
-    return ConfigurationError{"linkage", *texts.linkage,
-                              "expected four numbers G,A,C,B (the fixed line O-Q, the crank "
-                              "O-P, the coupler P-R, the rocker Q-R)"};
+    return ConfigurationError{
+        "linkage", *texts.linkage,
+        // TRANSLATORS: G,A,C,B are the four numbers' names and O, P, Q, R the points' names in
+        // the picture, kept as they are.
+        Tr("expected four numbers G,A,C,B (the fixed line O-Q, the crank O-P, the coupler P-R, "
+           "the rocker Q-R)")};
   }
   if (texts.reference) {
     const std::optional<double> reference = ReadNumber(*texts.reference);
-    if (!reference) return ConfigurationError{"reference", *texts.reference, "not a number"};
+    if (!reference) return ConfigurationError{"reference", *texts.reference, Tr("not a number")};
     c.reference = *reference;
   }
   if (texts.assembly && !AssemblyNamed(*texts.assembly, &c.assembly)) {
-    return ConfigurationError{"assembly", *texts.assembly, "expected open or crossed"};
+    // TRANSLATORS: "open" and "crossed" are the values to type, kept as they are.
+    return ConfigurationError{"assembly", *texts.assembly, Tr("expected open or crossed")};
   }
   if (!ReadInto(texts.piston, {&c.piston_radius, &c.rod})) {
-    return ConfigurationError{"piston", *texts.piston,
-                              "expected two numbers R,L (the crank radius, the connecting rod)"};
+    return ConfigurationError{
+        "piston", *texts.piston,
+        // TRANSLATORS: R,L are the two numbers' names, kept as they are.
+        Tr("expected two numbers R,L (the crank radius, the connecting rod)")};
   }
   for (const Problem& p : Problems(c)) {
     const std::optional<std::string>& text = p.parameter == "linkage"     ? texts.linkage

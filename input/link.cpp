@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "animation/sweep.h"
+#include "geometry/language.h"
 #include "input/configuration_text.h"
 #include "input/number.h"
 #include "input/printable.h"
@@ -73,7 +74,8 @@ LinkQueryValues ReadQuery(std::string_view query) {
     std::optional<std::string>& value =
         read.values[static_cast<std::size_t>(row - std::begin(kLinkParameters))];
     if (value) {
-      read.error = "the link gives " + std::string(row->name) + " twice";
+      // TRANSLATORS: %s: a link parameter's name (linkage, at...), kept as it is.
+      read.error = Fill(Tr("the link gives %s twice"), {row->name});
       return read;
     }
     value = eq == std::string_view::npos ? std::string() : Unescape(pair.substr(eq + 1));
@@ -81,8 +83,9 @@ LinkQueryValues ReadQuery(std::string_view query) {
   if (!read["script"]) return read;
   for (std::size_t i = 0; i < std::size(kLinkParameters); ++i) {
     if (kLinkParameters[i].frame && read.values[i]) {
-      read.error = "the link gives both script and " + std::string(kLinkParameters[i].name) +
-                   ", which cannot be given together";
+      // TRANSLATORS: "script" and %s are link parameters' names, kept as they are.
+      read.error = Fill(Tr("the link gives both script and %s, which cannot be given together"),
+                        {kLinkParameters[i].name});
       return read;
     }
   }
@@ -107,8 +110,10 @@ LinkConfiguration ConfigurationOf(const LinkQueryValues& values) {
                                  values["piston"]};
   out.named = texts.linkage || texts.reference || texts.assembly || texts.piston;
   if (const std::optional<ConfigurationError> e = ReadConfiguration(texts, &out.config)) {
+    // TRANSLATORS: %1$s: a link parameter's name (kept as it is); %2$s: its value as given;
+    // %3$s: what is wrong with it.
     out.error =
-        "bad link value " + std::string(e->parameter) + "='" + Printable(e->text) + "': " + e->why;
+        Fill(Tr("bad link value %1$s='%2$s': %3$s"), {e->parameter, Printable(e->text), e->why});
   }
   return out;
 }
@@ -153,8 +158,9 @@ LinkRequest ReadLink(std::string_view query) {
   }
   link.config = config.config;
   const auto bad = [&](LinkParameterName name, const std::string& value, const std::string& why) {
-    link.error =
-        "bad link value " + std::string(name.name()) + "='" + Printable(value) + "': " + why;
+    // TRANSLATORS: %1$s: a link parameter's name (kept as it is); %2$s: its value as given;
+    // %3$s: what is wrong with it.
+    link.error = Fill(Tr("bad link value %1$s='%2$s': %3$s"), {name.name(), Printable(value), why});
     return link;
   };
   // A switch is 0 or 1, as the page writes it.
@@ -162,13 +168,14 @@ LinkRequest ReadLink(std::string_view query) {
   const auto valid = [](const std::optional<std::string>& value) {
     return !value || *value == "0" || *value == "1";
   };
-  if (!valid(acc)) return bad("acc", *acc, "expected 0 or 1");
-  if (!valid(accumulate)) return bad("accumulate", *accumulate, "expected 0 or 1");
-  if (at && !ReadNumber(*at)) return bad("at", *at, "not a number");
+  if (!valid(acc)) return bad("acc", *acc, Tr("expected 0 or 1"));
+  if (!valid(accumulate)) return bad("accumulate", *accumulate, Tr("expected 0 or 1"));
+  if (at && !ReadNumber(*at)) return bad("at", *at, Tr("not a number"));
   const std::optional<double> k = at ? ReadK(*at) : sweep::kFirstK;
   const std::optional<std::string> script =
       k ? ScriptReaching(*k, {.acc = on(acc), .accumulate = on(accumulate)}) : std::nullopt;
-  if (!script) return bad("at", *at, std::string("expected ") + kReachableK);
+  // TRANSLATORS: %s: the values that work (k from -100 to 20 in steps of 0.025).
+  if (!script) return bad("at", *at, Fill(Tr("expected %s"), {Tr(kReachableK)}));
   link.script = *script;
   return link;
 }

@@ -85,7 +85,8 @@ std::optional<std::vector<ScriptEvent>> ParseScript(std::string_view text, std::
       e.at = value;
     }
     if (!ok) {
-      if (error) *error = "malformed script token '" + Printable(token) + "'";
+      // TRANSLATORS: %s: a token of a key script as given (space, a, dbl, a@3...).
+      if (error) *error = Fill(Tr("malformed script token '%s'"), {Printable(token)});
       return std::nullopt;
     }
     events.push_back(e);

@@ -58,7 +58,10 @@ def pseudo(text):
     out.append(text[at:].translate(ACCENTS))
     body = ''.join(out)
     letters = sum(1 for c in text if c.isalpha())
-    pad = '·' * max(1, round(letters * 0.4))
+    # The padding in words of at most eight, so that a long text still wraps where a real one
+    # would: a longer language has more words, not one word of hundreds of letters.
+    dots = max(1, round(letters * 0.4))
+    pad = '·' * min(dots, 8) + ''.join(' ' + '·' * min(8, dots - at) for at in range(8, dots, 8))
     return '⟦' + body + pad + '⟧'
 
 

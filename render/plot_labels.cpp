@@ -152,7 +152,8 @@ std::vector<PlotLabel> PlotLabels(const SharedState& state, const FrameCurves& c
   // A curve by its colour's name in the palette shown.
   const auto name = [palette](int curve) {
     const Curve& c = kCurves[curve];
-    return std::string(Tr(palette == Palette::kExact ? c.name : c.distinguishable_name));
+    const std::string english(palette == Palette::kExact ? c.name : c.distinguishable_name);
+    return std::string(Tr(english.c_str()));
   };
   // Under each tick its crank angle; under the two lines their names.
   for (double tick = kFirstTick; tick <= kLastTick; tick += kTickStep) {

@@ -28,6 +28,9 @@ test=(
   gifsicle ffmpeg
   clang libclang-rt-14-dev valgrind
   emscripten chromium chromium-driver python3-selenium python3-pil
+  # The page in Chinese, Japanese and Arabic (tests/web/language_test.py) is laid out and
+  # measured with real glyphs, not the boxes of a missing font.
+  fonts-noto-cjk fonts-noto-core
 )
 
 case ${1:-test} in

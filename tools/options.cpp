@@ -459,7 +459,9 @@ std::string ReadCsvStyle(const std::string& text, Options& o) {
     o.csv_style = *named;
     return "";
   }
-  return "bad --csv-style " + Quoted(text) + ": expected comma or semicolon";
+  // TRANSLATORS: %s: the value given (quoted); --csv-style, comma and semicolon are the option's
+  // name and values, kept as they are.
+  return Fill(Tr("bad --csv-style %s: expected comma or semicolon"), {Quoted(text)});
 }
 
 std::string ReadProbe(const std::string& text, Options& o) {
@@ -702,15 +704,19 @@ Read ReadArguments(const std::vector<std::string>& args) {
 // What the values allow only together: pictures within the cap, and videos too once enlarged.
 std::string CheckSizes(const Options& o) {
   if ((o.pictures() || o.vectors()) && !Canvas::FitsCap(o.size, o.scale)) {
-    return "picture too large: " + std::to_string(o.size.width) + "x" +
-           std::to_string(o.size.height) + " at scale " + ScaleText(o.scale) + " is more than " +
-           std::to_string(kMaxSide) + " device pixels a side";
+    // TRANSLATORS: %1$sx%2$s: the picture's size given (--size); %3$s: the scale given
+    // (--scale); %4$s: the most device pixels a side.
+    return Fill(Tr("picture too large: %1$sx%2$s at scale %3$s is more than %4$s device pixels a "
+                   "side"),
+                {std::to_string(o.size.width), std::to_string(o.size.height), ScaleText(o.scale),
+                 std::to_string(kMaxSide)});
   }
   const int side = std::max(Canvas::DeviceSide(o.size.width, o.scale),
                             Canvas::DeviceSide(o.size.height, o.scale));
   if (!o.video.empty() && side * o.video_scale > kMaxSide) {
-    return "video too large: more than " + std::to_string(kMaxSide) +
-           " pixels a side at --video-scale " + std::to_string(o.video_scale);
+    // TRANSLATORS: %1$s: the most pixels a side; %2$s: the --video-scale given.
+    return Fill(Tr("video too large: more than %1$s pixels a side at --video-scale %2$s"),
+                {std::to_string(kMaxSide), std::to_string(o.video_scale)});
   }
   return "";
 }

@@ -10,6 +10,7 @@
 #include "export/report.h"
 #include "export/svg_file.h"
 #include "export/sweep_gif.h"
+#include "geometry/language.h"
 #include "geometry/linkage_analysis.h"
 #include "input/printable.h"
 #include "render/mechanism.h"
@@ -54,8 +55,10 @@ std::string CheckPaths(const Options& o) {
   for (std::size_t i = 0; i < files.size(); ++i) {
     for (std::size_t j = 0; j < i; ++j) {
       if (files[i].target.SameAs(files[j].target)) {
-        return std::string(files[j].option) + " and " + files[i].option + " name the same file " +
-               Quoted(files[i].path);
+        // TRANSLATORS: %1$s and %2$s: two options' names (--png...), kept as they are; %3$s: a
+        // file's name (quoted).
+        return Fill(Tr("%1$s and %2$s name the same file %3$s"),
+                    {files[j].option, files[i].option, Quoted(files[i].path)});
       }
     }
   }
@@ -63,12 +66,15 @@ std::string CheckPaths(const Options& o) {
   const FileTarget frames = TargetOf(o.frames);
   for (const Named& f : files) {
     if (f.target.SameAs(frames)) {
-      return std::string("--frames and ") + f.option + " name the same file " + Quoted(f.path);
+      return Fill(Tr("%1$s and %2$s name the same file %3$s"),
+                  {"--frames", f.option, Quoted(f.path)});
     }
     if (!f.target.path.empty() && f.target.path.parent_path() == frames.path &&
         PngFrames::IsFrameName(f.target.path.filename().string())) {
-      return std::string(f.option) + " " + Quoted(f.path) + " is one of the frames of --frames " +
-             Quoted(o.frames);
+      // TRANSLATORS: %1$s: an option's name (--png...), kept as it is; %2$s: its file's name
+      // (quoted); %3$s: the folder of frames (quoted). --frames is the option's name.
+      return Fill(Tr("%1$s %2$s is one of the frames of --frames %3$s"),
+                  {f.option, Quoted(f.path), Quoted(o.frames)});
     }
   }
   return "";
@@ -102,15 +108,27 @@ std::string Outputs::Check(const Options& o, Size size) {
     if (std::string error = PngFrames::Refusal(o.frames, o.force); !error.empty()) return error;
   }
   const std::uint64_t need = MemoryNeed(o, size);
-  const std::string pictures = std::to_string(size.width) + " x " + std::to_string(size.height);
+  const std::string width = std::to_string(size.width), height = std::to_string(size.height);
   if (need > kMostExportBytes) {
-    return "too large an export: with " + pictures + " pictures it needs about " + ByteCount(need) +
-           " of memory, more than the " + ByteCount(kMostExportBytes) + " an export may take" +
-           (o.video.empty() ? "" : " (a smaller --video-scale needs less)");
+    // TRANSLATORS: %1$s x %2$s: the pictures' width and height in pixels; %3$s: the memory the
+    // export needs (1.2 GB); %4$s: the most an export may take (4.0 GB).
+    return Fill(o.video.empty() ? Tr("too large an export: with %1$s x %2$s pictures it needs "
+                                     "about %3$s of memory, more than the %4$s an export may take")
+                                // TRANSLATORS: %1$s x %2$s: the pictures' width and height in
+                                // pixels; %3$s: the memory the export needs (1.2 GB); %4$s: the
+                                // most an export may take (4.0 GB). --video-scale is the option's
+                                // name.
+                                : Tr("too large an export: with %1$s x %2$s pictures it needs "
+                                     "about %3$s of memory, more than the %4$s an export may take "
+                                     "(a smaller --video-scale needs less)"),
+                {width, height, ByteCount(need), ByteCount(kMostExportBytes)});
   }
   if (const auto left = AddressSpaceLeft(); left && need > *left) {
-    return NotEnoughMemory(size.width, size.height) + ": the export needs about " +
-           ByteCount(need) + ", the limit on memory (ulimit -v) leaves " + ByteCount(*left);
+    // TRANSLATORS: %1$s x %2$s: the pictures' width and height in pixels; %3$s: the memory the
+    // export needs (1.2 GB); %4$s: what the limit leaves (900 MB). "ulimit -v" is a command.
+    return Fill(Tr("not enough memory for a %1$s x %2$s picture: the export needs about %3$s, "
+                   "the limit on memory (ulimit -v) leaves %4$s"),
+                {width, height, ByteCount(need), ByteCount(*left)});
   }
   return "";
 }
@@ -128,8 +146,13 @@ std::string Outputs::OpenLog(const std::string& path) {
 }
 
 std::string Outputs::LogFailed(int error) const {
-  const std::string where = options_.log == "-" ? "to standard output" : Quoted(options_.log);
-  return "writing the log " + where + " failed: " + std::strerror(error ? error : EIO);
+  const char* reason = std::strerror(error ? error : EIO);
+  if (options_.log == "-") {
+    // TRANSLATORS: %s: the system's reason (English).
+    return Fill(Tr("writing the log to standard output failed: %s"), {reason});
+  }
+  // TRANSLATORS: %1$s: the log's file name (quoted); %2$s: the system's reason (English).
+  return Fill(Tr("writing the log %s failed: %s"), {Quoted(options_.log), reason});
 }
 
 std::string Outputs::OpenGif(const std::string& path, Size size, int delay_ms) {
@@ -288,8 +311,9 @@ std::string Outputs::WriteData(const SharedState& state, const FrameCurves& curv
 
 std::string Outputs::WriteReport(const std::string& json, std::FILE* out) {
   if (std::fwrite(json.data(), 1, json.size(), out) != json.size() || std::fflush(out) != 0) {
-    return std::string("writing the report to standard output failed: ") +
-           std::strerror(errno ? errno : EIO);
+    // TRANSLATORS: %s: the system's reason (English).
+    return Fill(Tr("writing the report to standard output failed: %s"),
+                {std::strerror(errno ? errno : EIO)});
   }
   return "";
 }
@@ -302,7 +326,8 @@ std::string Outputs::WriteVectors() {
     std::string bytes;
     if (std::string error = write(lines_, device_, options_.scale, options_.palette, &bytes);
         !error.empty()) {
-      return "cannot write " + Quoted(file->path()) + ": " + error;
+      // TRANSLATORS: %1$s: a file's name (quoted); %2$s: why it cannot be written.
+      return Fill(Tr("cannot write %s: %s"), {Quoted(file->path()), error});
     }
     if (std::string error = WriteText(*file, bytes); !error.empty()) return error;
   }
@@ -356,16 +381,38 @@ std::string Outputs::Stopped(int signal) {
   gif_file_.Discard();
   if (video_) video_->Discard();
   for (SafeFile* file : EndFiles()) file->Discard();
-  std::string line = std::string("stopped by ") + stop::Name(signal);
+  // A whole sentence for each case, so that a translator can order it as the language does; the
+  // files not written and the cut log are clauses of their own after it.
+  const std::string name = stop::Name(signal);
+  std::string line;
   if (progress_) {
     progress_->Finish();
-    line += " at frame " + std::to_string(progress_->done()) + " of " +
-            std::to_string(progress_->expected());
+    const std::string done = std::to_string(progress_->done());
+    const std::string expected = std::to_string(progress_->expected());
+    // TRANSLATORS: %1$s: the signal's name (SIGINT, SIGTERM); %2$s: the frames drawn; %3$s: the
+    // frames there were to draw.
+    line = Fill(committed_ ? Tr("stopped by %1$s at frame %2$s of %3$s, after every file was "
+                                "written")
+                           // TRANSLATORS: %1$s: the signal's name (SIGINT, SIGTERM); %2$s:
+                           // the frames drawn; %3$s: the frames there were to draw.
+                           : Tr("stopped by %1$s at frame %2$s of %3$s"),
+                {name, done, expected});
+  } else {
+    // TRANSLATORS: %s: the signal's name (SIGINT, SIGTERM).
+    line = Fill(committed_ ? Tr("stopped by %s, after every file was written")
+                           // TRANSLATORS: %s: the signal's name (SIGINT, SIGTERM).
+                           : Tr("stopped by %s"),
+                {name});
   }
-  if (committed_) return line + ", after every file was written";
+  if (committed_) return line;
   const std::string names = Unwritten();
-  if (!names.empty()) line += "; not written: " + names;
-  if (options_.log == "-") line += "; the log on standard output is cut short";
+  // TRANSLATORS: %1$s: the sentence saying which signal stopped the run; %2$s: the options and
+  // files not written (--png 'a.png', --csv 'a.csv').
+  if (!names.empty()) line = Fill(Tr("%1$s; not written: %2$s"), {line, names});
+  if (options_.log == "-") {
+    // TRANSLATORS: %s: what the message said before (which signal stopped the run...).
+    line = Fill(Tr("%s; the log on standard output is cut short"), {line});
+  }
   return line;
 }
 

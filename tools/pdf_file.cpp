@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "export/svg_file.h"
+#include "geometry/language.h"
 
 namespace tarsel {
 
@@ -46,7 +47,7 @@ std::string PdfPicture(const LineRecord& record, Size device, double dpr, Palett
                   QPageSize::Point));
     writer.setPageMargins(QMarginsF(0, 0, 0, 0));
     QPainter painter(&writer);
-    if (!painter.isActive()) return "cannot make the PDF: Qt's PDF writer did not start";
+    if (!painter.isActive()) return Tr("cannot make the PDF: Qt's PDF writer did not start");
     // The painter's units are the writer's dots; draw in device pixels instead.
     const double scale = writer.resolution() / kPixelsPerInch / dpr;
     painter.scale(scale, scale);

@@ -3,6 +3,8 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include "geometry/language.h"
+
 namespace tarsel::stop {
 
 namespace {
@@ -53,7 +55,8 @@ const char* Name(int signal) {
     case SIGHUP:
       return "SIGHUP";
   }
-  return "a signal";
+  // TRANSLATORS: a signal with no name of its own, in "stopped by %s".
+  return Tr("a signal");
 }
 
 void EndBy(int signal) {

@@ -25,7 +25,7 @@ add_custom_command(
   OUTPUT ${one_file}
   COMMAND ${TARSEL_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/one_file.py ${site} ${one_file_dir}/tarsel.js
           ${one_file_dir}/tarsel_sweep.js ${one_file} ${course_files}
-  DEPENDS one_file.py ${page_files} ${site}/index.html tarsel_web_one_file
+  DEPENDS one_file.py ${page_files} ${catalogues} ${site}/index.html tarsel_web_one_file
           tarsel_sweep_web_one_file
   VERBATIM)
 add_custom_target(tarsel_one_file ALL DEPENDS ${one_file})
@@ -35,6 +35,6 @@ set(scorm_package ${CMAKE_CURRENT_BINARY_DIR}/tarsel-scorm.zip)
 add_custom_command(
   OUTPUT ${scorm_package}
   COMMAND ${TARSEL_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/scorm_package.py ${site} ${scorm_package}
-  DEPENDS scorm_package.py ${page_files} ${icons} ${site}/index.html ${site}/sw.js tarsel_page
+  DEPENDS scorm_package.py ${page_files} ${icons} ${catalogues} ${site}/index.html ${site}/sw.js tarsel_page
   VERBATIM)
 add_custom_target(tarsel_scorm_package ALL DEPENDS ${scorm_package})

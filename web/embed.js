@@ -87,8 +87,11 @@
     // Presenting is the full screen here: the picture and the mechanism as large as the screen
     // allows, and Escape only leaves it (present.js).
     const full = $('present');
-    full.textContent = 'Full screen';
-    full.title = 'The picture and the mechanism on the whole screen (Esc leaves)';
+    tarselLanguage.ready.then(() => {
+      // TRANSLATORS: a button: keep it short.
+      full.textContent = t('Full screen');
+      full.title = t('The picture and the mechanism on the whole screen (Esc leaves)');
+    });
   }
 
   // --- Embed: the code to paste, the frame's address at the frame and configuration on screen.
@@ -109,7 +112,7 @@
   button.addEventListener('click', () => {
     note.className = 'hint';
     if (!tarselState.module || tarselState.replay) {
-      note.textContent = 'Embed needs the animation: it is not made from a replay link.';
+      note.textContent = t('Embed needs the animation: it is not made from a replay link.');
       return;
     }
     field.value = code();
@@ -119,14 +122,14 @@
       note.textContent = why;
     };
     if (location.protocol === 'file:') {
-      select('This code names a file on this computer: a course page needs the page on a ' +
-             'web server.');
+      select(t('This code names a file on this computer: a course page needs the page on a ' +
+               'web server.'));
     } else if (navigator.clipboard && window.isSecureContext) {
       navigator.clipboard.writeText(field.value).then(
-          () => { note.textContent = 'Code copied: paste it into the course page (as HTML).'; },
-          () => select('Select the code in the field and copy it into the course page.'));
+          () => { note.textContent = t('Code copied: paste it into the course page (as HTML).'); },
+          () => select(t('Select the code in the field and copy it into the course page.')));
     } else {
-      select('Select the code in the field and copy it into the course page.');
+      select(t('Select the code in the field and copy it into the course page.'));
     }
   });
 

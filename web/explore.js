@@ -75,7 +75,7 @@
     if (tarselState.live()) {
       tarselInput.queueEvent(shared.events.configure);
     } else if (tarselState.phase === 'ended') {
-      note.textContent = 'The animation has ended: Start again draws it with this mechanism.';
+      note.textContent = t('The animation has ended: Start again draws it with this mechanism.');
     }
     showSoon();
     return true;
@@ -124,12 +124,13 @@
 
   function showRow(key, row) {
     const value = now.values[key];
+    const {local, pointNumber} = tarselLanguage;
     if (document.activeElement !== row.field || row.field.value === '' ||
-        Number(row.field.value) !== value) {
-      row.field.value = String(value);
+        Number(pointNumber(row.field.value)) !== value) {
+      row.field.value = local(String(value));
     }
     row.slider.value = String(Math.min(row.def.high, Math.max(row.def.low, value)));
-    row.slider.setAttribute('aria-valuetext', String(value));
+    row.slider.setAttribute('aria-valuetext', local(String(value)));
     row.strip.style.background = stripBackground(row.def, now.spans[key]);
     row.words.textContent = now.spansText[key];
   }
@@ -177,13 +178,16 @@
     label.htmlFor = id;
     label.textContent = def.name;
     const field = document.createElement('input');
-    Object.assign(field, {type: 'number', id, step: 'any', autocomplete: 'off'});
+    // Text, not type=number: the number is typed as the page's language writes it (4,5 in
+    // German), whatever the browser's own locale, and read back with a decimal point.
+    Object.assign(field, {type: 'text', id, autocomplete: 'off', spellcheck: false});
     field.className = 'explore-number';
     field.setAttribute('inputmode', 'decimal');
     const slider = document.createElement('input');
     Object.assign(slider, {type: 'range', id: `${id}-slider`, min: def.low, max: def.high,
                            step: def.step});
-    slider.setAttribute('aria-label', `${def.name}, slider`);
+    // TRANSLATORS: the accessible name of a slider; %s is its field's name (the crank O-P).
+    slider.setAttribute('aria-label', fill(t('%s, slider'), def.name));
     const track = document.createElement('div');
     track.className = 'explore-track';
     const strip = document.createElement('div');
@@ -207,11 +211,12 @@
     // typed and gives the keys back to the picture.
     const take = () => {
       if (field.value === '') {
-        showError(key, `The ${def.name} needs a number: ${field.validity.badInput ?
-                                                            'this is not one' : 'there is none'}.`);
+        // TRANSLATORS: %s is the field's name (the crank O-P).
+        showError(key, fill(t('The %s needs a number: there is none.'), def.name));
         return;
       }
-      ask(queryWith(key, field.value), key, {text: field.value});
+      const typed = tarselLanguage.pointNumber(field.value.trim());
+      ask(queryWith(key, typed), key, {text: typed});
     };
     field.addEventListener('change', (e) => {
       trace(e);
@@ -273,7 +278,7 @@
       show();
       if (error) note.textContent = error;
       box.querySelector('fieldset').disabled = !isLive;
-      if (!isLive) note.textContent = 'A replay link draws the mechanism it names.';
+      if (!isLive) note.textContent = t('A replay link draws the mechanism it names.');
     },
     // A new run took the configuration its link names.
     refresh() {

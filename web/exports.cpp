@@ -10,6 +10,7 @@
 #include <string>
 
 #include "export/svg_file.h"
+#include "geometry/language.h"
 #include "input/configuration_text.h"
 #include "input/link.h"
 #include "input/script.h"
@@ -36,7 +37,7 @@ EM_JS(void, js_sweep,
 bool FrameOnCanvas(double* k, tarsel::Switches* switches) {
   const tarsel::PageSurface* live = tarsel::exports::Live();
   if (!live || !live->Started()) {
-    js_failed("the animation has not started yet: click the picture first");
+    js_failed(tarsel::Tr("the animation has not started yet: click the picture first"));
     return false;
   }
   const tarsel::SharedState& state = live->state();
@@ -47,10 +48,12 @@ bool FrameOnCanvas(double* k, tarsel::Switches* switches) {
 
 // Why no export starts from k, one line.
 void Unreachable(double k) {
-  char message[160];
-  std::snprintf(message, sizeof message, "no key script reaches k = %.3f: expected %s", k,
-                tarsel::kReachableK);
-  js_failed(message);
+  char value[32];
+  std::snprintf(value, sizeof value, "%.3f", k);
+  // TRANSLATORS: %1$s is k, %2$s the values of k that key scripts reach.
+  js_failed(tarsel::Fill(tarsel::Tr("no key script reaches k = %1$s: expected %2$s"),
+                         {tarsel::LocalNumbers(value), tarsel::kReachableK})
+                .c_str());
 }
 
 }  // namespace

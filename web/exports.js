@@ -21,7 +21,8 @@
   }
 
   // The file names say which frame: "tarsel-k6.500".
-  const frameName = () => `tarsel-k${$('k-value').textContent}`;
+  // The file's name is data: k with its decimal point in every language.
+  const frameName = () => `tarsel-k${$('k-value').dataset.k ?? $('k-value').textContent}`;
 
   // --- What the module calls.
   window.tarselExports = {
@@ -37,7 +38,8 @@
     },
     linkFailed(message) {
       root.dataset.link = 'bad';
-      if (window.tarselPage) tarselPage.say(`${message}; starting at the first frame.`, 'error');
+      // TRANSLATORS: %s says why the link opens no frame.
+      if (window.tarselPage) tarselPage.say(fill(t('%s; starting at the first frame.'), message), 'error');
     },
     link(query) {
       // A profile of one's own travels in the link where the link stays within what a link
@@ -49,13 +51,15 @@
       if (carried) url += `${query ? '&' : ''}profile=${rows}`;
       linkField.value = url;
       linkField.hidden = false;
+      // TRANSLATORS: %s is the name of the profile's file.
       const copied = () => say(
-          own && !carried ? `Link copied: it opens this page at this frame with the built-in ` +
-                                `profile (${own} is too long for a link).` :
-                            `Link copied: it opens this page at this frame${own ? ' with ' + own : ''}.`);
+          own && !carried ? fill(t('Link copied: it opens this page at this frame with the ' +
+                                   'built-in profile (%s is too long for a link).'), own) :
+          own ? fill(t('Link copied: it opens this page at this frame with %s.'), own) :
+                t('Link copied: it opens this page at this frame.'));
       const select = () => {
         linkField.select();
-        say('Select the link in the field and copy it (Ctrl+C, or Cmd+C on a Mac).');
+        say(t('Select the link in the field and copy it (Ctrl+C, or Cmd+C on a Mac).'));
       };
       if (navigator.clipboard && window.isSecureContext) {
         navigator.clipboard.writeText(url).then(copied, select);
@@ -65,7 +69,7 @@
     },
     svg(bytes) {
       tarselState.download(new Blob([bytes], {type: 'image/svg+xml'}), `${frameName()}.svg`);
-      say('Saved the picture as SVG.');
+      say(t('Saved the picture as SVG.'));
     },
     failed(message) {
       say(message, 'error');
@@ -81,7 +85,8 @@
       progress.value = 0;
       progress.hidden = false;
       sweepButton.disabled = true;
-      say(`Writing the sweep: ${frames} frames…`);
+      // TRANSLATORS: %s is a number of frames.
+      say(fill(t('Writing the sweep: %s frames…'), frames));
     },
     // The sweep's worker, made at its first use: the GIF, and the timing over the sweep.
     worker: () => sweepWorker(),
@@ -110,16 +115,19 @@
       if (m.type === 'gif') {
         tarselExports.lastSweepMs = performance.now() - sweepStarted;
         tarselState.download(new Blob([m.bytes], {type: 'image/gif'}), m.name);
-        say(`Saved the sweep: ${m.frames} frames, ${(m.bytes.length / 1e6).toFixed(2)} MB.`);
+        // TRANSLATORS: %1$s frames, %2$s the file's size in megabytes.
+        say(fill(t('Saved the sweep: %1$s frames, %2$s MB.'), m.frames,
+                 tarselLanguage.local((m.bytes.length / 1e6).toFixed(2))));
       } else {
-        say(`The sweep was not saved: ${m.message}`, 'error');
+        // TRANSLATORS: %s says why.
+        say(fill(t('The sweep was not saved: %s'), m.message), 'error');
       }
     };
     worker.onerror = (e) => {
       e.preventDefault();
       progress.hidden = true;
       sweepButton.disabled = false;
-      say(`The sweep was not saved: ${e.message || 'the worker stopped'}`, 'error');
+      say(fill(t('The sweep was not saved: %s'), e.message || t('the worker stopped')), 'error');
       worker = null;
     };
     return worker;
@@ -132,7 +140,7 @@
     button.addEventListener('mousedown', (e) => e.preventDefault());
     button.addEventListener('click', () => {
       if (!module || !live) {
-        say('Exports need the animation: they are not made from a replay link.', 'error');
+        say(t('Exports need the animation: they are not made from a replay link.'), 'error');
         return;
       }
       action();
@@ -147,7 +155,8 @@
     const text = framesField.value.trim();
     const frames = text === '' ? 0 : /^[0-9]{1,4}$/.test(text) ? Number(text) : -1;
     if (frames < 0 || (text !== '' && frames < 1) || frames > 1000) {
-      say(`Frames: '${text}' is not a number from 1 to 1000 (empty: to the end).`, 'error');
+      // TRANSLATORS: %s is what was typed into the field Frames.
+      say(fill(t("Frames: '%s' is not a number from 1 to 1000 (empty: to the end)."), text), 'error');
       return;
     }
     sweepStarted = performance.now();

@@ -74,7 +74,7 @@
 
   // The page's controls in their order, as Tab visits them.
   function controls() {
-    return [...document.querySelectorAll('button, input, a[href]')].filter(
+    return [...document.querySelectorAll('button, input, select, a[href]')].filter(
         (c) => !c.disabled && !c.hidden && c.getClientRects().length > 0);
   }
 
@@ -146,7 +146,7 @@
     e.preventDefault();
     if (!tarselState.shared || !tarselState.live()) return;
     if (lastPointer !== 'mouse') {
-      tarselState.say('A double tap does not end the animation: the End button does.');
+      tarselState.say(t('A double tap does not end the animation: the End button does.'));
       return;
     }
     queueEvent(tarselState.shared.events.doubleClick);

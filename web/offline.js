@@ -11,9 +11,11 @@
     const note = document.createElement('p');
     note.id = 'server-note';
     note.className = 'hint';
-    note.textContent = 'Opened as a file: installing the page as an app and keeping it for ' +
-                       'offline use need it on a web server; everything else works here.';
     document.getElementById('exports')?.append(note);
+    tarselLanguage.ready.then(() => {
+      note.textContent = t('Opened as a file: installing the page as an app and keeping it for ' +
+                           'offline use need it on a web server; everything else works here.');
+    });
   }
   window.tarselOffline = {
     keep() {
@@ -22,6 +24,12 @@
       navigator.serviceWorker.register('sw.js').catch(() => {
         // Without it the page works as before, online only.
       });
+      // The language's catalogue came before the worker: it keeps it too, for offline visits.
+      if (tarselLanguage.language !== 'en') {
+        navigator.serviceWorker.ready.then((registration) => {
+          registration.active?.postMessage({keep: tarselLanguage.url});
+        });
+      }
     },
   };
 })();

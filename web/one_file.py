@@ -11,7 +11,9 @@ elements; the scripts, in the order index.html loads them, to the end of the bod
 deferred: they ran once the document was parsed); the worker's script, with its module in place
 of its importScripts, into a string the page makes the worker from (exports.js). Links to files
 that need a server (the manifest, the preloaded WebAssembly) are left out; the icon comes along
-as a data: URL.
+as a data: URL. The languages' catalogues (SITE/lang/*.json), which the site fetches when a
+language is chosen, come along as one object (window.tarselCatalogues, read by language.js):
+every language works from the disk.
 """
 
 import base64
@@ -74,7 +76,16 @@ def main():
     worker = worker.replace(load, read(sweep_module))
     source = json.dumps(worker).replace("</", "<\\/")
 
+    catalogues = {}
+    lang = os.path.join(site, "lang")
+    for name in sorted(os.listdir(lang)) if os.path.isdir(lang) else []:
+        if name.endswith(".json"):
+            with open(os.path.join(lang, name), encoding="utf-8") as f:
+                catalogues[name[:-len(".json")]] = json.load(f)
+    carried = json.dumps(catalogues, ensure_ascii=False, separators=(",", ":")).replace("</", "<\\/")
+
     body = inline_script(f"window.tarselWorkerSource = {source};")
+    body += inline_script(f"window.tarselCatalogues = {carried};")
     body += "".join(inline_script(s) for s in scripts)
     if page.count("</body>") != 1:
         fail("index.html has no single </body>")

@@ -12,7 +12,8 @@
   tarselState.pointerKeepsFocus(toggle);
   toggle.addEventListener('click', () => {
     const hidden = document.body.classList.toggle('panel-hidden');
-    toggle.textContent = hidden ? 'Show panel' : 'Hide panel';
+    // TRANSLATORS: a button of the page's top bar: keep it short.
+    toggle.textContent = hidden ? t('Show panel') : t('Hide panel');
     toggle.setAttribute('aria-expanded', String(!hidden));
   });
 
@@ -71,7 +72,9 @@
     name.textContent = curve.names[p];
     const when = document.createElement('span');
     when.className = 'when';
-    text.append(name, ` (${curve.width} px): ${curve.shows}`, when);
+    // TRANSLATORS: a line of the legend after the curve's colour: %1$s its pen width in pixels,
+    // %2$s what the curve shows.
+    text.append(name, fill(t(' (%1$s px): %2$s'), curve.width, curve.shows), when);
     li.append(line, text);
     return li;
   }
@@ -90,8 +93,8 @@
       const off = li.dataset.when === 'plain' ? acc === 1 : li.dataset.when === 'derivatives' &&
                                                                 acc !== 1;
       li.querySelector('.when').textContent = !off ? '' :
-          li.dataset.when === 'plain' ? ' (not now: only while velocity and acceleration are off)' :
-                                        ' (not now: BackSpace shows it)';
+          li.dataset.when === 'plain' ? t(' (not now: only while velocity and acceleration are off)') :
+                                        t(' (not now: BackSpace shows it)');
     }
   }
 
@@ -100,9 +103,10 @@
   // The frame of the plain sweep at k, as the core places k on it.
   function frameText(frame, exact) {
     const frames = tarselState.shared.sweep.frames;
-    if (!exact) return `between ${frame} and ${frame + 1}`;
-    return frame >= 1 && frame <= frames ? `${frame} of ${frames}` :
-                                           `${frame} (the sweep has 1 to ${frames})`;
+    // TRANSLATORS: the frame of the sweep in the readout; %s are frame numbers.
+    if (!exact) return fill(t('between %s and %s'), frame, frame + 1);
+    return frame >= 1 && frame <= frames ? fill(t('%s of %s'), frame, frames) :
+                                           fill(t('%s (the sweep has 1 to %s)'), frame, frames);
   }
 
   let shown = '';
@@ -111,11 +115,15 @@
     if (key === shown) return;
     shown = key;
     shownK = k;
-    $('k-value').textContent = k.toFixed(3);
-    $('k-degrees').textContent = `= ${(k * 180 / Math.PI).toFixed(1)}°`;
+    const {local} = tarselLanguage;
+    $('k-value').textContent = local(k.toFixed(3));
+    $('k-value').dataset.k = k.toFixed(3);
+    $('k-degrees').textContent = `= ${local((k * 180 / Math.PI).toFixed(1))}°`;
     $('frame-value').textContent = frameText(frame, exact);
-    $('acc-value').textContent = accNow ? 'on' : 'off';
-    $('cls-value').textContent = ccllss ? 'piling up' : 'cleared';
+    // TRANSLATORS: velocity and acceleration curves shown or not.
+    $('acc-value').textContent = accNow ? t('on') : t('off');
+    // TRANSLATORS: frames cleared between them, or piling up on the picture.
+    $('cls-value').textContent = ccllss ? t('piling up') : t('cleared');
     if (accNow !== acc) {
       acc = accNow;
       markLegend();
@@ -126,10 +134,12 @@
   // sweep (a screen reader would fall behind), and the frame it stopped at once the key is up.
   function announceFrame() {
     if (tarselInput.holding() || !tarselState.live()) return;
+    // TRANSLATORS: the frame read out to a screen reader: %1$s k, %2$s the frame of the sweep,
+    // %3$s on/off, %4$s cleared/piling up, %5$s the valve events (starting with "; ") or nothing.
     $('announce').textContent =
-        `k ${$('k-value').textContent}, frame ${$('frame-value').textContent}, ` +
-        `velocity and acceleration ${$('acc-value').textContent}, ` +
-        `frames ${$('cls-value').textContent}${tarselTiming.spoken()}`;
+        fill(t('k %1$s, frame %2$s, velocity and acceleration %3$s, frames %4$s%5$s'),
+             $('k-value').textContent, $('frame-value').textContent, $('acc-value').textContent,
+             $('cls-value').textContent, tarselTiming.spoken());
   }
   tarselInput.onLetGo(announceFrame);
 
@@ -143,9 +153,9 @@
     },
     // The key after the last frame: the sweep is over, not at a frame 64.
     sweepOver() {
-      $('k-value').textContent = '–';
+      $('k-value').textContent = $('k-value').dataset.k = '–';
       $('k-degrees').textContent = '';
-      $('frame-value').textContent = 'the sweep is over';
+      $('frame-value').textContent = t('the sweep is over');
     },
   };
 })();

@@ -132,7 +132,8 @@
   // the switch "Data with semicolons", cells separated by ";" and decimal commas.
   const semicolons = $('csv-semicolons');
   semicolons.addEventListener('mousedown', (e) => e.preventDefault());
-  const frameName = () => `tarsel-k${$('k-value').textContent}`;
+  // The file's name is data: k with its decimal point in every language.
+  const frameName = () => `tarsel-k${$('k-value').dataset.k ?? $('k-value').textContent}`;
   for (const [id, which, name] of [['save-data', 0, frameName],
                                    ['save-piston', 1, () => 'tarsel-piston']]) {
     const button = $(id);

@@ -33,17 +33,19 @@
     const {limit, startX} = tarselState.shared.probe;
     const text = params.get('probe');
     probe = text === null ? startX : number(text);
-    if (Number.isNaN(probe)) return `bad probe '${text}': not a number`;
+    // TRANSLATORS: %s is the link's value for probe.
+    if (Number.isNaN(probe)) return fill(t("bad probe '%s': not a number"), text);
     if (Math.abs(probe) <= limit) return null;
-    return `bad probe '${text}': expected a number from -${limit} to ${limit}`;
+    // TRANSLATORS: %1$s is the link's value for probe, %2$s and %3$s the limits.
+    return fill(t("bad probe '%1$s': expected a number from %2$s to %3$s"), text, -limit, limit);
   }
 
   // Why the link cannot be replayed, or null.
   function refusal() {
     const {module, shared} = tarselState;
     if (location.href.length > mostLinkLength) {
-      return `the link is ${location.href.length} characters long, more than the ` +
-             `${mostLinkLength} a replay link may have`;
+      return fill(t('the link is %1$s characters long, more than the %2$s a replay link may have'),
+                  location.href.length, mostLinkLength);
     }
     // A parameter given twice, or a script with at, acc or accumulate: the module reads the
     // query by its table of a link's parameters, as it reads a link to a frame, and refuses
@@ -53,23 +55,29 @@
     if (refused) return refused;
     const sizeText = params.get('size') ?? shared.design.join('x');
     size = parseSize(sizeText);
-    if (!size) return `bad size '${sizeText}': expected WxH, 1 to ${shared.maxDeviceSide} each`;
+    // TRANSLATORS: %1$s is the link's value for size, %2$s the largest side; WxH stays.
+    if (!size) {
+      return fill(t("bad size '%1$s': expected WxH, 1 to %2$s each"), sizeText,
+                  shared.maxDeviceSide);
+    }
     tarselView.fixSize(size);
     if (tarselView.palette() < 0) {
-      return `bad palette '${params.get('palette')}': expected exact or distinguishable`;
+      // TRANSLATORS: exact and distinguishable are the link's values: they stay.
+      return fill(t("bad palette '%s': expected exact or distinguishable"), params.get('palette'));
     }
     const badProbe = readProbe();
     if (badProbe) return badProbe;
     const {scale} = tarselView.fitted(size);
     if (!module._tarsel_fits(size[0], size[1], scale)) {
-      return `picture too large: ${sizeText} at scale ${scale} is more than ` +
-             `${shared.maxDeviceSide} device pixels a side`;
+      return fill(t('picture too large: %1$s at scale %2$s is more than %3$s device pixels a side'),
+                  sizeText, scale, shared.maxDeviceSide);
     }
     return null;
   }
 
   function failed(message) {
-    say(`Cannot replay this link: ${message}`, 'error');
+    // TRANSLATORS: %s says why.
+    say(fill(t('Cannot replay this link: %s'), message), 'error');
     tarselState.setPhase('done');
   }
 
@@ -84,7 +92,7 @@
       failed(why);
       return;
     }
-    say('Replaying…');
+    say(t('Replaying…'));
     const v = tarselView.view();
     // The script's UTF-8 bytes and their count: a C string would end at a NUL (%00).
     const bytes = new TextEncoder().encode(tarselState.script);
@@ -116,11 +124,13 @@
     }
     if (cutAfter > 0) {
       root.dataset.tarselCut = String(cutAfter);
-      say(`Replayed only to frame ${cutAfter}: its draw log would pass the ` +
-          `${tarselState.shared.mostLogBytes / 1048576} MiB a page can hold (tarsel-render ` +
-          '--log writes it whole).', 'error');
+      // TRANSLATORS: %1$s a frame, %2$s a size in MiB; tarsel-render --log stays.
+      say(fill(t('Replayed only to frame %1$s: its draw log would pass the %2$s MiB a page can ' +
+                 'hold (tarsel-render --log writes it whole).'),
+               cutAfter, tarselState.shared.mostLogBytes / 1048576), 'error');
     } else {
-      say(`Replayed: ${tarselState.script}`);
+      // TRANSLATORS: %s is the script of keys replayed.
+      say(fill(t('Replayed: %s'), tarselState.script));
     }
     tarselState.setPhase('done');
     tarselOffline.keep();
@@ -128,7 +138,7 @@
 
   function progress(frames, total) {
     root.dataset.replayProgress = String(frames);
-    say(`Replaying: frame ${frames} of ${total}…`);
+    say(fill(t('Replaying: frame %1$s of %2$s…'), frames, total));
   }
 
   window.tarselReplay = {start, done, failed, progress, mostLinkLength};

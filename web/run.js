@@ -14,11 +14,12 @@
 
   function fail(error) {
     if (location.protocol === 'file:') {
-      say('This page needs a web server: a page opened from a file cannot load its ' +
-          'WebAssembly (scripts/web.sh serves it). tarsel.html, the page in one file, opens ' +
-          'from a file.', 'error');
+      say(t('This page needs a web server: a page opened from a file cannot load its ' +
+            'WebAssembly (scripts/web.sh serves it). tarsel.html, the page in one file, opens ' +
+            'from a file.'), 'error');
     } else {
-      say(`The animation stopped with an error: ${error}`, 'error');
+      // TRANSLATORS: %s is the error, in English as the browser gives it.
+      say(fill(t('The animation stopped with an error: %s'), error), 'error');
     }
     tarselState.setPhase('ended');
   }
@@ -30,7 +31,7 @@
     tarselPanel.forget();
     root.dataset.frames = '0';
     tarselState.setPhase('running');
-    say('Keys step the animation; Esc, End or a double-click on the picture ends it.');
+    say(t('Keys step the animation; Esc, End or a double-click on the picture ends it.'));
     tarselInput.enableKeys(true);
     endButton.hidden = false;
     againButton.hidden = true;
@@ -46,7 +47,7 @@
     if (started || !tarselState.module) return;
     const focused = document.hasFocus() || tarselEmbed.embedded;
     if (!focused || document.visibilityState !== 'visible') {
-      say('Click the picture or press a key to start.');
+      say(t('Click the picture or press a key to start.'));
       return;
     }
     started = true;
@@ -90,8 +91,8 @@
     tarselState.setPhase('ended');
     tarselInput.enableKeys(false);
     if (pastLast) tarselPanel.sweepOver();
-    say(pastLast ? 'The sweep is over: that was its last frame. Start again to see it anew.' :
-                   'The animation has ended. Start again to see it anew.',
+    say(pastLast ? t('The sweep is over: that was its last frame. Start again to see it anew.') :
+                   t('The animation has ended. Start again to see it anew.'),
         'ended');
     endButton.hidden = true;
     againButton.hidden = false;
@@ -148,9 +149,21 @@
   $('caption').textContent = document.querySelector('title').textContent;
   if (!tarselEmbed.embedded) canvas.focus({preventScroll: true});
   tarselState.setPhase('ready');
-  // The module, once what the page in a course needs has come too (embed.js).
-  const ready = Promise.all([createTarsel(), tarselEmbed.loaded]).then(([m]) => {
+  // The language menu: a choice opens the page again in that language, at the frame and with
+  // the mechanism on the screen (a link's query, as "Copy link" gives it).
+  tarselLanguage.buildMenu($('language'), () => {
+    const params = new URLSearchParams(location.search);
+    const s = tarselState.module && !tarselState.replay ? tarselEmbed.state() : null;
+    if (s && s.query !== null) {
+      for (const [name, value] of new URLSearchParams(s.query)) params.set(name, value);
+    }
+    return params.toString();
+  });
+  // The module, once what the page in a course needs and the language's catalogue have come
+  // too (embed.js, language.js). The module takes the catalogue before anything of it is read.
+  const ready = Promise.all([createTarsel(), tarselEmbed.loaded, tarselLanguage.ready]).then(([m]) => {
     tarselState.module = m;
+    m.ccall('tarsel_use_catalogue', null, ['string'], [tarselLanguage.forModule()]);
     tarselState.shared = JSON.parse(m.ccall('tarsel_constants', 'string', [], []));
     tarselProbe.attach(m, tarselState.shared, !tarselState.replay);
     tarselExports.attach(m, tarselState.shared, !tarselState.replay);

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -16,6 +17,7 @@
 #include "animation/sweep.h"
 #include "export/data_csv.h"
 #include "export/replay.h"
+#include "geometry/language.h"
 #include "input/link.h"
 #include "input/number.h"
 #include "input/probe_keys.h"
@@ -53,17 +55,20 @@ std::string Hex(std::uint32_t window_colour) {
   return text;
 }
 
-// The legend: every curve with its colour, name and pen width in both palettes.
+// The legend: every curve with its colour, name and pen width in both palettes. Its names and
+// descriptions in the language of the catalogue in use (the table's marked literals), so the
+// catalogue is to be given before the page asks for its constants.
 std::string CurvesJson() {
+  const auto text = [](std::string_view marked) { return Quoted(tarsel::Tr(marked.data())); };
   constexpr const char* kShown[] = {"always", "plain", "derivatives"};
   std::string json = "[";
   for (const tarsel::Curve& c : tarsel::kCurves) {
     if (json.size() > 1) json += ",";
     json += "{\"colours\":[" + Quoted(Hex(c.colour)) + "," + Quoted(Hex(c.distinguishable)) +
-            "],\"names\":[" + Quoted(c.name) + "," + Quoted(c.distinguishable_name) +
+            "],\"names\":[" + text(c.name) + "," + text(c.distinguishable_name) +
             "],\"width\":" + std::to_string(c.width) +
             ",\"shown\":" + Quoted(kShown[static_cast<int>(c.shown)]) +
-            ",\"shows\":" + Quoted(c.shows) + "}";
+            ",\"shows\":" + text(c.shows) + "}";
   }
   return json + "]";
 }
@@ -74,7 +79,7 @@ std::string FieldsJson() {
   std::string json = "[";
   for (const tarsel::ConfigurationField& f : tarsel::kConfigurationFields) {
     if (json.size() > 1) json += ",";
-    json += "{\"key\":" + Quoted(f.key) + ",\"name\":" + Quoted(f.name) +
+    json += "{\"key\":" + Quoted(f.key) + ",\"name\":" + Quoted(tarsel::Tr(f.name.data())) +
             ",\"low\":" + tarsel::NumberText(f.low) + ",\"high\":" + tarsel::NumberText(f.high) +
             ",\"step\":" + tarsel::NumberText(f.step) +
             ",\"builtin\":" + tarsel::NumberText(built_in.*f.value) + "}";
@@ -126,6 +131,26 @@ extern "C" {
 // the sweep, the mapping from user coordinates to the canvas's pixels (for the probe's marker),
 // the probe's start and keys, the mechanism view's size, the palettes and the legend. The page
 // reads them once, when the module has loaded.
+// The catalogue of the language the student chose (web/language.js), before the constants are
+// read: "english\x1ftranslation" entries, each ended by \x1e (the English of a text with a
+// context is "context\x04english"). From then on the module's words (the readout, the
+// account of the mechanism, the timing, the errors, the names over the pictures) are in that
+// language; the pixels are the same in every one. An empty text is English.
+EMSCRIPTEN_KEEPALIVE void tarsel_use_catalogue(const char* entries) {
+  std::map<std::string, std::string> catalogue;
+  const std::string_view text(entries);
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t end = std::min(text.find('\x1e', at), text.size());
+    const std::string_view entry = text.substr(at, end - at);
+    const std::size_t split = entry.find('\x1f');
+    if (split != std::string_view::npos) {
+      catalogue.emplace(entry.substr(0, split), entry.substr(split + 1));
+    }
+    at = end + 1;
+  }
+  tarsel::UseCatalogue(std::move(catalogue));
+}
+
 EMSCRIPTEN_KEEPALIVE const char* tarsel_constants() {
   static const std::string json = ConstantsJson();
   return json.c_str();

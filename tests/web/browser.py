@@ -67,8 +67,9 @@ def serve(directory):
 
 
 @contextlib.contextmanager
-def chromium(scale=None, window=(1280, 800)):
-    """A headless Chromium with a fresh profile; scale forces the devicePixelRatio."""
+def chromium(scale=None, window=(1280, 800), language=None):
+    """A headless Chromium with a fresh profile; scale forces the devicePixelRatio, language
+    (de-DE) is the browser's language, as navigator.languages gives it."""
     profile = tempfile.mkdtemp(prefix="tarsel-chromium-")
     options = webdriver.ChromeOptions()
     options.binary_location = CHROMIUM
@@ -78,6 +79,9 @@ def chromium(scale=None, window=(1280, 800)):
     options.add_argument(f"--window-size={window[0]},{window[1]}")
     if scale:
         options.add_argument(f"--force-device-scale-factor={scale}")
+    if language:
+        options.add_argument(f"--lang={language}")
+        options.add_experimental_option("prefs", {"intl.accept_languages": language})
     driver = None
     try:
         driver = webdriver.Chrome(service=Service(CHROMEDRIVER), options=options)
@@ -184,3 +188,74 @@ def offline(driver, on):
     driver.execute_cdp_cmd("Network.emulateNetworkConditions",
                            {"offline": on, "latency": 0, "downloadThroughput": -1,
                             "uploadThroughput": -1})
+
+
+# The page's texts as a student meets them: each visible text node and each accessible name or
+# tooltip (aria-label, title, placeholder, alt), with runs of white space made one; not the
+# caption (the system's own text, translate="no"), nor what names a language in its own
+# language (the language menu). Text inside .visually-hidden counts: a screen reader reads it.
+PAGE_TEXTS = """
+const seen = new Set();
+const own = (e) => e.closest('[translate="no"], [lang]:not(html), pre.dump, script, style');
+const shown = (e) => e.getClientRects().length > 0 || e.closest('.visually-hidden');
+const walker = document.createTreeWalker(document.body, NodeFilter.SHOW_TEXT);
+for (let n = walker.nextNode(); n; n = walker.nextNode()) {
+  const e = n.parentElement, text = n.data.replace(/\\s+/g, ' ').trim();
+  if (text && e && !own(e) && shown(e) && !e.closest('[hidden]')) seen.add(text);
+}
+for (const e of document.body.querySelectorAll('*')) {
+  if (own(e) || e.closest('[hidden]')) continue;
+  for (const name of ['aria-label', 'title', 'placeholder', 'alt']) {
+    const v = e.getAttribute(name);
+    if (v && v.trim()) seen.add(v.replace(/\\s+/g, ' ').trim());
+  }
+}
+return [...seen];
+"""
+
+
+def page_texts(driver):
+    return driver.execute_script(PAGE_TEXTS)
+
+
+def wider_than_screen(driver):
+    """How many CSS pixels the page is wider than the viewport (0 when it fits)."""
+    return driver.execute_script(
+        "return Math.max(0, document.documentElement.scrollWidth - innerWidth)")
+
+
+# Every visible control whose text is wider or taller than its box (cut off, or spilling out):
+# buttons, the menu, labels, legends, table headers and the key bar's keys; and every box of the
+# page that its content makes wider than itself (controls that do not fit their row).
+CLIPPED = """
+const out = [];
+const controls = 'button, select, label, legend, th, summary, h1, h2';
+for (const e of document.body.querySelectorAll('*')) {
+  if (e.getClientRects().length === 0 || e.closest('[hidden]') || e.closest('.visually-hidden')) continue;
+  // The caption bar shows the caption as the window's title bar does: cut off where it ends.
+  if (e.closest('canvas, #stage, #mechanism-box, pre, #caption')) continue;
+  const style = getComputedStyle(e);
+  if (style.visibility === 'hidden') continue;
+  const tall = e.matches(controls) && e.scrollHeight > e.clientHeight + 1;
+  if (e.scrollWidth > e.clientWidth + 1 && e.clientWidth > 0 || tall) {
+    out.push(`${e.tagName.toLowerCase()}#${e.id || e.className}: ` +
+             `${e.scrollWidth}x${e.scrollHeight} in ${e.clientWidth}x${e.clientHeight}: ` +
+             e.textContent.trim().slice(0, 40));
+  }
+}
+return out;
+"""
+
+
+def clipped_controls(driver):
+    return driver.execute_script(CLIPPED)
+
+
+def axe_violations(driver, axe):
+    """axe-core's violations on the page as it is: [rule, [node, ...]] each."""
+    if not driver.execute_script("return typeof axe !== 'undefined'"):
+        driver.execute_script(axe)
+    return driver.execute_async_script(
+        "const done = arguments[arguments.length - 1];"
+        "axe.run(document).then((r) => done(r.violations.map("
+        "  (v) => [v.id, v.nodes.map((n) => n.target.join(' '))])));")

@@ -802,7 +802,7 @@ class Accessibility(OneBrowser):
         active = lambda: d.execute_script(  # noqa: E731
             "const a = document.activeElement; return a.id || a.dataset.code")
         expected = set(d.execute_script(
-            "return [...document.querySelectorAll('button, input')]"
+            "return [...document.querySelectorAll('button, input, select')]"
             ".filter((c) => !c.disabled && !c.hidden && c.getClientRects().length)"
             ".map((a) => a.id || a.dataset.code)"))
         # The focus is drawn on every control it reaches.
