@@ -8,8 +8,13 @@ namespace tarsel {
 
 namespace {
 
+// The names' face is the one the program installs with (DejaVu Sans), not the desktop's
+// default: their boxes then keep one height wherever the program runs (Noto's taller line
+// pushed a tick's name past the room under the axis); glyphs it lacks (Chinese, Japanese,
+// Arabic) come from the system's fallback fonts.
 QFont LabelFont(const QFont& base) {
   QFont font = base;
+  font.setFamilies({"DejaVu Sans"});
   font.setPixelSize(12);
   font.setBold(true);
   return font;

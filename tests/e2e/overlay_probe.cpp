@@ -273,8 +273,11 @@ void Probe::CheckPlaces(const Seen& seen) {
     if (std::abs(middle - line) > tolerance) {
       Fail(what + ": its middle " + Num(middle - line) + " device pixels across from its line");
     }
-    if (!(text.top > above * dpr && text.bottom < (above + 25) * dpr)) {
-      Fail(what + ": not right under its line");
+    // Its ink from just under the line to 25 logical pixels below it, and the device row the
+    // glyphs' antialiasing reaches past.
+    if (!(text.top > above * dpr && text.bottom <= (above + 25) * dpr + 1)) {
+      Fail(what + ": not right under its line (its ink from row " + Num(text.top) + " to " +
+           Num(text.bottom) + ", the line at " + Num(above * dpr) + ")");
     }
   }
   // Every tick in the client area from x = 0 (a tick every 22.5 units from -97.5) is named.
