@@ -15,7 +15,9 @@ namespace tarsel {
 
 namespace {
 
+#ifndef __EMSCRIPTEN__
 constexpr char kDomain[] = "tarsel";
+#endif
 
 // Every catalogue the page has handed over stays: a text looked up earlier may still be held
 // by a caller after the student chose another language. There are a handful at most.

@@ -7,19 +7,24 @@ Languages: for each language, <html lang> and dir, axe-core clean, nothing wider
 screen at 1366 x 768 and 390 x 844, the canvas and the mechanism view the very pixels of the
 English page's. Whole: no text of the English interface left (the caption aside): a text the
 language's page shows as the English page shows it is a fault, unless its catalogue gives it so
-(a word two languages share) or it has no letters (a number, a key's sign). Pseudo: the same
+(a word two languages share) or it has no word of letters (a number with its unit, a
+point's name). Pseudo: the same
 against the pseudo-language en-XA (every text longer, accented), and no control whose text is
 cut off or spills out of its box at either size. Choosing: a German browser gets German without
-a parameter, an unknown locale gets English, the menu's choice is kept on the device.
+a parameter, an unknown locale gets English, the menu's choice is kept on the device. LanguageOffline:
+the language's catalogue is kept by the service worker for a visit without a network, and the
+page in one file carries every catalogue.
 """
 
 import json
 import os
+import re
 import sys
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import browser as web  # noqa: E402
+import explore_test  # noqa: E402
 import page_test  # noqa: E402
 from page_test import OneBrowser  # noqa: E402
 from selenium.webdriver.common.by import By  # noqa: E402
@@ -52,11 +57,16 @@ def pictures(driver):
         for name in ["canvas", "tarsel-mechanism"])
 
 
+def words(text):
+    """The text's runs of letters longer than three: not a number, a unit (rad), a point's or a
+    variable's name (O, R, x, φ)."""
+    return re.findall(r"[^\W\d_]{4,}", text)
+
+
 def english_left(texts, english, entries):
     """The texts shown as the English page shows them that the catalogue does not give so."""
     same = set(texts) & set(english)
-    return sorted(t for t in same
-                  if any(c.isalpha() for c in t) and entries.get(t) != t)
+    return sorted(t for t in same if words(t) and entries.get(t) != t)
 
 
 class Languages(OneBrowser):
@@ -135,7 +145,12 @@ class Choosing(unittest.TestCase):
             self.assertEqual(web.dataset(d, "language"), "de", "a German browser")
             entries = catalogue("de")
             if entries.get("decimal separator\x04.") == ",":
+                # Numbers on the screen as German writes them, typed so too; the link (data)
+                # keeps its point.
                 self.assertEqual(d.find_element(By.ID, "k-value").text, "4,500")
+                explore_test.typed(d, "crank", "7,5")
+                web.wait_until(d, lambda d: "linkage=31.5,7.5," in (web.dataset(d, "explore") or ""))
+                self.assertEqual(d.find_element(By.ID, "explore-crank").get_attribute("value"), "7,5")
             # A locale the page does not have: English, and no catalogue fetched.
             open_in(d, "xx-YY")
             self.assertEqual([web.dataset(d, "language"), web.dataset(d, "catalogue")],
@@ -159,6 +174,36 @@ class Choosing(unittest.TestCase):
 
 def setUpModule():
     page_test.setUpModule()
+
+
+class LanguageOffline(unittest.TestCase):
+    def test_the_language_kept_for_offline_visits(self):
+        """The catalogue came before the service worker: the worker keeps it all the same."""
+        with web.chromium() as d:
+            open_in(d, "en-XA")
+            web.wait_until(d, lambda d: d.execute_script(
+                "return navigator.serviceWorker.controller !== null") or d.refresh())
+            web.wait_until(d, lambda d: d.execute_async_script(
+                "const done = arguments[arguments.length - 1];"
+                "caches.keys().then((names) => Promise.all(names.map((n) => caches.open(n)"
+                "  .then((c) => c.match('lang/en-XA.json'))))).then((m) => done(m.some(Boolean)))"))
+            web.offline(d, True)
+            try:
+                d.refresh()
+                web.wait_until(d, lambda d: web.dataset(d, "catalogue") is not None)
+                self.assertEqual(web.dataset(d, "catalogue"), "loaded")
+                self.assertTrue(d.find_element(By.ID, "present").text.startswith("⟦"))
+            finally:
+                web.offline(d, False)
+
+    def test_the_page_in_one_file_carries_them(self):
+        """From the disk, where nothing can be fetched, every language is in the file itself."""
+        one_file = os.path.join(os.path.dirname(page_test.SITE), "tarsel.html")
+        with web.chromium() as d:
+            d.get(f"file://{one_file}?locale=en-XA")
+            web.wait_until(d, lambda d: web.dataset(d, "catalogue") is not None)
+            self.assertEqual(web.dataset(d, "catalogue"), "loaded")
+            self.assertTrue(d.find_element(By.ID, "present").text.startswith("⟦"))
 
 
 def tearDownModule():
