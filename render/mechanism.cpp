@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "animation/driver.h"
+#include "geometry/language.h"
 #include "geometry/same_math.h"
 #include "render/pen.h"
 #include "render/raster.h"
@@ -298,10 +299,16 @@ std::vector<Label> Labels(const Configuration& c, const LinkagePose& linkage,
   const raster::Point bottom = s.At(c.rod - c.piston_radius, above);
   const raster::Point crank_pin = beside(s.At(0, 0), s.At(piston.crank_pin), 12);
   std::vector<Label> labels = {
-      {"O", o.x - 12, o.y - 9},        {"Q", q.x + 12, q.y - 9},
-      {"P", p_label.x, p_label.y},     {"R", r_label.x, r_label.y},
-      {"φ", phi_label.x, phi_label.y}, {"top", top.x, top.y},
-      {"bottom", bottom.x, bottom.y},  {"crank", crank_pin.x, crank_pin.y}};
+      {"O", o.x - 12, o.y - 9},
+      {"Q", q.x + 12, q.y - 9},
+      {"P", p_label.x, p_label.y},
+      {"R", r_label.x, r_label.y},
+      {"φ", phi_label.x, phi_label.y},
+      // TRANSLATORS: names in the mechanism view of the slider-crank: where the piston stands
+      // at top dead centre, at bottom dead centre, and its crank pin. Short words.
+      {TrC("mechanism view", "top"), top.x, top.y},
+      {TrC("mechanism view", "bottom"), bottom.x, bottom.y},
+      {TrC("mechanism view", "crank"), crank_pin.x, crank_pin.y}};
   // Where the linkage does not close there is no R, and no phi to name.
   if (!linkage.closes) {
     std::erase_if(labels, [](const Label& l) { return l.text == "R" || l.text == "φ"; });
