@@ -19,7 +19,9 @@ const char* Tr(const char* english);
 const char* TrC(const char* context, const char* english);
 // Marks a text kept in a table for the catalogue; the table's user passes it through Tr() where
 // it is shown.
-constexpr const char* TrMark(const char* english) { return english; }
+constexpr const char* TrMark(const char* english) {
+  return english;
+}
 
 // A pattern from the catalogue filled in: "%s" takes the next argument, "%2$s" the second (a
 // translation may put them in another order), "%%" is a percent sign. Every argument is text:
