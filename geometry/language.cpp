@@ -186,4 +186,18 @@ void UseCatalogue(std::map<std::string, std::string> entries) {
   catalogue = &Catalogues().back();
 }
 
+void UseCatalogueEntries(std::string_view text) {
+  std::map<std::string, std::string> catalogue;
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t end = std::min(text.find('\x1e', at), text.size());
+    const std::string_view entry = text.substr(at, end - at);
+    const std::size_t split = entry.find('\x1f');
+    if (split != std::string_view::npos) {
+      catalogue.emplace(entry.substr(0, split), entry.substr(split + 1));
+    }
+    at = end + 1;
+  }
+  UseCatalogue(std::move(catalogue));
+}
+
 }  // namespace tarsel

@@ -51,5 +51,7 @@ std::string LocaleDir(const std::string& program);
 // In the page, the catalogue it fetched for the language the student chose: English text (or
 // context "\x04" English text) to translation. An empty catalogue is English.
 void UseCatalogue(std::map<std::string, std::string> entries);
+// The same catalogue as the page passes it into a module: each entry "key\x1ftranslation\x1e".
+void UseCatalogueEntries(std::string_view entries);
 
 }  // namespace tarsel

@@ -100,6 +100,9 @@
     const source = window.tarselWorkerSource;
     const script = source ? new Blob([source], {type: 'text/javascript'}) : null;
     worker = new Worker(script ? URL.createObjectURL(script) : 'sweep_worker.js');
+    // The worker's messages (a profile file's faults) in the page's language.
+    const entries = tarselLanguage.forModule();
+    if (entries) worker.postMessage({type: 'catalogue', entries});
     worker.onmessage = (e) => {
       const m = e.data;
       if (m.type.startsWith('timing')) {

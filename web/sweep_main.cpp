@@ -112,6 +112,12 @@ EMSCRIPTEN_KEEPALIVE void tarsel_read_profile(const char* text, int length) {
 // The timing over the sweep, as tarsel-render --timing-png and --timing-csv write it for the
 // same configuration (a link's words), profile (a file's text, empty for the built-in one) and
 // checking lift, with the frame at k marked on a plot of dpr device pixels a logical one.
+// The catalogue of the page's language, for the messages the worker sends back (a profile
+// file's faults).
+EMSCRIPTEN_KEEPALIVE void tarsel_use_catalogue(const char* entries) {
+  tarsel::UseCatalogueEntries(entries);
+}
+
 EMSCRIPTEN_KEEPALIVE void tarsel_sweep_timing(const char* configuration, const char* profile,
                                               double threshold, double k, double dpr, int palette) {
   if (!cache.valid || cache.configuration != configuration || cache.profile != profile ||

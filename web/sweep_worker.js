@@ -34,6 +34,7 @@ const ready = createTarselSweep();
 onmessage = (e) => {
   ready.then((m) => {
     job = e.data;
+    if (job.type === 'catalogue') return m.ccall('tarsel_use_catalogue', null, ['string'], [job.entries]);
     if (job.type === 'timing') {
       return m.ccall('tarsel_sweep_timing', null,
                      ['string', 'string', 'number', 'number', 'number', 'number'],

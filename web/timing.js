@@ -103,7 +103,8 @@
     const bytes = new TextEncoder().encode(text);
     const value = module ? withBytes(bytes, (at, n) => module._tarsel_number(at, n)) : NaN;
     const bad = !(value > 0);
-    fieldError.textContent = bad ? `Checking lift: '${text}' is not a number above 0.` : '';
+    // TRANSLATORS: the checking lift's field refused what was typed (%s).
+    fieldError.textContent = bad ? fill(t("Checking lift: '%s' is not a number above 0."), text) : '';
     fieldError.hidden = !bad;
     field.setAttribute('aria-invalid', String(bad));
     if (bad) return;
@@ -152,7 +153,8 @@
       root.dataset.timingPlot = String(m.k);
       trace('timing-plot');
     } else {
-      note.textContent = `The timing over the sweep: ${m.message}`;
+      // TRANSLATORS: %s: why the timing over the sweep could not be worked out.
+      note.textContent = fill(t('The timing over the sweep: %s'), m.message);
       saving = false;
     }
     if (waitingRequest) {
@@ -177,7 +179,8 @@
   let saving = false;
   function saveCsv() {
     note.textContent = '';
-    const k = $('k-value').textContent;
+    // The file's name is data: k with its decimal point in every language.
+    const k = $('k-value').dataset.k ?? $('k-value').textContent;
     const text = $('csv-semicolons').checked ? csvSemicolons : csv;
     tarselState.download(new Blob([text], {type: 'text/csv'}), `tarsel-k${k}-timing.csv`);
   }
@@ -185,7 +188,7 @@
     if (!module || !live) return;
     if (asked === null && csv !== null) return saveCsv();
     saving = true;
-    note.textContent = 'Working out the timing over the sweep…';
+    note.textContent = t('Working out the timing over the sweep…');
     if (!wanted) {
       wanted = true;
       plotButton.hidden = true;
@@ -213,7 +216,8 @@
     module._free(at);
     profileText = text;
     profileName = name;
-    profileSaid(rows ? `Profile: ${name} (${rows} rows).` : 'The built-in profile.', false);
+    // TRANSLATORS: %1$s: the profile file's name; %2$s: its number of rows.
+    profileSaid(rows ? fill(t('Profile: %1$s (%2$s rows).'), name, String(rows)) : t('The built-in profile.'), false);
     root.dataset.profile = rows ? 'own' : 'builtin';
     if (tarselState.live()) tarselInput.queueEvent(shared.events.configure);
   }
@@ -225,7 +229,8 @@
     if (m.type === 'timingProfile') {
       useProfile(m.angles, m.lifts, file.name, file.text);
     } else {
-      profileSaid(`${file.name}: ${m.message}. The profile on the picture stays.`, true);
+      // TRANSLATORS: %1$s: the file's name; %2$s: what is wrong with it (one line).
+      profileSaid(fill(t('%1$s: %2$s. The profile on the picture stays.'), file.name, m.message), true);
       root.dataset.profile = 'bad';
     }
   }
@@ -233,8 +238,8 @@
     if (!module || !live) return;
     // As tarsel-render: a file far larger than 10,000 long rows is no profile.
     if (file.size > 16 << 20) {
-      profileSaid(`${file.name}: larger than 16 MB, no profile. The profile on the picture stays.`,
-                  true);
+      // TRANSLATORS: %s: the file's name.
+      profileSaid(fill(t('%s: larger than 16 MB, no profile. The profile on the picture stays.'), file.name), true);
       root.dataset.profile = 'bad';
       return;
     }

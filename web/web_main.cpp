@@ -137,18 +137,7 @@ extern "C" {
 // account of the mechanism, the timing, the errors, the names over the pictures) are in that
 // language; the pixels are the same in every one. An empty text is English.
 EMSCRIPTEN_KEEPALIVE void tarsel_use_catalogue(const char* entries) {
-  std::map<std::string, std::string> catalogue;
-  const std::string_view text(entries);
-  for (std::size_t at = 0; at < text.size();) {
-    const std::size_t end = std::min(text.find('\x1e', at), text.size());
-    const std::string_view entry = text.substr(at, end - at);
-    const std::size_t split = entry.find('\x1f');
-    if (split != std::string_view::npos) {
-      catalogue.emplace(entry.substr(0, split), entry.substr(split + 1));
-    }
-    at = end + 1;
-  }
-  tarsel::UseCatalogue(std::move(catalogue));
+  tarsel::UseCatalogueEntries(entries);
 }
 
 EMSCRIPTEN_KEEPALIVE const char* tarsel_constants() {

@@ -151,6 +151,19 @@ class Choosing(unittest.TestCase):
                 explore_test.typed(d, "crank", "7,5")
                 web.wait_until(d, lambda d: "linkage=31.5,7.5," in (web.dataset(d, "explore") or ""))
                 self.assertEqual(d.find_element(By.ID, "explore-crank").get_attribute("value"), "7,5")
+            # A bad profile file: the line the core's reader (in the sweep's worker) names, and
+            # the page's sentence around it, both German.
+            d.execute_script(
+                "const t = new DataTransfer();"
+                "t.items.add(new File(['angle,lift\\n0,1\\n2,1\\n1,1\\n3,0\\n4,0\\n'], 'bad.csv'));"
+                "document.getElementById('stage').dispatchEvent("
+                "  new DragEvent('drop', {dataTransfer: t, bubbles: true, cancelable: true}));")
+            web.wait_until(d, lambda d: web.dataset(d, "profile") == "bad")
+            said = d.find_element(By.ID, "profile-status").get_attribute("textContent")
+            line = entries["line %1$s: %2$s"].split("%1$s")[0]
+            kept = entries["%1$s: %2$s. The profile on the picture stays."].split("%2$s")[1]
+            self.assertIn(line + "4", said)
+            self.assertTrue(said.endswith(kept), said)
             # A locale the page does not have: English, and no catalogue fetched.
             open_in(d, "xx-YY")
             self.assertEqual([web.dataset(d, "language"), web.dataset(d, "catalogue")],
