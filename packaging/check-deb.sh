@@ -31,6 +31,10 @@ expected=(usr/bin/tarsel usr/bin/tarsel-render
 for size in 16 24 32 48 64 128 256; do
   expected+=("$share/icons/hicolor/${size}x${size}/apps/tarsel.png")
 done
+# The catalogues of the languages, one for each of po/LINGUAS.
+for lang in $(grep -v '^#' "$(dirname "$0")/../po/LINGUAS"); do
+  expected+=("$share/locale/$lang/LC_MESSAGES/tarsel.mo")
+done
 for f in "${expected[@]}"; do [ -s "$root/$f" ] || fail "missing $f"; done
 [ -x "$root/usr/bin/tarsel" ] && [ -x "$root/usr/bin/tarsel-render" ] || fail "not executable"
 # Nothing else, and nothing outside /usr.
@@ -49,7 +53,7 @@ depends=$(dpkg-deb -f "$deb" Depends)
 for lib in libqt6gui6 libqt6widgets6 libpng16 libavcodec libswscale; do
   [[ $depends == *"$lib"* ]] || fail "Depends lacks $lib: $depends"
 done
-[ "$(dpkg-deb -f "$deb" Recommends)" = qt6-wayland ] || fail "Recommends: $(dpkg-deb -f "$deb" Recommends)"
+[ "$(dpkg-deb -f "$deb" Recommends)" = "qt6-wayland, qt6-translations-l10n" ] || fail "Recommends: $(dpkg-deb -f "$deb" Recommends)"
 zcat "$root/$share/man/man1/tarsel-render.1.gz" | grep -q 'frame.-001.png' || fail "man page"
 grep -q '^License: Expat$' "$root/$share/doc/tarsel/copyright" || fail "copyright: no Expat licence"
 zcat "$root/$share/doc/tarsel/changelog.gz" | head -n 1 | grep -qF "tarsel ($version)" ||
