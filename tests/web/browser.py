@@ -92,6 +92,16 @@ def chromium(scale=None, window=(1280, 800), language=None):
         shutil.rmtree(profile, ignore_errors=True)
 
 
+def drop_file(driver, name, text):
+    """A file of `text` dropped on the picture, as a student drags one from the desktop."""
+    driver.execute_script(
+        "const t = new DataTransfer();"
+        "t.items.add(new File([arguments[1]], arguments[0]));"
+        "document.getElementById('stage').dispatchEvent("
+        "  new DragEvent('drop', {dataTransfer: t, bubbles: true, cancelable: true}));",
+        name, text)
+
+
 def dataset(driver, name):
     return driver.execute_script(f"return document.documentElement.dataset.{name} ?? null")
 

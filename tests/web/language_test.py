@@ -153,11 +153,7 @@ class Choosing(unittest.TestCase):
                 self.assertEqual(d.find_element(By.ID, "explore-crank").get_attribute("value"), "7,5")
             # A bad profile file: the line the core's reader (in the sweep's worker) names, and
             # the page's sentence around it, both German.
-            d.execute_script(
-                "const t = new DataTransfer();"
-                "t.items.add(new File(['angle,lift\\n0,1\\n2,1\\n1,1\\n3,0\\n4,0\\n'], 'bad.csv'));"
-                "document.getElementById('stage').dispatchEvent("
-                "  new DragEvent('drop', {dataTransfer: t, bubbles: true, cancelable: true}));")
+            web.drop_file(d, 'bad.csv', 'angle,lift\n0,1\n2,1\n1,1\n3,0\n4,0\n')
             web.wait_until(d, lambda d: web.dataset(d, "profile") == "bad")
             said = d.find_element(By.ID, "profile-status").get_attribute("textContent")
             line = entries["line %1$s: %2$s"].split("%1$s")[0]

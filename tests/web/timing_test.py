@@ -197,11 +197,7 @@ class Timing(OneBrowser):
 
         # A bad file dropped on the picture: one line naming the line, the profile kept.
         before, frames = web.canvas_pixels(d), web.frames(d)
-        d.execute_script(
-            "const t = new DataTransfer();"
-            "t.items.add(new File(['angle,lift\\n0,1\\n2,1\\n1,1\\n3,0\\n4,0\\n'], 'bad.csv'));"
-            "document.getElementById('stage').dispatchEvent("
-            "  new DragEvent('drop', {dataTransfer: t, bubbles: true, cancelable: true}));")
+        web.drop_file(d, 'bad.csv', 'angle,lift\n0,1\n2,1\n1,1\n3,0\n4,0\n')
         web.wait_until(d, lambda d: web.dataset(d, "profile") == "bad")
         said = text(d, "profile-status")
         self.assertIn("bad.csv: line 4:", said)
