@@ -132,8 +132,10 @@
 
   // One polite announcement per frame, the readout in words; none while a held key plays the
   // sweep (a screen reader would fall behind), and the frame it stopped at once the key is up.
+  // A key let go before its last frame's events are read leaves the saying to them, so the
+  // student hears that frame once, with its own events rather than the frame's before.
   function announceFrame() {
-    if (tarselInput.holding() || !tarselState.live()) return;
+    if (tarselInput.holding() || !tarselState.live() || tarselTiming.reading()) return;
     // TRANSLATORS: the frame read out to a screen reader: %1$s k, %2$s the frame of the sweep,
     // %3$s on/off, %4$s cleared/piling up, %5$s the valve events (starting with "; ") or nothing.
     $('announce').textContent =

@@ -291,6 +291,8 @@
     },
     profileParameter,
     spoken,
+    // The frame on the canvas has not had its events read yet: its announcement comes with them.
+    reading: () => soon !== null,
     fromWorker,
     placeMarker,
     // The profile's name for a link ('' for the built-in one).
