@@ -26,11 +26,9 @@ EM_JS(void, js_gif_progress, (long done, long total), { tarselWorker.progress(do
 EM_JS(void, js_gif, (const void* bytes, std::size_t size),
       { tarselWorker.gif(HEAPU8.slice(bytes, bytes + size)); });
 EM_JS(void, js_gif_failed, (const char* message), { tarselWorker.failed(UTF8ToString(message)); });
-EM_JS(void, js_timing,
-      (const void* rgba, int width, int height, const char* csv, const char* csv_semicolons), {
-        tarselWorker.timing(HEAPU8.slice(rgba, rgba + width * height * 4), width, height,
-                            UTF8ToString(csv), UTF8ToString(csv_semicolons));
-      });
+EM_JS(void, js_timing, (const void* rgba, int width, int height),
+      { tarselWorker.timing(HEAPU8.slice(rgba, rgba + width * height * 4), width, height); });
+EM_JS(void, js_timing_csv, (const char* csv), { tarselWorker.timingCsv(UTF8ToString(csv)); });
 EM_JS(void, js_profile, (const double* angles, const double* lifts, int rows), {
   tarselWorker.profile(HEAPF64.slice(angles / 8, angles / 8 + rows),
                        HEAPF64.slice(lifts / 8, lifts / 8 + rows));
@@ -49,12 +47,13 @@ void Rows(const tarsel::ProfileTables& t, std::vector<double>* angles, std::vect
 
 // The sweep's events for the configuration, profile and checking lift asked for last: a new k
 // only moves the plot's mark, so the 63 frames are drawn again only when one of these changes.
+// Their timing data is written when it is saved: its 567 numbers, each in the shortest text
+// that reads back as the same double, take the browser's C library several times as long as
+// the events and the plot together.
 struct SweepCache {
   std::string configuration, profile;
   double threshold = 0;
   std::vector<tarsel::SweepFrame> frames;
-  std::string csv;             // their timing data
-  std::string csv_semicolons;  // the same with semicolons and decimal commas
   bool valid = false;
 };
 SweepCache cache;
@@ -133,24 +132,23 @@ EMSCRIPTEN_KEEPALIVE void tarsel_sweep_timing(const char* configuration, const c
       if (!tables) return js_timing_failed(error.c_str());
       base.profile = std::make_shared<const tarsel::ProfileTables>(std::move(*tables));
     }
-    std::vector<tarsel::SweepFrame> frames = tarsel::SweepTiming(base, threshold);
-    std::string csv = tarsel::TimingCsv(frames);
-    std::string csv_semicolons = tarsel::TimingCsv(frames, tarsel::CsvStyle::kSemicolon);
-    cache = {configuration,
-             profile,
-             threshold,
-             std::move(frames),
-             std::move(csv),
-             std::move(csv_semicolons),
-             true};
+    cache = {configuration, profile, threshold, tarsel::SweepTiming(base, threshold), true};
   }
   tarsel::Image plot;
   tarsel::timing_plot::Draw(plot, dpr, cache.frames, k,
                             palette == static_cast<int>(tarsel::Palette::kDistinguishable)
                                 ? tarsel::Palette::kDistinguishable
                                 : tarsel::Palette::kExact);
-  js_timing(plot.pixels.data(), plot.width, plot.height, cache.csv.c_str(),
-            cache.csv_semicolons.c_str());
+  js_timing(plot.pixels.data(), plot.width, plot.height);
+}
+
+// The timing data of the sweep worked out last, as tarsel-render --timing-csv writes it, with
+// semicolons and decimal commas for `semicolons` (--csv-style semicolon); "" before any.
+EMSCRIPTEN_KEEPALIVE void tarsel_sweep_timing_csv(int semicolons) {
+  if (!cache.valid) return js_timing_csv("");
+  js_timing_csv(tarsel::TimingCsv(cache.frames, semicolons != 0 ? tarsel::CsvStyle::kSemicolon
+                                                                 : tarsel::CsvStyle::kComma)
+                    .c_str());
 }
 
 }  // extern "C"

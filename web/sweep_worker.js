@@ -16,9 +16,13 @@ self.tarselWorker = {
     postMessage({type: 'failed', message});
   },
   // The timing over the sweep, and a profile file read.
-  timing(rgba, width, height, csv, csvSemicolons) {
-    postMessage({type: 'timing', rgba, width, height, csv, csvSemicolons, k: job.k},
+  timing(rgba, width, height) {
+    postMessage({type: 'timing', rgba, width, height, k: job.k,
+                 worked: [job.taken, performance.timeOrigin + performance.now()]},
                 [rgba.buffer]);
+  },
+  timingCsv(csv) {
+    postMessage({type: 'timingCsv', csv});
   },
   timingFailed(message) {
     postMessage({type: job.type === 'profile' ? 'timingProfileFailed' : 'timingFailed', message});
@@ -32,14 +36,17 @@ importScripts('tarsel_sweep.js');
 const ready = createTarselSweep();
 
 onmessage = (e) => {
+  const taken = performance.timeOrigin + performance.now();
   ready.then((m) => {
     job = e.data;
+    job.taken = taken;  // when the request came, for the page's trace (benchmarks)
     if (job.type === 'catalogue') return m.ccall('tarsel_use_catalogue', null, ['string'], [job.entries]);
     if (job.type === 'timing') {
       return m.ccall('tarsel_sweep_timing', null,
                      ['string', 'string', 'number', 'number', 'number', 'number'],
                      [job.configuration, job.profile, job.threshold, job.k, job.dpr, job.palette]);
     }
+    if (job.type === 'timingCsv') return m._tarsel_sweep_timing_csv(job.semicolons ? 1 : 0);
     if (job.type === 'profile') {
       // The file's bytes as they are: a NUL or bytes that are not UTF-8 are the reader's to
       // name.

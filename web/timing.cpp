@@ -48,19 +48,28 @@ std::string LinesJson(const tarsel::FrameTiming& t) {
 
 extern "C" {
 
-// The valve events of the frame on the canvas at the checking lift `threshold`, as JSON: the
-// report's "timing" object (plot units and crank degrees after TDC), the window panel's lines
-// (render/timing_view.h) and the sentence a screen reader hears after the frame's own words.
-// "" before the first frame. Cheap: the frame's own segments, a few hundred of them.
+// The valve events of the frame on the canvas at the checking lift `threshold`, as JSON: its
+// k, the window panel's lines (render/timing_view.h) and the sentence a screen reader hears
+// after the frame's own words. "" before the first frame. Cheap: the frame's own segments, a
+// few hundred of them.
 EMSCRIPTEN_KEEPALIVE const char* tarsel_timing(double threshold) {
   static std::string json;
   const tarsel::PageSurface* live = tarsel::exports::Live();
   if (!live || !live->Started() || !(threshold > 0)) return "";
-  const tarsel::FrameCurves& curves = live->curves();
-  const tarsel::FrameTiming t = tarsel::TimingOf(curves, threshold);
-  json = "{\"k\":" + tarsel::NumberText(live->state().k) + ",\"report\":" + tarsel::TimingJson(t) +
-         ",\"lines\":" + LinesJson(t) +
+  const tarsel::FrameTiming t = tarsel::TimingOf(live->curves(), threshold);
+  json = "{\"k\":" + tarsel::NumberText(live->state().k) + ",\"lines\":" + LinesJson(t) +
          ",\"spoken\":" + tarsel::page::Quoted(tarsel::TimingSpoken(t)) + "}";
+  return json.c_str();
+}
+
+// The same events as --report's "timing" object (plot units and crank degrees after TDC), on
+// demand: its numbers in the shortest text that reads back as the same double cost as much as
+// the rest of the frame's events, and only a comparison with tarsel-render needs them.
+EMSCRIPTEN_KEEPALIVE const char* tarsel_timing_report(double threshold) {
+  static std::string json;
+  const tarsel::PageSurface* live = tarsel::exports::Live();
+  if (!live || !live->Started() || !(threshold > 0)) return "";
+  json = tarsel::TimingJson(tarsel::TimingOf(live->curves(), threshold));
   return json.c_str();
 }
 

@@ -21,8 +21,8 @@
   let profileText = '';  // the opened profile's text ('' for the built-in one)
   let profileName = '';
 
-  function trace(kind) {
-    if (tarselState.trace) tarselState.trace.push([kind, performance.now()]);
+  function trace(kind, at = performance.now()) {
+    if (tarselState.trace) tarselState.trace.push([kind, at]);
   }
 
   // Called directly with the text's bytes: ccall would take the suspended animation for a call
@@ -60,19 +60,25 @@
     return now ? `; ${now.spoken}` : '';
   }
 
+  // The frame's events from the module; the sweep's worker is asked for the plot with its mark
+  // at the frame's k before the page shows them, so that the two work at once.
   function read() {
     const text = module.UTF8ToString(module._tarsel_timing(threshold));
     if (!text) return false;
     now = JSON.parse(text);
+    if (wanted) askPlot();
     show();
     return true;
   }
 
   // After the frame is on the canvas: its events, then its announcement, which says them too.
+  // A task rather than setTimeout(0), which the browser delays by 4 ms within the animation's
+  // chain of tasks.
   let soon = null;
   function frameDone() {
     if (soon !== null) return;
-    soon = setTimeout(() => {
+    soon = true;
+    tarselState.task(() => {
       soon = null;
       placeMarker();
       trace('timing-read');
@@ -80,8 +86,7 @@
       trace('timing-shown');
       tarselLabels.place();
       tarselPanel.announceFrame();
-      if (wanted) askPlot();
-    }, 0);
+    });
   }
 
   // --- The checking lift and its marker: a line across the canvas at lift T, at the module's
@@ -111,7 +116,7 @@
     threshold = value;
     placeMarker();
     tarselLabels.place();
-    if (live && read() && wanted) askPlot();
+    if (live) read();
   });
 
   // --- The timing over the sweep, from the sweep's worker: the plot's pixels as the core draws
@@ -119,7 +124,7 @@
   function request() {
     return {type: 'timing', configuration: module.UTF8ToString(module._tarsel_configuration_query()),
             profile: profileText, threshold, k: now ? now.k : shared.sweep.firstK,
-            dpr: tarselPage.mechanismRatio(), palette: Math.max(0, tarselPage.view().palette)};
+            dpr: tarselPage.mechanismRatio(), palette: Math.max(0, tarselView.palette())};
   }
 
   function askPlot() {
@@ -134,10 +139,12 @@
     tarselExports.worker().postMessage(r);
   }
 
-  let csv = null, csvSemicolons = null;  // the same data in the two styles
+  let answered = false;  // the worker's last answer was the plot, not a failure
   function fromWorker(m) {
     if (m.type === 'timingProfile' || m.type === 'timingProfileFailed') return profileRead(m);
+    if (m.type === 'timingCsv') return saved(m.csv);
     asked = null;
+    answered = m.type === 'timing';
     if (m.type === 'timing') {
       if (plot.width !== m.width || plot.height !== m.height) {
         plot.width = m.width;
@@ -148,9 +155,11 @@
       const pixels = new Uint8ClampedArray(m.rgba.buffer);
       plot.getContext('2d').putImageData(new ImageData(pixels, m.width, m.height), 0, 0);
       plot.hidden = false;
-      csv = m.csv;
-      csvSemicolons = m.csvSemicolons;
       root.dataset.timingPlot = String(m.k);
+      // The worker's stamps on the page's clock: when it took the request and when it answered.
+      for (const [kind, at] of [['timing-worker-took', m.worked[0]], ['timing-worker-done', m.worked[1]]]) {
+        trace(kind, at - performance.timeOrigin);
+      }
       trace('timing-plot');
     } else {
       // TRANSLATORS: %s: why the timing over the sweep could not be worked out.
@@ -164,7 +173,7 @@
       tarselExports.worker().postMessage(r);
     } else if (saving) {
       saving = false;
-      saveCsv();
+      if (answered) askCsv();
     }
   }
 
@@ -173,20 +182,24 @@
     plotButton.hidden = true;
     askPlot();
   });
-  // "Save timing data": the bytes of the answer to the newest request, so a change still being
-  // worked out is waited for; with semicolons and decimal commas where the exports' switch
-  // "Data with semicolons" is on.
+  // "Save timing data": the worker writes the data of the answer to the newest request, so a
+  // change still being worked out is waited for; with semicolons and decimal commas where the
+  // exports' switch "Data with semicolons" is on. The file is named at the click.
   let saving = false;
-  function saveCsv() {
-    note.textContent = '';
+  let fileName = '';
+  function askCsv() {
     // The file's name is data: k with its decimal point in every language.
     const k = $('k-value').dataset.k ?? $('k-value').textContent;
-    const text = $('csv-semicolons').checked ? csvSemicolons : csv;
-    tarselState.download(new Blob([text], {type: 'text/csv'}), `tarsel-k${k}-timing.csv`);
+    fileName = `tarsel-k${k}-timing.csv`;
+    tarselExports.worker().postMessage({type: 'timingCsv', semicolons: $('csv-semicolons').checked});
+  }
+  function saved(text) {
+    note.textContent = '';
+    if (text) tarselState.download(new Blob([text], {type: 'text/csv'}), fileName);
   }
   saveButton.addEventListener('click', () => {
     if (!module || !live) return;
-    if (asked === null && csv !== null) return saveCsv();
+    if (asked === null && answered) return askCsv();
     saving = true;
     note.textContent = t('Working out the timing over the sweep…');
     if (!wanted) {
@@ -303,8 +316,10 @@
     threshold: () => threshold,
     // No request of the timing over the sweep is being worked out (benchmarks, tests).
     idle: () => asked === null,
-    get now() {
-      return now;
+    // The frame's events as tarsel-render's --report gives them (tests), null before a frame.
+    report() {
+      const text = module ? module.UTF8ToString(module._tarsel_timing_report(threshold)) : '';
+      return text ? JSON.parse(text) : null;
     },
   };
 })();

@@ -54,7 +54,7 @@ def take_threshold(driver, value):
 
 
 def page_timing(driver):
-    return driver.execute_script("return tarselTiming.now && tarselTiming.now.report")
+    return driver.execute_script("return tarselTiming.report()")
 
 
 class Timing(OneBrowser):
@@ -124,7 +124,7 @@ class Timing(OneBrowser):
         # Another checking lift: the plot follows it.
         take_threshold(d, "3")
         web.wait_until(d, lambda d: d.execute_script(
-            "return tarselTiming.now.report.threshold") == 3)
+            "return tarselTiming.report().threshold") == 3)
         click(d, "save-timing")
         _, saved = downloaded(d, folder, "-timing.csv")
         self.assertEqual(saved, timing_files(LINKAGE + FRAME + ["--threshold", "3"])[1])
