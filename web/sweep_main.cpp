@@ -147,7 +147,7 @@ EMSCRIPTEN_KEEPALIVE void tarsel_sweep_timing(const char* configuration, const c
 EMSCRIPTEN_KEEPALIVE void tarsel_sweep_timing_csv(int semicolons) {
   if (!cache.valid) return js_timing_csv("");
   js_timing_csv(tarsel::TimingCsv(cache.frames, semicolons != 0 ? tarsel::CsvStyle::kSemicolon
-                                                                 : tarsel::CsvStyle::kComma)
+                                                                : tarsel::CsvStyle::kComma)
                     .c_str());
 }
 
