@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QFont>
-#include <QFormLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QPaintEvent>
@@ -85,19 +84,15 @@ Panel::Panel(QWidget* parent, std::function<void(const Configuration&)> configur
   auto* hint = Wrapping(Q(point), body_);
   layout->addWidget(hint);
   readout_ = new QWidget(body_);
-  auto* form = new QFormLayout(readout_);
-  form->setContentsMargins(0, 4, 0, 0);
-  form->setRowWrapPolicy(QFormLayout::WrapLongRows);
+  QGridLayout* rows = LabelledRows(readout_);
+  rows->setContentsMargins(0, 4, 0, 0);
   // The rows are there from the start, so that the first frame only fills them in: rows added
   // to a panel on the screen are laid out before they are shown, too short for their text.
   for (const ReadoutLine& line : ReadoutLines(ProbeReadout{})) {
     QLabel*& value = values_[line.key];
     value = new QLabel(readout_);
-    value->setWordWrap(true);
-    // The label is the core's, in the language in use; it wraps where a language is longer.
-    QLabel* label = Wrapping(Translated(line.label), readout_);
-    label->setBuddy(value);
-    form->addRow(label, value);
+    // The name is the core's, in the language in use.
+    AddLabelledRow(rows, new QLabel(Translated(line.label), readout_), value);
   }
   layout->addWidget(readout_);
   // TRANSLATORS: a heading of the window's panel (shown in capitals).

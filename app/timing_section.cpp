@@ -1,7 +1,6 @@
 #include "app/timing_section.h"
 
 #include <QFileDialog>
-#include <QFormLayout>
 #include <QHBoxLayout>
 #include <QPaintEvent>
 #include <QPainter>
@@ -86,18 +85,14 @@ TimingSection::TimingSection(QWidget* parent, Actions actions)
   connect(field_, &QLineEdit::editingFinished, this, [this] { Typed(); });
 
   auto* events = new QWidget(this);
-  auto* form = new QFormLayout(events);
-  form->setContentsMargins(0, 4, 0, 0);
-  form->setRowWrapPolicy(QFormLayout::WrapLongRows);
+  QGridLayout* rows = LabelledRows(events);
+  rows->setContentsMargins(0, 4, 0, 0);
   // The rows are there from the start, so that a frame only fills them in.
   for (const ReadoutLine& line : TimingLines(FrameTiming{})) {
     QLabel*& value = values_[line.key];
     value = new QLabel(events);
     value->setObjectName(QString("timing-") + line.key);
-    value->setWordWrap(true);
-    QLabel* label = Wrapping(Translated(line.label), events);
-    label->setBuddy(value);
-    form->addRow(label, value);
+    AddLabelledRow(rows, new QLabel(Translated(line.label), events), value);
   }
   layout->addWidget(events);
 

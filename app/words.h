@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QCheckBox>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
@@ -31,6 +32,30 @@ inline QString Translated(std::string_view marked) {
 // them (4,5 in German). Applying it twice changes nothing.
 inline QString Local(std::string_view text) {
   return Q(LocalNumbers(text));
+}
+
+// Rows of a name and its value, both wrapping their words: the names take two fifths of the
+// width and the values the rest, whatever their texts say. (A form layout sizes its name column
+// from what the names' own texts would like, which a wrapping label cannot say; a value that
+// wrapped to two lines then got a row for one, showing half of each line.)
+inline QGridLayout* LabelledRows(QWidget* parent) {
+  auto* grid = new QGridLayout(parent);
+  grid->setColumnStretch(0, 2);
+  grid->setColumnStretch(1, 3);
+  return grid;
+}
+inline void AddLabelledRow(QGridLayout* grid, QLabel* name, QLabel* value) {
+  const int row = grid->count() / 2;
+  int column = 0;
+  for (QLabel* label : {name, value}) {
+    QSizePolicy policy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    policy.setHeightForWidth(true);
+    label->setSizePolicy(policy);
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    grid->addWidget(label, row, column++);
+  }
+  name->setBuddy(value);
 }
 
 // A label that wraps its words: a longer language takes more lines, never more width.

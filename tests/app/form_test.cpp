@@ -233,6 +233,43 @@ TEST(Form, ClosingTheWindowDuringTheWaitEndsWithoutAClear) {
   EXPECT_EQ(form.canvas().image(), at_wait);
 }
 
+// The panel's wrapping texts, each as "name: text", shorter than their lines need.
+std::vector<std::string> ClippedTexts(const QWidget& panel) {
+  std::vector<std::string> clipped;
+  for (const QLabel* label : panel.findChildren<QLabel*>()) {
+    if (!label->isVisibleTo(&panel) || !label->wordWrap() || label->text().isEmpty()) continue;
+    if (label->height() < label->heightForWidth(label->width())) {
+      clipped.push_back((label->objectName() + ": " + label->text()).toStdString());
+    }
+  }
+  return clipped;
+}
+
+// The panel opened before the first frame is drawn, the probe then moved: the readout's values
+// that wrap to two lines get rows of two lines (they had been laid out for the one line of the
+// texts before them, and showed half of each line).
+TEST(Form, ThePanelsRowsHoldTheirWrappedValues) {
+  Form1 form;
+  int stage = 0;
+  std::vector<std::string> clipped{"not checked"};
+  const int code = RunWindow(form, [&](Form1& f) {
+    if (stage == 0) {
+      QTest::keyClick(&f, Qt::Key_F2);
+    } else if (stage == 1) {
+      if (f.waits_begun() < 1) return false;
+      QTest::mouseMove(&f, QPoint(173, 300));
+    } else if (stage == 3) {
+      clipped = ClippedTexts(*f.panel());
+      QTest::keyClick(&f, Qt::Key_Escape);
+      return true;
+    }
+    ++stage;  // stage 2: the events of the move processed
+    return false;
+  });
+  EXPECT_EQ(code, 0);
+  EXPECT_EQ(clipped, std::vector<std::string>{});
+}
+
 TEST(Form, ThePanelAndTheProbeLeaveTheClientAreaAsItIs) {
   Form1 form;
   EXPECT_FALSE(form.panel_open());  // the window opens as the client area alone
