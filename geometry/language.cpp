@@ -102,17 +102,33 @@ const char* DecimalSeparator() {
   return TrC("decimal separator", ".");
 }
 
+namespace {
+
+constexpr std::string_view kLeftToRightMark = "\u200E";
+
+bool RightToLeft() {
+  // TRANSLATORS: "rtl" for a language written from right to left, else "ltr" as it stands.
+  return std::string_view(TrC("text direction", "ltr")) == "rtl";
+}
+
+}  // namespace
+
 std::string LocalNumbers(std::string_view text) {
   const std::string_view separator = DecimalSeparator();
-  std::string out(text);
-  if (separator == ".") return out;
+  const bool rtl = RightToLeft();
+  if (separator == "." && !rtl) return std::string(text);
   const auto digit = [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; };
   std::string local;
-  for (std::size_t i = 0; i < out.size(); ++i) {
-    if (out[i] == '.' && i > 0 && i + 1 < out.size() && digit(out[i - 1]) && digit(out[i + 1])) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const bool next_digit = i + 1 < text.size() && digit(text[i + 1]);
+    if (text[i] == '.' && i > 0 && next_digit && digit(text[i - 1])) {
       local += separator;
     } else {
-      local += out[i];
+      // Once: the readout's lines may pass through here twice.
+      if (text[i] == '-' && next_digit && rtl && !local.ends_with(kLeftToRightMark)) {
+        local += kLeftToRightMark;
+      }
+      local += text[i];
     }
   }
   return local;
@@ -120,11 +136,12 @@ std::string LocalNumbers(std::string_view text) {
 
 std::string PointNumber(std::string_view typed) {
   const std::string_view separator = DecimalSeparator();
-  if (separator == "." || separator.empty()) return std::string(typed);
   // Built by appending: GCC 12 warns of an overlap that cannot happen in replace() here.
   std::string out;
   for (std::size_t i = 0; i < typed.size();) {
-    if (typed.substr(i).starts_with(separator)) {
+    if (typed.substr(i).starts_with(kLeftToRightMark)) {
+      i += kLeftToRightMark.size();
+    } else if (separator != "." && !separator.empty() && typed.substr(i).starts_with(separator)) {
       out += '.';
       i += separator.size();
     } else {

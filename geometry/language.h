@@ -30,11 +30,14 @@ std::string Fill(std::string_view pattern, std::initializer_list<std::string_vie
 
 // A text with numbers written with decimal points, as the language in use writes them: every
 // point between two digits becomes the language's decimal separator ("k = 4.500" is
-// "k = 4,500" in German). Data (CSV, the draw log, SVG, the report) never goes through it.
+// "k = 4,500" in German). In a language written right to left, a minus sign before a digit
+// gets a left-to-right mark before it, so that it stays on the left of its number ("-13.2",
+// not "13.2-"). Data (CSV, the draw log, SVG, the report) never goes through it.
 std::string LocalNumbers(std::string_view text);
 // A number typed as the language writes it, back to the decimal point the number readers take:
-// the language's decimal separator becomes ".". Nothing else changes, so a wrong number stays
-// wrong and its error names what was typed.
+// the language's decimal separator becomes ".", and left-to-right marks (a number copied from
+// the readout) are dropped. Nothing else changes, so a wrong number stays wrong and its error
+// names what was typed.
 std::string PointNumber(std::string_view typed);
 // The language's decimal separator ("." or ",").
 const char* DecimalSeparator();

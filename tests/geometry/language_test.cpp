@@ -76,6 +76,30 @@ TEST_F(GermanNumbers, PointNumberTurnsTheSeparatorBack) {
   for (const auto& c : cases) EXPECT_EQ(PointNumber(c.typed), c.read) << c.typed;
 }
 
+// A language written right to left keeps a number's minus sign on its left with a
+// left-to-right mark (U+200E) before it, once however often the text passes; typed back, the
+// marks go.
+TEST(RightToLeftNumbers, KeepTheirMinusSignsOnTheLeft) {
+  UseCatalogue({{std::string("text direction") + '\x04' + "ltr", "rtl"}});
+  const std::string mark = "\u200E";
+  const struct {
+    const char* text;
+    std::string local;
+  } cases[] = {
+      {"-13.216°", mark + "-13.216°"},
+      {"point 1: -101.840°, lift 0.0000", "point 1: " + mark + "-101.840°, lift 0.0000"},
+      {"O-P 4 - 5", "O-P 4 - 5"},
+      {"-", "-"},
+      {"", ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(LocalNumbers(c.text), c.local) << c.text;
+    EXPECT_EQ(LocalNumbers(LocalNumbers(c.text)), c.local) << c.text;
+    EXPECT_EQ(PointNumber(c.local), c.text) << c.text;
+  }
+  UseCatalogue({});
+}
+
 TEST(EnglishNumbers, StayAsWritten) {
   EXPECT_EQ(LocalNumbers("k = 4.500, 1.2.3"), "k = 4.500, 1.2.3");
   EXPECT_EQ(PointNumber("4,5"), "4,5");
