@@ -28,18 +28,6 @@ def trace(driver):
     return driver.execute_script("return tarselPage.trace")
 
 
-def pairs(events, start, end):
-    """Time from each `start` event to the next `end` event (ms)."""
-    out, since = [], None
-    for kind, t in events:
-        if kind == start:
-            since = t
-        elif kind == end and since is not None:
-            out.append(t - since)
-            since = None
-    return out
-
-
 def until_all(events, start, ends):
     """Time from each `start` event until every one of `ends` has followed it (ms)."""
     out, since, seen = [], None, set()
@@ -52,6 +40,11 @@ def until_all(events, start, ends):
                 out.append(t - since)
                 since = None
     return out
+
+
+def pairs(events, start, end):
+    """Time from each `start` event to the next `end` event (ms)."""
+    return until_all(events, start, [end])
 
 
 def press_frames(driver, key, count):
