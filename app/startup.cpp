@@ -268,11 +268,29 @@ bool KeyboardMapNoise(const QMessageLogContext& context, const QString& text) {
          text.startsWith("Qt: failed to retrieve the virtual modifier map from XKB");
 }
 
+// When the server goes away while a frame is drawn, the names of the atoms in the events
+// still queued can no longer be asked for: one warning each, before the line about the lost
+// connection.
+bool AtomNoise(const QMessageLogContext& context, const QString& text) {
+  return context.category && std::strcmp(context.category, "qt.qpa.xcb") == 0 &&
+         text.startsWith("atomName: bad atom");
+}
+
 QtMessageHandler qt_handler = nullptr;  // Qt's own, which writes to standard error
 
 void PassOn(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-  if (type == QtWarningMsg && KeyboardMapNoise(context, text)) return;
+  if (type == QtWarningMsg && (KeyboardMapNoise(context, text) || AtomNoise(context, text))) {
+    return;
+  }
   if (qt_handler) qt_handler(type, context, text);
+  if (text.startsWith("The X11 connection broke")) {
+    // Qt's line says it all and it ends the program next; libX11, should its exit handlers
+    // touch the dead connection on the way, would add a line of its own. Nothing is left to
+    // draw or read, and nothing of the window's is being written: the end comes here, with
+    // the status Qt gives it.
+    std::fflush(stderr);
+    std::_Exit(1);
+  }
 }
 
 }  // namespace
